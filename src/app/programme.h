@@ -1,0 +1,106 @@
+// The running program: the program-wide values, the modules, the forms and
+// the platform. Two program objects can live side by side (tests).
+#pragma once
+
+#include "diag/erreur.h"
+#include "platform/plateforme.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+namespace tk {
+
+class mdlFonctions;
+class mdlAppBar;
+class mdlPdh;
+class modAntiAlias;
+class mdlDisk;
+class mdlRezo;
+class mdlVolume;
+class mdlMail;
+class mdlAide;
+class mdlMaj;
+class frmMain;
+class frmOption;
+class frmMaj;
+class frmPostit;
+
+// The tray-icon record: owner window, identifier, flags, callback message, tool-tip.
+struct NOTIFYICONDATA {
+    int32_t cbSize = 0;
+    void* hWnd = nullptr;
+    int32_t uID = 0;
+    int32_t uFlags = 0;
+    int32_t uCallbackMessage = 0;
+    QString szTip;
+};
+
+class Programme {
+public:
+    explicit Programme(const Plateforme& plateforme);
+    ~Programme();
+    Programme(const Programme&) = delete;
+    Programme& operator=(const Programme&) = delete;
+
+    const Plateforme plateforme;
+
+    // Program-wide values.
+    int16_t modeBarre = 2;        // 0 hidden, 1 small, 2 full
+    bool est_vista = false;
+    bool aide_active = false;
+    bool lissage = false;
+    bool maj_auto_faite = false;
+    bool animation_en_cours = false;
+    int16_t decalage_compteurs = 0;
+    QString reponse_boite_mail;
+    MEMORYSTATUS etat_memoire;
+    APPBARDATA donnees_barre;
+    NOTIFYICONDATA donnees_icone;
+
+    // Modules.
+    mdlFonctions& fonctions();
+    mdlAppBar& appbar();
+    mdlPdh& pdh();
+    modAntiAlias& antialias();
+    mdlDisk& disk();
+    mdlRezo& rezo();
+    mdlVolume& volume();
+    mdlMail& mail();
+    mdlAide& aide();
+    mdlMaj& maj();
+
+    // Forms: each accessor loads its form when it is not loaded (running its load handler).
+    tk::frmMain& frmMain();
+    tk::frmOption& frmOption();
+    tk::frmMaj& frmMaj();
+    tk::frmPostit& frmPostit();
+    // The same without loading (null when unloaded).
+    tk::frmMain* frmMain_si_charge();
+    tk::frmOption* frmOption_si_charge();
+    tk::frmMaj* frmMaj_si_charge();
+    tk::frmPostit* frmPostit_si_charge();
+
+    // Error convention: where trapped errors go, and a trap for one procedure.
+    RapporteurErreur rapporteur();
+    Piege piege(const QString& routine, const QString& module);
+
+    // Settings store of this program: application = executable base name, section "Settings".
+    QString GetSetting(const QString& cle, const QString& defaut);
+    void SaveSetting(const QString& cle, const QString& valeur);
+
+    // Program version.
+    static int version_major();
+    static int version_minor();
+    static int version_revision();
+
+    // The server behind reports, updates and the web page (the key
+    // "adresseServeur" of the settings store overrides it).
+    QString adresse_serveur();
+
+private:
+    struct Modules;
+    std::unique_ptr<Modules> m_;
+};
+
+} // namespace tk

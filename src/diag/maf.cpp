@@ -1,0 +1,7 @@
+#include "diag/mdlFonctions.h"
+
+namespace tk {
+
+void mdlFonctions::MAF() {}
+
+} // namespace tk

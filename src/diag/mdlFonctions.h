@@ -1,0 +1,37 @@
+// Shared procedures: the error handler and its log, the trace hook, the
+// report sender and the byte-count formatter.
+#pragma once
+
+#include <QString>
+
+namespace tk {
+
+class Programme;
+
+class mdlFonctions {
+public:
+    explicit mdlFonctions(Programme& prog);
+
+    // Shows an error once per distinct number, logs it to "err.log" beside
+    // the executable and, when the user answers OK, sends a report.
+    void afficher_erreur(const QString& description, double numero, const QString& routine, const QString& module);
+    // Lets pending window events run once; the text names the caller.
+    void trace_debug(const QString& texte);
+    // Sends one report (error or message) to the report server.
+    void MAF();
+    // Byte count or rate to text in "ko", "Mo" or "Go".
+    QString Affichage(double valeur, bool arrondir);
+
+    // The error log's path.
+    QString chemin_log();
+    // The text of the last message box shown by afficher_erreur.
+    const QString& dernier_message() const { return message_; }
+
+private:
+    Programme& prog;
+    double dernier_numero_ = 0;
+    int reponse_ = 0;
+    QString message_;
+};
+
+} // namespace tk

@@ -1,0 +1,861 @@
+#include "forms/controles.h"
+
+#include "diag/erreur.h"
+#include "diag/numerique.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace tk {
+
+int vers_pixels(double twips) { return static_cast<int>(arrondi(twips / TWIPS_PAR_PIXEL)); }
+
+QColor en_qcolor(Couleur c) {
+    if (c & SYS_COULEUR) {
+        const QPalette p = QApplication::palette();
+        switch (c & 0xFFu) {
+        case COLOR_ACTIVECAPTION: return p.color(QPalette::Active, QPalette::Highlight);
+        case COLOR_INACTIVECAPTION: return p.color(QPalette::Active, QPalette::Mid);
+        case COLOR_WINDOW: return p.color(QPalette::Base);
+        case COLOR_WINDOWTEXT: return p.color(QPalette::WindowText);
+        case COLOR_INFOTEXT: return p.color(QPalette::ToolTipText);
+        case COLOR_INFOBK: return p.color(QPalette::ToolTipBase);
+        case COLOR_BTNFACE:
+        default: return p.color(QPalette::Button);
+        }
+    }
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+}
+
+Couleur depuis_qcolor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+
+void lever_groupe(int numero) { lever(numero); }
+
+// ---------------------------------------------------------------- Controle
+
+Controle::Controle(QWidget* widget, QString nom) : widget_(widget), nom_(std::move(nom)) {
+    widget_->installEventFilter(this);
+    widget_->setMouseTracking(true);
+    const QRect g = widget_->geometry();
+    left_ = static_cast<float>(g.x() * TWIPS_PAR_PIXEL);
+    top_ = static_cast<float>(g.y() * TWIPS_PAR_PIXEL);
+    width_ = static_cast<float>(g.width() * TWIPS_PAR_PIXEL);
+    height_ = static_cast<float>(g.height() * TWIPS_PAR_PIXEL);
+    widget_->show();
+}
+
+Controle::~Controle() {
+    if (widget_) delete widget_.data();
+}
+
+void Controle::appliquer_geometrie() {
+    if (!widget_) return;
+    widget_->setGeometry(vers_pixels(left_), vers_pixels(top_), std::max(0, vers_pixels(width_)),
+                         std::max(0, vers_pixels(height_)));
+    geometrie_changee();
+}
+
+void Controle::setLeft(double v) {
+    if (!std::isfinite(v)) lever(ERR_VALEUR_PROPRIETE);
+    left_ = static_cast<float>(v);
+    appliquer_geometrie();
+}
+void Controle::setTop(double v) {
+    if (!std::isfinite(v)) lever(ERR_VALEUR_PROPRIETE);
+    top_ = static_cast<float>(v);
+    appliquer_geometrie();
+}
+void Controle::setWidth(double v) {
+    if (!std::isfinite(v) || v < 0) lever(ERR_VALEUR_PROPRIETE);
+    width_ = static_cast<float>(v);
+    appliquer_geometrie();
+}
+void Controle::setHeight(double v) {
+    if (!std::isfinite(v) || v < 0) lever(ERR_VALEUR_PROPRIETE);
+    height_ = static_cast<float>(v);
+    appliquer_geometrie();
+}
+void Controle::Move(double left, double top, double width, double height) {
+    if (width < 0 || height < 0) lever(ERR_VALEUR_PROPRIETE);
+    left_ = static_cast<float>(left);
+    top_ = static_cast<float>(top);
+    width_ = static_cast<float>(width);
+    height_ = static_cast<float>(height);
+    appliquer_geometrie();
+}
+
+void Controle::setVisible(bool v) {
+    visible_ = v;
+    if (widget_) widget_->setVisible(v);
+}
+QString Controle::ToolTipText() const { return widget_ ? widget_->toolTip() : QString(); }
+void Controle::setToolTipText(const QString& t) {
+    if (widget_) widget_->setToolTip(t);
+}
+void Controle::ZOrder() {
+    if (widget_) widget_->raise();
+}
+bool Controle::Enabled() const { return widget_ && widget_->isEnabled(); }
+void Controle::setEnabled(bool e) {
+    if (widget_) widget_->setEnabled(e);
+}
+void Controle::setContainer(Controle* conteneur) {
+    if (!widget_ || !conteneur || !conteneur->widget()) return;
+    widget_->setParent(conteneur->widget());
+    appliquer_geometrie();
+    widget_->setVisible(visible_);
+}
+void Controle::setMousePointer(const QCursor& curseur) {
+    if (widget_) widget_->setCursor(curseur);
+}
+
+void Controle::copier_base(Controle& copie) const {
+    copie.nom_ = nom_;
+    copie.left_ = left_;
+    copie.top_ = top_;
+    copie.width_ = width_;
+    copie.height_ = height_;
+    copie.MouseDown = MouseDown;
+    copie.MouseUp = MouseUp;
+    copie.MouseMove = MouseMove;
+    copie.Click = Click;
+    copie.DblClick = DblClick;
+    if (widget_ && copie.widget_) {
+        copie.widget_->setToolTip(widget_->toolTip());
+        copie.widget_->setCursor(widget_->cursor());
+        copie.widget_->setEnabled(widget_->isEnabled());
+    }
+    copie.appliquer_geometrie();
+    copie.setVisible(false);
+}
+
+namespace {
+int bouton_vb(Qt::MouseButton b) {
+    switch (b) {
+    case Qt::LeftButton: return vbLeftButton;
+    case Qt::RightButton: return vbRightButton;
+    case Qt::MiddleButton: return vbMiddleButton;
+    default: return 0;
+    }
+}
+int boutons_vb(Qt::MouseButtons b) {
+    int r = 0;
+    if (b & Qt::LeftButton) r |= vbLeftButton;
+    if (b & Qt::RightButton) r |= vbRightButton;
+    if (b & Qt::MiddleButton) r |= vbMiddleButton;
+    return r;
+}
+int shift_vb(Qt::KeyboardModifiers m) {
+    int r = 0;
+    if (m & Qt::ShiftModifier) r |= 1;
+    if (m & Qt::ControlModifier) r |= 2;
+    if (m & Qt::AltModifier) r |= 4;
+    return r;
+}
+} // namespace
+
+bool Controle::eventFilter(QObject* objet, QEvent* e) {
+    if (objet != widget_) return false;
+    switch (e->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* m = static_cast<QMouseEvent*>(e);
+        const QPointF p = m->position() * TWIPS_PAR_PIXEL;
+        if (MouseDown) MouseDown(index_, bouton_vb(m->button()), shift_vb(m->modifiers()), p.x(), p.y());
+        break;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* m = static_cast<QMouseEvent*>(e);
+        const QPointF p = m->position() * TWIPS_PAR_PIXEL;
+        if (MouseUp) MouseUp(index_, bouton_vb(m->button()), shift_vb(m->modifiers()), p.x(), p.y());
+        if (m->button() == Qt::LeftButton && Click && widget_ && widget_->rect().contains(m->position().toPoint()))
+            Click(index_);
+        break;
+    }
+    case QEvent::MouseButtonDblClick:
+        if (DblClick) DblClick(index_);
+        break;
+    case QEvent::MouseMove: {
+        auto* m = static_cast<QMouseEvent*>(e);
+        const QPointF p = m->position() * TWIPS_PAR_PIXEL;
+        if (MouseMove) MouseMove(index_, boutons_vb(m->buttons()), shift_vb(m->modifiers()), p.x(), p.y());
+        break;
+    }
+    default: break;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- PictureBox
+
+// The widget behind a picture box: paints its picture, then its image.
+class Surface : public QWidget {
+public:
+    explicit Surface(QWidget* parent) : QWidget(parent) {}
+    QImage image;
+    QPixmap fond;
+    QColor couleur_fond = Qt::lightGray;
+    void redimensionner(QSize taille) {
+        if (taille.isEmpty()) taille = QSize(1, 1);
+        if (image.size() == taille) return;
+        QImage nouvelle(taille, QImage::Format_RGB32);
+        nouvelle.fill(couleur_fond);
+        QPainter p(&nouvelle);
+        if (!image.isNull()) p.drawImage(0, 0, image);
+        image = nouvelle;
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.drawImage(0, 0, image);
+    }
+};
+
+PictureBox::PictureBox(QWidget* parent, QString nom) : Controle(new Surface(parent), std::move(nom)) {
+    surface()->couleur_fond = en_qcolor(back_);
+    surface()->redimensionner(widget_->size());
+}
+
+Surface* PictureBox::surface() const { return static_cast<Surface*>(widget_.data()); }
+QImage& PictureBox::image() { return surface()->image; }
+const QImage& PictureBox::image() const { return surface()->image; }
+
+void PictureBox::geometrie_changee() {
+    surface()->redimensionner(widget_->size());
+    if (!picture_.isNull()) {
+        QPainter p(&surface()->image);
+        p.drawPixmap(surface()->image.rect(), picture_);
+    }
+    widget_->update();
+}
+
+double PictureBox::en_pixels(double v) const { return mode_ == vbPixels ? v : v / TWIPS_PAR_PIXEL; }
+double PictureBox::ScaleWidth() const { return mode_ == vbPixels ? image().width() : Width(); }
+double PictureBox::ScaleHeight() const { return mode_ == vbPixels ? image().height() : Height(); }
+
+void PictureBox::setBackColor(Couleur c) {
+    back_ = c;
+    surface()->couleur_fond = en_qcolor(c);
+    Cls();
+}
+
+void PictureBox::Cls() {
+    surface()->image.fill(surface()->couleur_fond);
+    if (!picture_.isNull()) {
+        QPainter p(&surface()->image);
+        p.drawPixmap(surface()->image.rect(), picture_);
+    }
+    CurrentX = CurrentY = 0;
+    widget_->update();
+}
+
+void PictureBox::setPicture(const QPixmap& pm) {
+    picture_ = pm;
+    Cls();
+}
+
+namespace {
+// Pixel coordinate of a position: the pixel that contains it.
+int px(double v) { return static_cast<int>(std::floor(v + 1e-9)); }
+} // namespace
+
+void PictureBox::Line(double x1, double y1, double x2, double y2, Couleur couleur, StyleLigne style) {
+    QImage& img = surface()->image;
+    const QColor c = en_qcolor(couleur);
+    const int ax = px(en_pixels(x1)), ay = px(en_pixels(y1));
+    const int bx = px(en_pixels(x2)), by = px(en_pixels(y2));
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    if (style == Ligne) {
+        p.setPen(QPen(c, 0));
+        p.drawLine(ax, ay, bx, by);
+    } else {
+        const QRect r = QRect(QPoint(ax, ay), QPoint(bx, by)).normalized();
+        if (style == BoitePleine) p.fillRect(r, c);
+        else {
+            p.setPen(QPen(c, 0));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(r.adjusted(0, 0, -1, -1).isValid() ? r.adjusted(0, 0, -1, -1) : r);
+        }
+    }
+    CurrentX = x2;
+    CurrentY = y2;
+    widget_->update();
+}
+
+void PictureBox::PSet(double x, double y, Couleur couleur) {
+    QImage& img = surface()->image;
+    const int ix = px(en_pixels(x)), iy = px(en_pixels(y));
+    if (img.rect().contains(ix, iy)) img.setPixelColor(ix, iy, en_qcolor(couleur));
+    CurrentX = x;
+    CurrentY = y;
+    widget_->update();
+}
+
+Couleur PictureBox::Point(double x, double y) const {
+    const QImage& img = surface()->image;
+    const int ix = px(en_pixels(x)), iy = px(en_pixels(y));
+    if (!img.rect().contains(ix, iy)) return static_cast<Couleur>(-1);
+    return depuis_qcolor(img.pixelColor(ix, iy));
+}
+
+void PictureBox::Print(const QString& texte) {
+    QImage& img = surface()->image;
+    QPainter p(&img);
+    p.setFont(widget_->font());
+    p.setPen(en_qcolor(fore_));
+    const QFontMetrics fm(widget_->font());
+    const int x = px(en_pixels(CurrentX)), y = px(en_pixels(CurrentY));
+    p.drawText(x, y + fm.ascent(), texte);
+    CurrentX = 0;
+    CurrentY += mode_ == vbPixels ? fm.height() : fm.height() * TWIPS_PAR_PIXEL;
+    widget_->update();
+}
+
+void PictureBox::Refresh() { widget_->repaint(); }
+QFont PictureBox::Font() const { return widget_->font(); }
+void PictureBox::setFont(const QFont& f) { widget_->setFont(f); }
+double PictureBox::TextWidth(const QString& t) const {
+    const double w = QFontMetricsF(widget_->font()).horizontalAdvance(t);
+    return mode_ == vbPixels ? w : w * TWIPS_PAR_PIXEL;
+}
+double PictureBox::TextHeight(const QString&) const {
+    const double h = QFontMetricsF(widget_->font()).height();
+    return mode_ == vbPixels ? h : h * TWIPS_PAR_PIXEL;
+}
+
+std::unique_ptr<Controle> PictureBox::cloner() const {
+    auto c = std::make_unique<PictureBox>(widget_->parentWidget(), nom_);
+    c->fore_ = fore_;
+    c->mode_ = mode_;
+    c->picture_ = picture_;
+    c->widget_->setFont(widget_->font());
+    c->back_ = back_;
+    c->surface()->couleur_fond = surface()->couleur_fond;
+    copier_base(*c);
+    c->Cls();
+    return c;
+}
+
+// ---------------------------------------------------------------- Image
+
+namespace {
+class VueImage : public QWidget {
+public:
+    explicit VueImage(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_TranslucentBackground); }
+    QPixmap image;
+    bool etirer = true;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (image.isNull()) return;
+        QPainter p(this);
+        p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        if (etirer) p.drawPixmap(rect(), image);
+        else p.drawPixmap(0, 0, image);
+    }
+};
+} // namespace
+
+Image::Image(QWidget* parent, QString nom) : Controle(new VueImage(parent), std::move(nom)) {}
+
+void Image::setPicture(const QPixmap& p) {
+    picture_ = p;
+    auto* v = static_cast<VueImage*>(widget_.data());
+    v->image = p;
+    v->etirer = Stretch;
+    v->update();
+}
+
+bool Image::LoadPicture(const QString& fichier) {
+    QPixmap p;
+    if (!p.load(fichier)) return false;
+    setPicture(p);
+    return true;
+}
+
+std::unique_ptr<Controle> Image::cloner() const {
+    auto c = std::make_unique<Image>(widget_->parentWidget(), nom_);
+    c->Stretch = Stretch;
+    c->setPicture(picture_);
+    copier_base(*c);
+    return c;
+}
+
+// ---------------------------------------------------------------- Label
+
+Label::Label(QWidget* parent, QString nom) : Controle(new QLabel(parent), std::move(nom)) {
+    label()->setAutoFillBackground(true);
+    setBackColor(back_);
+    setForeColor(fore_);
+}
+
+QLabel* Label::label() const { return static_cast<QLabel*>(widget_.data()); }
+
+void Label::setCaption(const QString& c) {
+    caption_ = c;
+    label()->setText(c);
+    ajuster();
+}
+
+void Label::setAutoSize(bool a) {
+    autosize_ = a;
+    ajuster();
+}
+
+void Label::ajuster() {
+    if (!autosize_) return;
+    const QFontMetricsF fm(label()->font());
+    // A self-sizing label fits its text: width of the text, height of a line.
+    width_ = static_cast<float>(std::ceil(fm.horizontalAdvance(caption_)) * TWIPS_PAR_PIXEL);
+    height_ = static_cast<float>(std::ceil(fm.height()) * TWIPS_PAR_PIXEL);
+    appliquer_geometrie();
+}
+
+void Label::setAlignment(int a) {
+    alignement_ = a;
+    Qt::Alignment al = Qt::AlignTop;
+    al |= a == vbRightJustify ? Qt::AlignRight : a == vbCenter ? Qt::AlignHCenter : Qt::AlignLeft;
+    label()->setAlignment(al);
+}
+
+void Label::setBackStyleTransparent(bool t) {
+    transparent_ = t;
+    label()->setAutoFillBackground(!t);
+    label()->setAttribute(Qt::WA_TranslucentBackground, t);
+}
+
+void Label::setForeColor(Couleur c) {
+    fore_ = c;
+    QPalette p = label()->palette();
+    p.setColor(QPalette::WindowText, en_qcolor(c));
+    label()->setPalette(p);
+}
+
+void Label::setBackColor(Couleur c) {
+    back_ = c;
+    QPalette p = label()->palette();
+    p.setColor(QPalette::Window, en_qcolor(c));
+    label()->setPalette(p);
+}
+
+void Label::setFont(const QFont& f) {
+    label()->setFont(f);
+    ajuster();
+}
+QFont Label::Font() const { return label()->font(); }
+void Label::setWordWrap(bool w) { label()->setWordWrap(w); }
+
+std::unique_ptr<Controle> Label::cloner() const {
+    auto c = std::make_unique<Label>(widget_->parentWidget(), nom_);
+    c->label()->setFont(label()->font());
+    c->setBackColor(back_);
+    c->setForeColor(fore_);
+    c->setBackStyleTransparent(transparent_);
+    c->setAlignment(alignement_);
+    c->label()->setWordWrap(label()->wordWrap());
+    copier_base(*c);
+    c->autosize_ = autosize_;
+    c->setCaption(caption_);
+    return c;
+}
+
+// ---------------------------------------------------------------- Timer
+
+Timer::Timer(QString nom, QObject* parent) : QObject(parent), nom_(std::move(nom)), timer_(new QTimer(this)) {
+    timer_->setSingleShot(true);
+    connect(timer_, &QTimer::timeout, this, [this] { declencher(); });
+}
+
+Timer::~Timer() = default;
+
+void Timer::armer() {
+    if (enabled_ && interval_ > 0 && !en_cours_) timer_->start(interval_);
+    else timer_->stop();
+}
+
+void Timer::setEnabled(bool e) {
+    enabled_ = e;
+    armer();
+}
+
+void Timer::setInterval(int ms) {
+    if (ms < 0) lever(ERR_VALEUR_PROPRIETE);
+    interval_ = ms;
+    armer();
+}
+
+void Timer::declencher() {
+    if (en_cours_) return; // never inside its own tick
+    en_cours_ = true;
+    timer_->stop();
+    QPointer<Timer> garde(this);
+    try {
+        if (Tick) Tick();
+    } catch (...) {
+        // Handlers trap their own errors; nothing may reach the event loop.
+    }
+    if (!garde) return;
+    en_cours_ = false;
+    armer();
+}
+
+// ---------------------------------------------------------------- TextBox
+
+namespace {
+QWidget* creer_edition(QWidget* parent) {
+    auto* conteneur = new QWidget(parent);
+    auto* l = new QVBoxLayout(conteneur);
+    l->setContentsMargins(0, 0, 0, 0);
+    auto* e = new QLineEdit(conteneur);
+    l->addWidget(e);
+    return conteneur;
+}
+} // namespace
+
+TextBox::TextBox(QWidget* parent, QString nom) : Controle(creer_edition(parent), std::move(nom)) {
+    edit_ = widget_->findChild<QLineEdit*>();
+    connect(static_cast<QLineEdit*>(edit_), &QLineEdit::textChanged, this, [this] {
+        if (Change) Change();
+    });
+}
+
+QString TextBox::Text() const {
+    if (multiligne_) return static_cast<QPlainTextEdit*>(edit_)->toPlainText();
+    return static_cast<QLineEdit*>(edit_)->text();
+}
+
+void TextBox::setText(const QString& t) {
+    if (multiligne_) static_cast<QPlainTextEdit*>(edit_)->setPlainText(t);
+    else static_cast<QLineEdit*>(edit_)->setText(t);
+}
+
+void TextBox::setPasswordChar(bool masque) {
+    if (!multiligne_) static_cast<QLineEdit*>(edit_)->setEchoMode(masque ? QLineEdit::Password : QLineEdit::Normal);
+}
+
+void TextBox::setMultiLine(bool m) {
+    if (m == multiligne_) return;
+    const QString texte = Text();
+    delete edit_;
+    if (m) {
+        auto* e = new QPlainTextEdit(widget_);
+        connect(e, &QPlainTextEdit::textChanged, this, [this] {
+            if (Change) Change();
+        });
+        edit_ = e;
+    } else {
+        auto* e = new QLineEdit(widget_);
+        connect(e, &QLineEdit::textChanged, this, [this] {
+            if (Change) Change();
+        });
+        edit_ = e;
+    }
+    widget_->layout()->addWidget(edit_);
+    multiligne_ = m;
+    setText(texte);
+}
+
+void TextBox::setLocked(bool l) {
+    if (multiligne_) static_cast<QPlainTextEdit*>(edit_)->setReadOnly(l);
+    else static_cast<QLineEdit*>(edit_)->setReadOnly(l);
+}
+
+std::unique_ptr<Controle> TextBox::cloner() const {
+    auto c = std::make_unique<TextBox>(widget_->parentWidget(), nom_);
+    c->setMultiLine(multiligne_);
+    c->setText(Text());
+    c->Change = Change;
+    copier_base(*c);
+    return c;
+}
+
+// ---------------------------------------------------------------- CheckBox
+
+CheckBox::CheckBox(QWidget* parent, QString nom, const QString& caption)
+    : Controle(new QCheckBox(caption, parent), std::move(nom)) {
+    connect(box(), &QCheckBox::toggled, this, [this](bool coche) {
+        if (en_affectation_) return;
+        // A click by the user: the value follows, then the click handler runs.
+        value_ = coche ? 1 : 0;
+        if (Click) Click(index_);
+    });
+}
+
+QCheckBox* CheckBox::box() const { return static_cast<QCheckBox*>(widget_.data()); }
+
+void CheckBox::setValue(int v) {
+    if (v != 0 && v != 1 && v != 2) lever(ERR_VALEUR_PROPRIETE);
+    if (v == value_) return;
+    value_ = v;
+    en_affectation_ = true;
+    box()->setChecked(v == 1);
+    en_affectation_ = false;
+    if (Click) Click(index_);
+}
+
+QString CheckBox::Caption() const { return box()->text(); }
+void CheckBox::setCaption(const QString& c) { box()->setText(c); }
+
+std::unique_ptr<Controle> CheckBox::cloner() const {
+    auto c = std::make_unique<CheckBox>(widget_->parentWidget(), nom_, Caption());
+    copier_base(*c);
+    return c;
+}
+
+// ---------------------------------------------------------------- ComboBox
+
+ComboBox::ComboBox(QWidget* parent, QString nom) : Controle(new QComboBox(parent), std::move(nom)) {
+    connect(combo(), &QComboBox::activated, this, [this](int) {
+        if (!par_code_ && Click) Click(index_);
+    });
+}
+
+QComboBox* ComboBox::combo() const { return static_cast<QComboBox*>(widget_.data()); }
+void ComboBox::AddItem(const QString& t) {
+    par_code_ = true;
+    combo()->addItem(t);
+    if (combo()->count() == 1) combo()->setCurrentIndex(-1);
+    par_code_ = false;
+}
+void ComboBox::Clear() {
+    par_code_ = true;
+    combo()->clear();
+    par_code_ = false;
+}
+int ComboBox::ListCount() const { return combo()->count(); }
+QString ComboBox::List(int i) const {
+    if (i < 0 || i >= combo()->count()) return {};
+    return combo()->itemText(i);
+}
+int ComboBox::ListIndex() const { return combo()->currentIndex(); }
+
+void ComboBox::setListIndex(int i) {
+    if (i < -1 || i >= combo()->count()) lever(ERR_VALEUR_PROPRIETE);
+    par_code_ = true;
+    combo()->setCurrentIndex(i);
+    if (!combo()->isEditable() && i >= 0) combo()->setEditText(combo()->itemText(i));
+    par_code_ = false;
+    if (Click) Click(index_);
+}
+
+QString ComboBox::Text() const {
+    if (combo()->currentIndex() < 0 && !combo()->isEditable()) return combo()->placeholderText();
+    return combo()->currentText();
+}
+
+void ComboBox::setText(const QString& t) {
+    const int i = combo()->findText(t, Qt::MatchExactly);
+    par_code_ = true;
+    if (i >= 0) combo()->setCurrentIndex(i);
+    else {
+        combo()->setCurrentIndex(-1);
+        combo()->setPlaceholderText(t);
+    }
+    par_code_ = false;
+}
+
+std::unique_ptr<Controle> ComboBox::cloner() const {
+    auto c = std::make_unique<ComboBox>(widget_->parentWidget(), nom_);
+    for (int i = 0; i < ListCount(); ++i) c->AddItem(List(i));
+    copier_base(*c);
+    return c;
+}
+
+// ---------------------------------------------------------------- CommandButton
+
+CommandButton::CommandButton(QWidget* parent, QString nom, const QString& caption)
+    : Controle(new QPushButton(caption, parent), std::move(nom)) {
+    // QPushButton's own clicked() is the click (the base filter would also see the release).
+    connect(static_cast<QPushButton*>(widget_.data()), &QPushButton::clicked, this, [this] {
+        if (Click) Click(index_);
+    });
+}
+QString CommandButton::Caption() const { return static_cast<QPushButton*>(widget_.data())->text(); }
+void CommandButton::setCaption(const QString& c) { static_cast<QPushButton*>(widget_.data())->setText(c); }
+std::unique_ptr<Controle> CommandButton::cloner() const {
+    auto c = std::make_unique<CommandButton>(widget_->parentWidget(), nom_, Caption());
+    copier_base(*c);
+    return c;
+}
+
+// ---------------------------------------------------------------- UpDown
+
+UpDown::UpDown(QWidget* parent, QString nom) : Controle(new QSpinBox(parent), std::move(nom)) {
+    spin()->setRange(0, 10);
+    connect(spin(), &QSpinBox::valueChanged, this, [this](int v) {
+        if (v == value_) return;
+        value_ = v;
+        if (Change) Change();
+    });
+}
+QSpinBox* UpDown::spin() const { return static_cast<QSpinBox*>(widget_.data()); }
+int UpDown::Value() const { return value_; }
+void UpDown::setValue(int v) {
+    if (v < spin()->minimum() || v > spin()->maximum()) lever(ERR_VALEUR_PROPRIETE);
+    spin()->setValue(v); // runs Change through valueChanged when it differs
+}
+void UpDown::setMin(int m) { spin()->setMinimum(m); }
+void UpDown::setMax(int m) { spin()->setMaximum(m); }
+int UpDown::Min() const { return spin()->minimum(); }
+int UpDown::Max() const { return spin()->maximum(); }
+std::unique_ptr<Controle> UpDown::cloner() const {
+    auto c = std::make_unique<UpDown>(widget_->parentWidget(), nom_);
+    c->setMin(Min());
+    c->setMax(Max());
+    copier_base(*c);
+    return c;
+}
+
+// ---------------------------------------------------------------- TabStrip
+
+TabStrip::TabStrip(QWidget* parent, QString nom) : Controle(new QTabBar(parent), std::move(nom)) {
+    connect(bar(), &QTabBar::tabBarClicked, this, [this](int i) {
+        bar()->setCurrentIndex(i);
+        if (Click) Click(index_);
+    });
+}
+QTabBar* TabStrip::bar() const { return static_cast<QTabBar*>(widget_.data()); }
+void TabStrip::AddTab(const QString& caption) { bar()->addTab(caption); }
+int TabStrip::TabCount() const { return bar()->count(); }
+QString TabStrip::TabCaption(int i) const { return bar()->tabText(i - 1); }
+int TabStrip::SelectedItem() const { return bar()->currentIndex() + 1; }
+void TabStrip::setSelectedItem(int i) {
+    if (i < 1 || i > bar()->count()) lever(ERR_VALEUR_PROPRIETE);
+    bar()->setCurrentIndex(i - 1);
+    if (Click) Click(index_);
+}
+std::unique_ptr<Controle> TabStrip::cloner() const {
+    auto c = std::make_unique<TabStrip>(widget_->parentWidget(), nom_);
+    for (int i = 1; i <= TabCount(); ++i) c->AddTab(TabCaption(i));
+    copier_base(*c);
+    return c;
+}
+
+// ---------------------------------------------------------------- ListView
+
+ListView::ListView(QWidget* parent, QString nom) : Controle(new QTreeWidget(parent), std::move(nom)) {
+    arbre()->setRootIsDecorated(false);
+    connect(arbre(), &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int colonne) {
+        if (par_code_ || colonne != 0) return;
+        if (ItemCheck) ItemCheck(arbre()->indexOfTopLevelItem(item) + 1);
+    });
+}
+QTreeWidget* ListView::arbre() const { return static_cast<QTreeWidget*>(widget_.data()); }
+void ListView::setColumns(const QStringList& entetes) {
+    arbre()->setColumnCount(static_cast<int>(entetes.size()));
+    arbre()->setHeaderLabels(entetes);
+}
+void ListView::Clear() {
+    par_code_ = true;
+    arbre()->clear();
+    par_code_ = false;
+}
+int ListView::Count() const { return arbre()->topLevelItemCount(); }
+int ListView::Add(const QString& texte, const QStringList& sousElements, bool coche) {
+    par_code_ = true;
+    QStringList colonnes{texte};
+    colonnes << sousElements;
+    auto* item = new QTreeWidgetItem(colonnes);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(0, coche ? Qt::Checked : Qt::Unchecked);
+    arbre()->addTopLevelItem(item);
+    par_code_ = false;
+    return arbre()->topLevelItemCount();
+}
+QString ListView::Text(int i) const {
+    auto* item = arbre()->topLevelItem(i - 1);
+    if (!item) lever(ERR_INDICE);
+    return item->text(0);
+}
+QString ListView::SubItem(int i, int colonne) const {
+    auto* item = arbre()->topLevelItem(i - 1);
+    if (!item) lever(ERR_INDICE);
+    return item->text(colonne);
+}
+bool ListView::Checked(int i) const {
+    auto* item = arbre()->topLevelItem(i - 1);
+    if (!item) lever(ERR_INDICE);
+    return item->checkState(0) == Qt::Checked;
+}
+void ListView::setChecked(int i, bool coche) {
+    auto* item = arbre()->topLevelItem(i - 1);
+    if (!item) lever(ERR_INDICE);
+    par_code_ = true;
+    item->setCheckState(0, coche ? Qt::Checked : Qt::Unchecked);
+    par_code_ = false;
+}
+std::unique_ptr<Controle> ListView::cloner() const {
+    auto c = std::make_unique<ListView>(widget_->parentWidget(), nom_);
+    copier_base(*c);
+    return c;
+}
+
+// ---------------------------------------------------------------- Menu
+
+Menu::Menu(QString caption, QObject* parent) : QObject(parent), caption_(std::move(caption)), menu_(new QMenu) {
+    menu_->setTitle(caption_);
+}
+Menu::~Menu() { delete menu_; }
+
+void Menu::AddItem(const QString& nom, const QString& caption, std::function<void()> action) {
+    QAction* a = menu_->addAction(caption);
+    a->setObjectName(nom);
+    items_.emplace_back(nom, action);
+    connect(a, &QAction::triggered, this, [action] {
+        try {
+            if (action) action();
+        } catch (...) {
+        }
+    });
+}
+
+QStringList Menu::captions() const {
+    QStringList r;
+    for (QAction* a : menu_->actions()) r << a->text();
+    return r;
+}
+
+void Menu::declencher(const QString& nom) {
+    for (auto& [n, action] : items_)
+        if (n == nom && action) action();
+}
+
+void Menu::PopupMenu(const QPoint& ecran) { menu_->popup(ecran); }
+
+// ---------------------------------------------------------------- Ecran
+
+double Ecran::Width() {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().width() * TWIPS_PAR_PIXEL : 0;
+}
+double Ecran::Height() {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().height() * TWIPS_PAR_PIXEL : 0;
+}
+void Ecran::MousePointerDefault() {
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+}
+
+void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+} // namespace tk

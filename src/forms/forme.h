@@ -1,0 +1,104 @@
+// A form: a top-level window with its design-time controls. Loading creates
+// the window and the controls, then runs Form_Load; unloading runs the
+// query-unload handler (told whether the user or the code closed the
+// window), then the unload handler, and destroys both. Accessors of the
+// program object load a form again when it is touched after an unload.
+#pragma once
+
+#include "forms/controles.h"
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+namespace tk {
+
+// Why a form is being unloaded.
+enum ModeDechargement : int {
+    vbFormControlMenu = 0, // the user closed the window
+    vbFormCode = 1,        // code asked for it
+    vbAppWindows = 2,      // the session ends
+    vbAppTaskManager = 3,
+};
+
+class Forme;
+
+// The window of a form: forwards closing, paints the form's own drawing layer.
+class FenetreForme : public QWidget {
+public:
+    FenetreForme(Forme& forme, Qt::WindowFlags drapeaux);
+    QImage calque; // what Line draws on the window itself
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    Forme& forme_;
+};
+
+class Forme : public QObject {
+    Q_OBJECT
+public:
+    explicit Forme(QString nom);
+    ~Forme() override;
+
+    const QString& nom() const { return nom_; }
+    bool charge() const { return fenetre_ != nullptr; }
+
+    void Load();                          // nothing when already loaded
+    void Show();                          // loads first when needed
+    void Hide();
+    bool Unload(int mode = vbFormCode);   // false when the query-unload handler cancelled
+    QWidget* hWnd() const { return fenetre_; }
+    FenetreForme* fenetre() const { return fenetre_; }
+
+    // Geometry in twips, kept exactly as assigned.
+    float Left() const { return left_; }
+    float Top() const { return top_; }
+    float Width() const { return width_; }
+    float Height() const { return height_; }
+    void setLeft(double v);
+    void setTop(double v);
+    void setWidth(double v);
+    void setHeight(double v);
+    void Move(double left, double top, double width, double height);
+    // Geometry from a placement done in pixels (the docking code): keeps twips in step.
+    void geometrie_pixels(int x, int y, int largeur, int hauteur);
+
+    QString Caption() const;
+    void setCaption(const QString& c);
+    Couleur BackColor() const { return back_; }
+    void setBackColor(Couleur c);
+    void Line(double x1, double y1, double x2, double y2, Couleur couleur); // on the window itself
+    void Refresh();
+
+    GestionSouris MouseDown, MouseUp, MouseMove;
+
+    // Runs when the user closes the window with its close button.
+    void fermeture_utilisateur();
+
+protected:
+    virtual Qt::WindowFlags drapeaux_fenetre() const { return Qt::Window; }
+    virtual void creer_controles(QWidget* fenetre) = 0; // design-time controls
+    virtual void detruire_controles() = 0;
+    virtual void Form_Load() {}
+    virtual void Form_QueryUnload(int& /*cancel*/, int /*mode*/) {}
+    virtual void Form_Unload(int& /*cancel*/) {}
+    bool eventFilter(QObject* objet, QEvent* e) override;
+    void appliquer_geometrie();
+
+    // Design-time size of the window, in twips.
+    double largeur_conception_ = 4800, hauteur_conception_ = 3600;
+
+private:
+    QString nom_;
+    FenetreForme* fenetre_ = nullptr;
+    float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    Couleur back_ = vbSysteme(COLOR_BTNFACE);
+    QString caption_;
+    bool en_dechargement_ = false;
+};
+
+} // namespace tk

@@ -1,0 +1,44 @@
+// Files, processes and program facts.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+namespace tk {
+
+class Files {
+public:
+    virtual ~Files() = default;
+
+    // Program facts.
+    virtual QString programFolder() = 0;   // folder of the running executable, no trailing slash
+    virtual QString exeBaseName() = 0;     // executable name without folder and extension
+    virtual QString exePath() = 0;         // full path of the running executable
+    virtual QString commandLine() = 0;     // the arguments as one string, joined by blanks
+    virtual QString userName() = 0;
+    virtual QString computerName() = 0;
+
+    // Files.
+    virtual bool exists(const QString& chemin) = 0;
+    virtual int64_t size(const QString& chemin) = 0;          // -1 when missing
+    virtual bool remove(const QString& chemin) = 0;
+    virtual bool copy(const QString& source, const QString& dest) = 0;
+    virtual bool rename(const QString& source, const QString& dest) = 0;
+    virtual bool setExecutable(const QString& chemin) = 0;
+    virtual bool appendText(const QString& chemin, const QByteArray& donnees) = 0;
+    virtual bool readAll(const QString& chemin, QByteArray& donnees) = 0;
+
+    // Processes.
+    virtual bool startDetached(const QString& programme, const QStringList& arguments) = 0;
+    // Opens a folder or address with the desktop's handler; the target is one argument, never shell text.
+    virtual bool openWithDesktop(const QString& cible) = 0;
+    // Process priority as a nice value; false when the system refused it (nothing changed).
+    virtual bool setPriority(int nice) = 0;
+    virtual int priority() = 0;
+    virtual void sleepMs(int ms) = 0;
+    [[noreturn]] virtual void endProcess(int code) = 0;
+};
+
+} // namespace tk

@@ -1,0 +1,42 @@
+// Files, processes and program facts on Linux.
+#pragma once
+
+#include "platform/files.h"
+
+namespace tk {
+
+// Program facts come from QCoreApplication (an application object must exist).
+// - exeBaseName is the executable's file name: Linux executables carry no extension.
+// - copy overwrites the destination (through a temporary file in the same folder);
+//   rename replaces the destination in one step.
+// - setPriority applies the nice value to every thread of the process; false,
+//   with nothing changed, when the system refuses it (raising without the right).
+// - endProcess flushes the standard streams and ends at once, without running
+//   destructors: everything the program keeps on disk is written synchronously.
+class LinuxFiles : public Files {
+public:
+    QString programFolder() override;
+    QString exeBaseName() override;
+    QString exePath() override;
+    QString commandLine() override;
+    QString userName() override;
+    QString computerName() override;
+
+    bool exists(const QString& chemin) override;
+    int64_t size(const QString& chemin) override;
+    bool remove(const QString& chemin) override;
+    bool copy(const QString& source, const QString& dest) override;
+    bool rename(const QString& source, const QString& dest) override;
+    bool setExecutable(const QString& chemin) override;
+    bool appendText(const QString& chemin, const QByteArray& donnees) override;
+    bool readAll(const QString& chemin, QByteArray& donnees) override;
+
+    bool startDetached(const QString& programme, const QStringList& arguments) override;
+    bool openWithDesktop(const QString& cible) override;
+    bool setPriority(int nice) override;
+    int priority() override;
+    void sleepMs(int ms) override;
+    [[noreturn]] void endProcess(int code) override;
+};
+
+} // namespace tk

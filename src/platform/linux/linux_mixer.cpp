@@ -1,0 +1,192 @@
+#include "platform/linux/linux_mixer.h"
+
+#include <alsa/asoundlib.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <mutex>
+
+namespace tk {
+
+namespace {
+
+constexpr int64_t kPresentedMax = 65535;
+
+void quietHandler(const char*, int, const char*, int, const char*, ...) {}
+
+// Round-half-up division of a non-negative numerator by a positive divisor.
+int64_t divideRounded(__int128 numerator, __int128 divisor) {
+    return static_cast<int64_t>((2 * numerator + divisor) / (2 * divisor));
+}
+
+} // namespace
+
+int64_t rawToPresented(int64_t raw, int64_t minimum, int64_t maximum) {
+    if (maximum <= minimum) return 0;
+    raw = std::clamp(raw, minimum, maximum);
+    return divideRounded(static_cast<__int128>(raw - minimum) * kPresentedMax,
+                         static_cast<__int128>(maximum) - minimum);
+}
+
+int64_t presentedToRaw(int64_t valeur, int64_t minimum, int64_t maximum) {
+    if (maximum <= minimum) return minimum;
+    valeur = std::clamp<int64_t>(valeur, 0, kPresentedMax);
+    return minimum + divideRounded(static_cast<__int128>(valeur) * (static_cast<__int128>(maximum) - minimum),
+                                   kPresentedMax);
+}
+
+const char* alsaElementName(LigneMixer ligne) {
+    switch (ligne) {
+    case LigneMixer::Haut_parleurs: return "Master";
+    case LigneMixer::Ligne: return "Line";
+    case LigneMixer::Micro: return "Mic";
+    case LigneMixer::Synthe: return "Synth";
+    case LigneMixer::CD: return "CD";
+    case LigneMixer::Wave: return "PCM";
+    case LigneMixer::Aux: return "Aux";
+    }
+    return "";
+}
+
+void silenceAlsaErrors() {
+    static std::once_flag once;
+    std::call_once(once, [] { snd_lib_error_set_handler(quietHandler); });
+}
+
+LinuxMixer::LinuxMixer() { silenceAlsaErrors(); }
+
+LinuxMixer::~LinuxMixer() { close(); }
+
+snd_mixer_t* LinuxMixer::openDefault() {
+    silenceAlsaErrors();
+    snd_mixer_t* h = nullptr;
+    if (snd_mixer_open(&h, 0) < 0) return nullptr;
+    if (snd_mixer_attach(h, "default") < 0 || snd_mixer_selem_register(h, nullptr, nullptr) < 0
+        || snd_mixer_load(h) < 0) {
+        snd_mixer_close(h);
+        return nullptr;
+    }
+    snd_mixer_selem_id_t* id = nullptr;
+    snd_mixer_selem_id_alloca(&id);
+    snd_mixer_selem_id_set_index(id, 0);
+    snd_mixer_selem_id_set_name(id, alsaElementName(LigneMixer::Haut_parleurs));
+    if (!snd_mixer_find_selem(h, id)) {
+        snd_mixer_close(h);
+        return nullptr;
+    }
+    return h;
+}
+
+void LinuxMixer::close() {
+    if (handle_) snd_mixer_close(handle_);
+    handle_ = nullptr;
+}
+
+int LinuxMixer::deviceCount() {
+    if (handle_) return 1;
+    snd_mixer_t* h = openDefault();
+    if (!h) return 0;
+    snd_mixer_close(h);
+    return 1;
+}
+
+bool LinuxMixer::open(int numero) {
+    if (numero != 0) return false;
+    if (!handle_) handle_ = openDefault();
+    return handle_ != nullptr;
+}
+
+bool LinuxMixer::refresh() {
+    if (!handle_) return false;
+    if (snd_mixer_handle_events(handle_) < 0) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+snd_mixer_elem_t* LinuxMixer::element(LigneMixer ligne) {
+    if (!handle_) return nullptr;
+    snd_mixer_selem_id_t* id = nullptr;
+    snd_mixer_selem_id_alloca(&id);
+    snd_mixer_selem_id_set_index(id, 0);
+    snd_mixer_selem_id_set_name(id, alsaElementName(ligne));
+    snd_mixer_elem_t* e = snd_mixer_find_selem(handle_, id);
+    if (e && !snd_mixer_selem_has_playback_volume(e) && !snd_mixer_selem_has_capture_volume(e)) return nullptr;
+    return e;
+}
+
+bool LinuxMixer::hasLine(LigneMixer ligne) { return element(ligne) != nullptr; }
+
+// A line's volume is its playback volume, or its capture volume for an input
+// that has no playback path.
+bool LinuxMixer::volumeRange(LigneMixer ligne, int64_t& minimum, int64_t& maximum) {
+    if (!element(ligne)) return false;
+    minimum = 0;
+    maximum = kPresentedMax;
+    return true;
+}
+
+bool LinuxMixer::readVolume(LigneMixer ligne, int64_t& valeur) {
+    if (!refresh()) return false;
+    snd_mixer_elem_t* e = element(ligne);
+    if (!e) return false;
+    long mn = 0, mx = 0, raw = 0;
+    if (snd_mixer_selem_has_playback_volume(e)) {
+        if (snd_mixer_selem_get_playback_volume_range(e, &mn, &mx) < 0
+            || snd_mixer_selem_get_playback_volume(e, SND_MIXER_SCHN_FRONT_LEFT, &raw) < 0)
+            return false;
+    } else if (snd_mixer_selem_get_capture_volume_range(e, &mn, &mx) < 0
+               || snd_mixer_selem_get_capture_volume(e, SND_MIXER_SCHN_FRONT_LEFT, &raw) < 0) {
+        return false;
+    }
+    valeur = rawToPresented(raw, mn, mx);
+    return true;
+}
+
+bool LinuxMixer::writeVolume(LigneMixer ligne, int64_t valeur) {
+    if (!refresh()) return false;
+    snd_mixer_elem_t* e = element(ligne);
+    if (!e) return false;
+    long mn = 0, mx = 0;
+    int rc = 0;
+    if (snd_mixer_selem_has_playback_volume(e)) {
+        if (snd_mixer_selem_get_playback_volume_range(e, &mn, &mx) < 0) return false;
+        rc = snd_mixer_selem_set_playback_volume_all(e, static_cast<long>(presentedToRaw(valeur, mn, mx)));
+    } else {
+        if (snd_mixer_selem_get_capture_volume_range(e, &mn, &mx) < 0) return false;
+        rc = snd_mixer_selem_set_capture_volume_all(e, static_cast<long>(presentedToRaw(valeur, mn, mx)));
+    }
+    return rc >= 0;
+}
+
+// Mute is the playback switch turned off (the capture switch for an input
+// without a playback switch). A line without a switch cannot be muted.
+bool LinuxMixer::readMute(LigneMixer ligne, bool& muet) {
+    if (!refresh()) return false;
+    snd_mixer_elem_t* e = element(ligne);
+    if (!e) return false;
+    int on = 1;
+    if (snd_mixer_selem_has_playback_switch(e)) {
+        if (snd_mixer_selem_get_playback_switch(e, SND_MIXER_SCHN_FRONT_LEFT, &on) < 0) return false;
+    } else if (snd_mixer_selem_has_capture_switch(e)) {
+        if (snd_mixer_selem_get_capture_switch(e, SND_MIXER_SCHN_FRONT_LEFT, &on) < 0) return false;
+    } else {
+        return false;
+    }
+    muet = on == 0;
+    return true;
+}
+
+bool LinuxMixer::writeMute(LigneMixer ligne, bool muet) {
+    if (!refresh()) return false;
+    snd_mixer_elem_t* e = element(ligne);
+    if (!e) return false;
+    if (snd_mixer_selem_has_playback_switch(e))
+        return snd_mixer_selem_set_playback_switch_all(e, muet ? 0 : 1) >= 0;
+    if (snd_mixer_selem_has_capture_switch(e))
+        return snd_mixer_selem_set_capture_switch_all(e, muet ? 0 : 1) >= 0;
+    return false;
+}
+
+} // namespace tk

@@ -1,0 +1,61 @@
+// The system mixer over ALSA's simple mixer on the "default" device.
+#pragma once
+
+#include "platform/mixer.h"
+
+#include <cstdint>
+
+typedef struct _snd_mixer snd_mixer_t;
+typedef struct _snd_mixer_elem snd_mixer_elem_t;
+
+namespace tk {
+
+// Maps a raw value of the range [minimum, maximum] to 0..65535 and back.
+// Both ends map exactly (minimum <-> 0, maximum <-> 65535); values in between
+// round to the nearest step. Out-of-range input is clamped first.
+int64_t rawToPresented(int64_t raw, int64_t minimum, int64_t maximum);
+int64_t presentedToRaw(int64_t valeur, int64_t minimum, int64_t maximum);
+
+// The ALSA element that plays the role of each line ("Master" for the speakers).
+const char* alsaElementName(LigneMixer ligne);
+
+// Installs an ALSA error handler that prints nothing, once per process: with
+// no card or no sound server, ALSA would otherwise print on every attempt.
+void silenceAlsaErrors();
+
+// The mixer is opened once and kept for the whole run. Opening again after a
+// failure is allowed (open() retries), but reads never reopen on their own, so
+// a machine without sound costs nothing per tick. If the mixer's connection
+// breaks during the run (the sound server stopped), it is closed and every
+// later read fails, silently.
+class LinuxMixer : public Mixer {
+public:
+    LinuxMixer();
+    ~LinuxMixer() override;
+    LinuxMixer(const LinuxMixer&) = delete;
+    LinuxMixer& operator=(const LinuxMixer&) = delete;
+
+    int deviceCount() override;
+    bool open(int numero) override;
+    bool hasLine(LigneMixer ligne) override;
+    bool volumeRange(LigneMixer ligne, int64_t& minimum, int64_t& maximum) override;
+    bool readVolume(LigneMixer ligne, int64_t& valeur) override;
+    bool writeVolume(LigneMixer ligne, int64_t valeur) override;
+    bool readMute(LigneMixer ligne, bool& muet) override;
+    bool writeMute(LigneMixer ligne, bool muet) override;
+
+    bool isOpen() const { return handle_ != nullptr; }
+
+private:
+    // Opens "default" and loads its elements; null when there is no usable mixer
+    // (no device, or no "Master" element).
+    static snd_mixer_t* openDefault();
+    snd_mixer_elem_t* element(LigneMixer ligne);
+    // Takes the events that are waiting, so that changes made elsewhere show.
+    bool refresh();
+    void close();
+
+    snd_mixer_t* handle_ = nullptr;
+};
+
+} // namespace tk

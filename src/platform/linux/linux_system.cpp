@@ -1,0 +1,310 @@
+#include "platform/linux/linux_system.h"
+
+#include "diag/numerique.h"
+#include "platform/linux/drive_map.h"
+#include "platform/linux/proc_parse.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+namespace tk {
+
+namespace {
+
+// Any build number of 1111 or more makes the program take the 64-bit free
+// space query, which is the only one that describes today's disks.
+constexpr uint32_t kBuild = 2600;
+
+// How long a share's figures are reused before it is asked again: the
+// program asks free, used and total one after the other on every tick.
+constexpr auto kShareFresh = std::chrono::milliseconds(500);
+
+// udev escapes unsafe characters of labels as \xHH.
+QString decodeLabel(const QString& name) {
+    QByteArray raw = name.toUtf8(), out;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 3 < raw.size() && raw[i + 1] == 'x') {
+            bool ok = false;
+            int byte = raw.mid(i + 2, 2).toInt(&ok, 16);
+            if (ok) {
+                out += static_cast<char>(byte);
+                i += 3;
+                continue;
+            }
+        }
+        out += raw[i];
+    }
+    return QString::fromUtf8(out);
+}
+
+int32_t clamp32(uint64_t v) { return v > INT32_MAX ? INT32_MAX : static_cast<int32_t>(v); }
+
+bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+} // namespace
+
+// State of one share, shared with the worker thread that queries it so that
+// a thread stuck on a dead server never refers to a destroyed object.
+struct LinuxSystem::ShareState {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool running = false;
+    bool answered = false;     // at least one answer came back
+    bool lastOk = false;       // the last answer was a success
+    bool haveGood = false;
+    Space good;                // last figures the share gave
+    std::chrono::steady_clock::time_point answeredAt;
+};
+
+LinuxSystem::LinuxSystem(DriveMap& drives, std::string root)
+    : m_drives(drives), m_root(std::move(root)), m_shareProbe(&LinuxSystem::statSpace) {}
+
+LinuxSystem::~LinuxSystem() = default;
+
+void LinuxSystem::globalMemoryStatus(MEMORYSTATUS& etat) {
+    uint32_t length = etat.dwLength;
+    etat = MEMORYSTATUS{};
+    etat.dwLength = length;
+    std::string text;
+    procfs::MemInfo info;
+    if (!procfs::readFile(procfs::joinRoot(m_root, "proc/meminfo"), text) || !procfs::parseMemInfo(text, info))
+        return;
+    etat.dwTotalPhys = info.total;
+    etat.dwAvailPhys = info.available;
+    // The page file of the classic record is the commit space: memory and swap.
+    etat.dwTotalPageFile = info.total + info.swapTotal;
+    etat.dwAvailPageFile = info.available + info.swapFree;
+    if (info.total > 0) {
+        double load = 100.0 - static_cast<double>(info.available) / static_cast<double>(info.total) * 100.0;
+        etat.dwMemoryLoad = static_cast<uint32_t>(std::clamp(arrondi(load), 0.0, 100.0));
+    }
+}
+
+QString LinuxSystem::logicalDriveStrings() {
+    m_drives.refresh();
+    QString list;
+    for (const Drive& d : m_drives.drives()) {
+        list += d.letter;
+        list += QStringLiteral(":\\");
+        list += QChar(0);
+    }
+    // The list ends with a second terminator (a lone one when there is no drive).
+    list += QChar(0);
+    return list;
+}
+
+int LinuxSystem::driveType(const QString& racine) {
+    if (racine.isEmpty()) return DRIVE_NO_ROOT_DIR;
+    m_drives.refresh();
+    const Drive* d = m_drives.find(racine[0]);
+    return d ? d->type : DRIVE_NO_ROOT_DIR;
+}
+
+void LinuxSystem::loadLabels() {
+    auto now = std::chrono::steady_clock::now();
+    if (m_labelsGeneration == m_drives.generation() && now - m_labelsAt < std::chrono::seconds(5)) return;
+    m_labelsGeneration = m_drives.generation();
+    m_labelsAt = now;
+    m_labels.clear();
+    QDir dir(QString::fromStdString(procfs::joinRoot(m_root, "dev/disk/by-label")));
+    const QFileInfoList links = dir.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
+    for (const QFileInfo& link : links) {
+        QString target = link.symLinkTarget();
+        if (target.isEmpty()) continue;
+        m_labels[QFileInfo(target).fileName()] = decodeLabel(link.fileName());
+    }
+}
+
+QString LinuxSystem::volumeLabel(const QString& racine) {
+    if (racine.isEmpty()) return {};
+    m_drives.refresh();
+    const Drive* d = m_drives.find(racine[0]);
+    if (!d) return {};
+    if (!d->deviceName.isEmpty()) {
+        loadLabels();
+        auto it = m_labels.find(d->deviceName);
+        if (it != m_labels.end() && !it->second.isEmpty()) return it->second;
+    }
+    return d->mountPoint;
+}
+
+bool LinuxSystem::statSpace(const std::string& path, Space& space) {
+    struct statvfs st {};
+    if (::statvfs(path.c_str(), &st) != 0) return false;
+    uint64_t unit = st.f_frsize ? st.f_frsize : st.f_bsize;
+    space.blockSize = unit;
+    space.total = static_cast<uint64_t>(st.f_blocks) * unit;
+    space.free = static_cast<uint64_t>(st.f_bfree) * unit;
+    space.available = static_cast<uint64_t>(st.f_bavail) * unit;
+    return true;
+}
+
+bool LinuxSystem::shareSpace(const QString& mountPoint, Space& space) {
+    auto& slot = m_shares[mountPoint];
+    if (!slot) slot = std::make_shared<ShareState>();
+    std::shared_ptr<ShareState> state = slot;
+    std::unique_lock lock(state->mutex);
+    auto now = std::chrono::steady_clock::now();
+    bool fresh = state->answered && now - state->answeredAt < kShareFresh;
+    if (!fresh && !state->running) {
+        state->running = true;
+        std::string path = procfs::joinRoot(m_root, mountPoint.toStdString());
+        std::thread([state, path, probe = m_shareProbe] {
+            Space s;
+            bool ok = probe(path, s);
+            std::lock_guard g(state->mutex);
+            state->running = false;
+            state->answered = true;
+            state->lastOk = ok;
+            state->answeredAt = std::chrono::steady_clock::now();
+            if (ok) {
+                state->good = s;
+                state->haveGood = true;
+            }
+            state->done.notify_all();
+        }).detach();
+        state->done.wait_for(lock, m_shareTimeout, [&] { return !state->running; });
+    }
+    // Still waiting for a slow server: its last known figures stand. A server
+    // that answered with an error makes the query fail.
+    if (state->running) {
+        if (!state->haveGood) return false;
+        space = state->good;
+        return true;
+    }
+    if (!state->lastOk) return false;
+    space = state->good;
+    return true;
+}
+
+bool LinuxSystem::space(const QString& racine, Space& s) {
+    if (racine.isEmpty()) return false;
+    m_drives.refresh();
+    const Drive* d = m_drives.find(racine[0]);
+    if (!d) return false;
+    if (d->remote()) return shareSpace(d->mountPoint, s);
+    return statSpace(procfs::joinRoot(m_root, d->mountPoint.toStdString()), s);
+}
+
+bool LinuxSystem::diskFreeSpaceEx(const QString& racine, uint64_t& libreAppelant, uint64_t& total,
+                                  uint64_t& libreTotal) {
+    Space s;
+    if (!space(racine, s)) return false;
+    libreAppelant = s.available;
+    total = s.total;
+    libreTotal = s.free;
+    return true;
+}
+
+bool LinuxSystem::diskFreeSpace(const QString& racine, int32_t& secteursParCluster, int32_t& octetsParSecteur,
+                                int32_t& clustersLibres, int32_t& clustersTotal) {
+    Space s;
+    if (!space(racine, s) || s.blockSize == 0) return false;
+    // One cluster is one filesystem block, counted in 512-byte sectors.
+    octetsParSecteur = 512;
+    secteursParCluster = clamp32(std::max<uint64_t>(1, s.blockSize / 512));
+    uint64_t cluster = static_cast<uint64_t>(secteursParCluster) * 512;
+    clustersLibres = clamp32(s.available / cluster);
+    clustersTotal = clamp32(s.total / cluster);
+    return true;
+}
+
+bool LinuxSystem::versionBuild(uint32_t& build) {
+    build = kBuild;
+    return true;
+}
+
+QString LinuxSystem::driveFolder(const QString& lettre) {
+    if (lettre.isEmpty()) return {};
+    m_drives.refresh();
+    const Drive* d = m_drives.find(lettre[0]);
+    return d ? d->mountPoint : QString();
+}
+
+bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& lignes) {
+    lignes.clear();
+    const std::string netDir = procfs::joinRoot(m_root, "sys/class/net");
+    const QStringList names = QDir(QString::fromStdString(netDir))
+                                  .entryList(QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& name : names) {
+        const std::string base = netDir + "/" + name.toStdString() + "/";
+        if (!exists(base + "type")) continue;
+        MIB_IFROW row;
+        row.bDescr = name;
+        uint64_t index = 0;
+        procfs::toU64(procfs::readAttribute(base + "ifindex"), index);
+        row.dwIndex = static_cast<uint32_t>(index);
+
+        uint64_t arphrd = 0;
+        procfs::toU64(procfs::readAttribute(base + "type"), arphrd);
+        const bool physical = exists(base + "device");
+        const bool wireless = exists(base + "wireless") || exists(base + "phy80211");
+        if (arphrd == 772)
+            row.dwType = 24; // loopback
+        else if (arphrd == 512)
+            row.dwType = 23; // PPP
+        else if (arphrd >= 256 && arphrd <= 259)
+            row.dwType = 28; // SLIP, CSLIP, SLIP6, CSLIP6
+        else if (arphrd == 1 && wireless)
+            row.dwType = 71;
+        else if (arphrd == 1 && physical)
+            row.dwType = 6;
+        else
+            row.dwType = 1; // bridges, veth, tun, ifb, tunnels...
+
+        // Unreadable while the link is down, -1 when unknown.
+        std::string speed = procfs::readAttribute(base + "speed");
+        long long mbits = speed.empty() ? 0 : std::strtoll(speed.c_str(), nullptr, 10);
+        row.dwSpeed = mbits > 0 ? static_cast<int64_t>(mbits) * 1000000 : 0;
+
+        unsigned long flags = std::strtoul(procfs::readAttribute(base + "flags").c_str(), nullptr, 16);
+        row.dwAdminStatus = (flags & 0x1) ? 1 : 2; // IFF_UP
+
+        std::string oper = procfs::readAttribute(base + "operstate");
+        if (oper == "up" || (oper == "unknown" && physical && procfs::readAttribute(base + "carrier") == "1"))
+            row.dwOperStatus = 5;
+        else if (oper == "down")
+            row.dwOperStatus = 2;
+        else
+            row.dwOperStatus = 0;
+        lignes.push_back(std::move(row));
+    }
+
+    if (lignes.empty()) {
+        // No sysfs view of the network (some containers): the names of
+        // /proc/net/dev, in its order, with what can be said without sysfs.
+        std::string text;
+        if (!procfs::readFile(procfs::joinRoot(m_root, "proc/net/dev"), text)) return false;
+        std::string_view rest = text;
+        uint32_t index = 0;
+        while (!rest.empty()) {
+            std::string_view line = procfs::nextLine(rest);
+            size_t colon = line.rfind(':');
+            if (colon == std::string_view::npos) continue;
+            std::string_view head = line.substr(0, colon);
+            std::string_view name = procfs::nextWord(head);
+            if (name.empty()) continue;
+            MIB_IFROW row;
+            row.bDescr = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+            row.dwIndex = ++index;
+            row.dwType = name == "lo" ? 24 : 1;
+            row.dwAdminStatus = 1;
+            lignes.push_back(std::move(row));
+        }
+        if (lignes.empty()) return false;
+    }
+    std::stable_sort(lignes.begin(), lignes.end(),
+                     [](const MIB_IFROW& a, const MIB_IFROW& b) { return a.dwIndex < b.dwIndex; });
+    return true;
+}
+
+} // namespace tk

@@ -1,0 +1,73 @@
+// System facts on Linux: memory from /proc/meminfo, drives from the shared
+// drive map with sizes from statvfs, the interface table from /sys/class/net.
+#pragma once
+
+#include "platform/system.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace tk {
+
+class DriveMap;
+
+class LinuxSystem : public System {
+public:
+    // Filesystem figures as statvfs gives them, in bytes.
+    struct Space {
+        uint64_t blockSize = 0;
+        uint64_t total = 0;
+        uint64_t free = 0;        // including the blocks reserved for root
+        uint64_t available = 0;   // what an ordinary caller may still use
+    };
+    using SpaceProbe = std::function<bool(const std::string& path, Space& space)>;
+
+    // `drives` must outlive this object; `root` prefixes every /proc, /sys,
+    // /dev and mount-point path ("/" on a real system).
+    explicit LinuxSystem(DriveMap& drives, std::string root = "/");
+    ~LinuxSystem() override;
+
+    void globalMemoryStatus(MEMORYSTATUS& etat) override;
+    QString logicalDriveStrings() override;
+    int driveType(const QString& racine) override;
+    QString volumeLabel(const QString& racine) override;
+    bool diskFreeSpaceEx(const QString& racine, uint64_t& libreAppelant, uint64_t& total,
+                         uint64_t& libreTotal) override;
+    bool diskFreeSpace(const QString& racine, int32_t& secteursParCluster, int32_t& octetsParSecteur,
+                       int32_t& clustersLibres, int32_t& clustersTotal) override;
+    bool versionBuild(uint32_t& build) override;
+    QString driveFolder(const QString& lettre) override;
+    bool ifTable(std::vector<MIB_IFROW>& lignes) override;
+
+    DriveMap& driveMap() { return m_drives; }
+
+    // Network shares are queried on a worker thread; a share that has not
+    // answered within this time gives its last known figures.
+    void setShareTimeout(std::chrono::milliseconds timeout) { m_shareTimeout = timeout; }
+    // Replaces the statvfs call used for shares (tests simulate a slow server).
+    void setShareProbe(SpaceProbe probe) { m_shareProbe = std::move(probe); }
+
+    // statvfs of one path.
+    static bool statSpace(const std::string& path, Space& space);
+
+private:
+    struct ShareState;
+    bool space(const QString& racine, Space& space);
+    bool shareSpace(const QString& mountPoint, Space& space);
+    void loadLabels();
+
+    DriveMap& m_drives;
+    std::string m_root;
+    std::chrono::milliseconds m_shareTimeout{200};
+    SpaceProbe m_shareProbe;
+    std::map<QString, std::shared_ptr<ShareState>> m_shares;
+    std::map<QString, QString> m_labels; // device name -> filesystem label
+    uint64_t m_labelsGeneration = UINT64_MAX;
+    std::chrono::steady_clock::time_point m_labelsAt;
+};
+
+} // namespace tk

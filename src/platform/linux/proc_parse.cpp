@@ -1,0 +1,202 @@
+#include "platform/linux/proc_parse.h"
+
+#include <charconv>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tk::procfs {
+
+std::string joinRoot(const std::string& root, std::string_view relative) {
+    std::string path = root.empty() ? std::string("/") : root;
+    if (path.back() != '/') path += '/';
+    while (!relative.empty() && relative.front() == '/') relative.remove_prefix(1);
+    path.append(relative);
+    return path;
+}
+
+bool readFile(const std::string& path, std::string& content) {
+    content.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    // /proc files report a size of 0: read until the end whatever stat says.
+    if (content.capacity() < 4096) content.reserve(4096);
+    bool ok = true;
+    for (;;) {
+        size_t used = content.size();
+        if (content.capacity() - used < 1024) content.reserve(content.capacity() * 2);
+        content.resize(content.capacity());
+        ssize_t n = ::read(fd, content.data() + used, content.size() - used);
+        if (n < 0) {
+            content.resize(used);
+            ok = false;
+            break;
+        }
+        content.resize(used + static_cast<size_t>(n));
+        if (n == 0) break;
+    }
+    ::close(fd);
+    return ok;
+}
+
+std::string readAttribute(const std::string& path) {
+    std::string text;
+    if (!readFile(path, text)) return {};
+    size_t end = text.find_last_not_of(" \t\r\n");
+    if (end == std::string::npos) return {};
+    size_t start = text.find_first_not_of(" \t\r\n");
+    return text.substr(start, end - start + 1);
+}
+
+std::string_view nextLine(std::string_view& rest) {
+    size_t nl = rest.find('\n');
+    std::string_view line = rest.substr(0, nl);
+    rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
+    return line;
+}
+
+std::string_view nextWord(std::string_view& rest) {
+    size_t start = rest.find_first_not_of(" \t");
+    if (start == std::string_view::npos) {
+        rest = {};
+        return {};
+    }
+    rest.remove_prefix(start);
+    size_t end = rest.find_first_of(" \t");
+    std::string_view word = rest.substr(0, end);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);
+    return word;
+}
+
+bool toU64(std::string_view word, uint64_t& value) {
+    if (word.empty()) return false;
+    auto [ptr, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
+    return ec == std::errc() && ptr == word.data() + word.size();
+}
+
+bool parseCpuTimes(std::string_view stat, CpuTimes& times) {
+    std::string_view line = nextLine(stat);
+    if (nextWord(line) != "cpu") return false;
+    // user nice system idle iowait irq softirq steal [guest guest_nice].
+    // Guest time is already part of user and nice, so it is not added again.
+    uint64_t f[8] = {};
+    int n = 0;
+    for (; n < 8; ++n) {
+        std::string_view w = nextWord(line);
+        if (w.empty()) break;
+        if (!toU64(w, f[n])) return false;
+    }
+    if (n < 4) return false;
+    // Counted the way top's processor line reads: iowait is idle time (the
+    // processor was free to run something else), steal is time taken from us
+    // by the hypervisor and therefore busy, not available.
+    times.busy = f[0] + f[1] + f[2] + f[5] + f[6] + f[7];
+    times.total = times.busy + f[3] + f[4];
+    return true;
+}
+
+bool findDiskSectors(std::string_view diskstats, uint32_t major, uint32_t minor, DiskSectors& sectors) {
+    while (!diskstats.empty()) {
+        std::string_view line = nextLine(diskstats);
+        uint64_t ma = 0, mi = 0;
+        if (!toU64(nextWord(line), ma) || ma != major) continue;
+        if (!toU64(nextWord(line), mi) || mi != minor) continue;
+        nextWord(line); // name
+        // reads, reads merged, sectors read, ms reading, writes, writes merged, sectors written
+        std::string_view w[7];
+        for (auto& x : w) x = nextWord(line);
+        return toU64(w[2], sectors.read) && toU64(w[6], sectors.written);
+    }
+    return false;
+}
+
+std::string cleanInterfaceName(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) {
+        if (c == '/' || c == '#') c = '_';
+        else if (c == '(') c = '[';
+        else if (c == ')') c = ']';
+    }
+    return out;
+}
+
+QString cleanInterfaceName(const QString& name) {
+    QString out = name;
+    out.replace(QLatin1Char('/'), QLatin1Char('_'));
+    out.replace(QLatin1Char('('), QLatin1Char('['));
+    out.replace(QLatin1Char(')'), QLatin1Char(']'));
+    out.replace(QLatin1Char('#'), QLatin1Char('_'));
+    return out;
+}
+
+bool findNetBytes(std::string_view netdev, std::string_view cleanName, NetBytes& bytes) {
+    while (!netdev.empty()) {
+        std::string_view line = nextLine(netdev);
+        size_t colon = line.rfind(':');
+        if (colon == std::string_view::npos) continue; // the two heading lines
+        std::string_view name = line.substr(0, colon);
+        size_t s = name.find_first_not_of(" \t");
+        if (s == std::string_view::npos) continue;
+        name.remove_prefix(s);
+        if (name.size() != cleanName.size()) continue;
+        bool same = true;
+        for (size_t i = 0; i < name.size() && same; ++i) {
+            char c = name[i];
+            if (c == '/' || c == '#') c = '_';
+            else if (c == '(') c = '[';
+            else if (c == ')') c = ']';
+            same = c == cleanName[i];
+        }
+        if (!same) continue;
+        std::string_view rest = line.substr(colon + 1);
+        // 8 receive fields (bytes first), then 8 transmit fields (bytes first).
+        std::string_view w[9];
+        for (auto& x : w) x = nextWord(rest);
+        return toU64(w[0], bytes.received) && toU64(w[8], bytes.sent);
+    }
+    return false;
+}
+
+bool parseMemInfo(std::string_view meminfo, MemInfo& info) {
+    uint64_t total = 0, available = 0, free = 0, buffers = 0, cached = 0, swapTotal = 0, swapFree = 0;
+    bool haveTotal = false, haveAvailable = false;
+    while (!meminfo.empty()) {
+        std::string_view line = nextLine(meminfo);
+        std::string_view key = nextWord(line);
+        uint64_t kib = 0;
+        if (!toU64(nextWord(line), kib)) continue;
+        if (key == "MemTotal:") { total = kib; haveTotal = true; }
+        else if (key == "MemAvailable:") { available = kib; haveAvailable = true; }
+        else if (key == "MemFree:") free = kib;
+        else if (key == "Buffers:") buffers = kib;
+        else if (key == "Cached:") cached = kib;
+        else if (key == "SwapTotal:") swapTotal = kib;
+        else if (key == "SwapFree:") swapFree = kib;
+    }
+    if (!haveTotal) return false;
+    if (!haveAvailable) available = free + buffers + cached;
+    if (available > total) available = total;
+    info.total = total * 1024;
+    info.available = available * 1024;
+    info.swapTotal = swapTotal * 1024;
+    info.swapFree = swapFree * 1024;
+    return true;
+}
+
+std::string unescapeMountField(std::string_view field) {
+    auto oct = [](char d) { return d >= '0' && d <= '7'; };
+    std::string out;
+    out.reserve(field.size());
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() && oct(field[i + 1]) && oct(field[i + 2])
+            && oct(field[i + 3])) {
+            out += static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3)
+                                     | (field[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += field[i];
+        }
+    }
+    return out;
+}
+
+} // namespace tk::procfs

@@ -1,0 +1,33 @@
+// Per-user settings store and the few system registry values the program
+// touches. On Linux the store is one INI file per application name under the
+// user's configuration folder, section "Settings".
+#pragma once
+
+#include <QString>
+
+namespace tk {
+
+enum class RacineRegistre { HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE };
+
+class Registry {
+public:
+    virtual ~Registry() = default;
+
+    // Settings store: (application, section, key) -> text; keys without regard to case.
+    // A missing key yields `defaut`. Writes reach the disk before they return.
+    virtual QString getSetting(const QString& appli, const QString& section, const QString& cle,
+                               const QString& defaut) = 0;
+    virtual void saveSetting(const QString& appli, const QString& section, const QString& cle,
+                             const QString& valeur) = 0;
+
+    // Raw registry values. Linux maps the handful the program uses:
+    //  - HKLM "SOFTWARE\Microsoft\Windows NT\CurrentVersion" "productname": /etc/os-release;
+    //  - HKCU "Control Panel\Desktop" "Wallpaper": the desktop's wallpaper file;
+    //  - HKLM "Software\Microsoft\Windows\CurrentVersion\Run\" <name>: an XDG autostart entry.
+    // A value that cannot be read returns false and leaves `valeur` untouched.
+    virtual bool readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) = 0;
+    virtual bool writeValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) = 0;
+    virtual bool deleteValue(RacineRegistre racine, const QString& chemin, const QString& nom) = 0;
+};
+
+} // namespace tk

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace tk {
+
+class Programme;
+class frmMain;
+
+class mdlVolume {
+public:
+    explicit mdlVolume(Programme& prog);
+    // Connects this module's event handlers to the bar window's controls.
+    void brancher(frmMain& f);
+    bool ouvrir_mixer(int numero);
+
+private:
+    Programme& prog;
+};
+
+} // namespace tk

@@ -1,0 +1,83 @@
+#!/bin/bash
+# Helpers for integration test scripts; source it:  . "$(dirname "$0")/lib.sh"
+# The scripts run under services.sh (a private X display, sound server, POP3).
+
+TK_FAILURES=0
+
+# wait_for COMMAND [SECONDS=10]: runs COMMAND (a string, eval'd) until it succeeds.
+wait_for() {
+  local tries=$(( ${2:-10} * 10 ))
+  for ((i = 0; i < tries; i++)); do
+    eval "$1" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "timeout after ${2:-10}s: $1" >&2
+  return 1
+}
+
+# The work area the window manager publishes: "x y width height" of its first rectangle.
+workarea() {
+  xprop -root _NET_WORKAREA 2>/dev/null | sed -n 's/^_NET_WORKAREA(CARDINAL) = //p' | tr -d ',' | awk '{print $1, $2, $3, $4}'
+}
+
+# The top of the work area in pixels (the first rectangle's y); empty without a window manager.
+workarea_top() {
+  workarea | awk '{print $2}'
+}
+
+# The absolute geometry of a window: "x y width height".
+window_geometry() {
+  xwininfo -id "$1" 2>/dev/null | awk '
+    /Absolute upper-left X:/ {x=$NF} /Absolute upper-left Y:/ {y=$NF}
+    /Width:/ {w=$NF} /Height:/ {h=$NF} END {if (w != "") print x, y, w, h}'
+}
+
+# The first visible window whose WM_CLASS or name matches a pattern (xdotool).
+find_window() {
+  local id
+  id=$(xdotool search --onlyvisible --classname "$1" 2>/dev/null | head -1)
+  [[ -n $id ]] || id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+  [[ -n $id ]] && echo "$id"
+}
+
+pass() { echo "PASS: $*"; }
+
+# fail MESSAGE: reports a failed check and lets the script go on; finish reports the total.
+fail() {
+  echo "FAIL: $*" >&2
+  TK_FAILURES=$((TK_FAILURES + 1))
+}
+
+# check DESCRIPTION COMMAND...: runs COMMAND, reporting pass or fail.
+check() {
+  local what=$1; shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+
+# expect_eq DESCRIPTION EXPECTED ACTUAL
+expect_eq() {
+  if [[ "$2" == "$3" ]]; then pass "$1 ($3)"; else fail "$1: expected '$2', got '$3'"; fi
+}
+
+# screenshot NAME: saves the whole screen as NAME.png in $TARVIK_SCREENSHOTS (or the
+# services' log folder) and prints the path.
+screenshot() {
+  local dir=${TARVIK_SCREENSHOTS:-${TARVIK_SERVICES_DIR:-/tmp}}
+  mkdir -p "$dir"
+  import -window root "$dir/$1.png" && echo "screenshot: $dir/$1.png"
+}
+
+# finish: exit status of the script, 0 when no check failed.
+finish() {
+  if ((TK_FAILURES > 0)); then
+    echo "$TK_FAILURES check(s) failed" >&2
+    exit 1
+  fi
+  echo "all checks passed"
+  exit 0
+}
+
+# The build directory, from the program's path given to every integration script.
+build_dir_of() {
+  (cd "$(dirname "$1")" && pwd)
+}

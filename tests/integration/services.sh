@@ -1,0 +1,152 @@
+#!/bin/bash
+# Runs a command among private test services and stops exactly what it started:
+#   services.sh command [args...]
+# - Xvfb on a free display (1280x800) with openbox (EWMH: docks reserve space and
+#   _NET_WORKAREA follows their struts) and trayer as a system tray host;
+# - a PulseAudio server with a null sink, with ALSA's "default" routed to it;
+# - dovecot POP3 on 127.0.0.1 (user u, password p, two messages waiting) on a free
+#   port, or on $TARVIK_POP3_PORT when it is set (needs root; skipped otherwise).
+# The command sees DISPLAY, XDG_RUNTIME_DIR, HOME (a fresh temporary home, so no
+# settings leak in or out), PULSE_SERVER, TARVIK_POP3_PORT, TARVIK_SERVICES_DIR
+# (logs) and TARVIK_TEST_SERVICES=1, which tells tests that the desktop, the sound
+# server and the mail box are theirs to change. The command's exit status is ours.
+# Packages: xvfb openbox trayer x11-utils xdotool imagemagick fonts-dejavu-core
+#           pulseaudio pulseaudio-utils libasound2-plugins dovecot-pop3d netcat-openbsd
+set -euo pipefail
+if (($# == 0)); then echo "usage: $0 command [args...]" >&2; exit 2; fi
+
+W=$(mktemp -d /tmp/tarvik-services.XXXXXX)
+mkdir -p "$W"/{run,home,dovecot/mail/u/Maildir/{new,cur,tmp}}
+chmod 755 "$W" "$W/dovecot"   # dovecot's auth process runs as its own user and must reach the passwd file
+chmod 700 "$W/run"
+export XDG_RUNTIME_DIR=$W/run HOME=$W/home TARVIK_SERVICES_DIR=$W TARVIK_TEST_SERVICES=1
+export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
+unset DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER || true
+
+PIDS=()
+status=1
+cleanup() {
+  for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do kill "${PIDS[i]}" 2>/dev/null || true; done
+  for p in "${PIDS[@]}"; do wait "$p" 2>/dev/null || true; done
+  if ((status == 0)) && [[ -z ${TARVIK_KEEP_SERVICES:-} ]]; then
+    rm -rf "$W"
+  else
+    echo "services: logs kept in $W" >&2
+  fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+wait_for() { for _ in $(seq 100); do eval "$1" >/dev/null 2>&1 && return 0; sleep 0.1; done; echo "services: timeout: $1" >&2; return 1; }
+
+# X server on a display it picks itself (-displayfd), so parallel runs never collide.
+exec 3>"$W/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$W/xvfb.log" 2>&1 & PIDS+=($!)
+exec 3>&-
+wait_for "test -s '$W/display'"
+export DISPLAY=:$(head -1 "$W/display")
+wait_for "xdpyinfo"
+openbox --sm-disable >"$W/openbox.log" 2>&1 & PIDS+=($!)
+wait_for "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
+wait_for "xprop -root _NET_WORKAREA | grep -q ' = '"
+# A tray host at the bottom edge, so that QSystemTrayIcon::isSystemTrayAvailable() is true.
+trayer --edge bottom --align right --widthtype request --height 24 >"$W/trayer.log" 2>&1 & PIDS+=($!)
+wait_for "xwininfo -root -tree | grep -q '\"panel\"'"
+
+# Sound server with a null sink. ALSA's "default" is pointed at it explicitly (the
+# plugin's own hook only does so when the server already runs as ALSA reads its
+# configuration): "Master" then has a 0..65536 volume and a playback switch.
+cat >"$HOME/.asoundrc" <<'ASOUND'
+pcm.!default { type pulse }
+ctl.!default { type pulse }
+ASOUND
+export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native
+pulseaudio --daemonize=no --system=false --exit-idle-time=-1 -n --disallow-exit \
+  -L "module-native-protocol-unix auth-anonymous=1 socket=$XDG_RUNTIME_DIR/pulse/native" \
+  -L "module-null-sink sink_name=nullsink" \
+  --log-target=file:"$W/pulse.log" >"$W/pulse.out" 2>&1 & PIDS+=($!)
+wait_for "pactl info"
+pactl set-default-sink nullsink
+
+# POP3 server on 127.0.0.1: user u, password p, two messages of a few hundred bytes.
+start_pop3() {
+  local D=$W/dovecot port=$1
+  echo 'u:{PLAIN}p' >"$D/passwd"
+  local i
+  for i in 1 2; do
+    {
+      printf 'From: Tester <tester@example.invalid>\r\nTo: u@example.invalid\r\n'
+      printf 'Subject: Test message %d\r\nDate: Mon, 1 Jan 2024 10:0%d:00 +0000\r\n' "$i" "$i"
+      printf 'Message-ID: <%d@example.invalid>\r\n\r\n' "$i"
+      for _ in 1 2 3 4 5 6; do printf 'This is line of test message %d, written to give it some weight.\r\n' "$i"; done
+    } >"$D/mail/u/Maildir/new/$i.M${i}P1.test"
+  done
+  chown -R nobody:nogroup "$D/mail"
+  cat >"$D/dovecot.conf" <<CONF
+base_dir = $D/run
+state_dir = $D/state
+log_path = $D/dovecot.log
+listen = 127.0.0.1
+protocols = pop3
+ssl = no
+disable_plaintext_auth = no
+auth_mechanisms = plain apop
+auth_failure_delay = 0
+first_valid_uid = 1
+passdb {
+  driver = passwd-file
+  args = scheme=PLAIN username_format=%u $D/passwd
+}
+userdb {
+  driver = static
+  args = uid=nobody gid=nogroup home=$D/mail/%u
+}
+mail_location = maildir:~/Maildir
+service pop3-login {
+  inet_listener pop3 {
+    address = 127.0.0.1
+    port = $port
+  }
+  inet_listener pop3s {
+    port = 0
+  }
+}
+service imap-login {
+  inet_listener imap {
+    port = 0
+  }
+  inet_listener imaps {
+    port = 0
+  }
+}
+CONF
+  dovecot -F -c "$D/dovecot.conf" >>"$D/dovecot.out" 2>&1 & PIDS+=($!)
+  local pid=$!
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || return 1
+    if printf 'QUIT\r\n' | nc -q 1 127.0.0.1 "$port" 2>/dev/null | grep -q '^+OK'; then return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+if [[ $(id -u) != 0 ]]; then
+  echo "services: not root, so no POP3 server (TARVIK_POP3_PORT unset)" >&2
+  unset TARVIK_POP3_PORT
+elif [[ -n ${TARVIK_POP3_PORT:-} ]]; then
+  start_pop3 "$TARVIK_POP3_PORT" || { echo "services: POP3 server failed on port $TARVIK_POP3_PORT" >&2; exit 1; }
+else
+  started=
+  for _ in 1 2 3 4 5; do
+    port=$((20000 + RANDOM % 40000))
+    nc -z 127.0.0.1 "$port" 2>/dev/null && continue
+    if start_pop3 "$port"; then started=$port; break; fi
+    kill "${PIDS[-1]}" 2>/dev/null || true; wait "${PIDS[-1]}" 2>/dev/null || true; unset 'PIDS[-1]'
+  done
+  [[ -n $started ]] || { echo "services: POP3 server failed to start" >&2; exit 1; }
+  export TARVIK_POP3_PORT=$started
+fi
+
+echo "services: up after ${SECONDS}s (DISPLAY=$DISPLAY, POP3 port ${TARVIK_POP3_PORT:-none}, logs $W)" >&2
+set +e
+"$@"
+status=$?
+exit $status

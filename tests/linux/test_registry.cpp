@@ -1,0 +1,215 @@
+// The INI settings store, the autostart entry and the system values.
+#include "platform/linux/linux_registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+#include <map>
+#include <sys/stat.h>
+
+using namespace tk;
+
+namespace {
+
+const QString kRun = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run\\");
+
+struct Banc {
+    QTemporaryDir dossier;
+    std::map<QString, QByteArray> sorties; // "program arg arg" -> output; absent: the program fails
+    QStringList appels;
+
+    LinuxRegistry::Chemins chemins() {
+        return {dossier.path() + "/config", dossier.path() + "/home", {dossier.path() + "/os-release"}};
+    }
+    LinuxRegistry registre() {
+        return LinuxRegistry(chemins(), [this](const QString& p, const QStringList& a, QByteArray& s) {
+            const QString ligne = (QStringList{p} + a).join(' ');
+            appels << ligne;
+            const auto it = sorties.find(ligne);
+            if (it == sorties.end()) return false;
+            s = it->second;
+            return true;
+        });
+    }
+    void ecrire(const QString& relatif, const QByteArray& contenu) {
+        const QString chemin = dossier.path() + "/" + relatif;
+        QDir().mkpath(QFileInfo(chemin).absolutePath());
+        QFile f(chemin);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(contenu);
+    }
+};
+
+} // namespace
+
+TEST(LinuxRegistry, KeysIgnoreCaseAndKeepFirstSpelling) {
+    Banc b;
+    LinuxRegistry r = b.registre();
+    EXPECT_EQ(r.getSetting("tarvik", "Settings", "skin", "Tarvik skin"), "Tarvik skin");
+    r.saveSetting("tarvik", "Settings", "skin", "Windows skin");
+    r.saveSetting("tarvik", "Settings", "Skin", "Mode transparent");
+    EXPECT_EQ(r.getSetting("tarvik", "Settings", "SKIN", ""), "Mode transparent");
+    EXPECT_EQ(r.getSetting("tarvik", "settings", "skin", ""), "Mode transparent");
+    // Another executable name has its own store.
+    EXPECT_EQ(r.getSetting("tarvik2", "Settings", "skin", "none"), "none");
+
+    QFile f(r.settingsFile("tarvik"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray contenu = f.readAll();
+    EXPECT_EQ(contenu, "[Settings]\nskin=Mode transparent\n");
+    EXPECT_TRUE(r.settingsFile("tarvik").endsWith("/config/tarvik/tarvik.ini"));
+}
+
+TEST(LinuxRegistry, AnyTextRoundTripsThroughTheFile) {
+    Banc b;
+    const QStringList textes = {
+        "  leading and trailing  ", "; not a comment", "# nor this", "a=b=c", "back\\slash\\",
+        "\"quoted\" 'single'", "accents éàç€ 日本", "two\nlines\r\n", "tab\tend\t", QString("nul") + QChar(0) + "cut",
+        "[Settings]", "\\x41 is not A", " ", "", QString(QChar(0x00A0)) + "nbsp" + QChar(0x202F),
+    };
+    {
+        LinuxRegistry r = b.registre();
+        for (int i = 0; i < textes.size(); ++i) r.saveSetting("tarvik", "Settings", QString("k%1").arg(i), textes[i]);
+        r.saveSetting("tarvik", "Settings", " odd=key;[x]", "v");
+    }
+    LinuxRegistry relu = b.registre(); // a fresh object reads the file
+    for (int i = 0; i < textes.size(); ++i)
+        EXPECT_EQ(relu.getSetting("tarvik", "Settings", QString("k%1").arg(i), "missing"), textes[i]) << i;
+    EXPECT_EQ(relu.getSetting("tarvik", "Settings", " odd=key;[x]", ""), "v");
+}
+
+TEST(LinuxRegistry, FileIsPrivateAndReplacedAtomically) {
+    Banc b;
+    const mode_t ancien = ::umask(0);
+    LinuxRegistry r = b.registre();
+    r.saveSetting("tarvik", "Settings", "mail2", "secret");
+    r.saveSetting("tarvik", "Settings", "mail0", "pop.example.org");
+    ::umask(ancien);
+
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(r.settingsFile("tarvik")).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(QFile::encodeName(b.dossier.path() + "/config/tarvik").constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    // Only the store itself is left in the folder: no temporary file.
+    EXPECT_EQ(QDir(b.dossier.path() + "/config/tarvik").entryList(QDir::Files | QDir::Hidden),
+              QStringList{"tarvik.ini"});
+}
+
+TEST(LinuxRegistry, ChangesMadeByAnotherWriterAreSeen) {
+    Banc b;
+    LinuxRegistry r1 = b.registre();
+    LinuxRegistry r2 = b.registre();
+    r1.saveSetting("tarvik", "Settings", "nbUse", "2");
+    EXPECT_EQ(r2.getSetting("tarvik", "Settings", "nbUse", "1"), "2");
+    r2.saveSetting("tarvik", "Settings", "nbUse", "3");
+    EXPECT_EQ(r1.getSetting("tarvik", "Settings", "nbUse", "1"), "3");
+    r1.saveSetting("tarvik", "Settings", "modeBarre", "1"); // keeps r2's write
+    EXPECT_EQ(r2.getSetting("tarvik", "Settings", "nbUse", ""), "3");
+    EXPECT_EQ(r2.getSetting("tarvik", "Settings", "modeBarre", ""), "1");
+
+    // A hand-edited file: blanks around "=", comments, CR LF line ends.
+    b.ecrire("config/tarvik/main.ini", "; mine\r\n[settings]\r\n  Help = 0 \r\n#x=1\r\n");
+    EXPECT_EQ(r1.getSetting("main", "Settings", "help", "1"), "0");
+    EXPECT_EQ(r1.getSetting("main", "Settings", "#x", "none"), "none");
+}
+
+TEST(LinuxRegistry, AutostartEntryQuotesTheProgramPath) {
+    Banc b;
+    LinuxRegistry r = b.registre();
+    const QString programme = "/opt/my apps/\"tk\" 100%/$HOME`x`\\tarvik";
+    ASSERT_TRUE(r.writeValue(RacineRegistre::HKEY_LOCAL_MACHINE, kRun, "tarvik", programme));
+
+    QFile f(b.dossier.path() + "/config/autostart/tarvik.desktop");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString texte = QString::fromUtf8(f.readAll());
+    EXPECT_TRUE(texte.startsWith("[Desktop Entry]\n"));
+    EXPECT_TRUE(texte.contains("\nType=Application\n"));
+    EXPECT_TRUE(texte.contains("\nName=tarvik\n"));
+    // Quoting escapes " ` $ \ with a backslash and % as %%; the key file's own
+    // escaping then doubles every backslash.
+    EXPECT_TRUE(texte.contains(R"(Exec="/opt/my apps/\\"tk\\" 100%%/\\$HOME\\`x\\`\\\\tarvik")" "\n")) << qPrintable(texte);
+
+    QString relu;
+    ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_LOCAL_MACHINE, kRun.toLower().chopped(1), "TARVIK", relu));
+    EXPECT_EQ(relu, programme);
+
+    EXPECT_TRUE(r.deleteValue(RacineRegistre::HKEY_LOCAL_MACHINE, kRun, "tarvik"));
+    EXPECT_FALSE(f.exists());
+    EXPECT_TRUE(r.deleteValue(RacineRegistre::HKEY_LOCAL_MACHINE, kRun, "tarvik")); // missing: nothing to do
+    EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_LOCAL_MACHINE, kRun, "tarvik", relu));
+    // A name cannot leave the autostart folder.
+    EXPECT_FALSE(r.writeValue(RacineRegistre::HKEY_LOCAL_MACHINE, kRun, "../evil", "/bin/true"));
+    EXPECT_FALSE(QFile::exists(b.dossier.path() + "/config/evil.desktop"));
+}
+
+TEST(LinuxRegistry, ProductNameFromOsRelease) {
+    Banc b;
+    LinuxRegistry r = b.registre();
+    const QString cle = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    QString valeur = "untouched";
+    EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_LOCAL_MACHINE, cle, "productname", valeur)); // no file
+    EXPECT_EQ(valeur, "untouched");
+
+    b.ecrire("os-release", "NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian \\\"12\\\" (bookworm)\"\nID=debian\n");
+    ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_LOCAL_MACHINE, cle + "\\", "ProductName", valeur));
+    EXPECT_EQ(valeur, "Debian \"12\" (bookworm)");
+
+    b.ecrire("os-release", "NAME='Plain OS'\nID=plain\n");
+    ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_LOCAL_MACHINE, cle, "productname", valeur));
+    EXPECT_EQ(valeur, "Plain OS");
+    EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, cle, "productname", valeur));
+}
+
+TEST(LinuxRegistry, WallpaperFromGnomeXfceOrFeh) {
+    const QString bureau = "Control Panel\\Desktop";
+    QString valeur;
+    {
+        Banc b;
+        b.sorties["gsettings get org.gnome.desktop.background picture-uri"] = "'file:///usr/share/my%20walls/a%25b.jpg'\n";
+        LinuxRegistry r = b.registre();
+        ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, bureau, "Wallpaper", valeur));
+        EXPECT_EQ(valeur, "/usr/share/my walls/a%b.jpg");
+    }
+    {
+        Banc b;
+        b.sorties["gsettings get org.gnome.desktop.background picture-uri"] = "''\n";
+        b.sorties["xfconf-query -c xfce4-desktop -l"] =
+            "/backdrop/screen0/monitorVirtual1/workspace0/image-style\n/backdrop/screen0/monitorVirtual1/workspace0/last-image\n";
+        b.sorties["xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitorVirtual1/workspace0/last-image"] = "/home/u/x.png\n";
+        LinuxRegistry r = b.registre();
+        ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, bureau + "\\", "wallpaper", valeur));
+        EXPECT_EQ(valeur, "/home/u/x.png");
+    }
+    {
+        Banc b;
+        b.ecrire("home/.fehbg", "#!/bin/sh\nfeh --no-fehbg --image-bg 'black' --bg-fill '/home/u/it'\\''s.jpg' \n");
+        LinuxRegistry r = b.registre();
+        ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, bureau, "Wallpaper", valeur));
+        EXPECT_EQ(valeur, "/home/u/it's.jpg");
+    }
+    {
+        Banc b; // nothing set anywhere
+        LinuxRegistry r = b.registre();
+        valeur = "kept";
+        EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, bureau, "Wallpaper", valeur));
+        EXPECT_EQ(valeur, "kept");
+        EXPECT_TRUE(b.appels.contains("xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitor0/workspace0/last-image"));
+    }
+}
+
+TEST(LinuxRegistry, OtherValuesLiveInMemory) {
+    Banc b;
+    LinuxRegistry r = b.registre();
+    QString v;
+    EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, "Software\\X", "a", v));
+    EXPECT_TRUE(r.writeValue(RacineRegistre::HKEY_CURRENT_USER, "Software\\X\\", "A", "1"));
+    ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, "software\\x", "a", v));
+    EXPECT_EQ(v, "1");
+    EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_LOCAL_MACHINE, "software\\x", "a", v));
+    EXPECT_TRUE(r.deleteValue(RacineRegistre::HKEY_CURRENT_USER, "Software\\X", "a"));
+    EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, "Software\\X", "a", v));
+}

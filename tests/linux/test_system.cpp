@@ -1,0 +1,388 @@
+// System facts: drive lettering, types and labels, memory and interfaces on
+// fixture files, then the same facts read on the real machine.
+#include "platform/linux/drive_map.h"
+#include "platform/linux/linux_system.h"
+#include "platform/linux/proc_parse.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <net/if.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/statvfs.h>
+#include <sys/sysinfo.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+using namespace tk;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct FakeRoot {
+    QTemporaryDir dir;
+    std::string root() const { return dir.path().toStdString(); }
+    QString path(const QString& relative) const { return dir.filePath(relative); }
+    void write(const QString& relative, const QByteArray& text) {
+        QDir().mkpath(QFileInfo(path(relative)).path());
+        QFile f(path(relative));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    }
+    void link(const QString& target, const QString& relative) {
+        QDir().mkpath(QFileInfo(path(relative)).path());
+        ASSERT_TRUE(QFile::link(target, path(relative)));
+    }
+    void mkdir(const QString& relative) { QDir().mkpath(path(relative)); }
+};
+
+const QByteArray kMounts =
+    "21 26 0:20 / /proc rw,relatime - proc proc rw\n"
+    "22 26 0:21 / /sys rw,relatime - sysfs sysfs rw\n"
+    "24 23 0:22 / /dev/shm rw,relatime - tmpfs tmpfs rw\n"
+    "25 1 0:30 / / rw,relatime - overlay overlay rw,lowerdir=/a:/b\n"
+    "26 25 8:2 / /data rw,relatime shared:1 - ext4 /dev/sda2 rw\n"
+    "27 25 8:2 /sub /srv/bind rw,relatime - ext4 /dev/sda2 rw\n"
+    "28 25 0:40 / /mnt/nfs rw,relatime - nfs4 server:/export rw,vers=4.2\n"
+    "29 25 11:0 / /media/cdrom ro,relatime - iso9660 /dev/sr0 ro\n"
+    "30 25 0:41 /@home /home rw,relatime - btrfs /dev/mapper/crypt rw\n"
+    "31 25 0:41 /@snap /var/snapshots rw,relatime - btrfs /dev/mapper/crypt rw\n"
+    "32 25 7:0 / /snap/core/1 ro,relatime - squashfs /dev/loop0 ro\n"
+    "33 25 8:17 / /run/media/u/My\\040Stick rw,relatime - vfat /dev/sdb1 rw\n"
+    "34 25 8:33 / /mnt/usb rw,relatime - ext4 /dev/sdc1 rw\n"
+    "35 25 8:48 /x /etc/hostname rw,relatime - ext4 /dev/sdd rw\n"
+    "36 25 0:50 / /mnt/ssh rw,relatime - fuse.sshfs u@host: rw\n"
+    "37 22 0:27 / /sys/fs/cgroup rw,relatime - cgroup2 cgroup2 rw\n";
+
+// The fixture system: devices, labels and sysfs entries behind kMounts.
+void buildSystem(FakeRoot& fs) {
+    fs.write("proc/self/mountinfo", kMounts);
+    fs.write("dev/sda2", "");
+    fs.write("dev/dm-1", "");
+    fs.link("../dm-1", "dev/mapper/crypt");
+    fs.write("sys/class/block/dm-1/dev", "254:1\n");
+    fs.link("../../sda2", "dev/disk/by-label/DATA");
+    fs.link("../../sdb1", "dev/disk/by-label/My\\x20Stick");
+    // sdc1 is a partition of a disk flagged removable.
+    fs.write("sys/devices/pci0/usb1/block/sdc/removable", "1\n");
+    fs.write("sys/devices/pci0/usb1/block/sdc/sdc1/partition", "1\n");
+    fs.link("../../devices/pci0/usb1/block/sdc/sdc1", "sys/dev/block/8:33");
+    fs.write("etc/hostname", "box\n"); // a file bind-mounted over a file
+}
+
+QString drivesOf(LinuxSystem& sys) {
+    QString list = sys.logicalDriveStrings();
+    list.replace(QChar(0), QLatin1Char('|'));
+    return list;
+}
+
+} // namespace
+
+TEST(Drives, OnlyRealFilesystemsGetLettersInMountOrderWithTheirTypes) {
+    FakeRoot fs;
+    buildSystem(fs);
+    DriveMap map(fs.root());
+    LinuxSystem sys(map, fs.root());
+    EXPECT_EQ(drivesOf(sys), QStringLiteral("C:\\|D:\\|E:\\|F:\\|G:\\|H:\\|I:\\||"));
+    struct Want { char letter; const char* folder; int type; const char* label; };
+    for (const Want& w : {Want{'C', "/data", DRIVE_FIXED, "DATA"}, Want{'D', "/mnt/nfs", DRIVE_REMOTE, "/mnt/nfs"},
+                          Want{'E', "/media/cdrom", DRIVE_CDROM, "/media/cdrom"},
+                          Want{'F', "/home", DRIVE_FIXED, "/home"},
+                          Want{'G', "/run/media/u/My Stick", DRIVE_REMOVABLE, "My Stick"},
+                          Want{'H', "/mnt/usb", DRIVE_REMOVABLE, "/mnt/usb"},
+                          Want{'I', "/mnt/ssh", DRIVE_REMOTE, "/mnt/ssh"}}) {
+        QString root = QStringLiteral("%1:\\").arg(QChar(w.letter));
+        EXPECT_EQ(sys.driveFolder(QString(QChar(w.letter))), QString::fromUtf8(w.folder)) << w.letter;
+        EXPECT_EQ(sys.driveType(root), w.type) << w.letter;
+        EXPECT_EQ(sys.volumeLabel(root), QString::fromUtf8(w.label)) << w.letter;
+    }
+    // btrfs names its device through the mount source: dm-1 behind /dev/mapper/crypt.
+    const Drive* f = map.find('F');
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->devMajor, 254u);
+    EXPECT_EQ(f->devMinor, 1u);
+    EXPECT_EQ(sys.driveType(QStringLiteral("J:\\")), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(sys.driveType(QString()), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(sys.driveFolder(QStringLiteral("J")), QString());
+    uint64_t a = 1, b = 1, c = 1;
+    EXPECT_FALSE(sys.diskFreeSpaceEx(QStringLiteral("J:\\"), a, b, c));
+}
+
+TEST(Drives, LettersStayWhileTheMountsStayAndFollowAChange) {
+    FakeRoot fs;
+    buildSystem(fs);
+    DriveMap map(fs.root());
+    EXPECT_TRUE(map.refresh());
+    uint64_t gen = map.generation();
+    EXPECT_FALSE(map.refresh());
+    EXPECT_EQ(map.generation(), gen);
+    // The share is unmounted: the drives after it move up one letter.
+    QByteArray without = kMounts;
+    without.replace("28 25 0:40 / /mnt/nfs rw,relatime - nfs4 server:/export rw,vers=4.2\n", "");
+    fs.write("proc/self/mountinfo", without);
+    EXPECT_TRUE(map.refresh());
+    EXPECT_GT(map.generation(), gen);
+    ASSERT_TRUE(map.find('D'));
+    EXPECT_EQ(map.find('D')->mountPoint, QStringLiteral("/media/cdrom"));
+    EXPECT_FALSE(map.find('I'));
+}
+
+TEST(Drives, ASlowShareNeverHoldsTheCallerAndKeepsItsLastFigures) {
+    FakeRoot fs;
+    buildSystem(fs);
+    DriveMap map(fs.root());
+    LinuxSystem sys(map, fs.root());
+    sys.setShareTimeout(100ms);
+    // The probe answers at once the first time, then hangs for 2 s.
+    auto calls = std::make_shared<std::atomic<int>>(0);
+    sys.setShareProbe([calls](const std::string&, LinuxSystem::Space& s) {
+        if ((*calls)++ > 0) std::this_thread::sleep_for(2s);
+        s.total = 1000;
+        s.free = 400;
+        s.available = 300;
+        s.blockSize = 1;
+        return true;
+    });
+    uint64_t freeCaller = 0, total = 0, freeTotal = 0;
+    ASSERT_TRUE(sys.diskFreeSpaceEx(QStringLiteral("D:\\"), freeCaller, total, freeTotal));
+    EXPECT_EQ(freeCaller, 300u);
+    EXPECT_EQ(total, 1000u);
+    EXPECT_EQ(freeTotal, 400u);
+    std::this_thread::sleep_for(600ms); // past the freshness of the answer
+    for (int i = 0; i < 3; ++i) {
+        freeCaller = total = freeTotal = 0;
+        auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(sys.diskFreeSpaceEx(QStringLiteral("D:\\"), freeCaller, total, freeTotal));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+        EXPECT_EQ(total, 1000u);
+        EXPECT_EQ(freeCaller, 300u);
+    }
+    EXPECT_EQ(*calls, 2) << "one query at a time per share";
+
+    // A share that has never answered fails quickly instead of blocking.
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(sys.diskFreeSpaceEx(QStringLiteral("I:\\"), freeCaller, total, freeTotal));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+}
+
+TEST(Memory, SizesAre64BitAndTheLoadRoundsHalvesToEven) {
+    FakeRoot fs;
+    DriveMap map(fs.root());
+    LinuxSystem sys(map, fs.root());
+    // 16 GiB total, 4 GiB available: sizes a 32-bit record could not hold.
+    fs.write("proc/meminfo", "MemTotal:       16777216 kB\nMemFree:          100000 kB\n"
+                             "MemAvailable:    4194304 kB\nBuffers: 1 kB\nCached: 2 kB\n"
+                             "SwapTotal: 1024 kB\nSwapFree: 512 kB\n");
+    MEMORYSTATUS m;
+    m.dwLength = 32;
+    sys.globalMemoryStatus(m);
+    EXPECT_EQ(m.dwLength, 32u);
+    EXPECT_EQ(m.dwTotalPhys, 16ull << 30);
+    EXPECT_EQ(m.dwAvailPhys, 4ull << 30);
+    EXPECT_EQ(m.dwMemoryLoad, 75u);
+    EXPECT_EQ(m.dwTotalPageFile, (16ull << 30) + (1ull << 20));
+    // 87.5 % goes to 88, 86.5 % to 86.
+    fs.write("proc/meminfo", "MemTotal: 1000 kB\nMemAvailable: 125 kB\n");
+    sys.globalMemoryStatus(m);
+    EXPECT_EQ(m.dwMemoryLoad, 88u);
+    fs.write("proc/meminfo", "MemTotal: 1000 kB\nMemAvailable: 135 kB\n");
+    sys.globalMemoryStatus(m);
+    EXPECT_EQ(m.dwMemoryLoad, 86u);
+    // Without MemAvailable (old kernels): free + buffers + cached.
+    fs.write("proc/meminfo", "MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 100 kB\n");
+    sys.globalMemoryStatus(m);
+    EXPECT_EQ(m.dwAvailPhys, 250u * 1024);
+    // Unreadable: all zero, which the caller's division reports.
+    QFile::remove(fs.path("proc/meminfo"));
+    sys.globalMemoryStatus(m);
+    EXPECT_EQ(m.dwTotalPhys, 0u);
+}
+
+TEST(Interfaces, TypesSpeedsAndStatesFromSysfsSortedByIndex) {
+    FakeRoot fs;
+    struct Iface { const char* name; int index; int type; const char* flags; const char* oper; const char* carrier;
+                   const char* speed; bool device; bool wireless; };
+    for (const Iface& i : {Iface{"wlan0", 3, 1, "0x1003", "down", "0", nullptr, true, true},
+                           Iface{"eth0", 2, 1, "0x1003", "up", "1", "10000", true, false},
+                           Iface{"lo", 1, 772, "0x9", "unknown", "1", nullptr, false, false},
+                           Iface{"ppp0", 5, 512, "0x10d1", "unknown", "1", nullptr, false, false},
+                           Iface{"br-1", 4, 1, "0x1002", "down", "0", "-1", false, false},
+                           Iface{"enp1s0", 6, 1, "0x1003", "unknown", "1", "1000", true, false},
+                           Iface{"sl0", 7, 256, "0x1091", "lowerlayerdown", "0", nullptr, false, false}}) {
+        QString base = QStringLiteral("sys/class/net/%1/").arg(i.name);
+        fs.write(base + "ifindex", QByteArray::number(i.index) + "\n");
+        fs.write(base + "type", QByteArray::number(i.type) + "\n");
+        fs.write(base + "flags", QByteArray(i.flags) + "\n");
+        fs.write(base + "operstate", QByteArray(i.oper) + "\n");
+        fs.write(base + "carrier", QByteArray(i.carrier) + "\n");
+        if (i.speed) fs.write(base + "speed", QByteArray(i.speed) + "\n");
+        if (i.device) fs.mkdir(base + "device");
+        if (i.wireless) fs.mkdir(base + "wireless");
+    }
+    DriveMap map(fs.root());
+    LinuxSystem sys(map, fs.root());
+    std::vector<MIB_IFROW> rows;
+    ASSERT_TRUE(sys.ifTable(rows));
+    ASSERT_EQ(rows.size(), 7u);
+    struct Want { const char* name; uint32_t type; int64_t speed; uint32_t admin; uint32_t oper; };
+    const Want want[] = {{"lo", 24, 0, 1, 0},           {"eth0", 6, 10000000000LL, 1, 5}, {"wlan0", 71, 0, 1, 2},
+                         {"br-1", 1, 0, 2, 2},         {"ppp0", 23, 0, 1, 0},            {"enp1s0", 6, 1000000000, 1, 5},
+                         {"sl0", 28, 0, 1, 0}};
+    for (size_t k = 0; k < rows.size(); ++k) {
+        SCOPED_TRACE(want[k].name);
+        EXPECT_EQ(rows[k].bDescr, QString::fromUtf8(want[k].name));
+        EXPECT_EQ(rows[k].dwIndex, k + 1);
+        EXPECT_EQ(rows[k].dwType, want[k].type);
+        EXPECT_EQ(rows[k].dwSpeed, want[k].speed);
+        EXPECT_EQ(rows[k].dwAdminStatus, want[k].admin);
+        EXPECT_EQ(rows[k].dwOperStatus, want[k].oper);
+    }
+}
+
+TEST(Interfaces, NamesAreCleanedForCounterPaths) {
+    EXPECT_EQ(procfs::cleanInterfaceName(QStringLiteral("A(B) C/D #2")), QStringLiteral("A[B] C_D _2"));
+    EXPECT_EQ(procfs::cleanInterfaceName(std::string_view("A(B) C/D #2")), "A[B] C_D _2");
+}
+
+// ---- The real machine ----
+
+namespace {
+
+struct MountLine { std::string mountPoint, fsType; };
+std::vector<MountLine> realMounts() {
+    std::vector<MountLine> out;
+    std::ifstream in("/proc/self/mountinfo");
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string w, mp;
+        for (int i = 0; i < 5; ++i) words >> w;
+        mp = procfs::unescapeMountField(w);
+        while (words >> w && w != "-") {}
+        std::string fs;
+        words >> fs;
+        out.push_back({mp, fs});
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(DrivesOnThisMachine, TheRootIsDriveCWithSizesAsDfReportsThem) {
+    DriveMap map;
+    LinuxSystem sys(map);
+    QStringList list = sys.logicalDriveStrings().split(QChar(0));
+    if (list.size() < 3) GTEST_SKIP() << "this machine has no drive (no block-device filesystem)";
+    EXPECT_EQ(list.first(), QStringLiteral("C:\\"));
+    EXPECT_TRUE(list.at(list.size() - 1).isEmpty() && list.at(list.size() - 2).isEmpty());
+    QString folder = sys.driveFolder(QStringLiteral("C"));
+    bool rootIsDrive = false;
+    for (const Drive& d : map.drives()) rootIsDrive |= d.mountPoint == QStringLiteral("/");
+    if (rootIsDrive) {
+        EXPECT_EQ(folder, QStringLiteral("/"));
+        EXPECT_EQ(sys.driveType(QStringLiteral("C:\\")), DRIVE_FIXED);
+    }
+
+    uint32_t build = 0;
+    ASSERT_TRUE(sys.versionBuild(build));
+    EXPECT_GE(build & 0xFFFF, 1111u);
+
+    // df's size, used and available columns, read at the same moment.
+    QProcess df;
+    df.start(QStringLiteral("df"), {QStringLiteral("-B1"), QStringLiteral("--output=size,used,avail"), folder});
+    if (!df.waitForFinished(10000) || df.exitCode() != 0) GTEST_SKIP() << "df cannot be run here";
+    uint64_t freeCaller = 0, total = 0, freeTotal = 0;
+    ASSERT_TRUE(sys.diskFreeSpaceEx(QStringLiteral("C:\\"), freeCaller, total, freeTotal));
+    QStringList figures = QString::fromUtf8(df.readAllStandardOutput()).split('\n').value(1).simplified().split(' ');
+    ASSERT_EQ(figures.size(), 3);
+    uint64_t dfSize = figures[0].toULongLong(), dfUsed = figures[1].toULongLong(), dfAvail = figures[2].toULongLong();
+    EXPECT_EQ(total, dfSize);
+    const double slack = 64.0 * 1024 * 1024; // other programs write meanwhile
+    EXPECT_NEAR(double(total - freeTotal), double(dfUsed), slack) << "used";
+    EXPECT_NEAR(double(freeCaller), double(dfAvail), slack) << "free for the caller";
+    // total = used + free for the caller + blocks reserved for root.
+    ASSERT_GE(freeTotal, freeCaller);
+    EXPECT_EQ(total, (total - freeTotal) + freeCaller + (freeTotal - freeCaller));
+    struct statvfs st {};
+    ASSERT_EQ(::statvfs(folder.toLocal8Bit().constData(), &st), 0);
+    EXPECT_EQ(total, uint64_t(st.f_blocks) * st.f_frsize);
+}
+
+TEST(DrivesOnThisMachine, KernelAndMemoryFilesystemsAreNotDrives) {
+    DriveMap map;
+    map.refresh();
+    for (const Drive& d : map.drives()) {
+        EXPECT_NE(d.mountPoint, QStringLiteral("/proc"));
+        EXPECT_NE(d.mountPoint, QStringLiteral("/sys"));
+        EXPECT_FALSE(d.mountPoint.startsWith(QStringLiteral("/sys/")));
+        for (const MountLine& m : realMounts())
+            if (m.fsType == "tmpfs" || m.fsType == "proc" || m.fsType == "sysfs" || m.fsType == "overlay")
+                EXPECT_NE(d.mountPoint.toStdString(), m.mountPoint) << m.fsType;
+        EXPECT_NE(d.letter, QChar('A'));
+        EXPECT_NE(d.letter, QChar('B'));
+    }
+}
+
+TEST(MemoryOnThisMachine, TotalMatchesTheKernelsFigure) {
+    DriveMap map;
+    LinuxSystem sys(map);
+    MEMORYSTATUS m;
+    sys.globalMemoryStatus(m);
+    struct sysinfo si {};
+    ASSERT_EQ(::sysinfo(&si), 0);
+    EXPECT_EQ(m.dwTotalPhys, uint64_t(si.totalram) * si.mem_unit);
+    EXPECT_GT(m.dwAvailPhys, 0u);
+    EXPECT_LE(m.dwAvailPhys, m.dwTotalPhys);
+    EXPECT_LE(m.dwMemoryLoad, 100u);
+}
+
+TEST(InterfacesOnThisMachine, LoopbackIsType24AndTheDefaultRouteInterfaceShowsItsRealState) {
+    DriveMap map;
+    LinuxSystem sys(map);
+    std::vector<MIB_IFROW> rows;
+    ASSERT_TRUE(sys.ifTable(rows));
+    for (size_t k = 1; k < rows.size(); ++k) EXPECT_LT(rows[k - 1].dwIndex, rows[k].dwIndex);
+    auto row = [&](const QString& name) -> const MIB_IFROW* {
+        for (const MIB_IFROW& r : rows)
+            if (r.bDescr == name) return &r;
+        return nullptr;
+    };
+    const MIB_IFROW* lo = row(QStringLiteral("lo"));
+    ASSERT_TRUE(lo);
+    EXPECT_EQ(lo->dwType, 24u);
+
+    // The default route's interface, from the routing table.
+    std::ifstream routes("/proc/net/route");
+    std::string line, name, dest;
+    std::getline(routes, line);
+    QString gateway;
+    while (routes >> name >> dest) {
+        if (dest == "00000000") {
+            gateway = QString::fromStdString(name);
+            break;
+        }
+        std::getline(routes, line);
+    }
+    if (gateway.isEmpty()) GTEST_SKIP() << "no default route on this machine";
+    const MIB_IFROW* r = row(gateway);
+    ASSERT_TRUE(r) << gateway.toStdString();
+    // Compare with what the kernel answers through the socket interface.
+    int s = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ifreq req{};
+    std::strncpy(req.ifr_name, gateway.toLocal8Bit().constData(), IFNAMSIZ - 1);
+    ASSERT_EQ(::ioctl(s, SIOCGIFFLAGS, &req), 0);
+    ::close(s);
+    EXPECT_EQ(r->dwAdminStatus, (req.ifr_flags & IFF_UP) ? 1u : 2u);
+    if (r->dwType == 6 || r->dwType == 71)
+        EXPECT_EQ(r->dwOperStatus, (req.ifr_flags & IFF_RUNNING) ? 5u : 2u);
+    EXPECT_GE(r->dwSpeed, 0);
+}
