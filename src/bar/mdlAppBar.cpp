@@ -14,4 +14,7 @@ void mdlAppBar::retirer_barre() {}
 void mdlAppBar::montrer_la_barre() {}
 void mdlAppBar::alignement_global_compteurs() {}
 
+void mdlAppBar::cacher_la_barre() {}
+void mdlAppBar::alignement_global_autres_controles() {}
+
 } // namespace tk

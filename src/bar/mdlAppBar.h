@@ -18,6 +18,9 @@ public:
     void montrer_la_barre();
     void alignement_global_compteurs();
 
+    void cacher_la_barre();
+    void alignement_global_autres_controles();
+
 private:
     Programme& prog;
 };

@@ -8,7 +8,6 @@ namespace tk {
 mdlDisk::mdlDisk(Programme& p) : prog(p) {}
 
 void mdlDisk::brancher(frmMain&) {}
-
 void mdlDisk::recuperation_info_Disk(bool&) {}
 
 } // namespace tk

@@ -9,4 +9,6 @@ mdlAide::mdlAide(Programme& p) : prog(p) {}
 
 void mdlAide::brancher(frmMain&) {}
 
+void mdlAide::afficher_aide(int16_t, int16_t) {}
+
 } // namespace tk

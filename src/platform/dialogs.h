@@ -10,10 +10,23 @@ namespace tk {
 
 // Message-box styles and answers, with the classic values.
 enum StyleMsg : int {
-    vbOKOnly = 0, vbOKCancel = 1, vbYesNo = 4,
+    vbOKOnly = 0, vbOKCancel = 1, vbAbortRetryIgnore = 2, vbYesNoCancel = 3, vbYesNo = 4, vbRetryCancel = 5,
     vbCritical = 16, vbQuestion = 32, vbExclamation = 48, vbInformation = 64,
 };
-enum ReponseMsg : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+enum ReponseMsg : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
+
+// The answer a box gives when it is dismissed without a button (Escape, or
+// closing the window): Cancel where there is one, else No, Ignore or OK.
+inline int reponse_fermeture(int style) {
+    switch (style & 7) {
+    case vbOKCancel:
+    case vbYesNoCancel:
+    case vbRetryCancel: return vbCancel;
+    case vbYesNo: return vbNo;
+    case vbAbortRetryIgnore: return vbIgnore;
+    default: return vbOK;
+    }
+}
 
 class Dialogs {
 public:

@@ -12,7 +12,7 @@ namespace tk {
 // A TCP client with a data-arrival event, in the manner of a socket control.
 class Socket {
 public:
-    enum Etat { Ferme = 0, Connexion = 4, Connecte = 7, Erreur = 9 };
+    enum Etat { Ferme = 0, Connexion = 4, Connecte = 7, Fermeture = 8, Erreur = 9 };
     virtual ~Socket() = default;
     virtual void connectTo(const QString& hote, int port) = 0;
     virtual void close() = 0;
@@ -41,8 +41,8 @@ public:
     virtual ReponseHttp download(const QString& url, const QString& fichier, int delaiMs) = 0;
     // Blocking GET with a time limit (pending events run meanwhile).
     virtual ReponseHttp get(const QString& url, int delaiMs) = 0;
-    // POST; when `attendre` is false it is sent and forgotten, otherwise the
-    // reply is awaited for at most `delaiMs`.
+    // POST; when `attendre` is false it is sent and forgotten (the result is
+    // empty), otherwise the reply is awaited for at most `delaiMs`.
     virtual ReponseHttp post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps,
                              bool attendre, int delaiMs) = 0;
 };

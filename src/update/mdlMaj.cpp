@@ -9,4 +9,6 @@ mdlMaj::mdlMaj(Programme& p) : prog(p) {}
 
 void mdlMaj::brancher(frmMain&) {}
 
+void mdlMaj::recherche_mise_a_jour() {}
+
 } // namespace tk

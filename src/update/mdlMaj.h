@@ -14,6 +14,8 @@ public:
     // Connects this module's event handlers to the bar window's controls.
     void brancher(frmMain& f);
 
+    void recherche_mise_a_jour();
+
 private:
     Programme& prog;
 };

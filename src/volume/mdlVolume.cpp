@@ -11,4 +11,6 @@ void mdlVolume::brancher(frmMain&) {}
 
 bool mdlVolume::ouvrir_mixer(int) { return false; }
 
+void mdlVolume::recuperation_info_volume() {}
+
 } // namespace tk

@@ -15,6 +15,10 @@ public:
     void brancher(frmMain& f);
     bool ouvrir_mixer(int numero);
 
+    void recuperation_info_volume();
+    bool reglage_son_en_cours = false;
+    int16_t dernier_volume = 0;
+
 private:
     Programme& prog;
 };

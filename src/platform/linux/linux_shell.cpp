@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 
 namespace tk {
 
@@ -114,6 +115,7 @@ int LinuxShell::othersTop(uint32_t nous) {
     const QRect ecran = primaryDevice();
     int haut = 0;
     for (uint32_t client : cardinals(root(), "_NET_CLIENT_LIST", XCB_ATOM_WINDOW)) {
+        fprintf(stderr, "DBG client %x nous %x\n", client, nous);
         if (client == nous) continue;
         const auto partiel = cardinals(client, "_NET_WM_STRUT_PARTIAL", XCB_ATOM_CARDINAL);
         if (partiel.size() >= 12) {
@@ -179,6 +181,7 @@ void LinuxShell::queryPos(APPBARDATA& donnees) {
     // only be trusted once it no longer holds a reservation of ours.
     if (!reserved_ && (!sinceChange_.isValid() || sinceChange_.elapsed() >= kWorkAreaSettleMs))
         haut = std::max(haut, zone);
+    fprintf(stderr, "DBG query zone %d haut %d reserved %d elapsed %lld\n", zone, haut, reserved_, (long long)(sinceChange_.isValid()?sinceChange_.elapsed():-1));
     const int hautLogique = static_cast<int>(std::ceil(haut / ratio() - 1e-9));
     if (hautLogique > donnees.rc.top) donnees.rc.top = hautLogique;
 }

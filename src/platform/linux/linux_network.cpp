@@ -1,0 +1,139 @@
+#include "platform/linux/linux_network.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace tk {
+
+LinuxSocket::LinuxSocket() : socket_(new QTcpSocket) {
+    QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] {
+        const QByteArray donnees = socket_->readAll();
+        if (!donnees.isEmpty() && onData) onData(donnees);
+    });
+    QObject::connect(socket_, &QTcpSocket::connected, socket_, [this] {
+        erreur_ = false;
+        if (onConnected) onConnected();
+    });
+    QObject::connect(socket_, &QTcpSocket::disconnected, socket_, [this] {
+        if (onClosed) onClosed();
+    });
+    QObject::connect(socket_, &QTcpSocket::errorOccurred, socket_, [this](QAbstractSocket::SocketError) {
+        erreur_ = true;
+        if (onError) onError(socket_->errorString());
+    });
+}
+
+LinuxSocket::~LinuxSocket() {
+    // Possibly called from one of our own handlers, inside a signal of socket_.
+    QObject::disconnect(socket_, nullptr, nullptr, nullptr);
+    socket_->abort();
+    socket_->deleteLater();
+}
+
+void LinuxSocket::connectTo(const QString& hote, int port) {
+    erreur_ = false;
+    socket_->abort();
+    socket_->connectToHost(hote, static_cast<quint16>(port));
+}
+
+void LinuxSocket::close() {
+    erreur_ = false;
+    socket_->abort();
+}
+
+int LinuxSocket::state() {
+    switch (socket_->state()) {
+    case QAbstractSocket::HostLookupState:
+    case QAbstractSocket::ConnectingState: return Connexion;
+    case QAbstractSocket::ConnectedState: return Connecte;
+    case QAbstractSocket::ClosingState: return Fermeture;
+    default: return erreur_ ? Erreur : Ferme;
+    }
+}
+
+void LinuxSocket::send(const QByteArray& donnees) {
+    if (socket_->isOpen()) socket_->write(donnees);
+}
+
+LinuxNetwork::LinuxNetwork() = default;
+
+LinuxNetwork::~LinuxNetwork() { delete gestionnaire_; }
+
+std::unique_ptr<Socket> LinuxNetwork::createSocket() { return std::make_unique<LinuxSocket>(); }
+
+QNetworkAccessManager& LinuxNetwork::gestionnaire() {
+    if (!gestionnaire_) gestionnaire_ = new QNetworkAccessManager;
+    return *gestionnaire_;
+}
+
+QNetworkRequest LinuxNetwork::requete(const QString& url) {
+    QNetworkRequest r{QUrl(url)};
+    r.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    r.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    r.setRawHeader("Cache-Control", "no-cache");
+    r.setRawHeader("Pragma", "no-cache");
+    return r;
+}
+
+ReponseHttp LinuxNetwork::attendre(QNetworkReply* reponse, int delaiMs) {
+    ReponseHttp r;
+    if (!reponse->isFinished()) {
+        QEventLoop boucle;
+        QTimer minuterie;
+        minuterie.setSingleShot(true);
+        QObject::connect(reponse, &QNetworkReply::finished, &boucle, &QEventLoop::quit);
+        QObject::connect(&minuterie, &QTimer::timeout, &boucle, &QEventLoop::quit);
+        minuterie.start(std::max(0, delaiMs));
+        boucle.exec();
+    }
+    if (!reponse->isFinished()) {
+        QObject::disconnect(reponse, nullptr, nullptr, nullptr);
+        reponse->abort();
+        r.erreur = QStringLiteral("time limit reached");
+        reponse->deleteLater();
+        return r;
+    }
+    r.status = reponse->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    r.ok = r.status == 200;
+    r.corps = reponse->readAll();
+    if (reponse->error() != QNetworkReply::NoError) r.erreur = reponse->errorString();
+    reponse->deleteLater();
+    return r;
+}
+
+ReponseHttp LinuxNetwork::download(const QString& url, const QString& fichier, int delaiMs) {
+    ReponseHttp r = get(url, delaiMs);
+    if (r.ok) {
+        QSaveFile f(fichier);
+        if (!f.open(QIODevice::WriteOnly) || f.write(r.corps) != r.corps.size() || !f.commit()) {
+            r.ok = false;
+            r.erreur = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
+        }
+    }
+    r.corps.clear();
+    return r;
+}
+
+ReponseHttp LinuxNetwork::get(const QString& url, int delaiMs) {
+    return attendre(gestionnaire().get(requete(url)), delaiMs);
+}
+
+ReponseHttp LinuxNetwork::post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps,
+                               bool attendreReponse, int delaiMs) {
+    QNetworkRequest req = requete(url);
+    if (!enTeteType.isEmpty()) req.setHeader(QNetworkRequest::ContentTypeHeader, enTeteType);
+    QNetworkReply* reponse = gestionnaire().post(req, corps);
+    if (!attendreReponse) {
+        QObject::connect(reponse, &QNetworkReply::finished, reponse, &QObject::deleteLater);
+        return {}; // sent; nobody waits for the answer
+
+    }
+    return attendre(reponse, delaiMs);
+}
+
+} // namespace tk
