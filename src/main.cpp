@@ -1,1 +1,70 @@
-int main() { return 0; }
+// Tarvik: builds the Linux platform, then runs the start-up routine and the
+// event loop for as long as the program's windows are loaded.
+#include "app/frmMain.h"
+#include "app/mdlMain.h"
+#include "app/programme.h"
+#include "platform/linux/drive_map.h"
+#include "platform/linux/linux_counters.h"
+#include "platform/linux/linux_dialogs.h"
+#include "platform/linux/linux_files.h"
+#include "platform/linux/linux_mixer.h"
+#include "platform/linux/linux_network.h"
+#include "platform/linux/linux_registry.h"
+#include "platform/linux/linux_shell.h"
+#include "platform/linux/linux_sound.h"
+#include "platform/linux/linux_system.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int g_signal_fd[2] = {-1, -1};
+void sur_signal(int) {
+    const char c = 1;
+    [[maybe_unused]] ssize_t n = ::write(g_signal_fd[1], &c, 1);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setApplicationName(QStringLiteral("tarvik"));
+
+    tk::DriveMap lecteurs;
+    tk::LinuxShell shell;
+    tk::LinuxCounters counters(lecteurs);
+    tk::LinuxSystem system(lecteurs);
+    tk::LinuxMixer mixer;
+    tk::LinuxRegistry registry;
+    tk::LinuxNetwork network;
+    tk::LinuxFiles files;
+    tk::LinuxSound sound;
+    tk::LinuxDialogs dialogs;
+    const tk::Plateforme plateforme{shell, counters, system, mixer, registry, network, files, sound, dialogs};
+
+    tk::Programme prog(plateforme);
+
+    // A termination request (session end, kill) unloads the bar so that the
+    // reserved strip is given back, as "Exit" does.
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signal_fd) == 0) {
+        auto* notifier = new QSocketNotifier(g_signal_fd[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, [&] {
+            char c;
+            [[maybe_unused]] ssize_t n = ::read(g_signal_fd[0], &c, 1);
+            if (auto* f = prog.frmMain_si_charge()) f->Unload(tk::vbAppWindows);
+            QApplication::quit();
+        });
+        std::signal(SIGTERM, sur_signal);
+        std::signal(SIGINT, sur_signal);
+        std::signal(SIGHUP, sur_signal);
+    }
+
+    tk::mdlMain demarrage(prog);
+    demarrage.Main();
+    if (!prog.frmMain_si_charge() && !prog.frmOption_si_charge()) return 0;
+    return app.exec();
+}

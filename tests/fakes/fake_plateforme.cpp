@@ -1,1 +1,1 @@
-#include "platform/plateforme.h"
+#include "fakes/fake_plateforme.h"

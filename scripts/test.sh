@@ -1,0 +1,9 @@
+#!/bin/bash
+# Builds Tarvik with its tests and runs every test (unit, Linux and integration).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-test -j "$(nproc)"
+cd build-test
+ctest --output-on-failure --timeout 600 -j 1

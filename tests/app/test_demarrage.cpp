@@ -1,0 +1,131 @@
+// Start-up routing and reading of the stored bar mode, the registry reader,
+// the error handler and its log, and shutdown through "Exit".
+#include "app/frmMain.h"
+#include "app/mdlMain.h"
+#include "app/registre.h"
+#include "diag/mdlFonctions.h"
+#include "fakes/fake_plateforme.h"
+#include "options/frmOption.h"
+
+#include <QDateTime>
+#include <gtest/gtest.h>
+
+using namespace tk;
+
+TEST(Demarrage, OnlyTheExactRebootArgumentOrTheReplacementNameRoutesToTheReplacement) {
+    struct Cas {
+        QString ligne, exe;
+        bool remplacement;
+    };
+    for (const Cas& c : {Cas{"-reboot", "tarvik", true}, Cas{"-reboot ", "tarvik", false},
+                         Cas{"-REBOOT", "tarvik", false}, Cas{"", "Tarvik_", true}, Cas{"", "tarvik_x", false},
+                         Cas{"-reboot -x", "tarvik", false}}) {
+        Banc b;
+        b.fp.files.ligneCommande = c.ligne;
+        b.fp.files.nomExe = c.exe;
+        mdlMain m(b.p());
+        m.Main();
+        EXPECT_EQ(b.p().frmMain_si_charge() == nullptr, c.remplacement) << c.ligne.toStdString() << c.exe.toStdString();
+        if (c.remplacement) EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
+    }
+}
+
+TEST(Demarrage, OrdinaryStartEnablesTheThreePeriodicTimersOnly) {
+    Banc b;
+    mdlMain m(b.p());
+    m.Main();
+    frmMain& f = b.p().frmMain();
+    EXPECT_TRUE(f.TimerGetValues->Enabled());
+    EXPECT_TRUE(f.TimerCarteReseau->Enabled());
+    EXPECT_TRUE(f.timerMail->Enabled());
+    EXPECT_FALSE(f.timerAide->Enabled());
+    EXPECT_EQ(f.TimerGetValues->Interval(), 750);
+    EXPECT_EQ(f.TimerCarteReseau->Interval(), 30000);
+    EXPECT_EQ(f.timerMail->Interval(), 60000);
+    EXPECT_EQ(b.p().frmMaj_si_charge(), nullptr); // loaded for the clean-up, unloaded at the end
+    EXPECT_NE(b.p().frmOption_si_charge(), nullptr);
+}
+
+TEST(Demarrage, StoredBarModeReadsOneOrTwoAndNothingElseStopsTheStart) {
+    for (auto [stocke, attendu] : std::vector<std::pair<QString, int>>{
+             {"", 2}, {"abc", 2}, {"99999", 2}, {"3", 2}, {"0", 2}, {"1", 1}, {"2", 2}, {"-1", 2}}) {
+        Banc b;
+        b.fp.registry.poser("tarvik", "modeBarre", stocke);
+        mdlMain m(b.p());
+        m.Main();
+        EXPECT_EQ(b.p().modeBarre, attendu) << stocke.toStdString();
+        EXPECT_TRUE(b.fp.dialogs.boites.empty()) << stocke.toStdString(); // no error box either
+    }
+    Banc vide; // nothing stored: full mode
+    mdlMain m(vide.p());
+    m.Main();
+    EXPECT_EQ(vide.p().modeBarre, 2);
+}
+
+TEST(Demarrage, ProductNameDecidesTheCounterSpelling) {
+    Banc b;
+    b.fp.registry.poserValeur(RacineRegistre::HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                              "productname", QString("Debian Vista") + QChar(u'\0') + "x");
+    mdlMain m(b.p());
+    m.Main();
+    EXPECT_TRUE(b.p().est_vista);
+    EXPECT_EQ(lire_registre(b.p(), RacineRegistre::HKEY_LOCAL_MACHINE,
+                            "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "productname"),
+              "Debian Vista"); // cut before the NUL
+    EXPECT_EQ(lire_registre(b.p(), RacineRegistre::HKEY_CURRENT_USER, "Nowhere", "x"), "");
+}
+
+TEST(ErreurAffichee, SameNumberIsShownAndLoggedOnceUntilAnotherOneWasShown) {
+    Banc b;
+    mdlFonctions& f = b.p().fonctions();
+    b.fp.dialogs.reponseDefaut = vbCancel;
+    f.afficher_erreur("Dépassement de capacité", 6, "lire_compteurs", "mdlPdh");
+    f.afficher_erreur("Dépassement de capacité", 6, "lire_compteurs", "mdlPdh");
+    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
+    EXPECT_EQ(b.fp.dialogs.boites[0].texte,
+              "Une erreur est survenue dans le le logiciel!\r\nDéscriptif:\r\nModule:mdlPdh\r\n"
+              "Routine:lire_compteurs\r\nErreur:6 Dépassement de capacité\r\nVoulez vous envoyer ce rapport d'erreur ?");
+    EXPECT_EQ(b.fp.dialogs.boites[0].titre, "Tarvik");
+    EXPECT_EQ(b.fp.dialogs.boites[0].style, vbOKCancel | vbCritical);
+
+    f.afficher_erreur("Division par zéro", 11, "x", "y");
+    f.afficher_erreur("Dépassement de capacité", 6, "lire_compteurs", "mdlPdh");
+    EXPECT_EQ(b.fp.dialogs.boites.size(), 3u);
+
+    const QString log = QString::fromUtf8(b.fp.files.fichiers.value("/opt/tarvik/err.log"));
+    const QStringList lignes = log.split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(lignes.size(), 3); // Cancel still logs
+    EXPECT_TRUE(lignes[0].endsWith(" mdlPdh lire_compteurs 6 Dépassement de capacité")) << lignes[0].toStdString();
+    EXPECT_TRUE(QDateTime::fromString(lignes[0].left(19), "dd/MM/yyyy HH:mm:ss").isValid());
+    EXPECT_TRUE(b.fp.network.requetes.empty()); // Cancel sends nothing
+}
+
+TEST(ErreurAffichee, TrappedStatementsReportTheirProcedureAndGoOn) {
+    Banc b;
+    b.fp.dialogs.reponseDefaut = vbCancel;
+    Piege t = b.p().piege("placer_le_compteur", "mdlAppBar");
+    bool suite = false;
+    t([&] { lever(ERR_VALEUR_PROPRIETE); });
+    t([&] { suite = true; });
+    EXPECT_TRUE(suite);
+    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
+    EXPECT_TRUE(b.fp.dialogs.boites[0].texte.contains("Routine:placer_le_compteur"));
+    EXPECT_TRUE(b.fp.dialogs.boites[0].texte.contains("Erreur:380 Valeur de propriété non valide"));
+}
+
+TEST(Arret, ExitRemovesTheIconUnloadsTheBarStoresOptionsAndEnds) {
+    Banc b;
+    mdlMain m(b.p());
+    m.Main();
+    b.fp.shell.barCalls.clear();
+    const int suppressions = b.fp.shell.trayDeletes;
+    try {
+        b.p().frmOption().mnuQuitter_Click();
+        FAIL() << "the process did not end";
+    } catch (const FinProcessus& fin) {
+        EXPECT_EQ(fin.code, 0);
+    }
+    EXPECT_GE(b.fp.shell.trayDeletes, suppressions + 1);
+    EXPECT_EQ(b.p().frmMain_si_charge(), nullptr);
+    EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
+}

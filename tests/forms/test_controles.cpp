@@ -1,0 +1,194 @@
+// The form engine: twips geometry, control arrays, picture pixels, labels,
+// input controls that run their handlers, timers that never re-enter, and
+// forms that load again after an unload.
+#include "diag/erreur.h"
+#include "forms/controles.h"
+#include "forms/forme.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace tk;
+
+namespace {
+int numero_de(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ErreurVB& e) {
+        return e.numero();
+    }
+    return 0;
+}
+} // namespace
+
+TEST(Controles, GeometryKeepsTwipsExactlyAndSizesWidgetsInPixels) {
+    QWidget parent;
+    PictureBox p(&parent, "p");
+    p.Move(47.5, 30, 615, 240);
+    EXPECT_FLOAT_EQ(p.Left(), 47.5f);
+    EXPECT_EQ(p.widget()->geometry(), QRect(3, 2, 41, 16)); // 3.1666 -> 3, 2, 41, 16
+    EXPECT_EQ(numero_de([&] { p.setWidth(-15); }), 380);
+    EXPECT_FLOAT_EQ(p.Width(), 615.f); // a refused width leaves the old one
+}
+
+TEST(Controles, ControlArraysLoadHiddenCopiesAndReportMissingMembers) {
+    QWidget parent;
+    GroupeControles<Label> g("lblNomDisc");
+    auto premier = std::make_unique<Label>(&parent, "lblNomDisc");
+    premier->Move(410, 60, 500, 195);
+    premier->setCaption("C:SYSTEM");
+    int clics = -1;
+    premier->Click = [&](int i) { clics = i; };
+    g.definir_premier(std::move(premier));
+
+    g.Load(2);
+    EXPECT_FALSE(g(2).Visible());
+    EXPECT_FLOAT_EQ(g(2).Left(), 410.f);
+    EXPECT_EQ(g(2).Caption(), "C:SYSTEM");
+    EXPECT_EQ(g(2).Index(), 2);
+    g(2).Click(2);
+    EXPECT_EQ(clics, 2); // handlers follow the copy, with its own index
+
+    EXPECT_EQ(g.Count(), 2);
+    EXPECT_EQ(g.UBound(), 2);
+    EXPECT_EQ(numero_de([&] { g(1); }), 340);       // a gap is a missing member
+    EXPECT_EQ(numero_de([&] { g(7).Caption(); }), 340);
+    EXPECT_EQ(numero_de([&] { g.Load(2); }), 360);  // already loaded
+    EXPECT_EQ(numero_de([&] { g.Unload(0); }), 362); // member 0 stays
+    EXPECT_EQ(numero_de([&] { g.Unload(5); }), 340);
+    g.Unload(2);
+    EXPECT_EQ(g.Count(), 1);
+    EXPECT_EQ(g.UBound(), 0);
+}
+
+TEST(Controles, PictureBoxPixelsRoundTripInTwipsAndPixels) {
+    QWidget parent;
+    PictureBox p(&parent, "picCompteur");
+    p.Move(0, 0, 600, 300); // 40 x 20 pixels
+    p.setBackColor(RGB(0, 0, 0));
+    p.PSet(150, 45, RGB(12, 34, 56));
+    EXPECT_EQ(p.Point(150, 45), RGB(12, 34, 56));
+    EXPECT_EQ(p.Point(164, 59), RGB(12, 34, 56)); // same pixel (10, 3)
+    EXPECT_EQ(p.Point(165, 45), RGB(0, 0, 0));
+    EXPECT_EQ(p.CurrentX, 150);
+    EXPECT_EQ(p.Point(6000, 0), static_cast<Couleur>(-1)); // outside
+
+    p.setScaleMode(PictureBox::vbPixels);
+    p.PSet(39, 19, RGB(255, 0, 0));
+    EXPECT_EQ(p.Point(39, 19), RGB(255, 0, 0));
+    p.Line(0, 0, 3, 2, RGB(0, 255, 0), PictureBox::BoitePleine);
+    for (int x = 0; x <= 3; ++x)
+        for (int y = 0; y <= 2; ++y) EXPECT_EQ(p.Point(x, y), RGB(0, 255, 0)) << x << "," << y;
+    EXPECT_EQ(p.Point(4, 0), RGB(0, 0, 0));
+    p.Cls();
+    EXPECT_EQ(p.Point(0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(p.CurrentX, 0);
+}
+
+TEST(Controles, SelfSizingLabelFollowsItsText) {
+    QWidget parent;
+    Label l(&parent, "lblTotalDisc");
+    l.setAutoSize(true);
+    l.setCaption("1 Go");
+    const float court = l.Width();
+    l.setCaption("1234,56 Go");
+    EXPECT_GT(l.Width(), court);
+    EXPECT_GT(l.Height(), 0.f);
+}
+
+TEST(Controles, AssignedValuesRunTheirHandlersOnlyOnChange) {
+    QWidget parent;
+    CheckBox c(&parent, "CheckHelp");
+    int clics = 0;
+    c.Click = [&](int) { ++clics; };
+    c.setValue(1);
+    c.setValue(1);
+    EXPECT_EQ(clics, 1);
+    c.setValue(0);
+    EXPECT_EQ(clics, 2);
+
+    UpDown u(&parent, "UpDownVerif");
+    u.setMin(50);
+    u.setMax(3000);
+    int changes = 0;
+    u.Change = [&] { ++changes; };
+    u.setValue(750);
+    EXPECT_EQ(u.Value(), 750);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(numero_de([&] { u.setValue(4000); }), 380);
+
+    ListView lv(&parent, "LV");
+    int coches = 0;
+    lv.ItemCheck = [&](int) { ++coches; };
+    lv.Add("C", {"Fixe", "100", "SYSTEM"}, true);
+    lv.setChecked(1, false);
+    EXPECT_EQ(coches, 0); // filling by code never runs it
+    EXPECT_FALSE(lv.Checked(1));
+    EXPECT_EQ(lv.SubItem(1, 3), "SYSTEM");
+}
+
+TEST(Controles, TimerTickNeverReentersEvenWhenItLetsEventsRun) {
+    Timer t("TimerGetValues");
+    int en_cours = 0, max_en_cours = 0, ticks = 0;
+    t.Tick = [&] {
+        ++en_cours;
+        max_en_cours = std::max(max_en_cours, en_cours);
+        ++ticks;
+        QElapsedTimer e;
+        e.start();
+        while (e.elapsed() < 40) DoEvents(); // longer than the interval
+        --en_cours;
+    };
+    t.setInterval(5);
+    t.setEnabled(true);
+    QEventLoop boucle;
+    QTimer::singleShot(200, &boucle, &QEventLoop::quit);
+    boucle.exec();
+    t.setEnabled(false);
+    EXPECT_EQ(max_en_cours, 1);
+    EXPECT_GE(ticks, 2);
+    EXPECT_LE(ticks, 6); // each tick delayed the next one
+}
+
+namespace {
+class FormeTest : public Forme {
+public:
+    FormeTest() : Forme("frmTest") {}
+    int chargements = 0;
+    std::vector<int> modes;
+    std::unique_ptr<Label> lbl;
+    int annuler = 0;
+
+protected:
+    void creer_controles(QWidget* w) override { lbl = std::make_unique<Label>(w, "lbl"); }
+    void detruire_controles() override { lbl.reset(); }
+    void Form_Load() override { ++chargements; }
+    void Form_QueryUnload(int& cancel, int mode) override {
+        modes.push_back(mode);
+        cancel = annuler;
+    }
+};
+} // namespace
+
+TEST(Formes, UnloadTellsWhoClosedAndLoadRunsTheLoadHandlerAgain) {
+    FormeTest f;
+    f.Load();
+    f.Load();
+    EXPECT_EQ(f.chargements, 1);
+    f.fenetre()->close(); // the user's close button
+    EXPECT_FALSE(f.charge());
+    EXPECT_EQ(f.modes, std::vector<int>{vbFormControlMenu});
+    EXPECT_EQ(f.lbl, nullptr);
+
+    f.Show(); // touched again: loaded again
+    EXPECT_EQ(f.chargements, 2);
+    f.annuler = 1;
+    EXPECT_FALSE(f.Unload(vbFormCode));
+    EXPECT_TRUE(f.charge());
+    f.annuler = 0;
+    EXPECT_TRUE(f.Unload(vbFormCode));
+    EXPECT_EQ(f.modes.back(), vbFormCode);
+}
