@@ -38,16 +38,36 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 wait_for() { for _ in $(seq 100); do eval "$1" >/dev/null 2>&1 && return 0; sleep 0.1; done; echo "services: timeout: $1" >&2; return 1; }
 
-# X server on a display it picks itself (-displayfd), so parallel runs never collide.
-exec 3>"$W/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$W/xvfb.log" 2>&1 & PIDS+=($!)
-exec 3>&-
-wait_for "test -s '$W/display'"
-export DISPLAY=:$(head -1 "$W/display")
-wait_for "xdpyinfo"
-openbox --sm-disable >"$W/openbox.log" 2>&1 & PIDS+=($!)
-wait_for "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
-wait_for "xprop -root _NET_WORKAREA | grep -q ' = '"
+# X server on a display it picks itself (-displayfd), with openbox. Another X server
+# starting at the same moment can take the same number; then both are started again.
+start_x() {
+  : >"$W/display"
+  exec 3>"$W/display"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >>"$W/xvfb.log" 2>&1 & PIDS+=($!)
+  local xpid=$!
+  exec 3>&-
+  wait_for "test -s '$W/display'" || return 1
+  export DISPLAY=:$(head -1 "$W/display")
+  wait_for "kill -0 $xpid && xdpyinfo" || return 1
+  openbox --sm-disable >>"$W/openbox.log" 2>&1 & PIDS+=($!)
+  local wmpid=$!
+  wait_for "kill -0 $wmpid && kill -0 $xpid && xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" || return 1
+  wait_for "xprop -root _NET_WORKAREA | grep -q ' = '"
+}
+stop_started() { # stops every process started since index $1
+  local i
+  for ((i = ${#PIDS[@]} - 1; i >= $1; i--)); do
+    kill "${PIDS[i]}" 2>/dev/null || true; wait "${PIDS[i]}" 2>/dev/null || true; unset "PIDS[$i]"
+  done
+  PIDS=("${PIDS[@]}")
+}
+for attempt in 1 2 3; do
+  first=${#PIDS[@]}
+  start_x && break
+  stop_started "$first"
+  ((attempt < 3)) || { echo "services: no X server with a window manager" >&2; exit 1; }
+  echo "services: X start failed, trying again" >&2
+done
 # A tray host at the bottom edge, so that QSystemTrayIcon::isSystemTrayAvailable() is true.
 trayer --edge bottom --align right --widthtype request --height 24 >"$W/trayer.log" 2>&1 & PIDS+=($!)
 wait_for "xwininfo -root -tree | grep -q '\"panel\"'"
@@ -139,7 +159,7 @@ else
     port=$((20000 + RANDOM % 40000))
     nc -z 127.0.0.1 "$port" 2>/dev/null && continue
     if start_pop3 "$port"; then started=$port; break; fi
-    kill "${PIDS[-1]}" 2>/dev/null || true; wait "${PIDS[-1]}" 2>/dev/null || true; unset 'PIDS[-1]'
+    stop_started $((${#PIDS[@]} - 1))
   done
   [[ -n $started ]] || { echo "services: POP3 server failed to start" >&2; exit 1; }
   export TARVIK_POP3_PORT=$started

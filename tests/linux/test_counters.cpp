@@ -2,6 +2,7 @@
 // the real machine's processor, disk and loopback figures.
 #include "platform/linux/drive_map.h"
 #include "platform/linux/linux_counters.h"
+#include "platform/system.h"
 
 #include <QDir>
 #include <QFile>

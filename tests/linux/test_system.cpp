@@ -324,9 +324,11 @@ TEST(DrivesOnThisMachine, KernelAndMemoryFilesystemsAreNotDrives) {
         EXPECT_NE(d.mountPoint, QStringLiteral("/proc"));
         EXPECT_NE(d.mountPoint, QStringLiteral("/sys"));
         EXPECT_FALSE(d.mountPoint.startsWith(QStringLiteral("/sys/")));
-        for (const MountLine& m : realMounts())
-            if (m.fsType == "tmpfs" || m.fsType == "proc" || m.fsType == "sysfs" || m.fsType == "overlay")
+        for (const MountLine& m : realMounts()) {
+            if (m.fsType == "tmpfs" || m.fsType == "proc" || m.fsType == "sysfs" || m.fsType == "overlay") {
                 EXPECT_NE(d.mountPoint.toStdString(), m.mountPoint) << m.fsType;
+            }
+        }
         EXPECT_NE(d.letter, QChar('A'));
         EXPECT_NE(d.letter, QChar('B'));
     }
@@ -382,7 +384,8 @@ TEST(InterfacesOnThisMachine, LoopbackIsType24AndTheDefaultRouteInterfaceShowsIt
     ASSERT_EQ(::ioctl(s, SIOCGIFFLAGS, &req), 0);
     ::close(s);
     EXPECT_EQ(r->dwAdminStatus, (req.ifr_flags & IFF_UP) ? 1u : 2u);
-    if (r->dwType == 6 || r->dwType == 71)
+    if (r->dwType == 6 || r->dwType == 71) {
         EXPECT_EQ(r->dwOperStatus, (req.ifr_flags & IFF_RUNNING) ? 5u : 2u);
+    }
     EXPECT_GE(r->dwSpeed, 0);
 }

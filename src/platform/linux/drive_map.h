@@ -26,6 +26,8 @@ struct Drive {
     bool remote() const;
 };
 
+// Used from one thread (the user-interface thread); it never touches a
+// network share's mount point, so refreshing it cannot hang on a dead server.
 class DriveMap {
 public:
     // `root` prefixes every /proc, /sys and /dev path read ("/" on a real

@@ -40,9 +40,9 @@ class LinuxCounterQuery : public CounterQuery {
 public:
     LinuxCounterQuery(DriveMap& drives, const std::string& root)
         : m_drives(drives),
-          m_statPath(procfs::joinRoot(root, "proc/stat")),
-          m_diskPath(procfs::joinRoot(root, "proc/diskstats")),
-          m_netPath(procfs::joinRoot(root, "proc/net/dev")) {}
+          m_stat(procfs::joinRoot(root, "proc/stat")),
+          m_diskstats(procfs::joinRoot(root, "proc/diskstats")),
+          m_netdev(procfs::joinRoot(root, "proc/net/dev")) {}
 
     int32_t addCounter(const QString& chemin, int32_t& handle) override {
         QString object, instance, name;
@@ -94,7 +94,7 @@ public:
         const double seconds =
             m_collected ? std::chrono::duration<double>(now - m_lastTime).count() : 0.0;
 
-        bool statOk = m_needStat && procfs::readFile(m_statPath, m_buffer);
+        bool statOk = m_needStat && m_stat.read(m_buffer);
         procfs::CpuTimes cpu;
         if (statOk && procfs::parseCpuTimes(m_buffer, cpu)) {
             if (m_haveCpu && cpu.total > m_cpu.total && cpu.busy >= m_cpu.busy)
@@ -112,7 +112,7 @@ public:
         bool diskOk = false;
         if (m_needDisk) {
             m_drives.refresh();
-            diskOk = procfs::readFile(m_diskPath, m_buffer);
+            diskOk = m_diskstats.read(m_buffer);
             for (Counter& c : m_counters) {
                 if (c.kind != Kind::DiskWrite && c.kind != Kind::DiskRead) continue;
                 const Drive* d = m_drives.find(c.letter);
@@ -132,7 +132,7 @@ public:
 
         bool netOk = false;
         if (m_needNet) {
-            netOk = procfs::readFile(m_netPath, m_buffer);
+            netOk = m_netdev.read(m_buffer);
             for (Counter& c : m_counters) {
                 if (c.kind != Kind::NetReceived && c.kind != Kind::NetSent) continue;
                 procfs::NetBytes b;
@@ -177,7 +177,8 @@ private:
     }
 
     DriveMap& m_drives;
-    std::string m_statPath, m_diskPath, m_netPath;
+    // Each file is read once per collection, and only when a counter needs it.
+    procfs::ProcFile m_stat, m_diskstats, m_netdev;
     std::string m_buffer;
     std::vector<Counter> m_counters;
     bool m_needStat = false, m_needDisk = false, m_needNet = false;

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstdio>
 
 namespace tk {
 
@@ -115,7 +114,6 @@ int LinuxShell::othersTop(uint32_t nous) {
     const QRect ecran = primaryDevice();
     int haut = 0;
     for (uint32_t client : cardinals(root(), "_NET_CLIENT_LIST", XCB_ATOM_WINDOW)) {
-        fprintf(stderr, "DBG client %x nous %x\n", client, nous);
         if (client == nous) continue;
         const auto partiel = cardinals(client, "_NET_WM_STRUT_PARTIAL", XCB_ATOM_CARDINAL);
         if (partiel.size() >= 12) {
@@ -181,7 +179,6 @@ void LinuxShell::queryPos(APPBARDATA& donnees) {
     // only be trusted once it no longer holds a reservation of ours.
     if (!reserved_ && (!sinceChange_.isValid() || sinceChange_.elapsed() >= kWorkAreaSettleMs))
         haut = std::max(haut, zone);
-    fprintf(stderr, "DBG query zone %d haut %d reserved %d elapsed %lld\n", zone, haut, reserved_, (long long)(sinceChange_.isValid()?sinceChange_.elapsed():-1));
     const int hautLogique = static_cast<int>(std::ceil(haut / ratio() - 1e-9));
     if (hautLogique > donnees.rc.top) donnees.rc.top = hautLogique;
 }
@@ -249,13 +246,29 @@ void LinuxShell::setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y
     if (!fenetre) return;
     QWidget* w = fenetre->window();
     w->setGeometry(x, y, std::max(cx, 0), std::max(cy, 0));
+    // Qt skips a move to where its cached geometry says the window already is,
+    // and that cache can lag behind the window manager during a slide; so the
+    // request also goes to the X server directly.
+    xcb_connection_t* c = connection();
+    if (const uint32_t id = windowOf(w, false); c && id) {
+        const double r = ratio();
+        const uint32_t valeurs[] = {
+            static_cast<uint32_t>(static_cast<int32_t>(std::lround(x * r))),
+            static_cast<uint32_t>(static_cast<int32_t>(std::lround(y * r))),
+            static_cast<uint32_t>(std::max<long>(1, std::lround(cx * r))),
+            static_cast<uint32_t>(std::max<long>(1, std::lround(cy * r)))};
+        xcb_configure_window(c, id,
+                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH
+                                 | XCB_CONFIG_WINDOW_HEIGHT,
+                             valeurs);
+    }
     if (apres == InsererApres::HWND_TOPMOST)
         keepAbove(w);
     else if (w->isVisible())
         w->raise();
     // Showing never activates: the window takes no focus (see prepareDock).
     if ((drapeaux & SWP_SHOWWINDOW) && !w->isVisible()) w->show();
-    if (xcb_connection_t* c = connection()) xcb_flush(c);
+    if (c) xcb_flush(c);
 }
 
 int LinuxShell::screenWidth() {

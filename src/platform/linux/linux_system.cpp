@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace tk {
@@ -158,21 +159,25 @@ bool LinuxSystem::shareSpace(const QString& mountPoint, Space& space) {
     if (!fresh && !state->running) {
         state->running = true;
         std::string path = procfs::joinRoot(m_root, mountPoint.toStdString());
-        std::thread([state, path, probe = m_shareProbe] {
-            Space s;
-            bool ok = probe(path, s);
-            std::lock_guard g(state->mutex);
-            state->running = false;
-            state->answered = true;
-            state->lastOk = ok;
-            state->answeredAt = std::chrono::steady_clock::now();
-            if (ok) {
-                state->good = s;
-                state->haveGood = true;
-            }
-            state->done.notify_all();
-        }).detach();
-        state->done.wait_for(lock, m_shareTimeout, [&] { return !state->running; });
+        try {
+            std::thread([state, path, probe = m_shareProbe] {
+                Space s;
+                bool ok = probe(path, s);
+                std::lock_guard g(state->mutex);
+                state->running = false;
+                state->answered = true;
+                state->lastOk = ok;
+                state->answeredAt = std::chrono::steady_clock::now();
+                if (ok) {
+                    state->good = s;
+                    state->haveGood = true;
+                }
+                state->done.notify_all();
+            }).detach();
+            state->done.wait_for(lock, m_shareTimeout, [&] { return !state->running; });
+        } catch (const std::system_error&) {
+            state->running = false; // no thread to be had: try again next time
+        }
     }
     // Still waiting for a slow server: its last known figures stand. A server
     // that answered with an error makes the query fail.

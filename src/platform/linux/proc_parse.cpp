@@ -38,6 +38,36 @@ bool readFile(const std::string& path, std::string& content) {
     return ok;
 }
 
+ProcFile::~ProcFile() {
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+bool ProcFile::read(std::string& content) {
+    if (m_fd < 0) m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0) {
+        content.clear();
+        return false;
+    }
+    if (content.capacity() < 8192) content.reserve(8192);
+    for (;;) {
+        // The whole file in one read from offset 0, which makes the kernel
+        // generate it afresh; a full buffer means it may be longer: grow, retry.
+        content.resize(content.capacity());
+        ssize_t n = ::pread(m_fd, content.data(), content.size(), 0);
+        if (n < 0) {
+            content.clear();
+            ::close(m_fd);
+            m_fd = -1;
+            return false;
+        }
+        if (static_cast<size_t>(n) < content.size()) {
+            content.resize(static_cast<size_t>(n));
+            return true;
+        }
+        content.reserve(content.size() * 2);
+    }
+}
+
 std::string readAttribute(const std::string& path) {
     std::string text;
     if (!readFile(path, text)) return {};

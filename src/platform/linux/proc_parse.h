@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tk::procfs {
 
@@ -17,6 +18,23 @@ std::string joinRoot(const std::string& root, std::string_view relative);
 // Reads a whole file with plain system calls. /proc files are generated on
 // each read, so there is nothing to gain from a buffering layer.
 bool readFile(const std::string& path, std::string& content);
+
+// A /proc file kept open and read again from its start on every call:
+// reading a kept descriptor costs a third of an open-read-close, which
+// matters on every sampling tick. Reopens after a failure (a test folder's
+// file can appear later).
+class ProcFile {
+public:
+    explicit ProcFile(std::string path) : m_path(std::move(path)) {}
+    ~ProcFile();
+    ProcFile(const ProcFile&) = delete;
+    ProcFile& operator=(const ProcFile&) = delete;
+    bool read(std::string& content);
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+};
 
 // Reads a short attribute file (sysfs), without surrounding blanks and the
 // final newline; empty when it cannot be read.

@@ -1,0 +1,79 @@
+// In-memory files, processes and program facts for unit tests.
+#pragma once
+
+#include "platform/files.h"
+
+#include <QMap>
+#include <QSet>
+#include <exception>
+#include <functional>
+#include <vector>
+
+namespace tk {
+
+// Thrown by FakeFiles::endProcess, so a test can see the program end.
+class FinProcessus : public std::exception {
+public:
+    explicit FinProcessus(int code) : code(code) {}
+    const char* what() const noexcept override { return "process ended"; }
+    int code;
+};
+
+class FakeFiles : public Files {
+public:
+    struct Lancement {
+        QString programme;
+        QStringList arguments;
+    };
+
+    // Program facts; exePath() is dossier + "/" + nomExe.
+    QString dossier = QStringLiteral("/opt/tarvik");
+    QString nomExe = QStringLiteral("tarvik");
+    QString ligneCommande;
+    QString utilisateur = QStringLiteral("user");
+    QString ordinateur = QStringLiteral("PC");
+
+    // Files by full path.
+    QMap<QString, QByteArray> fichiers;
+    QSet<QString> executables;
+    QSet<QString> nonSupprimables; // remove() fails on these (a locked or protected file)
+    QSet<QString> nonEcrivables;   // appendText, copy and rename onto these fail
+
+    // Processes.
+    std::vector<Lancement> lancements;   // startDetached calls
+    QStringList ouvertures;              // openWithDesktop targets
+    bool lancementsEchouent = false;
+    int nice = 0;
+    bool privilegie = false;             // false: a nice value below the current one is refused
+    std::vector<int> demandesPriorite;   // every setPriority request, refused ones included
+    std::vector<int> sommeils;           // sleepMs calls
+    std::function<void(int)> pendantSommeil;
+
+    // Test helper: the path of a file in the program folder.
+    QString dansDossier(const QString& nom) const { return dossier + QLatin1Char('/') + nom; }
+
+    QString programFolder() override { return dossier; }
+    QString exeBaseName() override { return nomExe; }
+    QString exePath() override { return dansDossier(nomExe); }
+    QString commandLine() override { return ligneCommande; }
+    QString userName() override { return utilisateur; }
+    QString computerName() override { return ordinateur; }
+
+    bool exists(const QString& chemin) override;
+    int64_t size(const QString& chemin) override;
+    bool remove(const QString& chemin) override;
+    bool copy(const QString& source, const QString& dest) override;
+    bool rename(const QString& source, const QString& dest) override;
+    bool setExecutable(const QString& chemin) override;
+    bool appendText(const QString& chemin, const QByteArray& donnees) override;
+    bool readAll(const QString& chemin, QByteArray& donnees) override;
+
+    bool startDetached(const QString& programme, const QStringList& arguments) override;
+    bool openWithDesktop(const QString& cible) override;
+    bool setPriority(int valeur) override;
+    int priority() override { return nice; }
+    void sleepMs(int ms) override;
+    [[noreturn]] void endProcess(int code) override;
+};
+
+} // namespace tk

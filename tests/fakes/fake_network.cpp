@@ -1,0 +1,118 @@
+#include "fakes/fake_network.h"
+
+#include "fakes/fake_files.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace tk {
+
+FakeSocket::~FakeSocket() {
+    if (reseau_) reseau_->sockets.removeAll(this);
+}
+
+void FakeSocket::connectTo(const QString& h, int p) {
+    hote = h;
+    port = p;
+    ++connexions;
+    etat = Connexion;
+}
+
+void FakeSocket::close() {
+    ++fermetures;
+    etat = Ferme;
+}
+
+void FakeSocket::send(const QByteArray& donnees) {
+    if (etat == Connecte || etat == Connexion) envois << donnees;
+}
+
+void FakeSocket::accepter() {
+    etat = Connecte;
+    if (onConnected) onConnected();
+}
+
+void FakeSocket::recevoir(const QByteArray& donnees) {
+    if (onData) onData(donnees);
+}
+
+void FakeSocket::fermerDistant() {
+    etat = Ferme;
+    if (onClosed) onClosed();
+}
+
+void FakeSocket::echouer(const QString& message) {
+    etat = Erreur;
+    if (onError) onError(message);
+}
+
+FakeNetwork::~FakeNetwork() {
+    for (FakeSocket* s : sockets) s->reseau_ = nullptr; // sockets that outlive the network
+}
+
+void FakeNetwork::repondre(const QString& url, int status, const QByteArray& corps) {
+    ReponseHttp r;
+    r.status = status;
+    r.ok = status == 200;
+    r.corps = corps;
+    reponses.insert(url, r);
+}
+
+std::unique_ptr<Socket> FakeNetwork::createSocket() {
+    auto s = std::make_unique<FakeSocket>(this);
+    sockets << s.get();
+    return s;
+}
+
+ReponseHttp FakeNetwork::traiter(const Requete& r) {
+    requetes.push_back(r);
+    if (surRequete) return surRequete(r);
+    const auto it = reponses.constFind(r.url);
+    if (it != reponses.constEnd()) return *it;
+    ReponseHttp refus;
+    refus.erreur = QStringLiteral("Connection refused");
+    return refus;
+}
+
+ReponseHttp FakeNetwork::download(const QString& url, const QString& fichier, int delaiMs) {
+    Requete q;
+    q.methode = QStringLiteral("DOWNLOAD");
+    q.url = url;
+    q.fichier = fichier;
+    q.delaiMs = delaiMs;
+    ReponseHttp r = traiter(q);
+    if (r.status == 200) {
+        if (fichiers) {
+            fichiers->fichiers.insert(fichier, r.corps);
+            fichiers->executables.remove(fichier);
+        } else {
+            QSaveFile f(fichier);
+            if (!f.open(QIODevice::WriteOnly) || f.write(r.corps) != r.corps.size() || !f.commit()) r.ok = false;
+        }
+    }
+    r.corps.clear();
+    return r;
+}
+
+ReponseHttp FakeNetwork::get(const QString& url, int delaiMs) {
+    Requete q;
+    q.methode = QStringLiteral("GET");
+    q.url = url;
+    q.delaiMs = delaiMs;
+    return traiter(q);
+}
+
+ReponseHttp FakeNetwork::post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps,
+                              bool attendre, int delaiMs) {
+    Requete q;
+    q.methode = QStringLiteral("POST");
+    q.url = url;
+    q.type = enTeteType;
+    q.corps = corps;
+    q.attendre = attendre;
+    q.delaiMs = delaiMs;
+    const ReponseHttp r = traiter(q);
+    return attendre ? r : ReponseHttp{};
+}
+
+} // namespace tk

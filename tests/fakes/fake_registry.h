@@ -1,0 +1,56 @@
+// In-memory settings store and registry values for unit tests.
+#pragma once
+
+#include "platform/registry.h"
+
+#include <QMap>
+#include <QString>
+#include <vector>
+
+namespace tk {
+
+class FakeRegistry : public Registry {
+public:
+    // One write to the settings store, as the program made it (key spelling included).
+    struct Ecriture {
+        QString appli, section, cle, valeur;
+    };
+    // One write or deletion of a registry value.
+    struct Operation {
+        bool ecriture; // false: deleteValue
+        RacineRegistre racine;
+        QString chemin, nom, valeur;
+    };
+
+    std::vector<Ecriture> ecritures;    // saveSetting calls, in order
+    std::vector<Operation> operations;  // writeValue / deleteValue calls, in order
+    int lectures = 0;                   // getSetting calls
+
+    QString getSetting(const QString& appli, const QString& section, const QString& cle,
+                       const QString& defaut) override;
+    void saveSetting(const QString& appli, const QString& section, const QString& cle,
+                     const QString& valeur) override;
+    bool readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) override;
+    bool writeValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) override;
+    bool deleteValue(RacineRegistre racine, const QString& chemin, const QString& nom) override;
+
+    // Test helpers; they record nothing. Section "Settings" unless given.
+    void poser(const QString& appli, const QString& cle, const QString& valeur,
+               const QString& section = QStringLiteral("Settings"));
+    bool contient(const QString& appli, const QString& cle, const QString& section = QStringLiteral("Settings")) const;
+    QString valeur(const QString& appli, const QString& cle, const QString& section = QStringLiteral("Settings")) const;
+    void poserValeur(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur);
+    bool contientValeur(RacineRegistre racine, const QString& chemin, const QString& nom) const;
+    // Keys of the settings written, in order ("Skin", "mail0", ...).
+    QStringList clesEcrites() const;
+
+    // Settings and values, keyed without regard to case.
+    QMap<QString, QString> settings;
+    QMap<QString, QString> valeurs;
+
+private:
+    static QString cleSetting(const QString& appli, const QString& section, const QString& cle);
+    static QString cleValeur(RacineRegistre racine, const QString& chemin, const QString& nom);
+};
+
+} // namespace tk
