@@ -18,6 +18,8 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -30,6 +32,14 @@ void sur_signal(int) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // "--version" alone prints the program's version and stops, without a
+    // display (the update test tells builds apart with it).
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("tarvik %d.%d.%d\n", tk::Programme::version_major(), tk::Programme::version_minor(),
+                    tk::Programme::version_revision());
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("tarvik"));

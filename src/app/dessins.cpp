@@ -28,19 +28,22 @@ QPixmap skin_barre() {
 }
 
 QPixmap bouton_taille(int k) {
+    // The bar places the two buttons so that their 24-pixel squares overlap;
+    // the visible button is a 12-pixel square in the middle of the picture,
+    // so that the two never touch.
     QPixmap p = vierge(24, 24);
     QPainter g(&p);
     g.setRenderHint(QPainter::Antialiasing);
     const bool eclaire = k >= 2;
     const bool plus_grand = (k % 2) == 1;
-    g.setPen(QPen(eclaire ? QColor(255, 220, 120) : QColor(150, 160, 175), 1.5));
+    g.setPen(QPen(eclaire ? QColor(255, 220, 120) : QColor(150, 160, 175), 1.0));
     g.setBrush(eclaire ? QColor(90, 80, 40) : QColor(40, 44, 52));
-    g.drawRoundedRect(QRectF(3.5, 3.5, 17, 17), 3, 3);
+    g.drawRoundedRect(QRectF(5.5, 5.5, 11, 11), 2, 2);
     QPainterPath fleche;
     if (plus_grand) { // arrow down: the bar grows
-        fleche.moveTo(7, 9); fleche.lineTo(17, 9); fleche.lineTo(12, 16);
+        fleche.moveTo(7.5, 9); fleche.lineTo(14.5, 9); fleche.lineTo(11, 13.5);
     } else {          // arrow up: the bar shrinks
-        fleche.moveTo(7, 15); fleche.lineTo(17, 15); fleche.lineTo(12, 8);
+        fleche.moveTo(7.5, 13); fleche.lineTo(14.5, 13); fleche.lineTo(11, 8.5);
     }
     fleche.closeSubpath();
     g.setPen(Qt::NoPen);

@@ -17,8 +17,10 @@ public:
     void afficher_erreur(const QString& description, double numero, const QString& routine, const QString& module);
     // Lets pending window events run once; the text names the caller.
     void trace_debug(const QString& texte);
-    // Sends one report (error or message) to the report server.
-    void MAF();
+    // Sends one report (error or message) to the report server. Not awaited
+    // unless `attendre`: then true only when the server answered with success
+    // within `delaiMs`.
+    bool MAF(bool attendre = false, int delaiMs = 15000);
     // Byte count or rate to text in "ko", "Mo" or "Go".
     QString Affichage(double valeur, bool arrondir);
 

@@ -289,12 +289,15 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, Couleur couleu
         p.setPen(QPen(c, 0));
         p.drawLine(ax, ay, bx, by);
     } else {
-        const QRect r = QRect(QPoint(ax, ay), QPoint(bx, by)).normalized();
+        // Both corners are inside the box, whichever order they come in.
+        const QRect r(QPoint(std::min(ax, bx), std::min(ay, by)), QPoint(std::max(ax, bx), std::max(ay, by)));
         if (style == BoitePleine) p.fillRect(r, c);
         else {
-            p.setPen(QPen(c, 0));
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(r.adjusted(0, 0, -1, -1).isValid() ? r.adjusted(0, 0, -1, -1) : r);
+            // The outline runs through both corners' pixels.
+            p.fillRect(QRect(r.left(), r.top(), r.width(), 1), c);
+            p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), c);
+            p.fillRect(QRect(r.left(), r.top(), 1, r.height()), c);
+            p.fillRect(QRect(r.right(), r.top(), 1, r.height()), c);
         }
     }
     CurrentX = x2;

@@ -2,11 +2,253 @@
 
 #include "app/frmMain.h"
 #include "app/programme.h"
+#include "diag/mdlFonctions.h"
+#include "diag/numerique.h"
+#include "mail/dessins_mail.h"
+#include "options/frmOption.h"
+
+#include <limits>
 
 namespace tk {
 
+namespace {
+
+const QString FENETRE = QStringLiteral("frmMain");
+constexpr int PORT_POP3 = 110;
+
+// Mid$(texte, debut, longueur) with a 1-based start: error 5 for a start
+// below 1 or a negative length, an empty text past the end.
+QString mid_vb(const QString& texte, qsizetype debut, qsizetype longueur) {
+    if (debut < 1 || longueur < 0) lever(ERR_APPEL_INCORRECT);
+    return texte.mid(debut - 1, longueur);
+}
+
+// InStr: 1-based position of the first occurrence, 0 when absent (case-sensitive).
+qsizetype instr(const QString& texte, const QString& cherche) { return texte.indexOf(cherche) + 1; }
+
+// The size text of a STAT reply to a number. Some servers put the size
+// between parentheses ("2 messages (320 octets)"): the parentheses are
+// dropped before the conversion, which decides the rest.
+double nombre_taille(QString taille) {
+    taille.remove(QLatin1Char('('));
+    taille.remove(QLatin1Char(')'));
+    return CDbl(taille);
+}
+
+} // namespace
+
 mdlMail::mdlMail(Programme& p) : prog(p) {}
 
-void mdlMail::brancher(frmMain&) {}
+void mdlMail::brancher(frmMain& f) {
+    // A new bar window starts with an empty dialogue and no count.
+    compteur_minutes_mail = 0;
+    derniere_commande_pop.clear();
+    nb_mail_precedent = 0;
+    tampon_.clear();
+    ++numero_check_;
+
+    f.picMail(0).setPicture(dessins::enveloppe_vide());
+    f.picMail(1).setPicture(dessins::enveloppe_pleine());
+    f.timerMail->Tick = [this] { timerMail_Timer(); };
+    if (f.POP) f.POP->onData = [this](const QByteArray& donnees) { POP_DataArrival(donnees); };
+}
+
+int mdlMail::port_pop() {
+    bool ok = false;
+    const int port = prog.GetSetting(QStringLiteral("portPop"), QString()).trimmed().toInt(&ok);
+    return ok && port > 0 && port <= 65535 ? port : PORT_POP3;
+}
+
+void mdlMail::timerMail_Timer() {
+    Piege t(prog.rapporteur(), QStringLiteral("timerMail_Timer"), FENETRE);
+    // Without a server the counter is never reset: it stops at its largest value.
+    if (compteur_minutes_mail < std::numeric_limits<int16_t>::max()) ++compteur_minutes_mail;
+
+    QString serveur;
+    if (!t([&] { serveur = prog.frmOption().txtMail(0).Text(); })) return;
+    if (serveur.isEmpty()) {
+        QString m = QStringLiteral("Inactive");
+        affichage_nombre_mail(m);
+        return;
+    }
+
+    bool du = false;
+    t([&] { du = compteur_minutes_mail >= CInt(prog.frmOption().txtMail(3).Text()); });
+    if (!du) return;
+
+    QString m = QStringLiteral("Recherche POP...");
+    affichage_nombre_mail(m);
+    frmMain& f = prog.frmMain();
+    // A check still under way (or a server that never answered) is closed first;
+    // the one socket of the bar window is reused.
+    t([&] {
+        if (!f.POP) lever(91);
+        f.POP->close();
+    });
+    // Each check runs the whole dialogue, whatever the previous one left.
+    derniere_commande_pop.clear();
+    tampon_.clear();
+    ++numero_check_;
+    t([&] {
+        if (!f.POP) lever(91);
+        f.POP->connectTo(serveur, port_pop());
+    });
+    compteur_minutes_mail = 0;
+}
+
+void mdlMail::POP_DataArrival(const QByteArray& donnees) {
+    tampon_.append(donnees);
+    // The trace lets events run: data arriving meanwhile waits in the buffer
+    // for the loop below.
+    if (en_lecture_) return;
+    en_lecture_ = true;
+    for (;;) {
+        QByteArray ligne;
+        const qsizetype fin = tampon_.indexOf('\n');
+        if (fin >= 0) {
+            ligne = tampon_.left(fin + 1);
+            tampon_.remove(0, fin + 1);
+        } else if (tampon_.size() >= LONGUEUR_MAX_REPONSE) {
+            ligne = tampon_;
+            tampon_.clear();
+        } else {
+            break;
+        }
+        traiter_reponse(QString::fromLatin1(ligne));
+    }
+    en_lecture_ = false;
+}
+
+void mdlMail::traiter_reponse(const QString& donnees) {
+    Piege t(prog.rapporteur(), QStringLiteral("POP_DataArrival"), FENETRE);
+    const uint32_t numero = numero_check_;
+    t([&] { prog.fonctions().trace_debug(QStringLiteral("RECU:") + donnees); });
+    // A check started while the trace let events run: this reply belongs to
+    // the connection it closed.
+    if (numero != numero_check_) return;
+
+    if (donnees.left(3) != QStringLiteral("+OK")) {
+        QString m = QStringLiteral("ERROR:") + donnees;
+        affichage_nombre_mail(m);
+        return;
+    }
+
+    frmMain& f = prog.frmMain();
+    const QString etape = derniere_commande_pop.left(4);
+    QString suivante;
+    if (etape.isEmpty()) {
+        t([&] { suivante = QStringLiteral("USER ") + prog.frmOption().txtMail(1).Text(); });
+    } else if (etape == QStringLiteral("USER")) {
+        t([&] { suivante = QStringLiteral("PASS ") + prog.frmOption().txtMail(2).Text(); });
+    } else if (etape == QStringLiteral("PASS")) {
+        prog.reponse_boite_mail = donnees;
+        suivante = QStringLiteral("STAT");
+    } else if (etape == QStringLiteral("STAT")) {
+        QString m = donnees;
+        affichage_nombre_mail(m);
+        derniere_commande_pop.clear();
+        tampon_.clear();
+        t([&] {
+            if (!f.POP) lever(91);
+            f.POP->close();
+        });
+        return;
+    }
+    if (suivante.isEmpty()) return;
+
+    derniere_commande_pop = suivante;
+    t([&] {
+        if (!f.POP) lever(91);
+        f.POP->send((suivante + QStringLiteral("\r\n")).toUtf8());
+    });
+    t([&] { prog.fonctions().trace_debug(QStringLiteral("ENVOI:") + suivante); });
+}
+
+void mdlMail::affichage_nombre_mail(QString& message) {
+    Piege t(prog.rapporteur(), QStringLiteral("affichage_nombre_mail"), FENETRE);
+    frmMain& f = prog.frmMain();
+    auto montrer_labels = [&](bool visible) {
+        t([&] { f.lblMail(0).setVisible(visible); });
+        t([&] { f.lblMail(1).setVisible(visible); });
+    };
+    auto legendes = [&](const QString& texte) {
+        t([&] { f.lblMail(0).setCaption(texte); });
+        t([&] { f.lblMail(1).setCaption(texte); });
+    };
+
+    QString bulle;
+    const QString debut = message.left(5);
+    if (debut == QStringLiteral("Reche")) {
+        montrer_labels(true);
+        legendes(QStringLiteral("?"));
+        bulle = QStringLiteral("Recherche POP");
+    } else if (debut == QStringLiteral("Inact")) {
+        montrer_labels(false);
+        bulle = QStringLiteral("Inactive");
+    } else if (debut == QStringLiteral("ERROR")) {
+        montrer_labels(true);
+        legendes(QStringLiteral("!"));
+        bulle = QStringLiteral("ERROR:") + message;
+    } else {
+        // A STAT reply: "+OK 2 320" or "+OK 2 messages (320 octets)".
+        int32_t nombre = 0;
+        QString taille;
+        message.remove(QStringLiteral("+OK "));
+        message.remove(QLatin1Char('\r'));
+        message.remove(QLatin1Char('\n'));
+        if (message.size() < 4) {
+            message = QStringLiteral("ERROR");
+        } else if (instr(message, QStringLiteral("mess")) > 0) {
+            t([&] {
+                const qsizetype p = instr(message, QStringLiteral("mess"));
+                nombre = CLng(partie_entiere(CDbl(message.left(p - 1))));
+            });
+            t([&] {
+                const qsizetype pm = instr(message, QStringLiteral("messages"));
+                const qsizetype po = instr(message, QStringLiteral("octets"));
+                taille = mid_vb(message, pm + 8, po - pm - 8);
+            });
+        } else if (message.size() <= 30) {
+            t([&] {
+                const qsizetype b = instr(message, QStringLiteral(" "));
+                if (b < 1) lever(ERR_APPEL_INCORRECT);
+                nombre = CLng(partie_entiere(CDbl(message.left(b - 1))));
+                taille = message.mid(b - 1);
+            });
+        }
+
+        if (nombre != 0) {
+            montrer_labels(true);
+            t([&] { f.picMail(1).setVisible(true); });
+            bulle = QString::number(nombre) + QStringLiteral(" message");
+            t([&] {
+                bulle = QString::number(nombre) + QStringLiteral(" message (") +
+                        prog.fonctions().Affichage(nombre_taille(taille), false) + QStringLiteral(")");
+            });
+        } else {
+            montrer_labels(false);
+            t([&] { f.picMail(1).setVisible(false); });
+            bulle = QStringLiteral("0 message");
+        }
+        legendes(QString::number(nombre));
+        if (nombre > nb_mail_precedent) sonner_alarme();
+        nb_mail_precedent = nombre;
+    }
+
+    t([&] { f.picMail(0).setToolTipText(bulle); });
+    t([&] { f.picMail(1).setToolTipText(bulle); });
+    t([&] { f.lblMail(0).setToolTipText(bulle); });
+    t([&] { f.lblMail(1).setToolTipText(bulle); });
+}
+
+void mdlMail::sonner_alarme() {
+    Piege t(prog.rapporteur(), QStringLiteral("affichage_nombre_mail"), FENETRE);
+    t([&] {
+        const QString choix = prog.frmOption().ComboAlarme->Text();
+        if (choix == QStringLiteral("No sound")) return;
+        if (choix == QStringLiteral("Beep")) prog.plateforme.sound.beep();
+        else prog.plateforme.sound.playSync(choix); // a file that cannot play is silently skipped
+    });
+}
 
 } // namespace tk

@@ -1,5 +1,9 @@
+// The mailbox check: every few minutes a POP3 dialogue on the bar window's
+// socket counts the waiting messages, shows the count beside the mail icon
+// and sounds the chosen alarm when it has grown.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 
@@ -11,11 +15,43 @@ class frmMain;
 class mdlMail {
 public:
     explicit mdlMail(Programme& prog);
-    // Connects this module's event handlers to the bar window's controls.
+    // Connects this module's event handlers to the bar window's controls
+    // (timerMail, the socket POP) and gives the mail icons their pictures.
     void brancher(frmMain& f);
 
+    // Tick of timerMail (once a minute): counts minutes, starts a check when due.
+    void timerMail_Timer();
+    // Data arrival on the socket. Data is gathered until a whole line has
+    // come; each line is one reply of the server.
+    void POP_DataArrival(const QByteArray& donnees);
+    // Shows one of the four states, chosen by the first five characters:
+    // "Recherche POP...", "Inactive", "ERROR:" + a reply, or a STAT reply.
+    // The text is rewritten while it is parsed.
+    void affichage_nombre_mail(QString& message);
+
+    // Port of the POP3 server: 110, unless the setting "portPop" names another.
+    int port_pop();
+
+    // Minutes since the last check started; stops at its largest value.
+    int16_t compteur_minutes_mail = 0;
+    // The last command sent, without its line end: "", "USER …", "PASS …" or "STAT".
+    QString derniere_commande_pop;
+    // The count of the last count display.
+    int32_t nb_mail_precedent = 0;
+
+    // The longest reply kept while waiting for its line end; a longer one is
+    // handled as it stands, so a server that never ends its line cannot
+    // make the buffer grow.
+    static constexpr int LONGUEUR_MAX_REPONSE = 4096;
+
 private:
+    void traiter_reponse(const QString& donnees);
+    void sonner_alarme();
+
     Programme& prog;
+    QByteArray tampon_;        // data of the current connection not yet handled
+    bool en_lecture_ = false;  // inside POP_DataArrival (the trace lets events run)
+    uint32_t numero_check_ = 0; // grows at each connection
 };
 
 } // namespace tk

@@ -1,11 +1,14 @@
 // The counter query, the sampling cycle and the drawing of the meters.
 #pragma once
 
+#include "diag/erreur.h"
+#include "forms/controles.h"
 #include "platform/counters.h"
 
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace tk {
@@ -25,6 +28,17 @@ struct compteur_pdh {
 
 constexpr int NB_COMPTEURS = 19; // rows 0 to 18
 
+// One drawing step, as seen by an observer of the meters (tests, diagnostics):
+// the start of a meter procedure (quoi = its name), a line ("Line"), a text
+// position ("PSet"), a caption ("Print") or a smoothed curve segment ("ligne_lissee").
+struct TraceDessin {
+    QString quoi;
+    const PictureBox* surface = nullptr;
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    Couleur couleur = 0;
+    QString texte;
+};
+
 class mdlPdh {
 public:
     explicit mdlPdh(Programme& prog);
@@ -32,9 +46,20 @@ public:
     // Connects this module's event handlers to the bar window's controls.
     void brancher(frmMain& f);
 
+    // Counter query and meter controls.
     void init_pdh();
+    // Sampling cycle.
     void lire_compteurs();
     void TimerGetValues_Timer();
+
+    // Meter drawing.
+    void dessiner_compteur_cpu(int16_t v);
+    void dessiner_compteur_ram(int16_t v);
+    void dessiner_compteur_diskE(double v, PictureBox* surface, int16_t rang);
+    void dessiner_compteur_diskL(double v, PictureBox* surface, int16_t rang);
+    void dessiner_compteur_REZO(double v, PictureBox* surface, int16_t k);
+    void dessiner_quadrillage(PictureBox* surface, int16_t k);
+    void ecrire_sur_compteur(PictureBox* surface, const QString& texte);
 
     std::unique_ptr<CounterQuery> requete_pdh;
     int32_t hcompteur_courant = 0;
@@ -45,7 +70,35 @@ public:
     std::array<compteur_pdh, NB_COMPTEURS> compteurs_rezo;
     std::array<double, 31> echelle_rezo{};
 
+    // Histories: the highest index holds the newest sample.
+    std::array<uint8_t, 202> historique_cpu{};
+    std::array<int16_t, 202> historique_ram{};
+    std::array<std::array<double, 22>, 31> historique_ecriture{};
+    std::array<std::array<double, 22>, 31> historique_lecture{};
+    std::array<std::array<double, 202>, 21> historique_rezo{};
+
+    // Receives every drawing step when set.
+    std::function<void(const TraceDessin&)> espion;
+
 private:
+    // Adds one counter to the query and stores its handle in the record
+    // (0 when the query refuses the path).
+    void ajouter_compteur(compteur_pdh& c);
+    // The current value of a record's counter.
+    double valeur(const compteur_pdh& c);
+    // Builds the meter controls of member k: front order, visibility, tool-tip, caption, icon.
+    void montrer_compteur(int k, const compteur_pdh& c, const QPixmap& icone);
+
+    // Drawing helpers shared by the meter procedures. A sample's height is
+    // given by `y1` for the left end of a segment and `y2` for its right end.
+    using Hauteur = std::function<double(int n)>;
+    void dessiner_disque(double v, PictureBox* surface, int16_t rang, bool ecriture);
+    void colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1, const Hauteur& y2);
+    void colonnes_lissees(PictureBox& s, Piege& t, int n, double x, double x_fin, int a, int b, bool borne,
+                          const Hauteur& y1, const Hauteur& y2);
+    void trait(PictureBox& s, double x1, double y1, double x2, double y2, Couleur c);
+    void signaler(const QString& quoi, const PictureBox* s);
+
     Programme& prog;
 };
 

@@ -2,13 +2,169 @@
 
 #include "app/frmMain.h"
 #include "app/programme.h"
+#include "diag/mdlFonctions.h"
+#include "diag/numerique.h"
+#include "options/frmOption.h"
+#include "update/frmMaj.h"
+
+#include <QHostAddress>
+#include <QUrl>
 
 namespace tk {
 
+namespace {
+
+const QString NON_CONNECTE = QStringLiteral("Non connecté...");
+
+// The first line of a text: up to the first CR or LF.
+QString premiere_ligne(const QByteArray& contenu) {
+    qsizetype fin = 0;
+    while (fin < contenu.size() && contenu[fin] != '\r' && contenu[fin] != '\n') ++fin;
+    return QString::fromUtf8(contenu.left(fin));
+}
+
+} // namespace
+
 mdlMaj::mdlMaj(Programme& p) : prog(p) {}
 
+// The automatic check is started by the network timer; nothing to wire here.
 void mdlMaj::brancher(frmMain&) {}
 
-void mdlMaj::recherche_mise_a_jour() {}
+QString mdlMaj::version_courante() {
+    return QString::number(Programme::version_major()) + QLatin1Char('.') +
+           QString::number(Programme::version_minor()) + QLatin1Char('.') +
+           QString::number(Programme::version_revision());
+}
+
+QString mdlMaj::dans_dossier(const QString& nom) const {
+    return prog.plateforme.files.programFolder() + QLatin1Char('/') + nom;
+}
+
+bool mdlMaj::adresse_sure(const QString& adresse) {
+    const QUrl url(adresse, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty()) return false;
+    const QString schema = url.scheme().toLower();
+    if (schema == QLatin1String("https")) return true;
+    if (schema != QLatin1String("http")) return false;
+    // Plain http only from this machine, where nobody can alter the file on its way.
+    if (url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) return true;
+    const QHostAddress hote(url.host());
+    return !hote.isNull() && hote.isLoopback();
+}
+
+void mdlMaj::info(const QString& texte) {
+    frmOption& o = prog.frmOption();
+    if (o.txtInfo) o.txtInfo->setCaption(texte);
+}
+
+void mdlMaj::recherche_mise_a_jour() {
+    // Events run during the waits and downloads: a click on the button or a
+    // timer tick must not start a second check inside this one.
+    if (en_cours_) return;
+    en_cours_ = true;
+    Piege t = Piege::muet();
+    Files& fichiers = prog.plateforme.files;
+
+    t([&] { nom_produit = QStringLiteral("tarvik"); });
+    t([&] { info(QStringLiteral("Looking for update server...")); });
+    t([&] { DoEvents(); });
+    t([&] { fichiers.sleepMs(500); });
+
+    // Only this check's own probe allows the comparison: after a failed probe
+    // there is no version file to compare with.
+    bool joignable = false;
+    t([&] {
+        QString dossier = prog.adresse_serveur() + QStringLiteral("/tarvik/");
+        joignable = serveur_maj_joignable(dossier);
+        if (joignable) adresse_maj = dossier;
+    });
+
+    if (joignable && !adresse_maj.isEmpty()) {
+        t([&] { prog.fonctions().MAF(); });
+        t([&] { info(QStringLiteral("Verify software version...")); });
+        t([&] { DoEvents(); });
+        t([&] { fichiers.sleepMs(500); });
+        bool differente = false;
+        t([&] { differente = version_differente(); });
+        if (differente) {
+            t([&] { prog.plateforme.sound.beep(); });
+            t([&] {
+                frmMaj& f = prog.frmMaj();
+                f.txtInfo->setCaption(frmMaj::texte_question());
+                f.btnAction(0).setCaption(QStringLiteral("Oui"));
+                f.btnAction(1).setCaption(QStringLiteral("Non"));
+                f.Show();
+            });
+            en_cours_ = false;
+            return;
+        }
+        t([&] { info(QStringLiteral("Votre version est à jour!")); });
+        t([&] { prog.frmMaj().Unload(vbFormCode); });
+    } else {
+        t([&] { nb_echecs_maj = CInt(nb_echecs_maj + 1); });
+        if (nb_echecs_maj < 4) {
+            t([&] { info(NON_CONNECTE); });
+        } else {
+            t([&] {
+                prog.plateforme.dialogs.msgBox(QStringLiteral("Impossible de joindre le serveur de mise à jour."),
+                                               vbCritical, fichiers.exeBaseName());
+            });
+            t([&] { info(QStringLiteral("Server MAj introuvable !")); });
+        }
+    }
+    en_cours_ = false;
+}
+
+bool mdlMaj::serveur_maj_joignable(QString& adresse) {
+    Piege t = Piege::muet();
+    // The network service neither reads nor fills a cache: both files always
+    // come from the server.
+    t([&] { DoEvents(); });
+    if (!adresse_sure(adresse)) return false;
+    bool ok = false;
+    t([&] {
+        const ReponseHttp r = prog.plateforme.network.download(adresse + nom_produit + QStringLiteral(".ver"),
+                                                               dans_dossier(nom_produit + QStringLiteral(".ini")),
+                                                               DELAI_VERSION_MS);
+        ok = r.ok;
+    });
+    return ok;
+}
+
+bool mdlMaj::version_differente() {
+    Piege t = Piege::muet();
+    Files& fichiers = prog.plateforme.files;
+    const QString version = version_courante();
+    const QString ini = dans_dossier(nom_produit + QStringLiteral(".ini"));
+
+    t([&] { prog.frmMaj().txtVersion(0).setCaption(version); });
+    QString ligne;
+    t([&] {
+        QByteArray contenu;
+        if (fichiers.readAll(ini, contenu)) ligne = premiere_ligne(contenu);
+    });
+    t([&] { prog.frmMaj().txtVersion(1).setCaption(ligne); });
+    t([&] {
+        if (fichiers.exists(ini)) fichiers.remove(ini);
+    });
+    // No ordering: any other text, an older version too, is offered.
+    return ligne != version;
+}
+
+bool mdlMaj::telechargement_fichier(QString& distant, QString& local) {
+    Piege t = Piege::muet();
+    Files& fichiers = prog.plateforme.files;
+    const QString chemin = dans_dossier(local);
+    bool ok = false;
+    t([&] {
+        if (!adresse_sure(adresse_maj)) return;
+        const ReponseHttp r = prog.plateforme.network.download(adresse_maj + distant, chemin, DELAI_EXECUTABLE_MS);
+        ok = r.ok && r.status == 200 && fichiers.size(chemin) > 0 && fichiers.setExecutable(chemin);
+    });
+    // Whatever is under the local name now (a partial file, an older
+    // download) must not be started as the new program.
+    if (!ok) t([&] { fichiers.remove(chemin); });
+    return ok;
+}
 
 } // namespace tk

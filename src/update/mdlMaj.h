@@ -1,3 +1,5 @@
+// Update check: probe of the update folder, version comparison, question in
+// the update window, download of the new executable.
 #pragma once
 
 #include <QString>
@@ -14,10 +16,40 @@ public:
     // Connects this module's event handlers to the bar window's controls.
     void brancher(frmMain& f);
 
+    // The whole check; progress goes to the options dialog's status label,
+    // the question to the update window.
     void recherche_mise_a_jour();
+    // Fetches the version file of `adresse` (a folder address ending in "/")
+    // into "tarvik.ini" beside the program; true when it arrived.
+    bool serveur_maj_joignable(QString& adresse);
+    // True when the first line of "tarvik.ini" is not the running version.
+    bool version_differente();
+    // Fetches `adresse_maj` + `distant` into the program folder as `local`,
+    // executable; true only when a non-empty file arrived with status 200.
+    // On failure nothing is left under the local name.
+    bool telechargement_fichier(QString& distant, QString& local);
+
+    // "major.minor.revision" of the running program.
+    static QString version_courante();
+    // The path of a file in the program's folder.
+    QString dans_dossier(const QString& nom) const;
+    // Updates come only over https, or plain http from this machine (tests).
+    static bool adresse_sure(const QString& adresse);
+
+    QString nom_produit;
+    QString adresse_maj;       // set by the first probe that succeeds, never cleared
+    int16_t nb_echecs_maj = 0; // failed probes since start, never reset
+
+    // Time limits of the two downloads.
+    static constexpr int DELAI_VERSION_MS = 15000;
+    static constexpr int DELAI_EXECUTABLE_MS = 180000;
 
 private:
+    // Shows a text in the options dialog's status label.
+    void info(const QString& texte);
+
     Programme& prog;
+    bool en_cours_ = false; // a check is running (events run inside it)
 };
 
 } // namespace tk

@@ -192,3 +192,20 @@ TEST(Formes, UnloadTellsWhoClosedAndLoadRunsTheLoadHandlerAgain) {
     EXPECT_TRUE(f.Unload(vbFormCode));
     EXPECT_EQ(f.modes.back(), vbFormCode);
 }
+
+TEST(Controles, BoxesIncludeBothCornersInEitherOrder) {
+    QWidget parent;
+    PictureBox p(&parent, "picDisc");
+    p.setScaleMode(PictureBox::vbPixels);
+    p.Move(0, 0, 150, 150); // 10 x 10 pixels
+    p.setBackColor(RGB(0, 0, 0));
+    p.Line(6, 5, 2, 1, RGB(255, 255, 255), PictureBox::Boite); // corners right to left
+    EXPECT_EQ(p.Point(2, 1), RGB(255, 255, 255));
+    EXPECT_EQ(p.Point(6, 5), RGB(255, 255, 255));
+    EXPECT_EQ(p.Point(6, 3), RGB(255, 255, 255));
+    EXPECT_EQ(p.Point(4, 3), RGB(0, 0, 0)); // an outline only
+    EXPECT_EQ(p.Point(7, 5), RGB(0, 0, 0));
+    p.Line(8, 8, 7, 7, RGB(0, 0, 255), PictureBox::BoitePleine);
+    EXPECT_EQ(p.Point(7, 7), RGB(0, 0, 255));
+    EXPECT_EQ(p.Point(8, 8), RGB(0, 0, 255));
+}

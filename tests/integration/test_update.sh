@@ -1,0 +1,123 @@
+#!/bin/bash
+# The whole self-update with real processes: a copy of the program in a
+# temporary folder finds a newer build on an HTTP server on 127.0.0.1, "Oui"
+# is clicked in its update window, the old process ends, "tarvik_ -reboot"
+# puts itself in place of "tarvik" and starts it, and the new program removes
+# "tarvik_". Then "tarvik -reboot" on itself: nine attempts, the "Can't
+# delete" box, and the file is still there.
+# Run by ctest under services.sh; $1 is the program.
+set -uo pipefail
+. "$(dirname "$0")/lib.sh"
+prog=$1
+[[ -x $prog ]] || { fail "no program at $prog"; finish; }
+
+T=$(mktemp -d /tmp/tarvik-update.XXXXXX)
+HTTP_PID=
+# Every process of this test runs a file inside $T: stop those, by pid.
+nos_processus() {
+  local p exe
+  for p in /proc/[0-9]*; do
+    exe=$(readlink "$p/exe" 2>/dev/null) || continue
+    exe=${exe% (deleted)}
+    [[ $exe == "$T"/* ]] && echo "${p#/proc/}"
+  done
+}
+# The pids running exactly the file $1.
+pids_de() {
+  local p exe
+  for p in /proc/[0-9]*; do
+    exe=$(readlink "$p/exe" 2>/dev/null) || continue
+    [[ $exe == "$1" ]] && echo "${p#/proc/}"
+  done
+}
+cleanup() {
+  local p
+  for p in $(nos_processus); do kill "$p" 2>/dev/null; done
+  [[ -n $HTTP_PID ]] && kill "$HTTP_PID" 2>/dev/null
+  sleep 0.5
+  for p in $(nos_processus); do kill -9 "$p" 2>/dev/null; done
+  if ((TK_FAILURES == 0)); then rm -rf "$T"; else echo "update test files kept in $T" >&2; fi
+}
+trap cleanup EXIT
+export BROWSER=true # the update opens its web page: nothing to show here
+
+# The server: the version file announces a newer build; the build served is
+# this program with a few bytes appended, so that the file that ends up in
+# place can be told from the one that was there.
+S=$T/server
+mkdir -p "$S/tarvik"
+cp "$prog" "$S/tarvik/tarvik.exe"
+printf 'served build\n' >>"$S/tarvik/tarvik.exe"
+echo "9.9.9" >"$S/tarvik/tarvik.ver"
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server --bind 127.0.0.1 --directory "$S" "$port" >"$T/http.log" 2>&1 &
+HTTP_PID=$!
+wait_for "nc -z 127.0.0.1 $port" 10 || { fail "HTTP server"; finish; }
+
+# Settings: the update server, automatic checks on.
+mkdir -p "$XDG_CONFIG_HOME/tarvik"
+printf '[Settings]\nadresseServeur=http://127.0.0.1:%s\nmajAuto=1\n' "$port" >"$XDG_CONFIG_HOME/tarvik/tarvik.ini"
+
+# ---------------------------------------------------------------- the update
+A=$T/app
+mkdir -p "$A"
+cp "$prog" "$A/tarvik"
+"$A/tarvik" >"$T/old.log" 2>&1 &
+old=$!
+# The network timer's first tick (30 s) runs the automatic check.
+if wait_for 'find_window "Tarvik - Mise"' 60; then
+  pass "the update window asks the question"
+  win=$(find_window "Tarvik - Mise")
+  sleep 0.5
+  screenshot update-question >/dev/null
+  # "Oui": btnAction(0) is at 96,152 (80 x 25 pixels) in the window.
+  xdotool mousemove --window "$win" 136 164 click 1
+  if wait_for "! kill -0 $old" 20; then pass "the old process ended"; else fail "the old process still runs"; fi
+  check "the download arrived" grep -q 'GET /tarvik/tarvik.exe' "$T/http.log"
+  if wait_for '[[ -n $(pids_de "$A/tarvik_") ]]' 10; then
+    pass "tarvik_ -reboot runs"
+    rep=$(pids_de "$A/tarvik_" | head -1)
+    expect_eq "the replacement's argument" "-reboot" "$(tr '\0' ' ' <"/proc/$rep/cmdline" | awk '{print $2}')"
+  else
+    fail "no replacement process"
+  fi
+  if wait_for '[[ -n $(pids_de "$A/tarvik") ]]' 30; then pass "the new program runs"; else fail "no new program"; fi
+  wait_for "[[ ! -e '$A/tarvik_' ]]" 10
+  check "the new program removed tarvik_" test ! -e "$A/tarvik_"
+  check "tarvik is the served build" cmp -s "$A/tarvik" "$S/tarvik/tarvik.exe"
+  check "tarvik is executable" test -x "$A/tarvik"
+  check "no temporary copy left" test -z "$(find "$A" -name '.*' -type f)"
+  expect_eq "the new program's version" "$("$S/tarvik/tarvik.exe" --version)" "$("$A/tarvik" --version)"
+  new=$(pids_de "$A/tarvik" | head -1)
+  if wait_for '[[ $(workarea_top) -gt 0 ]]' 15; then pass "the new bar is docked"; else fail "no bar after the update"; fi
+  screenshot update-restarted >/dev/null
+  [[ -n $new ]] && kill "$new" 2>/dev/null
+  [[ -n $new ]] && wait_for "! kill -0 $new" 10
+else
+  fail "no update window"
+  cat "$T/http.log" >&2
+fi
+
+# ------------------------------------------- "-reboot" on the running file
+B=$T/seul
+mkdir -p "$B"
+cp "$prog" "$B/tarvik"
+start=$SECONDS
+"$B/tarvik" -reboot >"$T/reboot.log" 2>&1 &
+self=$!
+if wait_for '[[ -n $(xdotool search --onlyvisible --name "^tarvik$" 2>/dev/null) ]]' 30; then
+  took=$((SECONDS - start))
+  if ((took >= 13)); then pass "the box comes after the nine attempts (${took}s)"; else fail "box after ${took}s only"; fi
+  screenshot update-cant-delete >/dev/null
+  box=$(xdotool search --onlyvisible --name "^tarvik$" | head -1)
+  xdotool windowactivate --sync "$box" 2>/dev/null
+  xdotool key Return
+  wait_for "! kill -0 $self" 3 2>/dev/null || xdotool key --window "$box" Return
+  if wait_for "! kill -0 $self" 10; then pass "the program ends after the box"; else fail "still running after the box"; fi
+else
+  fail "no \"Can't delete\" box"
+fi
+check "the running file is still there" cmp -s "$B/tarvik" "$prog"
+check "nothing was started from it" test -z "$(pids_de "$B/tarvik")"
+
+finish

@@ -1,0 +1,282 @@
+// The mailbox check against a scripted socket: the tick pacing, the POP3
+// dialogue, the count display and its parsing, the alarm, and the faults
+// mended (split replies, a stale dialogue, large counts, a silent server).
+#include "app/frmMain.h"
+#include "diag/mdlFonctions.h"
+#include "fakes/fake_plateforme.h"
+#include "mail/mdlMail.h"
+#include "options/frmOption.h"
+
+#include <gtest/gtest.h>
+
+namespace tk {
+namespace {
+
+struct Courrier : ::testing::Test {
+    Banc b;
+    frmMain* f = nullptr;
+    frmOption* o = nullptr;
+    mdlMail* m = nullptr;
+    FakeSocket* s = nullptr;
+
+    void SetUp() override {
+        f = &b.p().frmMain();
+        o = &b.p().frmOption();
+        m = &b.p().mail();
+        s = b.fp.network.derniereSocket();
+        ASSERT_NE(s, nullptr);
+        o->txtMail(0).setText(QStringLiteral("pop.example.org"));
+        o->txtMail(1).setText(QStringLiteral("u"));
+        o->txtMail(2).setText(QStringLiteral("p"));
+        o->txtMail(3).setText(QStringLiteral("1"));
+        o->ComboAlarme->setText(QStringLiteral("Beep"));
+    }
+
+    void tick(int n = 1) {
+        for (int i = 0; i < n; ++i) f->timerMail->declencher();
+    }
+    // One check from the tick to the STAT reply.
+    void check(const QByteArray& stat) {
+        tick();
+        s->accepter();
+        s->recevoir("+OK Dovecot ready.\r\n");
+        s->recevoir("+OK\r\n");
+        s->recevoir("+OK Logged in.\r\n");
+        s->recevoir(stat);
+    }
+    QString bulle() const {
+        const QString t = f->picMail(0).ToolTipText();
+        EXPECT_EQ(f->picMail(1).ToolTipText(), t);
+        EXPECT_EQ(f->lblMail(0).ToolTipText(), t);
+        EXPECT_EQ(f->lblMail(1).ToolTipText(), t);
+        return t;
+    }
+    QString legende() const {
+        EXPECT_EQ(f->lblMail(0).Caption(), f->lblMail(1).Caption());
+        return f->lblMail(0).Caption();
+    }
+    bool labels_visibles() const {
+        EXPECT_EQ(f->lblMail(0).Visible(), f->lblMail(1).Visible());
+        return f->lblMail(0).Visible();
+    }
+    int erreurs() const { return static_cast<int>(b.fp.dialogs.boites.size()); }
+};
+
+TEST_F(Courrier, SansServeurInactifAChaqueMinuteSansConnexion) {
+    o->txtMail(0).setText(QString());
+    for (int i = 0; i < 3; ++i) {
+        tick();
+        EXPECT_FALSE(labels_visibles());
+        EXPECT_EQ(bulle(), QStringLiteral("Inactive"));
+    }
+    EXPECT_EQ(s->connexions, 0);
+    EXPECT_EQ(m->compteur_minutes_mail, 3);
+
+    // After about 22 days the minute counter stays at its largest value, silently.
+    m->compteur_minutes_mail = 32766;
+    tick(3);
+    EXPECT_EQ(m->compteur_minutes_mail, 32767);
+    EXPECT_EQ(erreurs(), 0);
+    // A server typed in then is checked at the next tick, and the count starts again.
+    o->txtMail(0).setText(QStringLiteral("pop.example.org"));
+    tick();
+    EXPECT_EQ(s->connexions, 1);
+    EXPECT_EQ(m->compteur_minutes_mail, 0);
+}
+
+TEST_F(Courrier, DelaiQuatrePremierCheckAuQuatriemeTick) {
+    o->txtMail(3).setText(QStringLiteral("4"));
+    tick(3);
+    EXPECT_EQ(s->connexions, 0);
+    tick();
+    EXPECT_EQ(s->connexions, 1);
+    EXPECT_EQ(s->hote, QStringLiteral("pop.example.org"));
+    EXPECT_EQ(s->port, 110);
+    EXPECT_EQ(s->etat, Socket::Connexion);
+    EXPECT_TRUE(labels_visibles());
+    EXPECT_EQ(legende(), QStringLiteral("?"));
+    EXPECT_EQ(bulle(), QStringLiteral("Recherche POP"));
+    EXPECT_EQ(m->compteur_minutes_mail, 0);
+    tick(3);
+    EXPECT_EQ(s->connexions, 1);
+    tick();
+    EXPECT_EQ(s->connexions, 2);
+}
+
+TEST_F(Courrier, ServeurMuetFermeParLeCheckSuivantSansRienAccumuler) {
+    for (int i = 0; i < 50; ++i) tick();
+    EXPECT_EQ(s->connexions, 50);
+    EXPECT_GE(s->fermetures, 50); // closed before each new attempt
+    EXPECT_EQ(b.fp.network.sockets.size(), 1);
+    EXPECT_EQ(legende(), QStringLiteral("?"));
+    EXPECT_EQ(erreurs(), 0);
+}
+
+TEST_F(Courrier, DialogueCompletEtAffichageDuCompte) {
+    check("+OK 2 320\r\n");
+    ASSERT_EQ(s->envois.size(), 3);
+    EXPECT_EQ(s->envois[0], QByteArray("USER u\r\n"));
+    EXPECT_EQ(s->envois[1], QByteArray("PASS p\r\n"));
+    EXPECT_EQ(s->envois[2], QByteArray("STAT\r\n"));
+    EXPECT_EQ(b.p().reponse_boite_mail, QStringLiteral("+OK Logged in.\r\n"));
+    EXPECT_TRUE(labels_visibles());
+    EXPECT_EQ(legende(), QStringLiteral("2"));
+    EXPECT_TRUE(f->picMail(1).Visible());
+    EXPECT_EQ(bulle(), QStringLiteral("2 message (") + b.p().fonctions().Affichage(320, false) + QStringLiteral(")"));
+    EXPECT_EQ(b.fp.sound.beeps, 1);
+    EXPECT_EQ(s->etat, Socket::Ferme);
+    EXPECT_TRUE(m->derniere_commande_pop.isEmpty());
+    EXPECT_EQ(m->nb_mail_precedent, 2);
+
+    // Then an empty mailbox: everything hidden, no alarm.
+    const bool icone0 = f->picMail(0).Visible();
+    check("+OK 0 0\r\n");
+    EXPECT_FALSE(labels_visibles());
+    EXPECT_FALSE(f->picMail(1).Visible());
+    EXPECT_EQ(f->picMail(0).Visible(), icone0); // never changed here
+    EXPECT_EQ(legende(), QStringLiteral("0"));
+    EXPECT_EQ(bulle(), QStringLiteral("0 message"));
+    EXPECT_EQ(b.fp.sound.beeps, 1);
+    EXPECT_EQ(m->nb_mail_precedent, 0);
+}
+
+TEST_F(Courrier, AlarmeQuandLeCompteGrandit) {
+    const int attendus[] = {1, 2, 2, 2, 3};
+    const char* comptes[] = {"2", "3", "3", "1", "2"};
+    for (int i = 0; i < 5; ++i) {
+        check(QByteArray("+OK ") + comptes[i] + " 1000\r\n");
+        EXPECT_EQ(b.fp.sound.beeps, attendus[i]) << "after count " << comptes[i];
+    }
+    // The alarm follows the list at the moment it sounds.
+    o->ComboAlarme->setText(QStringLiteral("/usr/share/sounds/new-mail.wav"));
+    check("+OK 4 1000\r\n");
+    EXPECT_EQ(b.fp.sound.played, QStringList{QStringLiteral("/usr/share/sounds/new-mail.wav")});
+    o->ComboAlarme->setText(QStringLiteral("No sound"));
+    check("+OK 5 1000\r\n");
+    EXPECT_EQ(b.fp.sound.beeps, 3);
+    EXPECT_EQ(b.fp.sound.played.size(), 1);
+    EXPECT_EQ(erreurs(), 0);
+}
+
+TEST_F(Courrier, LectureDesReponsesStat) {
+    struct Cas {
+        const char* reponse;
+        int compte;
+        double taille; // < 0: no size in the tool tip
+    };
+    const Cas cas[] = {
+        {"+OK\r\n", 0, -1},
+        {"+OK 0 0\r\n", 0, -1},
+        {"+OK 7 12345\r\n", 7, 12345},
+        {"+OK 3 messages (4096 octets)\r\n", 3, 4096},
+        {"+OK 1 messages 512 octets\r\n", 1, 512},
+        {"+OK 2.9 100\r\n", 2, 100},                                  // whole part
+        {"+OK this server says something long without a count\r\n", 0, -1},
+        {"+OK 40000 99999\r\n", 40000, 99999},                        // beyond 16 bits
+    };
+    for (const Cas& c : cas) {
+        QString message = QString::fromLatin1(c.reponse);
+        m->affichage_nombre_mail(message);
+        EXPECT_EQ(legende(), QString::number(c.compte)) << c.reponse;
+        EXPECT_EQ(f->picMail(1).Visible(), c.compte != 0) << c.reponse;
+        const QString attendue = c.taille < 0 ? QStringLiteral("0 message")
+                                              : QString::number(c.compte) + QStringLiteral(" message (") +
+                                                    b.p().fonctions().Affichage(c.taille, false) + QStringLiteral(")");
+        EXPECT_EQ(bulle(), attendue) << c.reponse;
+    }
+    EXPECT_EQ(erreurs(), 0);
+    EXPECT_EQ(m->nb_mail_precedent, 40000);
+
+    // A count that is no number is an error reported once; the display says 0.
+    QString faux = QStringLiteral("+OK abc 12\r\n");
+    m->affichage_nombre_mail(faux);
+    EXPECT_EQ(legende(), QStringLiteral("0"));
+    EXPECT_EQ(erreurs(), 1);
+}
+
+TEST_F(Courrier, RefusDeUserOuPassLaisseLaConnexionOuverte) {
+    tick();
+    s->accepter();
+    s->recevoir("+OK ready\r\n");
+    s->recevoir("-ERR unknown user\r\n");
+    EXPECT_TRUE(labels_visibles());
+    EXPECT_EQ(legende(), QStringLiteral("!"));
+    EXPECT_EQ(bulle(), QStringLiteral("ERROR:ERROR:-ERR unknown user\r\n"));
+    EXPECT_EQ(s->etat, Socket::Connecte);
+    EXPECT_EQ(s->envois.size(), 1);
+    EXPECT_EQ(m->derniere_commande_pop, QStringLiteral("USER u"));
+
+    tick();
+    s->accepter();
+    s->recevoir("+OK ready\r\n");
+    s->recevoir("+OK\r\n");
+    s->recevoir("-ERR [AUTH] Authentication failed.\r\n");
+    EXPECT_EQ(legende(), QStringLiteral("!"));
+    EXPECT_EQ(s->etat, Socket::Connecte);
+    EXPECT_EQ(m->derniere_commande_pop, QStringLiteral("PASS p"));
+    EXPECT_EQ(b.fp.sound.beeps, 0);
+}
+
+TEST_F(Courrier, ApresUnMotDePasseRefuseLeCheckSuivantRefaitToutLeDialogue) {
+    b.p().reponse_boite_mail = QStringLiteral("+OK old\r\n");
+    tick();
+    s->accepter();
+    s->recevoir("+OK ready\r\n");
+    s->recevoir("+OK\r\n");
+    s->recevoir("-ERR [AUTH] Authentication failed.\r\n");
+    s->envois.clear();
+
+    o->txtMail(2).setText(QStringLiteral("good"));
+    tick();
+    s->accepter();
+    s->recevoir("+OK Dovecot ready.\r\n");
+    ASSERT_EQ(s->envois.size(), 1);
+    EXPECT_EQ(s->envois[0], QByteArray("USER u\r\n")); // not STAT, and the greeting is no mailbox text
+    EXPECT_EQ(b.p().reponse_boite_mail, QStringLiteral("+OK old\r\n"));
+    s->recevoir("+OK\r\n");
+    s->recevoir("+OK Logged in.\r\n");
+    s->recevoir("+OK 1 200\r\n");
+    EXPECT_EQ(s->envois[1], QByteArray("PASS good\r\n"));
+    EXPECT_EQ(legende(), QStringLiteral("1"));
+    EXPECT_EQ(erreurs(), 0);
+}
+
+TEST_F(Courrier, UneReponseEnPlusieursMorceauxCompteUneFois) {
+    tick();
+    s->accepter();
+    s->recevoir("+OK Dove");
+    EXPECT_TRUE(s->envois.isEmpty());
+    s->recevoir("cot ready.\r");
+    EXPECT_TRUE(s->envois.isEmpty());
+    s->recevoir("\n");
+    ASSERT_EQ(s->envois.size(), 1);
+    // Two replies in one arrival are two replies.
+    s->recevoir("+OK\r\n+OK Logged in.\r\n");
+    ASSERT_EQ(s->envois.size(), 3);
+    EXPECT_EQ(b.p().reponse_boite_mail, QStringLiteral("+OK Logged in.\r\n"));
+    s->recevoir("+OK 2 ");
+    s->recevoir("320\r\n");
+    EXPECT_EQ(legende(), QStringLiteral("2"));
+    EXPECT_EQ(bulle(), QStringLiteral("2 message (") + b.p().fonctions().Affichage(320, false) + QStringLiteral(")"));
+
+    // A server that never ends its line: what it sent is handled once the
+    // buffer limit is reached, and nothing keeps growing.
+    tick();
+    s->accepter();
+    const QByteArray flot(mdlMail::LONGUEUR_MAX_REPONSE + 10, 'x');
+    s->recevoir(flot);
+    EXPECT_EQ(legende(), QStringLiteral("!"));
+    EXPECT_TRUE(s->envois.size() == 3);
+}
+
+TEST_F(Courrier, PortReglable) {
+    b.fp.registry.poser(b.fp.files.exeBaseName(), QStringLiteral("portPop"), QStringLiteral("1110"));
+    tick();
+    EXPECT_EQ(s->port, 1110);
+    b.fp.registry.poser(b.fp.files.exeBaseName(), QStringLiteral("portPop"), QStringLiteral("junk"));
+    tick();
+    EXPECT_EQ(s->port, 110);
+}
+
+} // namespace
+} // namespace tk

@@ -1,0 +1,207 @@
+// The report sender, the error handler's OK and Cancel, and the send button,
+// against the fake network and against a real HTTP server on 127.0.0.1.
+#include "diag/mdlFonctions.h"
+#include "fakes/fake_plateforme.h"
+#include "options/frmOption.h"
+#include "platform/linux/linux_network.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QEventLoop>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+using namespace tk;
+
+namespace {
+
+QString decoder(const QByteArray& valeur) { return QUrl::fromPercentEncoding(valeur); }
+
+// A value of a query or of a form body, read as a web server reads it: the
+// text is split at "&" first, "+" stands for a blank, then escapes are decoded.
+QString valeur_formulaire(const QByteArray& texte, const QByteArray& cle) {
+    for (const QByteArray& paire : texte.split('&'))
+        if (paire.startsWith(cle + '=')) return decoder(QByteArray(paire.mid(cle.size() + 1)).replace('+', ' '));
+    return QStringLiteral("<no %1>").arg(QString::fromLatin1(cle));
+}
+
+// The report text carried by a request, from its query.
+QString rapport_de(const QString& url) {
+    const qsizetype i = url.indexOf(QStringLiteral("/tarvik/log.php?info="));
+    if (i < 0) return QStringLiteral("<no report address>");
+    return decoder(url.mid(i + 21).toLatin1());
+}
+
+struct Rapport : ::testing::Test {
+    Banc b;
+    QString log() { return b.fp.files.dansDossier(QStringLiteral("err.log")); }
+    QString envoyer() {
+        b.p().frmOption();
+        b.fp.network.requetes.clear();
+        b.p().fonctions().MAF();
+        if (b.fp.network.requetes.size() != 1) return QStringLiteral("<%1 requests>").arg(b.fp.network.requetes.size());
+        return rapport_de(b.fp.network.requetes[0].url);
+    }
+    QString fu() { return QDate::currentDate().toString(QStringLiteral("dd/MM/yy")); }
+};
+
+TEST_F(Rapport, TextOfAReportWithoutMessageNorLog) {
+    b.fp.files.ordinateur = QStringLiteral("PC-01");
+    b.fp.files.utilisateur = QStringLiteral("jean dupont");
+    const QString texte = envoyer();
+    EXPECT_EQ(texte, QStringLiteral("user=jean dupont_computer=PC_version=TK V%1.%2.%3_FU=%4_NBU=2_MSG=[]")
+                         .arg(Programme::version_major())
+                         .arg(Programme::version_minor())
+                         .arg(Programme::version_revision())
+                         .arg(fu()));
+    const FakeNetwork::Requete& r = b.fp.network.requetes[0];
+    EXPECT_EQ(r.methode, QStringLiteral("POST"));
+    EXPECT_TRUE(r.url.startsWith(b.p().adresse_serveur() + QStringLiteral("/tarvik/log.php?info=user%3Djean%20dupont")))
+        << r.url.toStdString();
+    EXPECT_FALSE(r.url.contains(QLatin1Char(' ')));
+    EXPECT_EQ(r.type, QByteArray("application/x-www-form-urlencoded"));
+    EXPECT_EQ(decoder(r.corps), texte);
+    EXPECT_FALSE(r.attendre);
+}
+
+TEST_F(Rapport, LogSizeAndTheHundredKilobyteRule) {
+    b.fp.files.fichiers[log()] = QByteArray(99999, 'x');
+    EXPECT_TRUE(envoyer().endsWith(QStringLiteral("_MSG=[99999]")));
+    EXPECT_TRUE(b.fp.files.exists(log()));
+
+    b.fp.files.fichiers[log()] = QByteArray(100000, 'x');
+    EXPECT_TRUE(envoyer().endsWith(QStringLiteral("_MSG=[100000][Err>100ko]")));
+    EXPECT_FALSE(b.fp.files.exists(log()));
+    // The extended message is written back into the dialog's box.
+    EXPECT_EQ(b.p().frmOption().txtMessage->Text(), QStringLiteral("[Err>100ko]"));
+}
+
+TEST_F(Rapport, LastLogFieldIsAddedOnlyWhenRecentAndDated) {
+    const QString ancien = QDateTime::currentDateTime().addDays(-3).toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) +
+                           QStringLiteral(" frmMain timerHide_Timer 6 Dépassement de capacité\r\n");
+    b.fp.files.fichiers[log()] = ancien.toUtf8();
+    EXPECT_TRUE(envoyer().endsWith(QStringLiteral("]")));
+
+    const QString recent = QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) +
+                           QStringLiteral(" mdlDisk init_disques 9 L'indice n'appartient pas à la sélection\r\n");
+    b.fp.files.fichiers[log()] = (ancien + recent).toUtf8();
+    b.p().frmOption().txtMessage->setText(QStringLiteral("bonjour"));
+    EXPECT_TRUE(envoyer().endsWith(QStringLiteral("]bonjour") + recent.trimmed()));
+
+    // A description holding a comma: its last field is no dated line and is left out,
+    // without any error.
+    b.p().frmOption().txtMessage->setText(QString());
+    b.fp.files.fichiers[log()] =
+        (recent.trimmed() + QStringLiteral(", et la suite de cette description est longue\r\n")).toUtf8();
+    const QString texte = envoyer();
+    EXPECT_TRUE(texte.endsWith(QStringLiteral("_MSG=[%1]").arg(b.fp.files.fichiers[log()].size()))) << texte.toStdString();
+    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+}
+
+TEST_F(Rapport, CharactersThatMeanSomethingInAnAddressAreEscaped) {
+    b.p().frmOption().txtMessage->setText(QStringLiteral("a&b=c #d +e %f/g?h"));
+    const QString texte = envoyer();
+    EXPECT_TRUE(texte.endsWith(QStringLiteral("]a&b=c #d +e %f/g?h"))) << texte.toStdString();
+    const QString url = b.fp.network.requetes[0].url;
+    const QString requete = url.mid(url.indexOf(QLatin1Char('?')) + 1);
+    EXPECT_EQ(requete.count(QLatin1Char('&')), 0);
+    EXPECT_EQ(requete.count(QLatin1Char('#')), 0);
+    EXPECT_EQ(requete.count(QLatin1Char('+')), 0);
+    EXPECT_EQ(requete.count(QLatin1Char('=')), 1);
+}
+
+TEST_F(Rapport, ErrorBoxCancelLogsButSendsNothingOkSendsTheLine) {
+    b.p().frmOption();
+    b.fp.network.requetes.clear();
+    b.fp.dialogs.repondre(vbCancel);
+    b.p().fonctions().afficher_erreur(QStringLiteral("Division par zéro"), 11, QStringLiteral("calcul"),
+                                      QStringLiteral("mdlPdh"));
+    EXPECT_TRUE(b.fp.network.requetes.empty());
+    EXPECT_TRUE(b.fp.files.exists(log()));
+
+    b.fp.dialogs.repondre(vbOK);
+    b.p().fonctions().afficher_erreur(QStringLiteral("Dépassement de capacité"), 6, QStringLiteral("timerHide_Timer"),
+                                      QStringLiteral("frmMain"));
+    ASSERT_EQ(b.fp.network.requetes.size(), 1u);
+    EXPECT_TRUE(rapport_de(b.fp.network.requetes[0].url)
+                    .endsWith(QStringLiteral(" frmMain timerHide_Timer 6 Dépassement de capacité")));
+}
+
+TEST_F(Rapport, SendButtonConfirmsOnlyWhatTheServerTook) {
+    frmOption& o = b.p().frmOption();
+    o.btnSend_Click(); // nobody answers
+    EXPECT_EQ(o.txtInfo->Caption(), QStringLiteral("Non connecté..."));
+    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+    ASSERT_EQ(b.fp.network.requetes.size(), 1u);
+    EXPECT_TRUE(b.fp.network.requetes[0].attendre);
+    EXPECT_GT(b.fp.network.requetes[0].delaiMs, 0);
+
+    b.fp.network.surRequete = [](const FakeNetwork::Requete&) {
+        ReponseHttp r;
+        r.ok = true;
+        r.status = 200;
+        return r;
+    };
+    o.btnSend_Click(); // an empty message is sent all the same
+    EXPECT_EQ(o.txtInfo->Caption(), QStringLiteral("OK"));
+    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
+    EXPECT_EQ(b.fp.dialogs.boites[0].texte, QStringLiteral("Your message is successfully sent!"));
+    EXPECT_EQ(b.fp.dialogs.boites[0].style, vbOKOnly);
+}
+
+// ------------------------------------------------------------ a real server
+
+// A one-shot HTTP server: keeps the request line and body, answers 200.
+struct Serveur : QObject {
+    QTcpServer tcp;
+    QByteArray recu, chemin, corps;
+    Serveur() {
+        tcp.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&tcp, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* s = tcp.nextPendingConnection();
+            QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] {
+                recu += s->readAll();
+                const qsizetype fin = recu.indexOf("\r\n\r\n");
+                if (fin < 0) return;
+                qsizetype longueur = 0;
+                for (const QByteArray& l : recu.left(fin).split('\n'))
+                    if (l.toLower().startsWith("content-length:")) longueur = l.mid(15).trimmed().toLongLong();
+                if (recu.size() < fin + 4 + longueur) return;
+                chemin = recu.left(recu.indexOf('\r')).split(' ').value(1);
+                corps = recu.mid(fin + 4, longueur);
+                s->write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
+                s->disconnectFromHost();
+            });
+        });
+    }
+    QString adresse() const { return QStringLiteral("http://127.0.0.1:%1").arg(tcp.serverPort()); }
+};
+
+struct RapportReel : ::testing::Test {
+    FakePlateforme fp;
+    LinuxNetwork reseau;
+    Plateforme plateforme{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry, reseau, fp.files, fp.sound, fp.dialogs};
+    std::unique_ptr<Programme> prog = std::make_unique<Programme>(plateforme);
+};
+
+TEST_F(RapportReel, AMessageWithAnAmpersandArrivesWhole) {
+    Serveur serveur;
+    ASSERT_TRUE(serveur.tcp.isListening());
+    fp.registry.poser(QStringLiteral("tarvik"), QStringLiteral("adresseServeur"), serveur.adresse());
+    frmOption& o = prog->frmOption();
+    const QString message = QStringLiteral("R&D #1: 50% + 2 = \"ça va\"");
+    o.txtMessage->setText(message);
+    o.btnSend_Click();
+    EXPECT_EQ(o.txtInfo->Caption(), QStringLiteral("OK"));
+    ASSERT_EQ(fp.dialogs.boites.size(), 1u);
+    EXPECT_EQ(fp.dialogs.boites[0].texte, QStringLiteral("Your message is successfully sent!"));
+    ASSERT_TRUE(serveur.chemin.startsWith("/tarvik/log.php?")) << serveur.chemin.toStdString();
+    const QString info = valeur_formulaire(serveur.chemin.mid(16), "info");
+    EXPECT_TRUE(info.startsWith(QStringLiteral("user=")));
+    EXPECT_TRUE(info.endsWith(QStringLiteral("_MSG=[]") + message)) << info.toStdString();
+    EXPECT_EQ(valeur_formulaire("info=" + serveur.corps, "info"), info);
+}
+
+} // namespace

@@ -1,0 +1,188 @@
+// Skins of the bar and the alarm choice.
+#include "app/frmMain.h"
+#include "fakes/fake_plateforme.h"
+#include "options/frmOption.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tk;
+
+namespace {
+
+struct Skins : ::testing::Test {
+    Banc b;
+    QTemporaryDir dossier;
+    frmOption& o() { return b.p().frmOption(); }
+    frmMain& m() { return b.p().frmMain(); }
+    void choisir_skin(const QString& texte) {
+        o().ComboSkin->setText(texte);
+        o().ComboSkin_Click();
+    }
+    QString image(const char* nom, QSize taille, QColor couleur) {
+        QImage i(taille, QImage::Format_RGB32);
+        i.fill(couleur);
+        const QString chemin = dossier.filePath(QString::fromLatin1(nom));
+        EXPECT_TRUE(i.save(chemin));
+        return chemin;
+    }
+};
+
+TEST_F(Skins, WindowsSkinThenTarvikSkin) {
+    choisir_skin(QStringLiteral("Windows skin"));
+    EXPECT_FALSE(m().picFond->Visible());
+    EXPECT_TRUE(m().picFond->Picture().isNull());
+    EXPECT_EQ(m().BackColor(), vbSysteme(COLOR_ACTIVECAPTION));
+
+    m().setHeight(450);
+    choisir_skin(QStringLiteral("Tarvik skin"));
+    EXPECT_TRUE(m().picFond->Visible());
+    EXPECT_EQ(m().picFond->Height(), 450);
+    EXPECT_EQ(m().picFond->Picture().size(), m().picSkin->Picture().size());
+    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+    EXPECT_TRUE(b.fp.dialogs.demandesFichier.empty());
+}
+
+TEST_F(Skins, CancelledChoiceLeavesNoSkinAndTheBackground) {
+    const QPixmap avant = m().picFond->Picture();
+    o().ComboSkin->setToolTipText(QStringLiteral("avant"));
+    choisir_skin(QStringLiteral("Select a new skin"));
+    ASSERT_EQ(b.fp.dialogs.demandesFichier.size(), 1u);
+    const QString filtre = b.fp.dialogs.demandesFichier[0].filtre;
+    EXPECT_TRUE(filtre.startsWith(QStringLiteral("Fichiers image (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp")));
+    EXPECT_TRUE(filtre.contains(QStringLiteral("*.JPG")));
+    EXPECT_EQ(o().ComboSkin->Text(), QStringLiteral("No skin"));
+    EXPECT_EQ(m().picFond->Picture().cacheKey(), avant.cacheKey());
+    EXPECT_EQ(o().ComboSkin->ToolTipText(), QStringLiteral("avant"));
+    // Re-applying "No skin" (a new size, a new drive row, the next start) asks nothing.
+    o().ComboSkin_Click();
+    EXPECT_EQ(b.fp.dialogs.demandesFichier.size(), 1u);
+    EXPECT_EQ(o().ComboSkin->Text(), QStringLiteral("No skin"));
+}
+
+TEST_F(Skins, ChosenPictureIsLoadedAndReappliedWithoutTheDialog) {
+    const QString fichier = image("fond.bmp", QSize(30, 12), Qt::red);
+    b.fp.dialogs.choisir(fichier);
+    choisir_skin(QStringLiteral("Select a new skin"));
+    EXPECT_EQ(o().ComboSkin->Text(), fichier);
+    EXPECT_EQ(m().picFond->Picture().size(), QSize(30, 12));
+    EXPECT_EQ(o().ComboSkin->ToolTipText(), fichier);
+
+    // The stored path is loaded as it is, again and again.
+    m().picFond->setPicture(QPixmap());
+    o().ComboSkin_Click();
+    o().ComboSkin_Click();
+    EXPECT_EQ(b.fp.dialogs.demandesFichier.size(), 1u);
+    EXPECT_EQ(m().picFond->Picture().size(), QSize(30, 12));
+
+    // OK stores the path and the next load shows it.
+    o().btnOK_Click();
+    EXPECT_EQ(b.fp.registry.valeur(QStringLiteral("tarvik"), QStringLiteral("skin")), fichier);
+}
+
+TEST_F(Skins, UnreadablePictureIsLoggedAndChangesNothing) {
+    const QPixmap avant = m().picFond->Picture();
+    choisir_skin(dossier.filePath(QStringLiteral("parti.jpg")));
+    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
+    EXPECT_TRUE(b.fp.dialogs.boites[0].texte.contains(QStringLiteral("Routine:ComboSkin_Click")));
+    EXPECT_TRUE(b.fp.dialogs.demandesFichier.empty());
+    EXPECT_EQ(m().picFond->Picture().cacheKey(), avant.cacheKey());
+    EXPECT_TRUE(b.fp.files.fichiers.contains(b.fp.files.dansDossier(QStringLiteral("err.log"))));
+}
+
+TEST_F(Skins, TransparentModePaintsTheTopBandOfTheWallpaper) {
+    // A wallpaper twice the screen's size: its top band, as high as the bar
+    // is in proportion to the screen, is green on the left and yellow on the
+    // right; below it, blue.
+    const int W = static_cast<int>(Ecran::Width() / 15), H = static_cast<int>(Ecran::Height() / 15);
+    const int barre = static_cast<int>(m().Height() / 15);
+    QImage papier(2 * W, 2 * H, QImage::Format_RGB32);
+    papier.fill(Qt::blue);
+    for (int y = 0; y < 2 * barre; ++y)
+        for (int x = 0; x < 2 * W; ++x) papier.setPixel(x, y, x < W ? qRgb(0, 255, 0) : qRgb(255, 255, 0));
+    const QString chemin = dossier.filePath(QStringLiteral("papier.png"));
+    ASSERT_TRUE(papier.save(chemin));
+    b.fp.registry.poserValeur(RacineRegistre::HKEY_CURRENT_USER, QStringLiteral("Control Panel\\Desktop"),
+                              QStringLiteral("Wallpaper"), chemin);
+
+    choisir_skin(QStringLiteral("Mode transparent"));
+    EXPECT_FALSE(m().picFond->Visible());
+    EXPECT_TRUE(m().picFond->Picture().isNull());
+    EXPECT_TRUE(m().Pic->Picture().isNull());
+    EXPECT_EQ(m().Pic->Width(), 2 * W * 15); // the hidden box took the wallpaper's size
+    const QImage& dessin = m().fenetre()->calque;
+    ASSERT_FALSE(dessin.isNull());
+    EXPECT_EQ(QColor(dessin.pixel(W / 4, barre / 2)), QColor(0, 255, 0));
+    EXPECT_EQ(QColor(dessin.pixel(3 * W / 4, barre / 2)), QColor(255, 255, 0));
+    EXPECT_EQ(QColor(dessin.pixel(W / 4, barre - 2)), QColor(0, 255, 0));
+    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+
+    // Back to a skin: the painted band goes with "Windows skin".
+    choisir_skin(QStringLiteral("Windows skin"));
+    EXPECT_TRUE(m().fenetre()->calque.isNull());
+}
+
+TEST_F(Skins, TransparentModeWithoutWallpaperLeavesTheWindowColour) {
+    choisir_skin(QStringLiteral("Mode transparent"));
+    EXPECT_FALSE(m().picFond->Visible());
+    EXPECT_TRUE(m().fenetre()->calque.isNull());
+    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+}
+
+// ------------------------------------------------------------ alarm
+
+struct Alarme : Skins {
+    void choisir_alarme(int index) { o().ComboAlarme->setListIndex(index); }
+};
+
+TEST_F(Alarme, NoSoundSaysSoAndBeepBeepsOnce) {
+    o().ComboAlarme->setToolTipText(QStringLiteral("x"));
+    choisir_alarme(0);
+    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
+    EXPECT_EQ(b.fp.dialogs.boites[0].texte, QStringLiteral("no sound selected !"));
+    EXPECT_EQ(b.fp.dialogs.boites[0].style, vbOKOnly);
+    EXPECT_EQ(o().ComboAlarme->ToolTipText(), QString()); // the dialog's last file: none yet
+    o().btnPlaySound_Click();
+    EXPECT_EQ(b.fp.dialogs.boites.size(), 2u);
+    EXPECT_EQ(b.fp.sound.beeps, 0);
+    choisir_alarme(1);
+    o().btnPlaySound_Click();
+    EXPECT_EQ(b.fp.sound.beeps, 2);
+    EXPECT_TRUE(b.fp.sound.played.isEmpty());
+}
+
+TEST_F(Alarme, CancellingEitherDialogLeavesNoSound) {
+    choisir_alarme(2);
+    EXPECT_EQ(o().ComboAlarme->Text(), QStringLiteral("No sound"));
+    o().ComboAlarme->setText(QStringLiteral("Select file to play"));
+    o().btnPlaySound_Click();
+    EXPECT_EQ(o().ComboAlarme->Text(), QStringLiteral("No sound"));
+    ASSERT_EQ(b.fp.dialogs.demandesFichier.size(), 2u);
+    EXPECT_TRUE(b.fp.dialogs.demandesFichier[0].filtre.startsWith(
+        QStringLiteral("Fichiers son (*.mp3;*.wav)|*.mp3;*.wav")));
+    EXPECT_TRUE(b.fp.dialogs.demandesFichier[1].filtre.startsWith(
+        QStringLiteral("Audio files (*.mp3;*.wav)|*.mp3;*.wav")));
+    EXPECT_TRUE(b.fp.dialogs.demandesFichier[1].filtre.contains(QStringLiteral("*.WAV")));
+    EXPECT_TRUE(b.fp.sound.played.isEmpty());
+    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+}
+
+TEST_F(Alarme, ChosenFilePlaysAtOnceAndAgainOnThePlayButton) {
+    b.fp.dialogs.choisir(QStringLiteral("/home/u/Ding.WAV"));
+    choisir_alarme(2);
+    EXPECT_EQ(o().ComboAlarme->Text(), QStringLiteral("/home/u/Ding.WAV"));
+    EXPECT_EQ(b.fp.sound.played, QStringList{QStringLiteral("/home/u/Ding.WAV")});
+    EXPECT_EQ(o().ComboAlarme->ToolTipText(), QStringLiteral("/home/u/Ding.WAV"));
+    o().btnPlaySound_Click();
+    EXPECT_EQ(b.fp.sound.played.size(), 2);
+    // A file that cannot be played gives no message.
+    b.fp.sound.playResult = false;
+    o().btnPlaySound_Click();
+    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+    o().btnOK_Click();
+    EXPECT_EQ(b.fp.registry.valeur(QStringLiteral("tarvik"), QStringLiteral("mail4")),
+              QStringLiteral("/home/u/Ding.WAV"));
+}
+
+} // namespace

@@ -1,0 +1,205 @@
+// The replacement started as "tarvik_ -reboot" and the clean-up at a normal
+// start, on the fake file system.
+#include "fakes/fake_plateforme.h"
+#include "update/frmMaj.h"
+#include "update/mdlMaj.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace tk {
+namespace {
+
+const QString CANT_DELETE = QStringLiteral("Can't delete TARVIK.EXE Please delete manualy and launch again Tarvik");
+const QString CANT_COPY =
+    QStringLiteral("Can't copy TARVIK_.EXE to TARVIK.EXE Please copy manualy and launch again Tarvik");
+
+QString essai(int n) { return QStringLiteral("Suppression ancienne version (essai N°%1)").arg(n); }
+
+struct Remplacement : ::testing::Test {
+    Banc b;
+    FakeFiles& f = b.fp.files;
+    QStringList textes; // the window's message at each wait
+    void SetUp() override {
+        f.nomExe = QStringLiteral("tarvik_");
+        f.ligneCommande = QStringLiteral("-reboot");
+        f.fichiers.insert(ancien(), "old program");
+        f.fichiers.insert(nouveau(), "new program");
+        f.executables << ancien() << nouveau();
+        f.pendantSommeil = [this](int) {
+            frmMaj* m = b.p().frmMaj_si_charge();
+            textes << (m ? m->txtInfo->Caption() : QStringLiteral("<unloaded>"));
+        };
+    }
+    QString ancien() { return f.dansDossier(QStringLiteral("tarvik")); }
+    QString nouveau() { return f.dansDossier(QStringLiteral("tarvik_")); }
+    // Runs the replacement; true when it ended the process.
+    bool lancer() {
+        try {
+            b.p().frmMaj().session_reboot();
+        } catch (const FinProcessus&) {
+            return true;
+        }
+        return false;
+    }
+    // Files other than the two programs (temporary copies left behind).
+    QStringList autres() {
+        QStringList r = f.fichiers.keys();
+        r.removeAll(ancien());
+        r.removeAll(nouveau());
+        return r;
+    }
+};
+
+TEST_F(Remplacement, ReplacesTheOldProgramAndStartsIt) {
+    ASSERT_TRUE(lancer());
+    EXPECT_EQ(f.fichiers.value(ancien()), QByteArray("new program"));
+    EXPECT_TRUE(f.executables.contains(ancien()));
+    EXPECT_TRUE(f.exists(nouveau())); // the new program removes it at its start
+    EXPECT_TRUE(autres().isEmpty()) << autres().join(' ').toStdString();
+    ASSERT_EQ(f.lancements.size(), 1u);
+    EXPECT_EQ(f.lancements[0].programme, ancien());
+    EXPECT_TRUE(f.lancements[0].arguments.isEmpty());
+    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+
+    // The wait comes before the test, so attempt 2 is shown before the loop ends.
+    EXPECT_EQ(f.sommeils, (std::vector<int>{100, 1500, 1500, 1000, 500, 500, 500}));
+    EXPECT_EQ(textes, (QStringList{QStringLiteral("Mise à jour en cours..."), essai(1), essai(2),
+                                   QStringLiteral("Supprimé!"), QStringLiteral("Copie nouvelle version..."),
+                                   QStringLiteral("Copié!"), QStringLiteral("Redémarrage Tarvik...")}));
+    frmMaj& m = b.p().frmMaj();
+    EXPECT_TRUE(m.hWnd()->isVisible());
+    EXPECT_FALSE(m.btnAction(0).Enabled());
+    EXPECT_FALSE(m.btnAction(1).Enabled());
+    EXPECT_EQ(m.txtVersion(0).Caption(), mdlMaj::version_courante());
+    EXPECT_EQ(m.txtVersion(1).Caption(), mdlMaj::version_courante());
+}
+
+TEST_F(Remplacement, TheRunningProgramItselfIsNeverDeleted) {
+    f.nomExe = QStringLiteral("tarvik"); // "tarvik -reboot"
+    ASSERT_TRUE(lancer());
+    EXPECT_EQ(f.fichiers.value(ancien()), QByteArray("old program"));
+    EXPECT_TRUE(f.lancements.empty());
+    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
+    EXPECT_EQ(b.fp.dialogs.boites[0].texte, CANT_DELETE);
+    EXPECT_EQ(b.fp.dialogs.boites[0].style, vbExclamation);
+    EXPECT_TRUE(b.fp.dialogs.boites[0].titre.isEmpty());
+    ASSERT_EQ(f.sommeils.size(), 10u);
+    EXPECT_EQ(textes.back(), essai(9));
+    EXPECT_TRUE(autres().isEmpty());
+
+    // The same without any replacement file: still the nine attempts.
+    Banc b2;
+    b2.fp.files.ligneCommande = QStringLiteral("-reboot");
+    b2.fp.files.fichiers.insert(b2.fp.files.dansDossier(QStringLiteral("tarvik")), "old program");
+    EXPECT_THROW(b2.p().frmMaj().session_reboot(), FinProcessus);
+    ASSERT_EQ(b2.fp.dialogs.boites.size(), 1u);
+    EXPECT_EQ(b2.fp.dialogs.boites[0].texte, CANT_DELETE);
+    EXPECT_EQ(b2.fp.files.sommeils.size(), 10u);
+}
+
+TEST_F(Remplacement, AnOldProgramThatCannotBeReplacedStaysWhole) {
+    f.nonEcrivables << ancien(); // renaming over it fails, as for a protected file
+    ASSERT_TRUE(lancer());
+    EXPECT_EQ(f.fichiers.value(ancien()), QByteArray("old program"));
+    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
+    EXPECT_EQ(b.fp.dialogs.boites[0].texte, CANT_DELETE);
+    EXPECT_TRUE(f.lancements.empty());
+    EXPECT_TRUE(autres().isEmpty()) << autres().join(' ').toStdString();
+    EXPECT_EQ(std::count(f.sommeils.begin(), f.sommeils.end(), 1500), 9);
+}
+
+TEST_F(Remplacement, NoCompleteCopyMeansNothingIsTouched) {
+    // The replacement is missing, or its copy cannot be written.
+    for (int cas = 0; cas < 2; ++cas) {
+        Banc c;
+        FakeFiles& g = c.fp.files;
+        g.nomExe = QStringLiteral("tarvik_");
+        g.fichiers.insert(g.dansDossier(QStringLiteral("tarvik")), "old program");
+        if (cas == 1) {
+            g.fichiers.insert(g.dansDossier(QStringLiteral("tarvik_")), "new program");
+            g.nonEcrivables << g.dansDossier(QStringLiteral(".tarvik_.nouveau"));
+        }
+        EXPECT_THROW(c.p().frmMaj().session_reboot(), FinProcessus);
+        EXPECT_EQ(g.fichiers.value(g.dansDossier(QStringLiteral("tarvik"))), QByteArray("old program")) << cas;
+        ASSERT_EQ(c.fp.dialogs.boites.size(), 1u) << cas;
+        EXPECT_EQ(c.fp.dialogs.boites[0].texte, CANT_COPY);
+        EXPECT_EQ(c.fp.dialogs.boites[0].style, vbExclamation);
+        EXPECT_TRUE(g.lancements.empty());
+        EXPECT_EQ(g.fichiers.size(), cas == 0 ? 1 : 2);
+    }
+}
+
+TEST_F(Remplacement, AnAbsentOldProgramIsSimplyCopied) {
+    f.fichiers.remove(ancien());
+    ASSERT_TRUE(lancer());
+    EXPECT_EQ(f.fichiers.value(ancien()), QByteArray("new program"));
+    EXPECT_TRUE(f.executables.contains(ancien()));
+    ASSERT_EQ(f.lancements.size(), 1u);
+    EXPECT_EQ(f.lancements[0].programme, ancien());
+    EXPECT_EQ(std::count(textes.begin(), textes.end(), essai(1)), 1);
+    EXPECT_FALSE(textes.contains(essai(2)));
+    EXPECT_TRUE(autres().isEmpty());
+
+    // Absent and no replacement either: the copy box, nothing started.
+    Banc c;
+    c.fp.files.nomExe = QStringLiteral("tarvik_");
+    EXPECT_THROW(c.p().frmMaj().session_reboot(), FinProcessus);
+    ASSERT_EQ(c.fp.dialogs.boites.size(), 1u);
+    EXPECT_EQ(c.fp.dialogs.boites[0].texte, CANT_COPY);
+    EXPECT_TRUE(c.fp.files.lancements.empty());
+}
+
+// ------------------------------------------------------------------ clean-up
+
+struct Nettoyage : Remplacement {
+    void SetUp() override {
+        Remplacement::SetUp();
+        f.nomExe = QStringLiteral("tarvik");
+        f.ligneCommande.clear();
+    }
+};
+
+TEST_F(Nettoyage, NothingLeftOver) {
+    f.fichiers.remove(nouveau());
+    b.p().frmMaj().session_nettoyage();
+    EXPECT_EQ(textes, QStringList{QStringLiteral("Chargement Tarvik en cours...")});
+    EXPECT_EQ(f.sommeils, std::vector<int>{500});
+    frmMaj& m = b.p().frmMaj();
+    EXPECT_EQ(m.txtInfo->Caption(), QStringLiteral("Chargement..."));
+    EXPECT_TRUE(m.hWnd()->isVisible());
+    EXPECT_FALSE(m.picAppli(0).Visible());
+    EXPECT_FALSE(m.picAppli(1).Visible());
+    EXPECT_FALSE(m.txtVersion(0).Visible());
+    EXPECT_FALSE(m.txtVersion(1).Visible());
+    EXPECT_FALSE(m.picFleche(0).Visible());
+    EXPECT_FALSE(m.btnAction(0).Enabled());
+    EXPECT_EQ(m.txtVersion(1).Caption(), mdlMaj::version_courante());
+    EXPECT_TRUE(f.exists(ancien()));
+}
+
+TEST_F(Nettoyage, RemovesTheReplacementAtTheFirstAttempt) {
+    f.fichiers.insert(f.dansDossier(QStringLiteral(".tarvik_.nouveau")), "half copy");
+    b.p().frmMaj().session_nettoyage();
+    EXPECT_FALSE(f.exists(nouveau()));
+    EXPECT_TRUE(f.exists(ancien()));
+    EXPECT_TRUE(autres().isEmpty());
+    EXPECT_EQ(textes, (QStringList{QStringLiteral("Chargement Tarvik en cours..."),
+                                   QStringLiteral("Nettoyage des fichiers (essai N°1)")}));
+    EXPECT_EQ(f.sommeils, (std::vector<int>{500, 1000}));
+    EXPECT_EQ(b.p().frmMaj().txtInfo->Caption(), QStringLiteral("Chargement..."));
+}
+
+TEST_F(Nettoyage, AnUndeletableLeftoverIsLeftQuietly) {
+    f.nonSupprimables << nouveau();
+    b.p().frmMaj().session_nettoyage();
+    EXPECT_TRUE(f.exists(nouveau()));
+    EXPECT_EQ(f.sommeils.size(), 10u);
+    EXPECT_EQ(textes.back(), QStringLiteral("Nettoyage des fichiers (essai N°9)"));
+    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+    EXPECT_EQ(b.p().frmMaj().txtInfo->Caption(), QStringLiteral("Chargement..."));
+}
+
+} // namespace
+} // namespace tk

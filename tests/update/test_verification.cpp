@@ -1,0 +1,347 @@
+// The update check and the answer to its question: against a small HTTP
+// server on 127.0.0.1 through the real network service, and against the
+// fake network where only the logic matters.
+#include "app/frmMain.h"
+#include "fakes/fake_plateforme.h"
+#include "options/frmOption.h"
+#include "platform/linux/linux_network.h"
+#include "update/frmMaj.h"
+#include "update/mdlMaj.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace tk {
+namespace {
+
+// Answers canned responses by path; other paths get no answer at all.
+class ServeurHttp {
+public:
+    struct Reponse {
+        int status;
+        QByteArray corps;
+    };
+    std::map<QByteArray, Reponse> routes;
+    QList<QByteArray> chemins; // path of each request
+
+    ServeurHttp() {
+        serveur_.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&serveur_, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* s = serveur_.nextPendingConnection()) {
+                QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] { lire(s); });
+                QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            }
+        });
+    }
+    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(serveur_.serverPort()); }
+
+private:
+    void lire(QTcpSocket* s) {
+        QByteArray& tampon = tampons_[s];
+        tampon += s->readAll();
+        const qsizetype fin = tampon.indexOf("\r\n\r\n");
+        if (fin < 0) return;
+        QByteArray chemin = tampon.left(fin).split(' ').value(1);
+        tampons_.erase(s);
+        if (chemin.contains('?')) chemin = chemin.left(chemin.indexOf('?'));
+        chemins << chemin;
+        const auto it = routes.find(chemin);
+        if (it == routes.end()) return;
+        s->write("HTTP/1.1 " + QByteArray::number(it->second.status) + " X\r\nContent-Length: " +
+                 QByteArray::number(it->second.corps.size()) + "\r\nConnection: close\r\n\r\n" + it->second.corps);
+        s->disconnectFromHost();
+    }
+    QTcpServer serveur_;
+    std::map<QTcpSocket*, QByteArray> tampons_;
+};
+
+// The real network service, with what it downloads copied into the fake
+// file system where the program looks for it.
+class ReseauReel : public Network {
+public:
+    explicit ReseauReel(FakeFiles& f) : fichiers_(f) {}
+    std::unique_ptr<Socket> createSocket() override { return net_.createSocket(); }
+    ReponseHttp download(const QString& url, const QString& fichier, int delaiMs) override {
+        const QString disque = dossier_.path() + QStringLiteral("/telechargement");
+        QFile::remove(disque);
+        ReponseHttp r = net_.download(url, disque, delaiMs);
+        QFile f(disque);
+        if (f.open(QIODevice::ReadOnly)) {
+            fichiers_.fichiers.insert(fichier, f.readAll());
+            fichiers_.executables.remove(fichier);
+        }
+        return r;
+    }
+    ReponseHttp get(const QString& url, int delaiMs) override { return net_.get(url, delaiMs); }
+    ReponseHttp post(const QString& url, const QByteArray& type, const QByteArray& corps, bool attendre,
+                     int delaiMs) override {
+        return net_.post(url, type, corps, attendre, delaiMs);
+    }
+
+private:
+    FakeFiles& fichiers_;
+    LinuxNetwork net_;
+    QTemporaryDir dossier_;
+};
+
+// A program on the fake platform whose network is the real one.
+struct BancReel {
+    FakePlateforme fp;
+    ReseauReel reseau{fp.files};
+    ServeurHttp http;
+    std::unique_ptr<Programme> prog;
+    BancReel() {
+        prog = std::make_unique<Programme>(Plateforme{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry, reseau,
+                                                      fp.files, fp.sound, fp.dialogs});
+        prog->SaveSetting(QStringLiteral("adresseServeur"), http.base());
+    }
+    Programme& p() { return *prog; }
+    void publier(const QByteArray& version) { http.routes["/tarvik/tarvik.ver"] = {200, version}; }
+    QString etat() { return p().frmOption().txtInfo->Caption(); }
+    QString ini() { return fp.files.dansDossier(QStringLiteral("tarvik.ini")); }
+};
+
+const QString A_JOUR = QStringLiteral("Votre version est à jour!");
+const QString NON_CONNECTE = QStringLiteral("Non connecté...");
+const QString INTROUVABLE = QStringLiteral("Server MAj introuvable !");
+
+QByteArray version() { return mdlMaj::version_courante().toLatin1(); }
+
+TEST(Verification, SameVersionOnTheFirstLineIsUpToDate) {
+    for (const QByteArray& fin : {QByteArray(), QByteArray("\r\n"), QByteArray("\n9.9.9\nnotes\n"),
+                                  QByteArray("\r\n0.0.1 other lines\r\n")}) {
+        BancReel b;
+        b.publier(version() + fin);
+        b.p().maj().recherche_mise_a_jour();
+        EXPECT_EQ(b.etat(), A_JOUR) << fin.toStdString();
+        EXPECT_EQ(b.fp.sound.beeps, 0);
+        EXPECT_EQ(b.p().frmMaj_si_charge(), nullptr);
+        EXPECT_FALSE(b.fp.files.exists(b.ini()));
+        EXPECT_EQ(b.p().maj().adresse_maj, b.http.base() + QStringLiteral("/tarvik/"));
+        EXPECT_TRUE(b.http.chemins.contains("/tarvik/tarvik.ver"));
+    }
+}
+
+TEST(Verification, AnyOtherFirstLineAsksTheQuestion) {
+    // A trailing blank, an older version and a longer spelling all differ.
+    for (const QByteArray& publiee : {version() + " ", QByteArray("0.0.1"), QByteArray("1.0.0164")}) {
+        BancReel b;
+        b.publier(publiee + "\r\n");
+        b.p().maj().recherche_mise_a_jour();
+        frmMaj* f = b.p().frmMaj_si_charge();
+        ASSERT_NE(f, nullptr);
+        EXPECT_TRUE(f->hWnd()->isVisible());
+        EXPECT_EQ(b.fp.sound.beeps, 1);
+        EXPECT_EQ(f->txtInfo->Caption(), QStringLiteral("Une mise à jour de TARVIK est disponible\r\n"
+                                                        "Souhaitez vous la télécharger ?"));
+        EXPECT_EQ(f->btnAction(0).Caption(), QStringLiteral("Oui"));
+        EXPECT_EQ(f->btnAction(1).Caption(), QStringLiteral("Non"));
+        EXPECT_EQ(f->txtVersion(0).Caption(), mdlMaj::version_courante());
+        EXPECT_EQ(f->txtVersion(1).Caption(), QString::fromLatin1(publiee));
+        EXPECT_EQ(b.etat(), QStringLiteral("Verify software version..."));
+        EXPECT_FALSE(b.fp.files.exists(b.ini()));
+    }
+}
+
+TEST(Verification, FailedProbesCountUpToTheMessageBox) {
+    BancReel b; // nothing published: the version file never comes
+    b.http.routes["/tarvik/tarvik.ver"] = {404, "missing"};
+    for (int i = 1; i <= 3; ++i) {
+        b.p().maj().recherche_mise_a_jour();
+        EXPECT_EQ(b.etat(), NON_CONNECTE) << i;
+    }
+    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+    for (int i = 4; i <= 5; ++i) {
+        b.p().maj().recherche_mise_a_jour();
+        EXPECT_EQ(b.etat(), INTROUVABLE) << i;
+        ASSERT_EQ(b.fp.dialogs.boites.size(), static_cast<size_t>(i - 3));
+        const FakeDialogs::Boite& boite = b.fp.dialogs.boites.back();
+        EXPECT_EQ(boite.texte, QStringLiteral("Impossible de joindre le serveur de mise à jour."));
+        EXPECT_EQ(boite.style, vbCritical);
+        EXPECT_EQ(boite.titre, QStringLiteral("tarvik"));
+    }
+    EXPECT_EQ(b.p().maj().nb_echecs_maj, 5);
+    EXPECT_TRUE(b.p().maj().adresse_maj.isEmpty());
+    EXPECT_EQ(b.fp.sound.beeps, 0);
+    EXPECT_EQ(b.p().frmMaj_si_charge(), nullptr);
+}
+
+TEST(Verification, AFailedProbeAfterASuccessfulOneOffersNothing) {
+    BancReel b;
+    b.publier("9.9.9");
+    b.p().maj().recherche_mise_a_jour();
+    ASSERT_NE(b.p().frmMaj_si_charge(), nullptr);
+    b.p().frmMaj().btnAction_Click(1);
+
+    b.http.routes["/tarvik/tarvik.ver"] = {500, "down"}; // the server fails from now on
+    b.p().maj().recherche_mise_a_jour();
+    EXPECT_EQ(b.etat(), NON_CONNECTE);
+    EXPECT_EQ(b.p().frmMaj_si_charge(), nullptr); // no question with an empty version
+    EXPECT_EQ(b.fp.sound.beeps, 1);
+    EXPECT_EQ(b.p().maj().nb_echecs_maj, 1);
+    EXPECT_FALSE(b.p().maj().adresse_maj.isEmpty());
+}
+
+TEST(Verification, OnlyHttpsOrThisMachine) {
+    EXPECT_TRUE(mdlMaj::adresse_sure(QStringLiteral("https://tarvik.org/tarvik/")));
+    EXPECT_TRUE(mdlMaj::adresse_sure(QStringLiteral("http://127.0.0.1:8000/tarvik/")));
+    EXPECT_TRUE(mdlMaj::adresse_sure(QStringLiteral("http://localhost/tarvik/")));
+    EXPECT_TRUE(mdlMaj::adresse_sure(QStringLiteral("http://[::1]:80/tarvik/")));
+    EXPECT_FALSE(mdlMaj::adresse_sure(QStringLiteral("http://tarvik.org/tarvik/")));
+    EXPECT_FALSE(mdlMaj::adresse_sure(QStringLiteral("http://127.0.0.1.evil.example/tarvik/")));
+    EXPECT_FALSE(mdlMaj::adresse_sure(QStringLiteral("ftp://tarvik.org/tarvik/")));
+    EXPECT_FALSE(mdlMaj::adresse_sure(QStringLiteral("/tarvik/")));
+
+    // The default address is https; a plain-http server elsewhere is never asked.
+    Banc b;
+    EXPECT_TRUE(b.p().adresse_serveur().startsWith(QStringLiteral("https://")));
+    b.p().maj().recherche_mise_a_jour();
+    ASSERT_FALSE(b.fp.network.requetes.empty());
+    EXPECT_EQ(b.fp.network.requetes[0].url, b.p().adresse_serveur() + QStringLiteral("/tarvik/tarvik.ver"));
+    EXPECT_EQ(b.fp.network.requetes[0].fichier, b.fp.files.dansDossier(QStringLiteral("tarvik.ini")));
+
+    b.p().SaveSetting(QStringLiteral("adresseServeur"), QStringLiteral("http://updates.example"));
+    b.fp.network.requetes.clear();
+    b.fp.network.repondre(QStringLiteral("http://updates.example/tarvik/tarvik.ver"), 200, version() + "x");
+    b.p().maj().recherche_mise_a_jour();
+    EXPECT_TRUE(b.fp.network.requetes.empty());
+    EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), NON_CONNECTE);
+}
+
+// ------------------------------------------------------------------ answers
+
+struct Question : ::testing::Test {
+    Banc b;
+    const QString exe_ = QStringLiteral("/tarvik/tarvik.exe");
+    QStringList textes; // the update window's message at each wait
+    void SetUp() override {
+        b.fp.network.fichiers = &b.fp.files;
+        b.p().SaveSetting(QStringLiteral("adresseServeur"), QStringLiteral("https://maj.test"));
+        b.fp.network.repondre(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, "9.9.9\r\n");
+        b.p().frmMain();
+        b.p().maj().recherche_mise_a_jour();
+        ASSERT_NE(b.p().frmMaj_si_charge(), nullptr);
+        b.fp.files.sommeils.clear();
+        b.fp.files.pendantSommeil = [this](int) {
+            frmMaj* f = b.p().frmMaj_si_charge();
+            textes << (f ? f->txtInfo->Caption() : QStringLiteral("<unloaded>"));
+        };
+    }
+    QString remplacement() { return b.fp.files.dansDossier(QStringLiteral("tarvik_")); }
+    void servir(int status, const QByteArray& corps) {
+        b.fp.network.repondre(QStringLiteral("https://maj.test") + exe_, status, corps);
+    }
+};
+
+TEST_F(Question, YesDownloadsUnloadsAndHandsOver) {
+    servir(200, "new program");
+    EXPECT_THROW(b.p().frmMaj().btnAction_Click(0), FinProcessus);
+
+    EXPECT_EQ(b.fp.files.ouvertures, QStringList{QStringLiteral("https://maj.test/tarvik/index_2.html")});
+    EXPECT_EQ(b.fp.files.fichiers.value(remplacement()), QByteArray("new program"));
+    EXPECT_TRUE(b.fp.files.executables.contains(remplacement()));
+    EXPECT_EQ(b.fp.files.sommeils, (std::vector<int>{500, 500, 1000, 500}));
+    EXPECT_EQ(textes, (QStringList{QStringLiteral("Verify update components..."), QStringLiteral("Downloading... "),
+                                   QStringLiteral("Rebooting Tarvik"), QStringLiteral("Rebooting Tarvik")}));
+    EXPECT_EQ(b.p().frmMain_si_charge(), nullptr);
+    EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
+    EXPECT_EQ(b.p().frmMaj_si_charge(), nullptr);
+    ASSERT_EQ(b.fp.files.lancements.size(), 1u);
+    EXPECT_EQ(b.fp.files.lancements[0].programme, remplacement());
+    EXPECT_EQ(b.fp.files.lancements[0].arguments, QStringList{QStringLiteral("-reboot")});
+}
+
+TEST_F(Question, AFailedDownloadKeepsTheBar) {
+    struct Cas {
+        int status;
+        QByteArray corps;
+    };
+    // Not found, an empty file, no connection at all (status 0).
+    for (const Cas& c : {Cas{404, "not found"}, Cas{200, ""}, Cas{0, ""}}) {
+        b.fp.files.fichiers.insert(remplacement(), "stale leftover");
+        b.fp.network.reponses.remove(QStringLiteral("https://maj.test") + exe_);
+        if (c.status) servir(c.status, c.corps);
+        b.fp.files.lancements.clear();
+        EXPECT_NO_THROW(b.p().frmMaj().btnAction_Click(0)) << c.status;
+        EXPECT_FALSE(b.fp.files.exists(remplacement())) << c.status;
+        EXPECT_TRUE(b.fp.files.lancements.empty());
+        ASSERT_NE(b.p().frmMain_si_charge(), nullptr);
+        EXPECT_NE(b.p().frmOption_si_charge(), nullptr);
+        frmMaj* f = b.p().frmMaj_si_charge();
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(f->txtInfo->Caption(), frmMaj::texte_echec_telechargement());
+        // Still a question: the user may try again or decline.
+        EXPECT_EQ(f->btnAction(0).Caption(), QStringLiteral("Oui"));
+    }
+    servir(200, "new program");
+    EXPECT_THROW(b.p().frmMaj().btnAction_Click(0), FinProcessus);
+    EXPECT_EQ(b.fp.files.lancements.size(), 1u);
+}
+
+TEST_F(Question, NoLeavesTheUpdateAvailable) {
+    frmMaj& f = b.p().frmMaj();
+    // The real button: its answer runs once control is back in the event loop.
+    static_cast<QPushButton*>(f.btnAction(1).widget())->click();
+    EXPECT_NE(b.p().frmMaj_si_charge(), nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(b.p().frmMaj_si_charge(), nullptr);
+    EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), QStringLiteral("Mise à jour disponible !"));
+    EXPECT_TRUE(b.fp.files.lancements.empty());
+    EXPECT_NE(b.p().frmMain_si_charge(), nullptr);
+}
+
+TEST(Boutons, DoNothingOutsideTheQuestion) {
+    Banc b;
+    frmMaj& f = b.p().frmMaj();
+    EXPECT_EQ(f.btnAction(0).Caption(), QStringLiteral("OK"));
+    EXPECT_EQ(f.btnAction(1).Caption(), QStringLiteral("Annuler"));
+    b.p().frmOption().txtInfo->setCaption(QStringLiteral("avant"));
+    f.btnAction_Click(0);
+    f.btnAction_Click(1);
+    EXPECT_NE(b.p().frmMaj_si_charge(), nullptr);
+    EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), QStringLiteral("avant"));
+    EXPECT_TRUE(b.fp.network.requetes.empty());
+    EXPECT_TRUE(b.fp.files.lancements.empty());
+    EXPECT_TRUE(b.fp.files.ouvertures.isEmpty());
+
+    // The arrow blinks from the moment the window is loaded.
+    EXPECT_TRUE(f.TimerCligno->Enabled());
+    EXPECT_EQ(f.TimerCligno->Interval(), 200);
+    const bool avant = f.picFleche(1).Visible();
+    f.TimerCligno->declencher();
+    EXPECT_NE(f.picFleche(1).Visible(), avant);
+    f.TimerCligno->declencher();
+    EXPECT_EQ(f.picFleche(1).Visible(), avant);
+}
+
+TEST(Automatique, AnUnreachableServerIsTriedEveryTenSeconds) {
+    Banc b;
+    frmMain& f = b.p().frmMain();
+    b.p().frmOption().checkmajAuto->setValue(1);
+    f.TimerCarteReseau->declencher();
+    EXPECT_EQ(f.TimerCarteReseau->Interval(), 10000);
+    EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), NON_CONNECTE);
+    EXPECT_FALSE(b.p().maj_auto_faite);
+    f.TimerCarteReseau->declencher();
+    EXPECT_EQ(f.TimerCarteReseau->Interval(), 10000);
+    EXPECT_EQ(b.p().maj().nb_echecs_maj, 2);
+
+    // Once the server answers, the automatic check is done for the run.
+    b.fp.network.repondre(b.p().adresse_serveur() + QStringLiteral("/tarvik/tarvik.ver"), 200, version());
+    f.TimerCarteReseau->declencher();
+    EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), A_JOUR);
+    EXPECT_TRUE(b.p().maj_auto_faite);
+    const size_t n = b.fp.network.requetes.size();
+    f.TimerCarteReseau->declencher();
+    for (size_t i = n; i < b.fp.network.requetes.size(); ++i)
+        EXPECT_FALSE(b.fp.network.requetes[i].url.endsWith(QStringLiteral(".ver")));
+}
+
+} // namespace
+} // namespace tk
