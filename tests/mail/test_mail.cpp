@@ -8,6 +8,10 @@
 #include "options/frmOption.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace tk {
 namespace {

@@ -13,6 +13,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <ostream>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace tk {
 namespace {

@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 #include "app/mdlMain.h"
 #include "drives/mdlDisk.h"
+#include "mail/mdlMail.h"
 #include "fakes/fake_plateforme.h"
 #include "options/frmOption.h"
 
@@ -138,13 +139,18 @@ TEST_F(Options, OkHidesAndWritesEveryChoiceInOrder) {
 
 TEST_F(Options, MailDelayTypedInTheBoxActsButOkStoresTheSpinner) {
     frmOption& o = f();
+    o.txtMail(0).setText(QStringLiteral("pop.example.org"));
     o.UpDown1->setValue(6);
     EXPECT_EQ(o.txtMail(3).Text(), QStringLiteral("6"));
     o.txtMail(3).setText(QStringLiteral("0"));
     EXPECT_EQ(o.UpDown1->Value(), 6);
+    // The mail check reads the box: the very next minute starts a check.
+    b.p().frmMain();
+    b.p().mail().timerMail_Timer();
+    ASSERT_NE(b.fp.network.derniereSocket(), nullptr);
+    EXPECT_EQ(b.fp.network.derniereSocket()->connexions, 1);
     o.btnOK_Click();
     EXPECT_EQ(setting("mail3"), QStringLiteral("6"));
-    EXPECT_EQ(o.txtMail(3).Text(), QStringLiteral("0"));
 }
 
 TEST_F(Options, PriorityActsAtOnceAndARefusedRaiseIsSilent) {

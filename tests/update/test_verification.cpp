@@ -8,6 +8,7 @@
 #include "update/frmMaj.h"
 #include "update/mdlMaj.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPushButton>
 #include <QTcpServer>
