@@ -178,7 +178,7 @@ TEST_F(Aide, CarteReseauDuCompteurEstLaKiemeAcceptee) {
     FakeSystem& s = b.fp.system;
     s.addInterface(QStringLiteral("lo"), 24);                          // entry 1: not shown
     s.addInterface(QStringLiteral("eth0"));                            // entry 2: first shown
-    s.addInterface(QStringLiteral("wlan0"), 71);                       // entry 3: not shown
+    s.addInterface(QStringLiteral("eth9"), 6, 2);                      // entry 3: down, not shown
     s.addInterface(QStringLiteral("eth1"), 6, 5, 100000000);           // entry 4: second shown
     b.p().rezo().inventaire_cartes_reseau();
     mdlFonctions& fn = b.p().fonctions();

@@ -14,22 +14,11 @@ prog=$1
 T=$(mktemp -d /tmp/tarvik-update.XXXXXX)
 HTTP_PID=
 # Every process of this test runs a file inside $T: stop those, by pid.
-nos_processus() {
-  local p exe
-  for p in /proc/[0-9]*; do
-    exe=$(readlink "$p/exe" 2>/dev/null) || continue
-    exe=${exe% (deleted)}
-    [[ $exe == "$T"/* ]] && echo "${p#/proc/}"
-  done
+exe_sous() { # pids whose executable's path matches the pattern $1
+  find /proc -maxdepth 2 -path '/proc/[0-9]*/exe' -lname "$1" 2>/dev/null | sed 's#^/proc/\([0-9]*\)/exe$#\1#'
 }
-# The pids running exactly the file $1.
-pids_de() {
-  local p exe
-  for p in /proc/[0-9]*; do
-    exe=$(readlink "$p/exe" 2>/dev/null) || continue
-    [[ $exe == "$1" ]] && echo "${p#/proc/}"
-  done
-}
+nos_processus() { exe_sous "$T/*"; }
+pids_de() { exe_sous "$1"; } # the pids running exactly the file $1
 cleanup() {
   local p
   for p in $(nos_processus); do kill "$p" 2>/dev/null; done
@@ -64,8 +53,10 @@ mkdir -p "$A"
 cp "$prog" "$A/tarvik"
 "$A/tarvik" >"$T/old.log" 2>&1 &
 old=$!
-# The network timer's first tick (30 s) runs the automatic check.
-if wait_for 'find_window "Tarvik - Mise"' 60; then
+# The network timer's first tick (30 s) runs the automatic check. (The same
+# window also shows briefly at start, during the clean-up.)
+wait_for "grep -q 'GET /tarvik/tarvik.ver' '$T/http.log'" 60
+if wait_for 'find_window "Tarvik - Mise"' 10; then
   pass "the update window asks the question"
   win=$(find_window "Tarvik - Mise")
   sleep 0.5

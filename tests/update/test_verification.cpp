@@ -323,6 +323,7 @@ TEST(Boutons, DoNothingOutsideTheQuestion) {
 
 TEST(Automatique, AnUnreachableServerIsTriedEveryTenSeconds) {
     Banc b;
+    b.fp.network.fichiers = &b.fp.files;
     frmMain& f = b.p().frmMain();
     b.p().frmOption().checkmajAuto->setValue(1);
     f.TimerCarteReseau->declencher();
