@@ -240,6 +240,7 @@ TEST_F(Courrier, ApresUnMotDePasseRefuseLeCheckSuivantRefaitToutLeDialogue) {
     s->recevoir("+OK\r\n");
     s->recevoir("+OK Logged in.\r\n");
     s->recevoir("+OK 1 200\r\n");
+    ASSERT_EQ(s->envois.size(), 3);
     EXPECT_EQ(s->envois[1], QByteArray("PASS good\r\n"));
     EXPECT_EQ(legende(), QStringLiteral("1"));
     EXPECT_EQ(erreurs(), 0);
