@@ -181,7 +181,8 @@ TEST(Memory, SizesAre64BitAndTheLoadRoundsHalvesToEven) {
     // 16 GiB total, 4 GiB available: sizes a 32-bit record could not hold.
     fs.write("proc/meminfo", "MemTotal:       16777216 kB\nMemFree:          100000 kB\n"
                              "MemAvailable:    4194304 kB\nBuffers: 1 kB\nCached: 2 kB\n"
-                             "SwapTotal: 1024 kB\nSwapFree: 512 kB\n");
+                             "SwapTotal: 1024 kB\nSwapFree: 512 kB\n"
+                             "CommitLimit: 9000000 kB\nCommitted_AS: 3000000 kB\n");
     MEMORYSTATUS m;
     m.dwLength = 32;
     sys.globalMemoryStatus(m);
@@ -190,6 +191,8 @@ TEST(Memory, SizesAre64BitAndTheLoadRoundsHalvesToEven) {
     EXPECT_EQ(m.dwAvailPhys, 4ull << 30);
     EXPECT_EQ(m.dwMemoryLoad, 75u);
     EXPECT_EQ(m.dwTotalPageFile, (16ull << 30) + (1ull << 20));
+    EXPECT_EQ(m.dwTotalVirtual, 9000000ull * 1024); // the commit limit
+    EXPECT_EQ(m.dwAvailVirtual, 6000000ull * 1024); // less what is committed
     // 87.5 % goes to 88, 86.5 % to 86.
     fs.write("proc/meminfo", "MemTotal: 1000 kB\nMemAvailable: 125 kB\n");
     sys.globalMemoryStatus(m);

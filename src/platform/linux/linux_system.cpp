@@ -84,6 +84,10 @@ void LinuxSystem::globalMemoryStatus(MEMORYSTATUS& etat) {
     // The page file of the classic record is the commit space: memory and swap.
     etat.dwTotalPageFile = info.total + info.swapTotal;
     etat.dwAvailPageFile = info.available + info.swapFree;
+    // Virtual memory is what programs may reserve: the kernel's commit limit,
+    // less what they have reserved already (over-commit can exceed it).
+    etat.dwTotalVirtual = info.commitLimit;
+    etat.dwAvailVirtual = info.commitLimit > info.committed ? info.commitLimit - info.committed : 0;
     if (info.total > 0) {
         double load = 100.0 - static_cast<double>(info.available) / static_cast<double>(info.total) * 100.0;
         etat.dwMemoryLoad = static_cast<uint32_t>(std::clamp(arrondi(load), 0.0, 100.0));

@@ -187,7 +187,8 @@ bool findNetBytes(std::string_view netdev, std::string_view cleanName, NetBytes&
 }
 
 bool parseMemInfo(std::string_view meminfo, MemInfo& info) {
-    uint64_t total = 0, available = 0, free = 0, buffers = 0, cached = 0, swapTotal = 0, swapFree = 0;
+    uint64_t total = 0, available = 0, free = 0, buffers = 0, cached = 0, swapTotal = 0, swapFree = 0, commitLimit = 0,
+             committed = 0;
     bool haveTotal = false, haveAvailable = false;
     while (!meminfo.empty()) {
         std::string_view line = nextLine(meminfo);
@@ -201,6 +202,8 @@ bool parseMemInfo(std::string_view meminfo, MemInfo& info) {
         else if (key == "Cached:") cached = kib;
         else if (key == "SwapTotal:") swapTotal = kib;
         else if (key == "SwapFree:") swapFree = kib;
+        else if (key == "CommitLimit:") commitLimit = kib;
+        else if (key == "Committed_AS:") committed = kib;
     }
     if (!haveTotal) return false;
     if (!haveAvailable) available = free + buffers + cached;
@@ -209,6 +212,8 @@ bool parseMemInfo(std::string_view meminfo, MemInfo& info) {
     info.available = available * 1024;
     info.swapTotal = swapTotal * 1024;
     info.swapFree = swapFree * 1024;
+    info.commitLimit = commitLimit * 1024;
+    info.committed = committed * 1024;
     return true;
 }
 

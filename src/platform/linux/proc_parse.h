@@ -84,6 +84,8 @@ struct MemInfo {
     uint64_t available = 0;
     uint64_t swapTotal = 0;
     uint64_t swapFree = 0;
+    uint64_t commitLimit = 0;  // what the kernel lets programs reserve in all
+    uint64_t committed = 0;    // what programs have reserved
 };
 bool parseMemInfo(std::string_view meminfo, MemInfo& info);
 
