@@ -8,7 +8,7 @@ PAQUETS=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox trayer x11-utils xdotool imagemagick fonts-dejavu-core
   pulseaudio pulseaudio-utils libasound2-plugins alsa-utils
-  dovecot-pop3d netcat-openbsd python3 procps
+  dovecot-pop3d netcat-openbsd python3 procps xdg-utils
 )
 manquants=()
 for p in "${PAQUETS[@]}"; do
