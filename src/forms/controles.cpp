@@ -21,6 +21,7 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -107,9 +108,16 @@ void Controle::setVisible(bool v) {
     visible_ = v;
     if (widget_) widget_->setVisible(v);
 }
-QString Controle::ToolTipText() const { return widget_ ? widget_->toolTip() : QString(); }
+QString Controle::ToolTipText() const { return infobulle_; }
 void Controle::setToolTipText(const QString& t) {
-    if (widget_) widget_->setToolTip(t);
+    infobulle_ = t;
+    if (!widget_) return;
+    // A tool-tip shows its text as it is: text that looks like markup (a mail
+    // server's reply, say) is escaped rather than interpreted.
+    if (Qt::mightBeRichText(t))
+        widget_->setToolTip(QStringLiteral("<p style='white-space:pre'>") + t.toHtmlEscaped() + QStringLiteral("</p>"));
+    else
+        widget_->setToolTip(t);
 }
 void Controle::ZOrder() {
     if (widget_) widget_->raise();
@@ -140,7 +148,7 @@ void Controle::copier_base(Controle& copie) const {
     copie.Click = Click;
     copie.DblClick = DblClick;
     if (widget_ && copie.widget_) {
-        copie.widget_->setToolTip(widget_->toolTip());
+        copie.setToolTipText(infobulle_);
         copie.widget_->setCursor(widget_->cursor());
         copie.widget_->setEnabled(widget_->isEnabled());
     }

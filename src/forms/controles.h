@@ -106,6 +106,7 @@ protected:
     QPointer<QWidget> widget_;
     QString nom_;
     int index_ = -1;
+    QString infobulle_;
     float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool visible_ = true;
 };

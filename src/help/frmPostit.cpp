@@ -2,6 +2,7 @@
 
 #include "app/programme.h"
 
+#include <QLabel>
 #include <QPainter>
 
 namespace tk {
@@ -73,6 +74,9 @@ void frmPostit::creer_controles(QWidget* w) {
     police.setBold(true);
     lbl1->setFont(police);
     lbl1->setWordWrap(true);
+    // The text may hold what a mail server or a network interface sent:
+    // shown as it is, never read as markup.
+    static_cast<QLabel*>(lbl1->widget())->setTextFormat(Qt::PlainText);
 }
 
 void frmPostit::detruire_controles() {

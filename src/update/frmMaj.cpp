@@ -126,19 +126,18 @@ void frmMaj::detruire_controles() {
 }
 
 void frmMaj::Form_Load() {
-    Piege t = Piege::muet();
+    Piege t(prog.rapporteur(), QStringLiteral("Form_Load"), QStringLiteral("frmMaj"));
     // Centred on the screen.
     t([&] { Move((Ecran::Width() - Width()) / 2, (Ecran::Height() - Height()) / 2, Width(), Height()); });
     t([&] { TimerCligno->setEnabled(true); });
 }
 
 void frmMaj::TimerCligno_Timer() {
-    Piege t = Piege::muet();
+    Piege t(prog.rapporteur(), QStringLiteral("TimerCligno_Timer"), QStringLiteral("frmMaj"));
     t([&] { picFleche(1).setVisible(!picFleche(1).Visible()); });
 }
 
-void frmMaj::etape(const QString& texte, int attenteMs) {
-    Piege t = Piege::muet();
+void frmMaj::etape(Piege& t, const QString& texte, int attenteMs) {
     t([&] { txtInfo->setCaption(texte); });
     t([&] { DoEvents(); });
     t([&] { prog.plateforme.files.sleepMs(attenteMs); });
@@ -150,7 +149,7 @@ void frmMaj::btnAction_Click(int16_t Index) {
     // Only the question gives the buttons a meaning.
     if (!charge() || !btnAction.existe(0) || btnAction(0).Caption() != QStringLiteral("Oui")) return;
     if (en_reponse_) return;
-    Piege t = Piege::muet();
+    Piege t(prog.rapporteur(), QStringLiteral("btnAction_Click"), QStringLiteral("frmMaj"));
     if (Index == 0) {
         en_reponse_ = true;
         accepter_mise_a_jour(); // ends the process unless the download failed
@@ -165,13 +164,14 @@ void frmMaj::btnAction_Click(int16_t Index) {
 }
 
 void frmMaj::accepter_mise_a_jour() {
-    Piege t = Piege::muet();
+    // Part of the button's handler: failures are reported under its name.
+    Piege t(prog.rapporteur(), QStringLiteral("btnAction_Click"), QStringLiteral("frmMaj"));
     Files& fichiers = prog.plateforme.files;
     mdlMaj& maj = prog.maj();
 
     t([&] { fichiers.openWithDesktop(prog.adresse_serveur() + QStringLiteral("/tarvik/index_2.html")); });
     t([&] { DoEvents(); });
-    etape(QStringLiteral("Verify update components..."), 500);
+    etape(t, QStringLiteral("Verify update components..."), 500);
 
     t([&] { txtInfo->setCaption(QStringLiteral("Downloading... ")); });
     QString distant = (maj.nom_produit.isEmpty() ? QStringLiteral("tarvik") : maj.nom_produit) + QStringLiteral(".exe");
@@ -187,7 +187,7 @@ void frmMaj::accepter_mise_a_jour() {
         return;
     }
 
-    etape(QStringLiteral("Rebooting Tarvik"), 1000);
+    etape(t, QStringLiteral("Rebooting Tarvik"), 1000);
     t([&] {
         if (tk::frmMain* f = prog.frmMain_si_charge()) f->Unload(vbFormCode);
     });
@@ -251,7 +251,7 @@ void frmMaj::session_reboot() {
     });
 
     preparer_progression();
-    etape(QStringLiteral("Mise à jour en cours..."), 100);
+    etape(t, QStringLiteral("Mise à jour en cours..."), 100);
 
     // The old program is never deleted: a complete copy of the replacement
     // is renamed over it in one step, so a runnable program stays under its
@@ -260,7 +260,7 @@ void frmMaj::session_reboot() {
     QString copie;
     bool remplace = false, copie_impossible = false;
     for (int essai = 1; essai <= 9; ++essai) {
-        etape(QStringLiteral("Suppression ancienne version (essai N°") + QString::number(essai) + QLatin1Char(')'),
+        etape(t, QStringLiteral("Suppression ancienne version (essai N°") + QString::number(essai) + QLatin1Char(')'),
               1500);
         bool fini = false;
         t([&] { fini = remplace || !fichiers.exists(ancien); });
@@ -292,8 +292,8 @@ void frmMaj::session_reboot() {
     }
 
     if (!copie_impossible) {
-        etape(QStringLiteral("Supprimé!"), 1000);
-        etape(QStringLiteral("Copie nouvelle version..."), 500);
+        etape(t, QStringLiteral("Supprimé!"), 1000);
+        etape(t, QStringLiteral("Copie nouvelle version..."), 500);
         // The old program was absent: the replacement is copied now.
         if (!remplace) {
             t([&] {
@@ -318,8 +318,8 @@ void frmMaj::session_reboot() {
         fichiers.endProcess(0);
     }
 
-    etape(QStringLiteral("Copié!"), 500);
-    etape(QStringLiteral("Redémarrage Tarvik..."), 500);
+    etape(t, QStringLiteral("Copié!"), 500);
+    etape(t, QStringLiteral("Redémarrage Tarvik..."), 500);
     t([&] { fichiers.startDetached(ancien, {}); });
     fichiers.endProcess(0);
 }
@@ -337,7 +337,7 @@ void frmMaj::session_nettoyage() {
     t([&] { picFleche(0).setVisible(false); });
     t([&] { picFleche(1).setVisible(false); });
     preparer_progression();
-    etape(QStringLiteral("Chargement Tarvik en cours..."), 500);
+    etape(t, QStringLiteral("Chargement Tarvik en cours..."), 500);
 
     QString reste;
     t([&] { reste = prog.maj().dans_dossier(fichiers.exeBaseName() + QLatin1Char('_')); });
@@ -346,7 +346,7 @@ void frmMaj::session_nettoyage() {
         t([&] { present = fichiers.exists(reste) && !est_programme_courant(reste); });
         if (!present) break;
         t([&] { fichiers.remove(reste); });
-        etape(QStringLiteral("Nettoyage des fichiers (essai N°") + QString::number(essai) + QLatin1Char(')'), 1000);
+        etape(t, QStringLiteral("Nettoyage des fichiers (essai N°") + QString::number(essai) + QLatin1Char(')'), 1000);
     }
     // A copy left by a replacement that was interrupted.
     t([&] {

@@ -2,6 +2,7 @@
 // progress window of the replacement and of the clean-up at start.
 #pragma once
 
+#include "diag/erreur.h"
 #include "forms/controles.h"
 #include "forms/forme.h"
 
@@ -46,8 +47,9 @@ protected:
     void Form_Load() override;
 
 private:
-    // Shows a step in the message line, lets events run, then waits.
-    void etape(const QString& texte, int attenteMs);
+    // Shows a step in the message line, lets events run, then waits; a
+    // failure goes to the caller's error trap.
+    void etape(Piege& t, const QString& texte, int attenteMs);
     // Shows the running version on both sides, disables the buttons, shows the window.
     void preparer_progression();
     // The "Oui" path: download, unload, start the replacement, end.

@@ -209,3 +209,15 @@ TEST(Controles, BoxesIncludeBothCornersInEitherOrder) {
     EXPECT_EQ(p.Point(7, 7), RGB(0, 0, 255));
     EXPECT_EQ(p.Point(8, 8), RGB(0, 0, 255));
 }
+
+TEST(Controles, ToolTipsShowTextThatLooksLikeMarkupAsItIs) {
+    QWidget parent;
+    Label l(&parent, "lblMail");
+    const QString reponse = "ERROR:-ERR <b>locked</b> <img src=x>";
+    l.setToolTipText(reponse);
+    EXPECT_EQ(l.ToolTipText(), reponse);
+    EXPECT_FALSE(l.widget()->toolTip().contains("<b>"));
+    EXPECT_TRUE(l.widget()->toolTip().contains("&lt;b&gt;locked"));
+    l.setToolTipText("2 message (1,1 ko)");
+    EXPECT_EQ(l.widget()->toolTip(), "2 message (1,1 ko)");
+}

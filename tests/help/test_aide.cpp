@@ -9,6 +9,7 @@
 #include "help/mdlAide.h"
 #include "network/mdlRezo.h"
 
+#include <QLabel>
 #include <QLocale>
 #include <gtest/gtest.h>
 #include <ostream>
@@ -106,6 +107,12 @@ TEST_F(Aide, BoiteAuxLettresAvecMailEtHautParleur) {
     EXPECT_EQ(texte(), QStringLiteral("Contenu de votre boite de reception:\r\n+OK Logged in.\r\n"));
     EXPECT_TRUE(meme_image(bulle()->Image1->Picture(), f->picMail(1).Picture()));
     EXPECT_EQ(bulle()->Height(), 600);
+    // What the server sent is shown as it is, not as markup.
+    b.p().reponse_boite_mail = QStringLiteral("+OK <b>2</b> <img src=\"x\">\r\n");
+    montrer(3, 0);
+    const auto* vue = static_cast<const QLabel*>(bulle()->lbl1->widget());
+    EXPECT_EQ(vue->text(), QStringLiteral("Contenu de votre boite de reception:\r\n+OK <b>2</b> <img src=\"x\">\r\n"));
+    EXPECT_EQ(vue->textFormat(), Qt::PlainText);
 
     f->picSon(0).setVisible(true);
     montrer(4, 0);

@@ -1,5 +1,6 @@
 // The replacement started as "tarvik_ -reboot" and the clean-up at a normal
 // start, on the fake file system.
+#include "diag/erreur.h"
 #include "fakes/fake_plateforme.h"
 #include "update/frmMaj.h"
 #include "update/mdlMaj.h"
@@ -89,6 +90,15 @@ TEST_F(MajRemplacement, TheRunningProgramItselfIsNeverDeleted) {
     EXPECT_EQ(textes.back(), essai(9));
     EXPECT_TRUE(autres().isEmpty());
 
+}
+
+TEST_F(MajRemplacement, AFailingStepIsSkippedWithoutAMessage) {
+    // Every wait fails: the steps go on and no error box comes up.
+    f.pendantSommeil = [](int) { lever(ERR_DEPASSEMENT); };
+    ASSERT_TRUE(lancer());
+    EXPECT_EQ(f.fichiers.value(ancien()), QByteArray("new program"));
+    EXPECT_EQ(f.lancements.size(), 1u);
+    EXPECT_TRUE(b.fp.dialogs.boites.empty());
 }
 
 TEST_F(MajRemplacement, AnOldProgramThatCannotBeReplacedStaysWhole) {

@@ -2,6 +2,7 @@
 // server on 127.0.0.1 through the real network service, and against the
 // fake network where only the logic matters.
 #include "app/frmMain.h"
+#include "diag/erreur.h"
 #include "fakes/fake_plateforme.h"
 #include "options/frmOption.h"
 #include "platform/linux/linux_network.h"
@@ -251,6 +252,18 @@ TEST_F(MajQuestion, YesDownloadsUnloadsAndHandsOver) {
     ASSERT_EQ(b.fp.files.lancements.size(), 1u);
     EXPECT_EQ(b.fp.files.lancements[0].programme, remplacement());
     EXPECT_EQ(b.fp.files.lancements[0].arguments, QStringList{QStringLiteral("-reboot")});
+}
+
+TEST_F(MajQuestion, AFailingStepOfTheAnswerIsReportedUnderTheButton) {
+    servir(200, "new program");
+    b.fp.dialogs.repondre(2); // Cancel: no report is sent
+    b.fp.files.pendantSommeil = [](int) { lever(ERR_DEPASSEMENT); };
+    EXPECT_THROW(b.p().frmMaj().btnAction_Click(0), FinProcessus);
+    // Shown once (the same number again is not shown), the hand-over still made.
+    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
+    EXPECT_TRUE(b.fp.dialogs.boites[0].texte.contains(QStringLiteral("Module:frmMaj\r\nRoutine:btnAction_Click")))
+        << b.fp.dialogs.boites[0].texte.toStdString();
+    EXPECT_EQ(b.fp.files.lancements.size(), 1u);
 }
 
 TEST(MajTelechargement, AFailedDownloadKeepsTheBar) {
