@@ -240,7 +240,10 @@ void mdlDisk::init_disques(EtatDisques& e) {
         t([&] { f.picDebitDiskE.Unload(j); });
     }
 
-    if (e.nb_affiches != n) {
+    // The row count starts at 0, so a first rebuild that shows no drive (all
+    // of them unticked) would otherwise never size and dock the bar.
+    if (e.nb_affiches != n || !barre_placee_) {
+        barre_placee_ = true;
         e.nb_affiches = n;
         t([&] { alignement_horizontal_controles_disk(); });
         t([&] { prog.appbar().calcul_taille_fenetre(); });

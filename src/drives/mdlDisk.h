@@ -82,6 +82,8 @@ public:
 private:
     void ecrire_compteurs_ligne(int16_t n, const InfoDisque& d);
     void cacher_ligne(int16_t n);
+    // The first rebuild sizes and docks the bar even when it shows no row.
+    bool barre_placee_ = false;
     Programme& prog;
 };
 

@@ -8,6 +8,7 @@
 #include "options/frmOption.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace tk;
@@ -26,7 +27,9 @@ TEST(Demarrage, OnlyTheExactRebootArgumentOrTheReplacementNameRoutesToTheReplace
         mdlMain m(b.p());
         m.Main();
         EXPECT_EQ(b.p().frmMain_si_charge() == nullptr, c.remplacement) << c.ligne.toStdString() << c.exe.toStdString();
-        if (c.remplacement) EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
+        if (c.remplacement) {
+            EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
+        }
     }
 }
 
@@ -44,6 +47,37 @@ TEST(Demarrage, OrdinaryStartEnablesTheThreePeriodicTimersOnly) {
     EXPECT_EQ(f.timerMail->Interval(), 60000);
     EXPECT_EQ(b.p().frmMaj_si_charge(), nullptr); // loaded for the clean-up, unloaded at the end
     EXPECT_NE(b.p().frmOption_si_charge(), nullptr);
+}
+
+// The mixer is opened at step 13: by then the dialog is loaded, the bar is
+// docked, its counters are open and it is shown; the timers and the process
+// priority come later, and the update window is unloaded only afterwards.
+TEST(Demarrage, StepsRunInTheirOrderAroundTheMixerOpening) {
+    Banc b;
+    bool vu = false;
+    b.fp.mixer.pendantOuverture = [&] {
+        vu = true;
+        Programme& p = b.p();
+        EXPECT_NE(p.frmOption_si_charge(), nullptr);
+        ASSERT_NE(p.frmMain_si_charge(), nullptr);
+        frmMain& f = *p.frmMain_si_charge();
+        const auto messages = b.fp.shell.messages();
+        EXPECT_NE(std::find(messages.begin(), messages.end(), ABM_SETPOS), messages.end());
+        EXPECT_GE(b.fp.counters.queriesOpened(), 1);
+        ASSERT_NE(f.fenetre(), nullptr);
+        EXPECT_TRUE(f.fenetre()->isVisible());
+        EXPECT_FALSE(f.TimerGetValues->Enabled());
+        EXPECT_FALSE(f.TimerCarteReseau->Enabled());
+        EXPECT_TRUE(b.fp.files.demandesPriorite.empty());
+        EXPECT_NE(p.frmMaj_si_charge(), nullptr);
+    };
+    mdlMain m(b.p());
+    m.Main();
+    EXPECT_TRUE(vu);
+    EXPECT_EQ(b.fp.mixer.opens, 1);
+    EXPECT_EQ(b.fp.files.demandesPriorite, std::vector<int>{0}); // "Normal", once, at the end
+    EXPECT_TRUE(b.p().frmMain().TimerGetValues->Enabled());
+    EXPECT_EQ(b.p().frmMaj_si_charge(), nullptr);
 }
 
 TEST(Demarrage, StoredBarModeReadsOneOrTwoAndNothingElseStopsTheStart) {

@@ -137,6 +137,26 @@ TEST(Inventaire, UntickingADriveRemovesItsRowAndTheRowShowsTheRightRates) {
     EXPECT_EQ(pdh.requete_pdh->value(pdh.compteurs_ecriture[0].hcompteur, st), 1111);
 }
 
+// Every drive unticked in an earlier session: the first rebuild shows no row,
+// and the bar is still sized and docked at the height of its one hidden row.
+TEST(Inventaire, NoDriveShownAtStartStillDocksTheBar) {
+    BancDisques t;
+    t.lecteur('C', DRIVE_FIXED, {}, 100 * GO, 50 * GO);
+    t.reglage(QStringLiteral("disk0"), QStringLiteral("False"));
+    t.b.p().frmMain();
+    t.b.fp.shell.clearCalls();
+    t.rafraichir(true);
+    EXPECT_TRUE(t.noms().isEmpty());
+    const auto msgs = t.b.fp.shell.messages();
+    EXPECT_NE(std::find(msgs.begin(), msgs.end(), ABM_SETPOS), msgs.end());
+    EXPECT_EQ(t.f().Height(), 300);
+    EXPECT_EQ(t.erreurs(), 0);
+
+    t.b.fp.shell.clearCalls(); // later refreshes without a change leave the bar alone
+    t.rafraichir(false);
+    EXPECT_TRUE(t.b.fp.shell.messages().empty());
+}
+
 TEST(Inventaire, SurplusDrivesAreIgnoredWithoutError) {
     BancDisques t;
     for (char c = 'C'; c <= 'Z'; ++c) t.lecteur(QChar(c), DRIVE_FIXED, {}, 10 * GO, 5 * GO);

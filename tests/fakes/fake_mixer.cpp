@@ -8,6 +8,7 @@ FakeMixer::FakeMixer() = default;
 
 bool FakeMixer::open(int numero) {
     ++opens;
+    if (pendantOuverture) pendantOuverture();
     opened = numero >= 0 && numero < devices;
     return opened;
 }

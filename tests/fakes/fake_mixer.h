@@ -5,6 +5,8 @@
 
 #include "platform/mixer.h"
 
+#include <functional>
+
 #include <array>
 #include <vector>
 
@@ -33,6 +35,7 @@ public:
     int opens = 0; // calls to open()
     int reads = 0; // calls to readVolume and readMute
     std::vector<Write> writes;
+    std::function<void()> pendantOuverture; // runs inside open(), before it answers
 
     Line& line(LigneMixer ligne) { return lines_[static_cast<size_t>(ligne)]; }
 
