@@ -151,6 +151,21 @@ QPixmap icone_programme(int taille) {
     return p;
 }
 
+void fleche_curseur(QPainter& g) {
+    QPainterPath fleche;
+    fleche.moveTo(1, 1);
+    fleche.lineTo(1, 17);
+    fleche.lineTo(5, 13);
+    fleche.lineTo(8, 20);
+    fleche.lineTo(11, 19);
+    fleche.lineTo(8, 12);
+    fleche.lineTo(13, 12);
+    fleche.closeSubpath();
+    g.setPen(QPen(QColor(20, 20, 20), 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    g.setBrush(Qt::white);
+    g.drawPath(fleche);
+}
+
 QCursor curseur_main() { return QCursor(Qt::PointingHandCursor); }
 
 } // namespace tk::dessins

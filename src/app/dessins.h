@@ -5,6 +5,8 @@
 #include <QCursor>
 #include <QPixmap>
 
+class QPainter;
+
 namespace tk::dessins {
 
 // Background picture of the bar: a 15 x 60 pixel vertical gradient, shown stretched.
@@ -20,6 +22,9 @@ enum class Lecteur { Fixe, Amovible, Cd, Autre };
 QPixmap icone_lecteur(Lecteur type);
 // The program icon at a given size (tray icon and windows).
 QPixmap icone_programme(int taille);
+// The arrow of our pointers, tip at (1, 1): white with a dark outline, so
+// that it reads on the dark bar as on a light window.
+void fleche_curseur(QPainter& g);
 // A pointing hand for clickable pictures.
 QCursor curseur_main();
 

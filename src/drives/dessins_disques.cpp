@@ -1,5 +1,7 @@
 #include "drives/dessins_disques.h"
 
+#include "app/dessins.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -11,20 +13,7 @@ QPixmap image_curseur_disque() {
     QPainter g(&p);
     g.setRenderHint(QPainter::Antialiasing);
 
-    // An arrow whose tip is the hot spot, white with a dark outline so that it
-    // reads on the dark bar as on a light window.
-    QPainterPath fleche;
-    fleche.moveTo(1, 1);
-    fleche.lineTo(1, 17);
-    fleche.lineTo(5, 13);
-    fleche.lineTo(8, 20);
-    fleche.lineTo(11, 19);
-    fleche.lineTo(8, 12);
-    fleche.lineTo(13, 12);
-    fleche.closeSubpath();
-    g.setPen(QPen(QColor(20, 20, 20), 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    g.setBrush(Qt::white);
-    g.drawPath(fleche);
+    fleche_curseur(g);
 
     // An open folder beside it: what the click does.
     QPainterPath dos;

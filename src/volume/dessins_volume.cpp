@@ -1,5 +1,7 @@
 #include "volume/dessins_volume.h"
 
+#include "app/dessins.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -95,18 +97,7 @@ QCursor curseur_haut_parleur() {
     QPixmap p = vierge(32, 32);
     QPainter g(&p);
     g.setRenderHint(QPainter::Antialiasing);
-    QPainterPath fleche;
-    fleche.moveTo(1, 1);
-    fleche.lineTo(1, 17);
-    fleche.lineTo(5, 13);
-    fleche.lineTo(8, 20);
-    fleche.lineTo(10.5, 19);
-    fleche.lineTo(7.5, 12);
-    fleche.lineTo(13, 12);
-    fleche.closeSubpath();
-    g.setPen(QPen(Qt::black, 1));
-    g.setBrush(Qt::white);
-    g.drawPath(fleche);
+    fleche_curseur(g);
     dessiner_haut_parleur(g, 14, 14, 0.9, QColor(255, 210, 90));
     g.setBrush(Qt::NoBrush);
     g.setPen(QPen(QColor(20, 24, 30), 1.2));

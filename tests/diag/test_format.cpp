@@ -1,6 +1,7 @@
 // Picture-pattern formatting and the byte-count texts of the bar.
 #include "diag/erreur.h"
 #include "diag/format.h"
+#include "erreur_attendue.h"
 
 #include <gtest/gtest.h>
 
@@ -10,15 +11,6 @@ namespace {
 
 const QLocale fr(QLocale::French, QLocale::France);
 const QLocale point = QLocale::c();
-
-int numero_erreur(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ErreurVB& e) {
-        return e.numero();
-    }
-    return 0;
-}
 
 } // namespace
 

@@ -1,21 +1,11 @@
 // The numeric conventions: halves to even, checked conversions, integer division.
 #include "diag/erreur.h"
 #include "diag/numerique.h"
+#include "erreur_attendue.h"
 
 #include <gtest/gtest.h>
 
 using namespace tk;
-
-namespace {
-int numero_erreur(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ErreurVB& e) {
-        return e.numero();
-    }
-    return 0;
-}
-} // namespace
 
 TEST(Numerique, ArrondiHalvesToEven) {
     EXPECT_EQ(arrondi(0.5), 0);

@@ -4,6 +4,7 @@
 #include "diag/erreur.h"
 #include "forms/controles.h"
 #include "forms/forme.h"
+#include "erreur_attendue.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -13,24 +14,13 @@
 
 using namespace tk;
 
-namespace {
-int numero_de(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ErreurVB& e) {
-        return e.numero();
-    }
-    return 0;
-}
-} // namespace
-
 TEST(Controles, GeometryKeepsTwipsExactlyAndSizesWidgetsInPixels) {
     QWidget parent;
     PictureBox p(&parent, "p");
     p.Move(47.5, 30, 615, 240);
     EXPECT_FLOAT_EQ(p.Left(), 47.5f);
     EXPECT_EQ(p.widget()->geometry(), QRect(3, 2, 41, 16)); // 3.1666 -> 3, 2, 41, 16
-    EXPECT_EQ(numero_de([&] { p.setWidth(-15); }), 380);
+    EXPECT_EQ(numero_erreur([&] { p.setWidth(-15); }), 380);
     EXPECT_FLOAT_EQ(p.Width(), 615.f); // a refused width leaves the old one
 }
 
@@ -54,11 +44,11 @@ TEST(Controles, ControlArraysLoadHiddenCopiesAndReportMissingMembers) {
 
     EXPECT_EQ(g.Count(), 2);
     EXPECT_EQ(g.UBound(), 2);
-    EXPECT_EQ(numero_de([&] { g(1); }), 340);       // a gap is a missing member
-    EXPECT_EQ(numero_de([&] { g(7).Caption(); }), 340);
-    EXPECT_EQ(numero_de([&] { g.Load(2); }), 360);  // already loaded
-    EXPECT_EQ(numero_de([&] { g.Unload(0); }), 362); // member 0 stays
-    EXPECT_EQ(numero_de([&] { g.Unload(5); }), 340);
+    EXPECT_EQ(numero_erreur([&] { g(1); }), 340);       // a gap is a missing member
+    EXPECT_EQ(numero_erreur([&] { g(7).Caption(); }), 340);
+    EXPECT_EQ(numero_erreur([&] { g.Load(2); }), 360);  // already loaded
+    EXPECT_EQ(numero_erreur([&] { g.Unload(0); }), 362); // member 0 stays
+    EXPECT_EQ(numero_erreur([&] { g.Unload(5); }), 340);
     g.Unload(2);
     EXPECT_EQ(g.Count(), 1);
     EXPECT_EQ(g.UBound(), 0);
@@ -118,7 +108,7 @@ TEST(Controles, AssignedValuesRunTheirHandlersOnlyOnChange) {
     u.setValue(750);
     EXPECT_EQ(u.Value(), 750);
     EXPECT_EQ(changes, 1);
-    EXPECT_EQ(numero_de([&] { u.setValue(4000); }), 380);
+    EXPECT_EQ(numero_erreur([&] { u.setValue(4000); }), 380);
 
     ListView lv(&parent, "LV");
     int coches = 0;

@@ -5,10 +5,12 @@
 set -euo pipefail
 out=$1; secs=$2; shift 2
 PIDS=()
-cleanup() { for ((i=${#PIDS[@]}-1; i>=0; i--)); do kill "${PIDS[i]}" 2>/dev/null || true; done; wait 2>/dev/null || true; }
+cleanup() { for ((i=${#PIDS[@]}-1; i>=0; i--)); do kill "${PIDS[i]}" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "${tmp:-}"; }
 trap cleanup EXIT
 wait_for() { for _ in $(seq 100); do eval "$1" >/dev/null 2>&1 && return 0; sleep 0.1; done; echo "timeout: $1" >&2; return 1; }
 tmp=$(mktemp -d /tmp/tarvik-screen.XXXXXX)
+mkdir -m 700 "$tmp/run"
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$tmp/run}
 exec 3> "$tmp/display"
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & PIDS+=($!)
 exec 3>&-
@@ -23,4 +25,3 @@ fi
 "$@" & PIDS+=($!)
 sleep "$secs"
 import -window root "$out"
-rm -rf "$tmp"
