@@ -133,6 +133,8 @@ void mdlRezo::TimerCarteReseau_Timer() {
     t([&] {
         frmOption& o = prog.frmOption();
         if (!o.checkmajAuto || o.checkmajAuto->Value() != 1 || prog.maj_auto_faite) return;
+        // A check the user started is still running: the automatic one waits for the next tick.
+        if (prog.maj().verification_en_cours()) return;
         frmMain& f = prog.frmMain();
         f.TimerCarteReseau->setInterval(10000);
         prog.maj().recherche_mise_a_jour();

@@ -19,6 +19,8 @@ public:
     // The whole check; progress goes to the options dialog's status label,
     // the question to the update window.
     void recherche_mise_a_jour();
+    // True while a check runs (it lets events run, so a timer may ask meanwhile).
+    bool verification_en_cours() const { return en_cours_; }
     // Fetches the version file of `adresse` (a folder address ending in "/")
     // into "tarvik.ini" beside the program; true when it arrived.
     bool serveur_maj_joignable(QString& adresse);

@@ -352,5 +352,29 @@ TEST(MajAutomatique, AnUnreachableServerIsTriedEveryTenSeconds) {
         EXPECT_FALSE(b.fp.network.requetes[i].url.endsWith(QStringLiteral(".ver")));
 }
 
+
+TEST(MajAutomatique, ATickDuringTheUsersOwnCheckLeavesTheAutomaticCheckToLater) {
+    Banc b;
+    b.fp.network.fichiers = &b.fp.files;
+    frmMain& f = b.p().frmMain();
+    b.p().frmOption().checkmajAuto->setValue(1);
+    // While the user's check waits for the server, the network timer ticks.
+    bool tic = false;
+    b.fp.network.surRequete = [&](const FakeNetwork::Requete&) {
+        if (!tic) {
+            tic = true;
+            f.TimerCarteReseau->declencher();
+        }
+        return ReponseHttp{};
+    };
+    b.p().frmOption().btnMaj_Click();
+    EXPECT_TRUE(tic);
+    EXPECT_FALSE(b.p().maj_auto_faite); // turned away, not done
+    b.fp.network.surRequete = nullptr;
+    b.fp.network.repondre(b.p().adresse_serveur() + QStringLiteral("/tarvik/tarvik.ver"), 200, version());
+    f.TimerCarteReseau->declencher();
+    EXPECT_TRUE(b.p().maj_auto_faite);
+}
+
 } // namespace
 } // namespace tk
