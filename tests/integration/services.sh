@@ -36,7 +36,7 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-wait_for() { for _ in $(seq 100); do eval "$1" >/dev/null 2>&1 && return 0; sleep 0.1; done; echo "services: timeout: $1" >&2; return 1; }
+wait_for() { for _ in $(seq 300); do eval "$1" >/dev/null 2>&1 && return 0; sleep 0.1; done; echo "services: timeout: $1" >&2; return 1; }
 
 # X server on a display it picks itself (-displayfd), with openbox. Another X server
 # starting at the same moment can take the same number; then both are started again.
@@ -69,8 +69,19 @@ for attempt in 1 2 3; do
   echo "services: X start failed, trying again" >&2
 done
 # A tray host at the bottom edge, so that QSystemTrayIcon::isSystemTrayAvailable() is true.
-trayer --edge bottom --align right --widthtype request --height 24 >"$W/trayer.log" 2>&1 & PIDS+=($!)
-wait_for "xwininfo -root -tree | grep -q '\"panel\"'"
+# A loaded machine can be slow to map it; a tray host that died is started again.
+for attempt in 1 2 3; do
+  trayer --edge bottom --align right --widthtype request --height 24 >>"$W/trayer.log" 2>&1 & PIDS+=($!)
+  tpid=$!
+  for _ in $(seq 300); do
+    xwininfo -root -tree 2>/dev/null | grep -q '"panel"' && break 2
+    kill -0 "$tpid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$tpid" 2>/dev/null || true
+  ((attempt < 3)) || { echo "services: no tray host" >&2; exit 1; }
+  echo "services: tray host start failed, trying again" >&2
+done
 
 # Sound server with a null sink. ALSA's "default" is pointed at it explicitly (the
 # plugin's own hook only does so when the server already runs as ALSA reads its
