@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 #include <functional>
+
+#include "serveur_http.h"
 #include <map>
 
 using namespace tk;
@@ -29,54 +31,6 @@ bool attendre_que(const std::function<bool()>& condition, int ms = 5000) {
     }
     return true;
 }
-
-// Answers canned HTTP responses by path; a path without a response gets no answer at all.
-class ServeurHttp {
-public:
-    struct Reponse {
-        int status;
-        QByteArray corps;
-    };
-    std::map<QByteArray, Reponse> routes;
-    QList<QByteArray> entetes; // request line and headers of each request
-    QList<QByteArray> corps;
-
-    ServeurHttp() {
-        serveur_.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&serveur_, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* s = serveur_.nextPendingConnection()) {
-                QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] { lire(s); });
-                QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-            }
-        });
-    }
-    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(serveur_.serverPort()); }
-
-private:
-    void lire(QTcpSocket* s) {
-        QByteArray& tampon = tampons_[s];
-        tampon += s->readAll();
-        const qsizetype fin = tampon.indexOf("\r\n\r\n");
-        if (fin < 0) return;
-        const QByteArray tete = tampon.left(fin);
-        qsizetype longueur = 0;
-        for (const QByteArray& l : tete.split('\n'))
-            if (l.toLower().startsWith("content-length:")) longueur = l.mid(15).trimmed().toLongLong();
-        if (tampon.size() < fin + 4 + longueur) return;
-        entetes << tete;
-        corps << tampon.mid(fin + 4, longueur);
-        tampons_.erase(s);
-        QByteArray chemin = tete.split(' ').value(1);
-        chemin = chemin.left(chemin.indexOf('?') < 0 ? chemin.size() : chemin.indexOf('?'));
-        const auto it = routes.find(chemin);
-        if (it == routes.end()) return; // silent server
-        s->write("HTTP/1.1 " + QByteArray::number(it->second.status) + " X\r\nContent-Length: " +
-                 QByteArray::number(it->second.corps.size()) + "\r\nConnection: close\r\n\r\n" + it->second.corps);
-        s->disconnectFromHost();
-    }
-    QTcpServer serveur_;
-    std::map<QTcpSocket*, QByteArray> tampons_;
-};
 
 int port_ferme() {
     QTcpServer s;

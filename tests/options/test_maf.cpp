@@ -8,10 +8,10 @@
 #include <QDate>
 #include <QDateTime>
 #include <QEventLoop>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QUrl>
 #include <gtest/gtest.h>
+
+#include "serveur_http.h"
 
 using namespace tk;
 
@@ -153,32 +153,6 @@ TEST_F(Rapport, SendButtonConfirmsOnlyWhatTheServerTook) {
 
 // ------------------------------------------------------------ a real server
 
-// A one-shot HTTP server: keeps the request line and body, answers 200.
-struct Serveur : QObject {
-    QTcpServer tcp;
-    QByteArray recu, chemin, corps;
-    Serveur() {
-        tcp.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&tcp, &QTcpServer::newConnection, this, [this] {
-            QTcpSocket* s = tcp.nextPendingConnection();
-            QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] {
-                recu += s->readAll();
-                const qsizetype fin = recu.indexOf("\r\n\r\n");
-                if (fin < 0) return;
-                qsizetype longueur = 0;
-                for (const QByteArray& l : recu.left(fin).split('\n'))
-                    if (l.toLower().startsWith("content-length:")) longueur = l.mid(15).trimmed().toLongLong();
-                if (recu.size() < fin + 4 + longueur) return;
-                chemin = recu.left(recu.indexOf('\r')).split(' ').value(1);
-                corps = recu.mid(fin + 4, longueur);
-                s->write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
-                s->disconnectFromHost();
-            });
-        });
-    }
-    QString adresse() const { return QStringLiteral("http://127.0.0.1:%1").arg(tcp.serverPort()); }
-};
-
 struct RapportReel : ::testing::Test {
     FakePlateforme fp;
     LinuxNetwork reseau;
@@ -187,9 +161,10 @@ struct RapportReel : ::testing::Test {
 };
 
 TEST_F(RapportReel, AMessageWithAnAmpersandArrivesWhole) {
-    Serveur serveur;
-    ASSERT_TRUE(serveur.tcp.isListening());
-    fp.registry.poser(QStringLiteral("tarvik"), QStringLiteral("adresseServeur"), serveur.adresse());
+    ServeurHttp serveur;
+    ASSERT_TRUE(serveur.ecoute());
+    serveur.routes["/tarvik/log.php"] = {200, "ok"};
+    fp.registry.poser(QStringLiteral("tarvik"), QStringLiteral("adresseServeur"), serveur.base());
     frmOption& o = prog->frmOption();
     const QString message = QStringLiteral("R&D #1: 50% + 2 = \"ça va\"");
     o.txtMessage->setText(message);
@@ -197,11 +172,12 @@ TEST_F(RapportReel, AMessageWithAnAmpersandArrivesWhole) {
     EXPECT_EQ(o.txtInfo->Caption(), QStringLiteral("OK"));
     ASSERT_EQ(fp.dialogs.boites.size(), 1u);
     EXPECT_EQ(fp.dialogs.boites[0].texte, QStringLiteral("Your message is successfully sent!"));
-    ASSERT_TRUE(serveur.chemin.startsWith("/tarvik/log.php?")) << serveur.chemin.toStdString();
-    const QString info = valeur_formulaire(serveur.chemin.mid(16), "info");
+    ASSERT_EQ(serveur.cibles.size(), 1);
+    ASSERT_TRUE(serveur.cibles[0].startsWith("/tarvik/log.php?")) << serveur.cibles[0].toStdString();
+    const QString info = valeur_formulaire(serveur.cibles[0].mid(16), "info");
     EXPECT_TRUE(info.startsWith(QStringLiteral("user=")));
     EXPECT_TRUE(info.endsWith(QStringLiteral("_MSG=[]") + message)) << info.toStdString();
-    EXPECT_EQ(valeur_formulaire("info=" + serveur.corps, "info"), info);
+    EXPECT_EQ(valeur_formulaire("info=" + serveur.corps[0], "info"), info);
 }
 
 } // namespace

@@ -18,51 +18,12 @@
 #include <gtest/gtest.h>
 
 #include <map>
+
+#include "serveur_http.h"
 #include <utility>
 
 namespace tk {
 namespace {
-
-// Answers canned responses by path; other paths get no answer at all.
-class ServeurHttp {
-public:
-    struct Reponse {
-        int status;
-        QByteArray corps;
-    };
-    std::map<QByteArray, Reponse> routes;
-    QList<QByteArray> chemins; // path of each request
-
-    ServeurHttp() {
-        serveur_.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&serveur_, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* s = serveur_.nextPendingConnection()) {
-                QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] { lire(s); });
-                QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-            }
-        });
-    }
-    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(serveur_.serverPort()); }
-
-private:
-    void lire(QTcpSocket* s) {
-        QByteArray& tampon = tampons_[s];
-        tampon += s->readAll();
-        const qsizetype fin = tampon.indexOf("\r\n\r\n");
-        if (fin < 0) return;
-        QByteArray chemin = tampon.left(fin).split(' ').value(1);
-        tampons_.erase(s);
-        if (chemin.contains('?')) chemin = chemin.left(chemin.indexOf('?'));
-        chemins << chemin;
-        const auto it = routes.find(chemin);
-        if (it == routes.end()) return;
-        s->write("HTTP/1.1 " + QByteArray::number(it->second.status) + " X\r\nContent-Length: " +
-                 QByteArray::number(it->second.corps.size()) + "\r\nConnection: close\r\n\r\n" + it->second.corps);
-        s->disconnectFromHost();
-    }
-    QTcpServer serveur_;
-    std::map<QTcpSocket*, QByteArray> tampons_;
-};
 
 // The real network service, with what it downloads copied into the fake
 // file system where the program looks for it.
