@@ -168,6 +168,20 @@ void mdlAppBar::picTailleBarre_MouseMove(int index, int, int, float, float) {
     }
 }
 
+// The bar's top follows the window while it slides.
+void mdlAppBar::glisser_vers(frmMain& f, int y, int h, bool au_dessus, uint32_t drapeaux) {
+    prog.donnees_barre.rc.top = y;
+    placer_fenetre(f, au_dessus, y, h, drapeaux);
+}
+
+// One step of a slide: a short wait, the move, then pending events (a mouse
+// move or a tick may run here; animation_en_cours keeps a second slide out).
+void mdlAppBar::pas_de_glissement(frmMain& f, Piege& t, int y, int h) {
+    t([&] { prog.plateforme.files.sleepMs(10); });
+    t([&] { glisser_vers(f, y, h, false, SWP_NOACTIVATE); });
+    t([&] { DoEvents(); });
+}
+
 void mdlAppBar::cacher_la_barre() {
     if (prog.animation_en_cours) return;
     prog.animation_en_cours = true;
@@ -176,19 +190,9 @@ void mdlAppBar::cacher_la_barre() {
     int h = 0;
     t([&] { f.timerHide->setEnabled(false); });
     t([&] { h = div_entiere(f.Height(), TWIPS_PAR_PIXEL); });
-    for (int y = -1; y >= -h; y -= 3) {
-        t([&] { prog.plateforme.files.sleepMs(10); });
-        t([&] {
-            prog.donnees_barre.rc.top = y;
-            placer_fenetre(f, false, y, h, SWP_NOACTIVATE);
-        });
-        t([&] { DoEvents(); });
-    }
+    for (int y = -1; y >= -h; y -= 3) pas_de_glissement(f, t, y, h);
     // One pixel row stays on screen, above every other window.
-    t([&] {
-        prog.donnees_barre.rc.top = 1 - h;
-        placer_fenetre(f, true, 1 - h, h, SWP_NOACTIVATE);
-    });
+    t([&] { glisser_vers(f, 1 - h, h, true, SWP_NOACTIVATE); });
     prog.animation_en_cours = false;
 }
 
@@ -200,18 +204,8 @@ void mdlAppBar::montrer_la_barre() {
     int h = 0;
     t([&] { h = div_entiere(f.Height(), TWIPS_PAR_PIXEL); });
     if (f.Top() < 0) {
-        for (int y = -h; y <= -1; y += 2) {
-            t([&] { prog.plateforme.files.sleepMs(10); });
-            t([&] {
-                prog.donnees_barre.rc.top = y;
-                placer_fenetre(f, false, y, h, SWP_NOACTIVATE);
-            });
-            t([&] { DoEvents(); });
-        }
-        t([&] {
-            prog.donnees_barre.rc.top = 0;
-            placer_fenetre(f, true, 0, h, SWP_SHOWWINDOW);
-        });
+        for (int y = -h; y <= -1; y += 2) pas_de_glissement(f, t, y, h);
+        t([&] { glisser_vers(f, 0, h, true, SWP_SHOWWINDOW); });
         t([&] { f.timerHide->setEnabled(true); });
     }
     prog.animation_en_cours = false;

@@ -4,6 +4,8 @@
 // controls of the bar window.
 #pragma once
 
+#include "diag/erreur.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -48,6 +50,8 @@ public:
 private:
     // Places the bar window in pixels and keeps its twips geometry in step.
     void placer_fenetre(frmMain& f, bool au_dessus, int y, int hauteur, uint32_t drapeaux);
+    void glisser_vers(frmMain& f, int y, int h, bool au_dessus, uint32_t drapeaux);
+    void pas_de_glissement(frmMain& f, Piege& t, int y, int h);
     Programme& prog;
 };
 
