@@ -66,7 +66,11 @@ int main(int argc, char** argv) {
             char c;
             [[maybe_unused]] ssize_t n = ::read(g_signal_fd[0], &c, 1);
             if (auto* f = prog.frmMain_si_charge()) f->Unload(tk::vbAppWindows);
-            QApplication::quit();
+            // exit(), not quit(): quit() first closes every visible window
+            // and gives up when one is still shown (the tray icon's window,
+            // re-mapped by the tray host, was seen to), which left the
+            // process running without its bar.
+            QCoreApplication::exit(0);
         });
         std::signal(SIGTERM, sur_signal);
         std::signal(SIGINT, sur_signal);

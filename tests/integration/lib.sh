@@ -81,3 +81,29 @@ finish() {
 build_dir_of() {
   (cd "$(dirname "$1")" && pwd)
 }
+
+# ended PID: the process is gone, or a zombie waiting to be collected.
+ended() { [[ ! -e /proc/$1 ]] || [[ $(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) == Z ]]; }
+
+# collect PID [SECONDS=20]: waits at most SECONDS for a child process that was
+# asked to end; one that does not is a failure of its own, reported with the
+# stacks of its threads and killed, never a hang of the whole script.
+# Sets COLLECTED to the exit status (137 when it had to be killed).
+collect() {
+  COLLECTED=0
+  if ! wait_for "ended $1" "${2:-20}"; then
+    fail "process $1 did not end within ${2:-20} s"
+    for id in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+      echo "  window still shown: $id '$(xdotool getwindowname "$id")' $(window_geometry "$id")" >&2
+    done
+    command -v gdb >/dev/null && gdb -p "$1" -batch -ex 'thread apply all bt' 2>&1 | grep -v '^\[New LWP' >&2
+    kill -KILL "$1" 2>/dev/null
+  fi
+  wait "$1" 2>/dev/null || COLLECTED=$?
+}
+
+# stop PID: SIGTERM, then collect.
+stop() {
+  kill -TERM "$1" 2>/dev/null
+  collect "$1"
+}

@@ -19,7 +19,7 @@ PID=
 XPID=
 cleanup() {
   [[ -n $XPID ]] && kill "$XPID" 2>/dev/null
-  [[ -n $PID ]] && kill -TERM "$PID" 2>/dev/null && wait "$PID" 2>/dev/null
+  [[ -n $PID ]] && stop "$PID"
 }
 trap cleanup EXIT
 
@@ -32,6 +32,16 @@ bar_window() {
   for id in $(xdotool search --onlyvisible --classname tarvik 2>/dev/null); do
     g=$(window_geometry "$id")
     [[ $(awk '{print $3}' <<<"$g") == "$SW" ]] && { echo "$id"; return 0; }
+  done
+  return 1
+}
+# A help balloon: another visible window of the program, wider than the tray icon
+# and narrower than the screen.
+balloon_window() {
+  local id w
+  for id in $(xdotool search --onlyvisible --classname tarvik 2>/dev/null); do
+    w=$(window_geometry "$id" | awk '{print $3}')
+    [[ -n $w ]] && ((w > 40 && w < SW)) && return 0
   done
   return 1
 }
@@ -61,11 +71,9 @@ start_bar() {
 }
 
 stop_bar() {
-  kill -TERM "$PID"
-  local code=0
-  wait "$PID" || code=$?
+  stop "$PID"
   PID=
-  expect_eq "the program ends on SIGTERM with status 0" 0 "$code"
+  expect_eq "the program ends on SIGTERM with status 0" 0 "$COLLECTED"
 }
 
 # Clicks one of the two size buttons (0 smaller, 1 larger) at the place the bar
@@ -138,6 +146,10 @@ if start_bar 2; then
   screenshot dock-small >/dev/null
   expect_eq "small bar stays docked when the pointer leaves" 0 "$(bar_y)"
 
+  # The program ends on SIGTERM with its other windows on screen: a help balloon
+  # (the pointer over a size button) and the tray icon.
+  xdotool mousemove $((SW - 20 + 11)) 11; sleep 0.2; xdotool mousemove $((SW - 20 + 12)) 11
+  check "a help balloon shows over the size button" wait_for balloon_window 10
   stop_bar
   wait_for '[[ $(workarea_top) == 0 ]]' 10
   expect_eq "work area whole after the program ended" 0 "$(workarea_top)"

@@ -42,7 +42,7 @@ sessions() { grep -c 'pop3(u).*Disconnected' "$log" 2>/dev/null; }
 before=$(sessions)
 QT_QPA_PLATFORM=xcb "$prog" >"${TARVIK_SERVICES_DIR:-/tmp}/tarvik-mail.log" 2>&1 &
 pid=$!
-stop_program() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
+stop_program() { stop "$pid"; }
 trap stop_program EXIT
 
 if ! wait_for "find_window tarvik" 15; then

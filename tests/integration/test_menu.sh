@@ -10,7 +10,7 @@ ini=${XDG_CONFIG_HOME:-$HOME/.config}/tarvik/$(basename "$prog").ini
 log=${TARVIK_SERVICES_DIR:-/tmp}/test_menu.log
 rm -f "$ini"
 PID=
-cleanup() { [[ -n $PID ]] && kill -TERM "$PID" 2>/dev/null && wait "$PID" 2>/dev/null; }
+cleanup() { [[ -n $PID ]] && stop "$PID"; }
 trap cleanup EXIT
 
 expect_eq "work area whole before start" 0 "$(workarea_top)"
@@ -34,9 +34,8 @@ screenshot options >/dev/null
 xdotool mousemove 900 5 click 3
 sleep 1
 xdotool key Up Return          # "Exit", the last item
-check "Exit ends the program" wait_for '! kill -0 $PID 2>/dev/null' 15
-wait "$PID"; rc=$?; PID=
-expect_eq "exit status" 0 "$rc"
+collect "$PID" 15; PID=
+expect_eq "Exit ends the program with status 0" 0 "$COLLECTED"
 expect_eq "work area whole after Exit" 0 "$(workarea_top)"
 check "Exit stored the options" grep -qi '^DelayVerif=750' "$ini"
 check "the start was counted" grep -qi '^nbUse=2' "$ini"
