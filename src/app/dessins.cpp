@@ -6,13 +6,11 @@
 
 namespace tk::dessins {
 
-namespace {
 QPixmap vierge(int w, int h) {
     QPixmap p(w, h);
     p.fill(Qt::transparent);
     return p;
 }
-} // namespace
 
 QPixmap skin_barre() {
     QPixmap p(15, 60);

@@ -9,6 +9,9 @@ class QPainter;
 
 namespace tk::dessins {
 
+// A transparent picture of w x h pixels to draw on.
+QPixmap vierge(int w, int h);
+
 // Background picture of the bar: a 15 x 60 pixel vertical gradient, shown stretched.
 QPixmap skin_barre();
 // Size buttons, 24 x 24: 0 smaller, 1 larger, 2 and 3 their highlighted pictures.

@@ -8,8 +8,7 @@
 namespace tk::dessins {
 
 QPixmap image_curseur_disque() {
-    QPixmap p(32, 32);
-    p.fill(Qt::transparent);
+    QPixmap p = vierge(32, 32);
     QPainter g(&p);
     g.setRenderHint(QPainter::Antialiasing);
 

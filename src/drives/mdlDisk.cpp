@@ -191,18 +191,22 @@ void mdlDisk::ecrire_compteurs_ligne(int16_t n, const InfoDisque& d) {
     }
 }
 
+// Shows or hides the eight controls of row n, each statement trapped.
+void mdlDisk::visibilite_ligne(Piege& t, frmMain& f, int16_t n, bool visible) {
+    t([&] { f.picDisc(n).setVisible(visible); });
+    t([&] { f.picDebitDiskE(n).setVisible(visible); });
+    t([&] { f.picDebitDiskL(n).setVisible(visible); });
+    t([&] { f.lblNomDisc(n).setVisible(visible); });
+    t([&] { f.lblTotalDisc(n).setVisible(visible); });
+    t([&] { f.lblEspaceOccupe(n).setVisible(visible); });
+    t([&] { f.lblEspaceLibre(n).setVisible(visible); });
+    t([&] { f.picTypeDisc(n).setVisible(visible); });
+}
+
 // Row 0 cannot be unloaded: with no drive shown it is hidden instead.
 void mdlDisk::cacher_ligne(int16_t n) {
     Piege t(prog.rapporteur(), QStringLiteral("init_disques"), MODULE);
-    frmMain& f = prog.frmMain();
-    t([&] { f.picDisc(n).setVisible(false); });
-    t([&] { f.picDebitDiskE(n).setVisible(false); });
-    t([&] { f.picDebitDiskL(n).setVisible(false); });
-    t([&] { f.lblNomDisc(n).setVisible(false); });
-    t([&] { f.lblTotalDisc(n).setVisible(false); });
-    t([&] { f.lblEspaceOccupe(n).setVisible(false); });
-    t([&] { f.lblEspaceLibre(n).setVisible(false); });
-    t([&] { f.picTypeDisc(n).setVisible(false); });
+    visibilite_ligne(t, prog.frmMain(), n, false);
 }
 
 void mdlDisk::init_disques(EtatDisques& e) {
@@ -353,14 +357,7 @@ void mdlDisk::charger_controle_disque(int16_t n) {
     t([&] { f.lblEspaceOccupe(n).setContainer(&f.picDisc(n)); });
     t([&] { f.lblEspaceLibre(n).setContainer(&f.picDisc(n)); });
 
-    t([&] { f.picDisc(n).setVisible(true); });
-    t([&] { f.picDebitDiskE(n).setVisible(true); });
-    t([&] { f.picDebitDiskL(n).setVisible(true); });
-    t([&] { f.lblNomDisc(n).setVisible(true); });
-    t([&] { f.lblTotalDisc(n).setVisible(true); });
-    t([&] { f.lblEspaceOccupe(n).setVisible(true); });
-    t([&] { f.lblEspaceLibre(n).setVisible(true); });
-    t([&] { f.picTypeDisc(n).setVisible(true); });
+    visibilite_ligne(t, f, n, true);
 
     t([&] { f.picDisc(n).ZOrder(); });
     t([&] { f.lblNomDisc(n).ZOrder(); });

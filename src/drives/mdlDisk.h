@@ -9,6 +9,7 @@ namespace tk {
 
 class Programme;
 class frmMain;
+class Piege;
 
 constexpr int NB_DISQUES = 21;            // entries of the drive table, 0 to 20
 constexpr int NB_LIGNES_DISQUE = 19;      // drive rows the counter tables can hold, 0 to 18
@@ -82,6 +83,7 @@ public:
 private:
     void ecrire_compteurs_ligne(int16_t n, const InfoDisque& d);
     void cacher_ligne(int16_t n);
+    void visibilite_ligne(Piege& t, frmMain& f, int16_t n, bool visible);
     // The first rebuild sizes and docks the bar even when it shows no row.
     bool barre_placee_ = false;
     Programme& prog;

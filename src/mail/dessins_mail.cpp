@@ -1,5 +1,7 @@
 #include "mail/dessins_mail.h"
 
+#include "app/dessins.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -24,16 +26,14 @@ void enveloppe(QPainter& g, const QColor& trait, const QColor& fond) {
 } // namespace
 
 QPixmap enveloppe_vide() {
-    QPixmap p(16, 16);
-    p.fill(Qt::transparent);
+    QPixmap p = vierge(16, 16);
     QPainter g(&p);
     enveloppe(g, QColor(120, 128, 140), QColor(52, 56, 64));
     return p;
 }
 
 QPixmap enveloppe_pleine() {
-    QPixmap p(16, 16);
-    p.fill(Qt::transparent);
+    QPixmap p = vierge(16, 16);
     QPainter g(&p);
     enveloppe(g, QColor(90, 70, 20), QColor(255, 236, 150));
     g.setPen(QPen(QColor(120, 0, 0), 1.0));

@@ -1,5 +1,7 @@
 #include "options/dessins_options.h"
 
+#include "app/dessins.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -7,12 +9,6 @@
 namespace tk::dessins {
 
 namespace {
-
-QPixmap transparente(int taille) {
-    QPixmap p(taille, taille);
-    p.fill(Qt::transparent);
-    return p;
-}
 
 // A dark screen with the bar along its top: three short meter columns and a
 // rising curve below them. Drawn on a 32-unit grid, scaled to the size.
@@ -63,7 +59,7 @@ void dessiner_moniteur(QPainter& g, int taille, bool details) {
 } // namespace
 
 QPixmap icone_AAA(int taille) {
-    QPixmap p = transparente(taille);
+    QPixmap p = vierge(taille, taille);
     QPainter g(&p);
     dessiner_moniteur(g, taille, taille >= 32);
     return p;
@@ -76,7 +72,7 @@ QIcon icone_AAA() {
 }
 
 QPixmap image_apropos(int taille) {
-    QPixmap p = transparente(taille);
+    QPixmap p = vierge(taille, taille);
     QPainter g(&p);
     dessiner_moniteur(g, taille, true);
     g.resetTransform();

@@ -1,5 +1,7 @@
 #include "update/dessins_maj.h"
 
+#include "app/dessins.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -12,8 +14,7 @@ namespace tk::dessins {
 
 QPixmap image_appli(int taille) {
     taille = std::max(taille, 8);
-    QPixmap p(taille, taille);
-    p.fill(Qt::transparent);
+    QPixmap p = vierge(taille, taille);
     QPainter g(&p);
     g.setRenderHint(QPainter::Antialiasing);
     const double u = taille / 32.0; // drawn on a 32-unit grid
@@ -66,8 +67,7 @@ QPixmap image_appli(int taille) {
 QPixmap image_fleche(int largeur, int hauteur, const QColor& couleur) {
     largeur = std::max(largeur, 4);
     hauteur = std::max(hauteur, 4);
-    QPixmap p(largeur, hauteur);
-    p.fill(Qt::transparent);
+    QPixmap p = vierge(largeur, hauteur);
     QPainter g(&p);
     g.setRenderHint(QPainter::Antialiasing);
     const double w = largeur, h = hauteur;

@@ -9,12 +9,6 @@
 namespace tk::dessins {
 
 namespace {
-QPixmap vierge(int w, int h) {
-    QPixmap p(w, h);
-    p.fill(Qt::transparent);
-    return p;
-}
-
 // Speaker body and cone, in a box of 16 x 16 scaled by `e`, placed at (x, y).
 void dessiner_haut_parleur(QPainter& g, double x, double y, double e, const QColor& couleur) {
     QPainterPath corps;
