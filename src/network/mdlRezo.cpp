@@ -91,7 +91,7 @@ void mdlRezo::inventaire_cartes_reseau() {
         t([&] { c.nom = nettoyer_nom(sans_nul_final(ligne.bDescr)); });
         t([&] { c.type_carte = texte_type(ligne.dwType); });
         // 64 bits: a 2.5 or 10 Gbit/s link does not fit a signed 32-bit number.
-        t([&] { c.vitesse = QLocale::system().toString(static_cast<qlonglong>(ligne.dwSpeed)); });
+        t([&] { c.vitesse = QLocale().toString(static_cast<qlonglong>(ligne.dwSpeed)); });
         t([&] { c.etat_admin = texte_etat_admin(ligne.dwAdminStatus); });
         t([&] { c.etat_oper = texte_etat_oper(ligne.dwOperStatus); });
         t([&] { c.adresse_ip.clear(); });

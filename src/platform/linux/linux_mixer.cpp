@@ -35,6 +35,18 @@ int64_t presentedToRaw(int64_t valeur, int64_t minimum, int64_t maximum) {
                                    kPresentedMax);
 }
 
+void DerniereEcriture::noter(LigneMixer ligne, int64_t raw, int64_t valeur) {
+    ecrits_.at(static_cast<size_t>(ligne)) = {true, raw, std::clamp<int64_t>(valeur, 0, kPresentedMax)};
+}
+
+int64_t DerniereEcriture::lire(LigneMixer ligne, int64_t raw, int64_t minimum, int64_t maximum) const {
+    const Ecrit& e = ecrits_.at(static_cast<size_t>(ligne));
+    if (e.valide && e.raw == raw) return e.valeur;
+    return rawToPresented(raw, minimum, maximum);
+}
+
+void DerniereEcriture::oublier() { ecrits_ = {}; }
+
 const char* alsaElementName(LigneMixer ligne) {
     switch (ligne) {
     case LigneMixer::Haut_parleurs: return "Master";
@@ -80,6 +92,7 @@ snd_mixer_t* LinuxMixer::openDefault() {
 void LinuxMixer::close() {
     if (handle_) snd_mixer_close(handle_);
     handle_ = nullptr;
+    ecrits_.oublier();
 }
 
 int LinuxMixer::deviceCount() {
@@ -140,7 +153,7 @@ bool LinuxMixer::readVolume(LigneMixer ligne, int64_t& valeur) {
                || snd_mixer_selem_get_capture_volume(e, SND_MIXER_SCHN_FRONT_LEFT, &raw) < 0) {
         return false;
     }
-    valeur = rawToPresented(raw, mn, mx);
+    valeur = ecrits_.lire(ligne, raw, mn, mx);
     return true;
 }
 
@@ -150,14 +163,19 @@ bool LinuxMixer::writeVolume(LigneMixer ligne, int64_t valeur) {
     if (!e) return false;
     long mn = 0, mx = 0;
     int rc = 0;
+    int64_t raw = 0;
     if (snd_mixer_selem_has_playback_volume(e)) {
         if (snd_mixer_selem_get_playback_volume_range(e, &mn, &mx) < 0) return false;
-        rc = snd_mixer_selem_set_playback_volume_all(e, static_cast<long>(presentedToRaw(valeur, mn, mx)));
+        raw = presentedToRaw(valeur, mn, mx);
+        rc = snd_mixer_selem_set_playback_volume_all(e, static_cast<long>(raw));
     } else {
         if (snd_mixer_selem_get_capture_volume_range(e, &mn, &mx) < 0) return false;
-        rc = snd_mixer_selem_set_capture_volume_all(e, static_cast<long>(presentedToRaw(valeur, mn, mx)));
+        raw = presentedToRaw(valeur, mn, mx);
+        rc = snd_mixer_selem_set_capture_volume_all(e, static_cast<long>(raw));
     }
-    return rc >= 0;
+    if (rc < 0) return false;
+    ecrits_.noter(ligne, raw, valeur);
+    return true;
 }
 
 // Mute is the playback switch turned off (the capture switch for an input

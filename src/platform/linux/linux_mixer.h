@@ -3,6 +3,7 @@
 
 #include "platform/mixer.h"
 
+#include <array>
 #include <cstdint>
 
 typedef struct _snd_mixer snd_mixer_t;
@@ -15,6 +16,27 @@ namespace tk {
 // round to the nearest step. Out-of-range input is clamped first.
 int64_t rawToPresented(int64_t raw, int64_t minimum, int64_t maximum);
 int64_t presentedToRaw(int64_t valeur, int64_t minimum, int64_t maximum);
+
+// A card whose range is coarser than 0..65535 (0..31 is common) cannot hold
+// every presented value: a volume of 1 % set here would read back as 0 % and
+// the widget would jump at the next tick. This remembers, per line, the last
+// value written and the raw step it became; while the element still holds that
+// step, reading gives the value written. A change made elsewhere (another raw
+// step) reads through the scale as usual.
+class DerniereEcriture {
+public:
+    void noter(LigneMixer ligne, int64_t raw, int64_t valeur);
+    int64_t lire(LigneMixer ligne, int64_t raw, int64_t minimum, int64_t maximum) const;
+    void oublier();
+
+private:
+    struct Ecrit {
+        bool valide = false;
+        int64_t raw = 0;
+        int64_t valeur = 0;
+    };
+    std::array<Ecrit, 7> ecrits_{};
+};
 
 // The ALSA element that plays the role of each line ("Master" for the speakers).
 const char* alsaElementName(LigneMixer ligne);
@@ -56,6 +78,7 @@ private:
     void close();
 
     snd_mixer_t* handle_ = nullptr;
+    DerniereEcriture ecrits_;
 };
 
 } // namespace tk

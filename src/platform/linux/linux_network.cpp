@@ -67,7 +67,12 @@ LinuxNetwork::~LinuxNetwork() { delete gestionnaire_; }
 std::unique_ptr<Socket> LinuxNetwork::createSocket() { return std::make_unique<LinuxSocket>(); }
 
 QNetworkAccessManager& LinuxNetwork::gestionnaire() {
-    if (!gestionnaire_) gestionnaire_ = new QNetworkAccessManager;
+    if (!gestionnaire_) {
+        gestionnaire_ = new QNetworkAccessManager;
+        // A request nobody waits for (an error report) would otherwise stay
+        // pending for the whole run with a server that accepts and never answers.
+        gestionnaire_->setTransferTimeout(60000);
+    }
     return *gestionnaire_;
 }
 

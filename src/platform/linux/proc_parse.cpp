@@ -149,14 +149,6 @@ std::string cleanInterfaceName(std::string_view name) {
     return out;
 }
 
-QString cleanInterfaceName(const QString& name) {
-    QString out = name;
-    out.replace(QLatin1Char('/'), QLatin1Char('_'));
-    out.replace(QLatin1Char('('), QLatin1Char('['));
-    out.replace(QLatin1Char(')'), QLatin1Char(']'));
-    out.replace(QLatin1Char('#'), QLatin1Char('_'));
-    return out;
-}
 
 bool findNetBytes(std::string_view netdev, std::string_view cleanName, NetBytes& bytes) {
     while (!netdev.empty()) {

@@ -74,7 +74,6 @@ bool findNetBytes(std::string_view netdev, std::string_view cleanName, NetBytes&
 
 // The interface name as the program uses it in counter paths: "/" and "#"
 // become "_", "(" becomes "[", ")" becomes "]".
-QString cleanInterfaceName(const QString& name);
 std::string cleanInterfaceName(std::string_view name);
 
 // MemTotal and MemAvailable of /proc/meminfo, in bytes. Kernels older than
