@@ -59,12 +59,15 @@ int main(int argc, char** argv) {
     tk::Programme prog(plateforme);
 
     // A termination request (session end, kill) unloads the bar so that the
-    // reserved strip is given back, as "Exit" does.
+    // reserved strip is given back, as "Exit" does. One that arrives during
+    // start-up (pending events run there) is kept and acted on once it is over.
+    bool arret_demande = false;
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signal_fd) == 0) {
         auto* notifier = new QSocketNotifier(g_signal_fd[0], QSocketNotifier::Read, &app);
         QObject::connect(notifier, &QSocketNotifier::activated, &app, [&] {
             char c;
             [[maybe_unused]] ssize_t n = ::read(g_signal_fd[0], &c, 1);
+            arret_demande = true;
             if (auto* f = prog.frmMain_si_charge()) f->Unload(tk::vbAppWindows);
             // exit(), not quit(): quit() first closes every visible window
             // and gives up when one is still shown (the tray icon's window,
@@ -79,6 +82,10 @@ int main(int argc, char** argv) {
 
     tk::mdlMain demarrage(prog);
     demarrage.Main();
+    if (arret_demande) {
+        if (auto* f = prog.frmMain_si_charge()) f->Unload(tk::vbAppWindows);
+        return 0;
+    }
     if (!prog.frmMain_si_charge() && !prog.frmOption_si_charge()) return 0;
     return app.exec();
 }

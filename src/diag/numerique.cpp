@@ -46,6 +46,13 @@ double CDbl(const QString& texte) {
 int16_t CInt(const QString& texte) { return CInt(CDbl(texte)); }
 int32_t CLng(const QString& texte) { return CLng(CDbl(texte)); }
 
+bool CBool(const QString& texte) {
+    const QString t = texte.trimmed();
+    if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) return true;
+    if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) return false;
+    return CDbl(t) != 0;
+}
+
 int32_t div_entiere(double a, double b) {
     const int64_t na = CLng(a);
     const int64_t nb = CLng(b);

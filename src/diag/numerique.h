@@ -23,6 +23,9 @@ int32_t CLng(double v);
 double CDbl(const QString& texte);
 int16_t CInt(const QString& texte);
 int32_t CLng(const QString& texte);
+// Text to boolean: "True" or "False" in any case, or a number (non-zero is
+// true), blanks around allowed; anything else is error 13.
+bool CBool(const QString& texte);
 
 // Integer division a \ b: both operands rounded (halves to even) to 32-bit
 // whole numbers, then the quotient truncated toward zero. Error 11 when the

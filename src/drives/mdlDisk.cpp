@@ -27,14 +27,6 @@ const QString FENETRE = QStringLiteral("frmMain");
 // The root path of a drive: its letter, ":" and a backslash.
 QString racine(const QString& lettre) { return lettre.left(1) + QStringLiteral(":\\"); }
 
-// A setting stored as a boolean text ("True", "False", or a number).
-bool booleen(const QString& texte) {
-    const QString t = texte.trimmed();
-    if (t.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0) return true;
-    if (t.compare(QStringLiteral("False"), Qt::CaseInsensitive) == 0) return false;
-    return CDbl(t) != 0;
-}
-
 // The system's drive list: the text trimmed of blanks at both ends, split at
 // every NUL, empty pieces kept (the list ends with two of them).
 QStringList liste_lecteurs(const QString& texte) {
@@ -142,16 +134,19 @@ void mdlDisk::verification_affichage_disk(EtatDisques& e) {
     if (lv) t([&] { lv->Clear(); });
     const int borne = std::min<int>(e.indice_max, NB_DISQUES - 1);
     for (int i = 0; i <= borne; ++i) {
-        InfoDisque& d = disques[i];
-        const QString cle = QStringLiteral("disk") + QString::number(i);
-        if (lv) {
-            t([&] {
-                const QStringList sous{d.type_disque, QString::number(d.taille_totale, 'f', 0), d.nom_volume};
-                lv->Add(d.lettre, sous, booleen(prog.GetSetting(cle, QStringLiteral("True"))));
-            });
-        }
-        t([&] { d.afficher = booleen(prog.GetSetting(cle, QStringLiteral("True"))); });
+        if (lv) t([&] { ajouter_a_la_liste(*lv, i); });
+        t([&] { disques[i].afficher = CBool(prog.GetSetting(cle_disque(i), QStringLiteral("True"))); });
     }
+}
+
+QString mdlDisk::cle_disque(int i) { return QStringLiteral("disk") + QString::number(i); }
+
+// One entry of the options dialog's drive list: letter, type, size, name,
+// ticked as its "disk" setting says (missing is ticked).
+void mdlDisk::ajouter_a_la_liste(ListView& lv, int i) {
+    const InfoDisque& d = disques.at(static_cast<size_t>(i));
+    const QStringList sous{d.type_disque, QString::number(d.taille_totale, 'f', 0), d.nom_volume};
+    lv.Add(d.lettre, sous, CBool(prog.GetSetting(cle_disque(i), QStringLiteral("True"))));
 }
 
 void mdlDisk::ecrire_compteurs_ligne(int16_t n, const InfoDisque& d) {

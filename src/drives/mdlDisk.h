@@ -10,6 +10,7 @@ namespace tk {
 class Programme;
 class frmMain;
 class Piege;
+class ListView;
 
 constexpr int NB_DISQUES = 21;            // entries of the drive table, 0 to 20
 constexpr int NB_LIGNES_DISQUE = 19;      // drive rows the counter tables can hold, 0 to 18
@@ -52,6 +53,8 @@ public:
     void recuperation_info_Disk(bool& forcer);
     // Refills the options dialog's drive list and reloads every `afficher`.
     void verification_affichage_disk(EtatDisques& etat);
+    void ajouter_a_la_liste(ListView& lv, int i);
+    static QString cle_disque(int i);
     // Rebuilds the drive rows and the disk counter records.
     void init_disques(EtatDisques& etat);
 

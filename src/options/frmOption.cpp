@@ -36,15 +36,6 @@ std::unique_ptr<Label> etiquette(QWidget* parent, const char* nom, double l, dou
     return c;
 }
 
-// A "disk" setting read as a boolean: "True"/"False" (or their French
-// spellings) or a number, non-zero being true; anything else is error 13.
-bool lire_booleen(const QString& texte) {
-    const QString t = texte.trimmed().toLower();
-    if (t == QLatin1String("true") || t == QLatin1String("vrai")) return true;
-    if (t == QLatin1String("false") || t == QLatin1String("faux")) return false;
-    return CDbl(t) != 0;
-}
-
 const QString TIP_ICONE = QStringLiteral("Tarvik(running)");
 
 } // namespace
@@ -359,14 +350,7 @@ void frmOption::remplir_liste_disques() {
     if (d.etat.indice_max <= 0) return; // no inventory taken yet
     t([&] { LV->Clear(); });
     const int dernier = std::min<int>(d.etat.indice_max, static_cast<int>(d.disques.size()) - 1);
-    for (int i = 0; i <= dernier; ++i) {
-        t([&] {
-            const InfoDisque& r = d.disques[static_cast<size_t>(i)];
-            const bool coche = lire_booleen(prog.GetSetting(QStringLiteral("disk") + QString::number(i),
-                                                            QStringLiteral("True")));
-            LV->Add(r.lettre, {r.type_disque, QString::number(r.taille_totale, 'f', 0), r.nom_volume}, coche);
-        });
-    }
+    for (int i = 0; i <= dernier; ++i) t([&] { d.ajouter_a_la_liste(*LV, i); });
 }
 
 void frmOption::Form_QueryUnload(int&, int mode) {
@@ -474,7 +458,7 @@ void frmOption::LV_ItemCheck(int index) {
     t([&] { coche = LV->Checked(index); });
     t([&] {
         if (i < 0 || i >= static_cast<int>(prog.disk().disques.size())) lever(ERR_INDICE);
-        prog.SaveSetting(QStringLiteral("disk") + QString::number(i),
+        prog.SaveSetting(mdlDisk::cle_disque(i),
                          coche ? QStringLiteral("True") : QStringLiteral("False"));
         prog.disk().disques[static_cast<size_t>(i)].afficher = coche;
     });

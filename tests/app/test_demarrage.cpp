@@ -25,10 +25,15 @@ TEST(Demarrage, OnlyTheExactRebootArgumentOrTheReplacementNameRoutesToTheReplace
         b.fp.files.ligneCommande = c.ligne;
         b.fp.files.nomExe = c.exe;
         mdlMain m(b.p());
-        m.Main();
-        EXPECT_EQ(b.p().frmMain_si_charge() == nullptr, c.remplacement) << c.ligne.toStdString() << c.exe.toStdString();
         if (c.remplacement) {
+            // The replacement ends the process itself; the start never goes on.
+            EXPECT_THROW(m.Main(), FinProcessus) << c.ligne.toStdString() << c.exe.toStdString();
             EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
+            EXPECT_EQ(b.p().frmMain_si_charge(), nullptr);
+            EXPECT_FALSE(b.fp.files.fichiers.contains(b.fp.files.dansDossier(QStringLiteral("err.log"))));
+        } else {
+            m.Main();
+            EXPECT_NE(b.p().frmMain_si_charge(), nullptr) << c.ligne.toStdString() << c.exe.toStdString();
         }
     }
 }

@@ -43,6 +43,12 @@ TEST(Numerique, TextConversions) {
     EXPECT_EQ(numero_erreur([] { CDbl(QString("inf")); }), 13);
     EXPECT_EQ(numero_erreur([] { CDbl(QString("nan")); }), 13);
     EXPECT_EQ(numero_erreur([] { CInt(QString("99999")); }), 6);
+    EXPECT_TRUE(CBool(QString(" true ")));
+    EXPECT_FALSE(CBool(QString("FALSE")));
+    EXPECT_TRUE(CBool(QString("-1")));
+    EXPECT_FALSE(CBool(QString("0")));
+    EXPECT_EQ(numero_erreur([] { CBool(QString("Vrai")); }), 13);
+    EXPECT_EQ(numero_erreur([] { CBool(QString("")); }), 13);
 }
 
 TEST(Numerique, IntegerDivision) {

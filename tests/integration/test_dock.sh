@@ -7,7 +7,8 @@
 #   (one pixel row stays) and comes back when the pointer touches that row;
 # - the larger button in hidden mode switches to small mode: 21 pixels;
 # - the work area is whole again after the program ends;
-# - a stored small mode is docked at start.
+# - a stored small mode is docked at start;
+# - SIGTERM ends the program, also during start-up and with its balloon shown.
 # Run by ctest under services.sh; $1 is the program.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
@@ -162,6 +163,21 @@ if start_bar 1; then
   stop_bar
   wait_for '[[ $(workarea_top) == 0 ]]' 10
   expect_eq "work area whole after the second run" 0 "$(workarea_top)"
+fi
+
+# ---------------------------------------------------------------- SIGTERM during start-up
+# The start-up animation runs pending events; a termination asked then ends the
+# program once start-up is over, and the bar does not come back.
+set_mode 2
+"$prog" >>"$log" 2>&1 &
+PID=$!
+if wait_for 'xdotool search --onlyvisible --classname tarvik' 30; then
+  stop "$PID"; PID=
+  expect_eq "SIGTERM during start-up ends the program with status 0" 0 "$COLLECTED"
+  wait_for '[[ $(workarea_top) == 0 ]]' 10
+  expect_eq "work area whole after a SIGTERM during start-up" 0 "$(workarea_top)"
+else
+  fail "no window of the third run appeared"
 fi
 
 finish

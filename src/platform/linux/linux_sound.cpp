@@ -86,7 +86,13 @@ bool LinuxSound::playSync(const QString& fichier) {
 
     silenceAlsaErrors();
     snd_pcm_t* pcm = nullptr;
-    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) return false;
+    // A device another program holds makes the open fail at once (busy)
+    // instead of freezing the bar until it is free; playing stays synchronous.
+    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0) return false;
+    if (snd_pcm_nonblock(pcm, 0) < 0) {
+        snd_pcm_close(pcm);
+        return false;
+    }
     const snd_pcm_format_t format = wav.bits == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
     if (snd_pcm_set_params(pcm, format, SND_PCM_ACCESS_RW_INTERLEAVED, static_cast<unsigned>(wav.channels),
                            static_cast<unsigned>(wav.rate), 1, 200000) < 0) {
