@@ -101,6 +101,8 @@ void frmOption::ComboSkin_Click() {
             });
         }
         t([&] { f.Pic->setPicture(QPixmap()); });
+        // The hidden box gives back the wallpaper-sized surface it was given.
+        t([&] { f.Pic->Move(0, 0, 0, 0); });
         t([&] { f.picFond->setPicture(QPixmap()); });
         t([&] { f.picFond->setVisible(false); });
         t([&] { f.Refresh(); });

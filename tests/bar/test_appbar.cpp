@@ -81,12 +81,12 @@ TEST(Docking, FullBarWithOneDriveRowRegistersTwentyPixelsInOrder) {
 TEST(Docking, FullBarWithTwoRowsTakesThirtyEightPixelsAndOffsetsTheMeters) {
     Barre t(2);
     t.lignes(2);
-    const double meter = t.f.picCompteur(0).Height();
+    ASSERT_EQ(t.f.picCompteur(0).Height(), 285); // the meter's design height
     t.a.calcul_taille_fenetre();
     EXPECT_EQ(t.f.Height(), 570);
     EXPECT_EQ(t.b.fp.shell.reservedBottom, 38);
     EXPECT_EQ(t.b.fp.shell.positions.back().cy, 38);
-    EXPECT_EQ(t.b.p().decalage_compteurs, div_entiere(570 - 60 - meter, 2));
+    EXPECT_EQ(t.b.p().decalage_compteurs, 112); // (570 - 60 - 285) \ 2
     // Docking again starts from the meter height of the first layout (475).
     t.a.calcul_taille_fenetre();
     EXPECT_EQ(t.b.p().decalage_compteurs, 17); // (570 - 60 - 475) \ 2
