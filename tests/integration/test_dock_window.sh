@@ -1,7 +1,8 @@
 #!/bin/bash
 # The bar's dock window on a real X server with openbox: the shell service reserves
 # the strip (the work area shrinks), gives it back, places the bar below another
-# program's bar, and slides the window above the screen's top edge.
+# program's bar and below the window manager's own top margin (also when docking
+# again), and slides the window above the screen's top edge.
 # Run by ctest under services.sh; $1 is the program, the test binaries live beside it.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"

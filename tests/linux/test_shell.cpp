@@ -4,7 +4,9 @@
 #include "platform/linux/linux_shell.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
@@ -179,6 +181,45 @@ TEST_F(ShellLive, QueryPlacesTheBarBelowAnotherProgramsBar) {
     shell.appBarMessage(ABM_REMOVE, d);
     autreShell.appBarMessage(ABM_REMOVE, a);
     EXPECT_TRUE(within(3000, [] { return workAreaTop() == 0; })) << workAreaTop();
+}
+
+// The window manager's own top margin (openbox's <margins>) shows only in the
+// work area; a re-dock, which cannot trust the work area, must remember it.
+TEST_F(ShellLive, TheWindowManagersTopMarginIsKeptAcrossADockAgain) {
+    const QString dossier = qEnvironmentVariable("XDG_CONFIG_HOME") + "/openbox";
+    QFile source("/etc/xdg/openbox/rc.xml");
+    if (qEnvironmentVariable("XDG_CONFIG_HOME").isEmpty() || QFile::exists(dossier + "/rc.xml")
+        || !source.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "needs openbox's default configuration and a private configuration folder";
+    QByteArray rc = source.readAll();
+    const QByteArray sans = "<margins>\n  <top>0</top>";
+    if (!rc.contains(sans)) GTEST_SKIP() << "openbox's configuration has no top margin to set";
+    QDir().mkpath(dossier);
+    QFile cible(dossier + "/rc.xml");
+    ASSERT_TRUE(cible.open(QIODevice::WriteOnly));
+    cible.write(QByteArray(rc).replace(sans, "<margins>\n  <top>25</top>"));
+    cible.close();
+    run("openbox", {"--reconfigure"});
+    const bool marge = within(5000, [] { return workAreaTop() == 25; });
+
+    LinuxShell shell;
+    QWidget bar;
+    shell.prepareDock(&bar);
+    APPBARDATA d = record(&bar);
+    int premier = -1, second = -1;
+    if (marge) {
+        premier = dock(shell, bar, d, 20);
+        shell.appBarMessage(ABM_REMOVE, d);
+        QCoreApplication::processEvents();
+        second = dock(shell, bar, d, 20);
+        shell.appBarMessage(ABM_REMOVE, d);
+    }
+    QFile::remove(dossier + "/rc.xml");
+    run("openbox", {"--reconfigure"});
+    ASSERT_TRUE(marge) << "openbox did not take the margin: " << workAreaTop();
+    EXPECT_EQ(premier, 25);
+    EXPECT_EQ(second, 25);
+    EXPECT_TRUE(within(5000, [] { return workAreaTop() == 0; })) << workAreaTop();
 }
 
 TEST_F(ShellLive, TrayIconComesAndGoes) {

@@ -176,9 +176,12 @@ void LinuxShell::queryPos(APPBARDATA& donnees) {
     if (zone < 0) return;
     int haut = othersTop(windowOf(donnees.hWnd, false));
     // The work area also counts the window manager's own margins, but it can
-    // only be trusted once it no longer holds a reservation of ours.
+    // only be trusted once it no longer holds a reservation of ours (a re-dock
+    // queries right after removing it). What the other reservations do not
+    // explain is kept for the queries that cannot trust it.
     if (!reserved_ && (!sinceChange_.isValid() || sinceChange_.elapsed() >= kWorkAreaSettleMs))
-        haut = std::max(haut, zone);
+        margeGestionnaire_ = zone > haut ? zone : 0;
+    haut = std::max(haut, margeGestionnaire_);
     const int hautLogique = static_cast<int>(std::ceil(haut / ratio() - 1e-9));
     if (hautLogique > donnees.rc.top) donnees.rc.top = hautLogique;
 }

@@ -63,6 +63,10 @@ private:
     QPointer<QWidget> registered_;
     bool reserved_ = false;
     QElapsedTimer sinceChange_; // since our reservation last changed; invalid when it never did
+    // The top of the work area last read while it could be trusted, when the
+    // other clients' reservations did not explain it (the window manager's own
+    // margin, a panel without a reservation property); 0 otherwise.
+    int margeGestionnaire_ = 0;
     std::unique_ptr<QSystemTrayIcon> tray_;
 };
 
