@@ -29,152 +29,121 @@ Qt::WindowFlags frmMain::drapeaux_fenetre() const {
 }
 
 namespace {
-template <class T>
-std::unique_ptr<T> creer(QWidget* parent, const char* nom, double l, double t, double w, double h) {
-    auto c = std::make_unique<T>(parent, QString::fromLatin1(nom));
-    c->Move(l, t, w, h);
-    return c;
-}
-template <class T>
-void premier(GroupeControles<T>& g, QWidget* parent, double l, double t, double w, double h) {
-    auto c = std::make_unique<T>(parent, g.nom());
-    c->Move(l, t, w, h);
-    g.definir_premier(std::move(c));
-}
-std::unique_ptr<Image> cache(QWidget* parent, const char* nom, const QPixmap& image) {
-    auto c = creer<Image>(parent, nom, 0, 0, 240, 240);
-    c->setPicture(image);
-    c->setVisible(false);
-    return c;
-}
-QFont petite_police(double points, bool gras) {
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPointSizeF(points);
-    f.setBold(gras);
-    return f;
-}
 void style_texte(Label& l, double points = 6.75, bool gras = false) {
     l.setBackStyleTransparent(true);
     l.setForeColor(RGB(255, 255, 255));
-    l.setFont(petite_police(points, gras));
+    l.setFont(police(Police::SmallFonts, points, gras));
 }
 } // namespace
 
 void frmMain::creer_controles(QWidget* w) {
     setBackColor(RGB(0, 0, 0));
+    // A hidden holder of a picture.
+    auto cache = [&](std::unique_ptr<Image>& place, const char* nom, const QPixmap& image) {
+        creer(place, w, nom, 0, 0, 240, 240).setPicture(image);
+        place->setVisible(false);
+    };
 
-    Pic = creer<PictureBox>(w, "Pic", 0, 0, 0, 0);
-    Pic->setVisible(false);
-    timerAide = std::make_unique<Timer>(QStringLiteral("timerAide"), this);
-    timerAide->setInterval(3000);
+    creer(Pic, w, "Pic", 0, 0, 0, 0).setVisible(false);
+    creer(timerAide, "timerAide", 3000);
 
     // Meters 0 (processor) and 1 (memory) exist from the start.
+    creer(picCompteur, w, 0, 15, 600, 285);
+    picCompteur.Load(1);
     for (int k = 0; k < 2; ++k) {
-        if (k == 0) premier(picCompteur, w, 0, 15, 600, 285);
-        else picCompteur.Load(1);
         picCompteur(k).setBackColor(RGB(0, 0, 0));
-        picCompteur(k).setFont(petite_police(6.75, true));
+        picCompteur(k).setFont(police(Police::SmallFonts, 6.75, true));
         picCompteur(k).setVisible(true);
     }
-    premier(picDebitDiskE, w, 0, 30, 615, 240);
-    premier(picDebitDiskL, w, 0, 30, 615, 240);
+    creer(picDebitDiskE, w, 0, 30, 615, 240);
+    creer(picDebitDiskL, w, 0, 30, 615, 240);
     for (PictureBox* p : {&picDebitDiskE(0), &picDebitDiskL(0)}) {
         p->setBackColor(RGB(0, 0, 0));
-        p->setFont(petite_police(6, false));
+        p->setFont(police(Police::SmallFonts, 6));
     }
 
-    timerMail = std::make_unique<Timer>(QStringLiteral("timerMail"), this);
-    timerMail->setInterval(60000);
-    TimerCarteReseau = std::make_unique<Timer>(QStringLiteral("TimerCarteReseau"), this);
-    TimerCarteReseau->setInterval(30000);
-    TimerGetValues = std::make_unique<Timer>(QStringLiteral("TimerGetValues"), this);
-    TimerGetValues->setInterval(750);
+    creer(timerMail, "timerMail", 60000);
+    creer(TimerCarteReseau, "TimerCarteReseau", 30000);
+    creer(TimerGetValues, "TimerGetValues", 750);
 
-    premier(picDisc, w, 0, 30, 1695, 240);
-    picDisc(0).setBackColor(RGB(255, 255, 255));
-    premier(lblEspaceLibre, w, 0, 0, 720, 195);
-    premier(lblEspaceOccupe, w, 0, 0, 960, 195);
+    creer(picDisc, w, 0, 30, 1695, 240).setBackColor(RGB(255, 255, 255));
+    creer(lblEspaceLibre, w, 0, 0, 720, 195);
+    creer(lblEspaceOccupe, w, 0, 0, 960, 195);
     for (Label* l : {&lblEspaceLibre(0), &lblEspaceOccupe(0)}) {
         l->setBackStyleTransparent(true);
         l->setForeColor(RGB(0, 0, 0));
-        l->setFont(petite_police(6, false));
+        l->setFont(police(Police::SmallFonts, 6));
         l->setContainer(&picDisc(0));
     }
     lblEspaceLibre(0).setAlignment(Label::vbRightJustify);
 
-    timerHide = std::make_unique<Timer>(QStringLiteral("timerHide"), this);
-    timerHide->setInterval(500);
+    creer(timerHide, "timerHide", 500);
 
-    for (int k = 0; k < 2; ++k) {
-        if (k == 0) {
-            premier(lblCompteur, w, 0, 0, 500, 195);
-            lblCompteur(0).setAlignment(Label::vbCenter);
-            style_texte(lblCompteur(0));
-        } else lblCompteur.Load(1);
-        lblCompteur(k).setVisible(true);
-    }
-    for (int k = 0; k < 2; ++k) {
-        if (k == 0) premier(picIcone, w, 0, 0, 240, 240);
-        else picIcone.Load(1);
-        picIcone(k).setVisible(true);
-    }
+    creer(lblCompteur, w, 0, 0, 500, 195);
+    lblCompteur(0).setAlignment(Label::vbCenter);
+    style_texte(lblCompteur(0));
+    lblCompteur.Load(1);
+    for (int k = 0; k < 2; ++k) lblCompteur(k).setVisible(true);
+    creer(picIcone, w, 0, 0, 240, 240);
+    picIcone.Load(1);
+    for (int k = 0; k < 2; ++k) picIcone(k).setVisible(true);
 
-    picSkin = creer<Image>(w, "picSkin", 0, 0, 225, 900);
-    picSkin->setPicture(dessins::skin_barre());
+    creer(picSkin, w, "picSkin", 0, 0, 225, 900).setPicture(dessins::skin_barre());
     picSkin->setVisible(false);
 
-    premier(picTailleBarre, w, 0, 0, 360, 360);
+    creer(picTailleBarre, w, 0, 0, 360, 360);
     for (int k = 1; k <= 3; ++k) picTailleBarre.Load(k);
     for (int k = 0; k <= 3; ++k) {
         picTailleBarre(k).setPicture(dessins::bouton_taille(k));
         picTailleBarre(k).setVisible(k < 2);
     }
 
-    premier(lblMail, w, 0, 0, 300, 195);
-    style_texte(lblMail(0), 7, true);
+    style_texte(creer(lblMail, w, 0, 0, 300, 195), 7, true);
     lblMail.Load(1);
     lblMail(1).setForeColor(RGB(0, 0, 0));
     lblMail(0).setVisible(true);
     lblMail(1).setVisible(true);
     lblMail(0).ZOrder();
 
-    premier(picMail, w, 0, 0, 240, 240);
+    creer(picMail, w, 0, 0, 240, 240);
     picMail.Load(1);
 
-    picSliderSon = creer<Image>(w, "picSliderSon", 0, 0, 165, 315);
+    creer(picSliderSon, w, "picSliderSon", 0, 0, 165, 315);
 
-    imageNET = cache(w, "imageNET", dessins::icone_reseau());
-    imageRAM = cache(w, "imageRAM", dessins::icone_memoire());
-    imageCPU = cache(w, "imageCPU", dessins::icone_processeur());
+    cache(imageNET, "imageNET", dessins::icone_reseau());
+    cache(imageRAM, "imageRAM", dessins::icone_memoire());
+    cache(imageCPU, "imageCPU", dessins::icone_processeur());
 
-    premier(picSon, w, 0, 0, 240, 240);
+    creer(picSon, w, 0, 0, 240, 240);
     picSon.Load(1);
     picSon(1).setVisible(true);
 
-    lblSon = creer<Label>(w, "lblSon", 0, 0, 390, 195);
-    style_texte(*lblSon);
+    style_texte(creer(lblSon, w, "lblSon", 0, 0, 390, 195));
     lblSon->setAlignment(Label::vbCenter);
     lblSon->setCaption(QStringLiteral("100%"));
 
-    ImageDISK = cache(w, "ImageDISK", dessins::icone_lecteur(dessins::Lecteur::Cd));
-    ImageFLOPPY = cache(w, "ImageFLOPPY", dessins::icone_lecteur(dessins::Lecteur::Autre));
-    ImageHARD = cache(w, "ImageHARD", dessins::icone_lecteur(dessins::Lecteur::Fixe));
-    ImageAMOVIBLE = cache(w, "ImageAMOVIBLE", dessins::icone_lecteur(dessins::Lecteur::Amovible));
-    ImageForm = cache(w, "ImageForm", dessins::icone_programme(32));
+    cache(ImageDISK, "ImageDISK", dessins::icone_lecteur(dessins::Lecteur::Cd));
+    cache(ImageFLOPPY, "ImageFLOPPY", dessins::icone_lecteur(dessins::Lecteur::Autre));
+    cache(ImageHARD, "ImageHARD", dessins::icone_lecteur(dessins::Lecteur::Fixe));
+    cache(ImageAMOVIBLE, "ImageAMOVIBLE", dessins::icone_lecteur(dessins::Lecteur::Amovible));
+    cache(ImageForm, "ImageForm", dessins::icone_programme(32));
 
-    premier(lblTotalDisc, w, 0, 60, 0, 195);
-    premier(lblNomDisc, w, 410, 60, 0, 195);
+    creer(lblTotalDisc, w, 0, 60, 0, 195);
+    creer(lblNomDisc, w, 410, 60, 0, 195);
     for (Label* l : {&lblTotalDisc(0), &lblNomDisc(0)}) {
         style_texte(*l, 6.75, false);
         l->setAutoSize(true);
     }
-    premier(picTypeDisc, w, 100, 30, 240, 240);
+    creer(picTypeDisc, w, 100, 30, 240, 240);
 
-    picFondSon = creer<Image>(w, "picFondSon", 0, 0, 1575, 75);
-    picFond = creer<Image>(w, "picFond", 0, 0, Width(), Height());
-    picFond->setPicture(dessins::skin_barre());
+    creer(picFondSon, w, "picFondSon", 0, 0, 1575, 75);
+    creer(picFond, w, "picFond", 0, 0, Width(), Height()).setPicture(dessins::skin_barre());
     picFond->widget()->lower(); // the background stays behind every other control
     POP = prog.plateforme.network.createSocket();
+    posseder([this] {
+        if (POP) POP->close();
+        POP.reset();
+    });
 
     MouseMove = [this](int, int b, int s, float x, float y) { Form_MouseMove(b, s, x, y); };
     MouseUp = [this](int, int b, int s, float x, float y) { Form_MouseUp(b, s, x, y); };
@@ -192,48 +161,6 @@ void frmMain::creer_controles(QWidget* w) {
     prog.mail().brancher(*this);
     prog.aide().brancher(*this);
     prog.maj().brancher(*this);
-}
-
-void frmMain::detruire_controles() {
-    for (Timer* t : {timerAide.get(), timerMail.get(), TimerCarteReseau.get(), TimerGetValues.get(), timerHide.get()})
-        if (t) t->setEnabled(false);
-    if (POP) POP->close();
-    POP.reset();
-    // Arrays first (their members are children of the window), then the rest.
-    picCompteur = GroupeControles<PictureBox>("picCompteur");
-    picDebitDiskE = GroupeControles<PictureBox>("picDebitDiskE");
-    picDebitDiskL = GroupeControles<PictureBox>("picDebitDiskL");
-    lblEspaceLibre = GroupeControles<Label>("lblEspaceLibre");
-    lblEspaceOccupe = GroupeControles<Label>("lblEspaceOccupe");
-    picDisc = GroupeControles<PictureBox>("picDisc");
-    lblCompteur = GroupeControles<Label>("lblCompteur");
-    picIcone = GroupeControles<Image>("picIcone");
-    picTailleBarre = GroupeControles<Image>("picTailleBarre");
-    lblMail = GroupeControles<Label>("lblMail");
-    picMail = GroupeControles<Image>("picMail");
-    picSon = GroupeControles<Image>("picSon");
-    lblTotalDisc = GroupeControles<Label>("lblTotalDisc");
-    lblNomDisc = GroupeControles<Label>("lblNomDisc");
-    picTypeDisc = GroupeControles<Image>("picTypeDisc");
-    Pic.reset();
-    picSkin.reset();
-    picSliderSon.reset();
-    imageNET.reset();
-    imageRAM.reset();
-    imageCPU.reset();
-    lblSon.reset();
-    ImageDISK.reset();
-    ImageFLOPPY.reset();
-    ImageHARD.reset();
-    ImageAMOVIBLE.reset();
-    ImageForm.reset();
-    picFondSon.reset();
-    picFond.reset();
-    timerAide.reset();
-    timerMail.reset();
-    TimerCarteReseau.reset();
-    TimerGetValues.reset();
-    timerHide.reset();
 }
 
 void frmMain::ouvrir_menu() {
@@ -255,6 +182,14 @@ void frmMain::Form_MouseUp(int bouton, int, float, float) {
 
 void frmMain::picFond_MouseDown(int bouton, int, float, float) {
     if (bouton == vbRightButton) ouvrir_menu();
+}
+
+// In hidden mode the bar is a one-pixel strip, mostly covered by meters and
+// other controls: the mouse touching it anywhere brings the bar back, over a
+// control as over the uncovered window.
+void frmMain::survol_controle() {
+    if (prog.modeBarre != 0) return;
+    Form_MouseMove(0, 0, 0, 0);
 }
 
 void frmMain::picFond_MouseMove(int, int, float, float) {

@@ -54,11 +54,11 @@ public:
     void Form_MouseUp(int bouton, int shift, float x, float y);
     void picFond_MouseDown(int bouton, int shift, float x, float y);
     void picFond_MouseMove(int bouton, int shift, float x, float y);
+    void survol_controle() override;
 
 protected:
     Qt::WindowFlags drapeaux_fenetre() const override;
     void creer_controles(QWidget* fenetre) override;
-    void detruire_controles() override;
     void Form_QueryUnload(int& cancel, int mode) override;
     void Form_Unload(int& cancel) override;
 

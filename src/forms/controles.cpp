@@ -2,6 +2,7 @@
 
 #include "diag/erreur.h"
 #include "diag/numerique.h"
+#include "forms/forme.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -9,6 +10,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,6 +31,44 @@
 namespace tk {
 
 int vers_pixels(double twips) { return static_cast<int>(arrondi(twips / TWIPS_PAR_PIXEL)); }
+
+float twips_valide(double v, bool taille) {
+    if (!std::isfinite(v) || (taille && v < 0)) lever(ERR_VALEUR_PROPRIETE);
+    return static_cast<float>(v);
+}
+
+QFont police(Police face, double points, bool gras) {
+    // Both designed faces are narrow bitmap faces: their texts were sized for
+    // them. DejaVu Sans Condensed has close widths and a well hinted outline at
+    // small sizes. "MS Sans Serif" keeps its pixel size (8.25 pt is 11 px at
+    // 96 dpi); "Small Fonts" has small glyphs in a tall cell, so it maps to one
+    // pixel less than its size (6.75 pt: 8 px, 6 pt: 7 px).
+    QFont f(QStringLiteral("DejaVu Sans Condensed"));
+    f.setStyleHint(QFont::SansSerif);
+    const double pixels = points * 96.0 / 72.0;
+    f.setPixelSize(static_cast<int>(face == Police::SmallFonts ? std::round(pixels) - 1 : std::round(pixels)));
+    f.setBold(gras);
+    return f;
+}
+
+ArgumentsSouris arguments_souris(const QMouseEvent& m) {
+    ArgumentsSouris a;
+    auto bouton = [](Qt::MouseButtons b) {
+        int r = 0;
+        if (b & Qt::LeftButton) r |= vbLeftButton;
+        if (b & Qt::RightButton) r |= vbRightButton;
+        if (b & Qt::MiddleButton) r |= vbMiddleButton;
+        return r;
+    };
+    a.bouton = bouton(m.type() == QEvent::MouseMove ? m.buttons() : Qt::MouseButtons(m.button()));
+    if (m.modifiers() & Qt::ShiftModifier) a.shift |= 1;
+    if (m.modifiers() & Qt::ControlModifier) a.shift |= 2;
+    if (m.modifiers() & Qt::AltModifier) a.shift |= 4;
+    const QPointF p = m.position() * TWIPS_PAR_PIXEL;
+    a.x = static_cast<float>(p.x());
+    a.y = static_cast<float>(p.y());
+    return a;
+}
 
 QColor en_qcolor(Couleur c) {
     if (c & SYS_COULEUR) {
@@ -56,6 +96,9 @@ void lever_groupe(int numero) { lever(numero); }
 Controle::Controle(QWidget* widget, QString nom) : widget_(widget), nom_(std::move(nom)) {
     widget_->installEventFilter(this);
     widget_->setMouseTracking(true);
+    // A control takes its own mouse events: what happens over it never reaches
+    // the window or the control beneath.
+    widget_->setAttribute(Qt::WA_NoMousePropagation);
     const QRect g = widget_->geometry();
     left_ = static_cast<float>(g.x() * TWIPS_PAR_PIXEL);
     top_ = static_cast<float>(g.y() * TWIPS_PAR_PIXEL);
@@ -76,31 +119,29 @@ void Controle::appliquer_geometrie() {
 }
 
 void Controle::setLeft(double v) {
-    if (!std::isfinite(v)) lever(ERR_VALEUR_PROPRIETE);
-    left_ = static_cast<float>(v);
+    left_ = twips_valide(v);
     appliquer_geometrie();
 }
 void Controle::setTop(double v) {
-    if (!std::isfinite(v)) lever(ERR_VALEUR_PROPRIETE);
-    top_ = static_cast<float>(v);
+    top_ = twips_valide(v);
     appliquer_geometrie();
 }
 void Controle::setWidth(double v) {
-    if (!std::isfinite(v) || v < 0) lever(ERR_VALEUR_PROPRIETE);
-    width_ = static_cast<float>(v);
+    width_ = twips_valide(v, true);
     appliquer_geometrie();
 }
 void Controle::setHeight(double v) {
-    if (!std::isfinite(v) || v < 0) lever(ERR_VALEUR_PROPRIETE);
-    height_ = static_cast<float>(v);
+    height_ = twips_valide(v, true);
     appliquer_geometrie();
 }
 void Controle::Move(double left, double top, double width, double height) {
-    if (width < 0 || height < 0) lever(ERR_VALEUR_PROPRIETE);
-    left_ = static_cast<float>(left);
-    top_ = static_cast<float>(top);
-    width_ = static_cast<float>(width);
-    height_ = static_cast<float>(height);
+    // All four are checked before any is kept.
+    const float l = twips_valide(left), t = twips_valide(top);
+    const float w = twips_valide(width, true), h = twips_valide(height, true);
+    left_ = l;
+    top_ = t;
+    width_ = w;
+    height_ = h;
     appliquer_geometrie();
 }
 
@@ -156,57 +197,30 @@ void Controle::copier_base(Controle& copie) const {
     copie.setVisible(false);
 }
 
-namespace {
-int bouton_vb(Qt::MouseButton b) {
-    switch (b) {
-    case Qt::LeftButton: return vbLeftButton;
-    case Qt::RightButton: return vbRightButton;
-    case Qt::MiddleButton: return vbMiddleButton;
-    default: return 0;
-    }
-}
-int boutons_vb(Qt::MouseButtons b) {
-    int r = 0;
-    if (b & Qt::LeftButton) r |= vbLeftButton;
-    if (b & Qt::RightButton) r |= vbRightButton;
-    if (b & Qt::MiddleButton) r |= vbMiddleButton;
-    return r;
-}
-int shift_vb(Qt::KeyboardModifiers m) {
-    int r = 0;
-    if (m & Qt::ShiftModifier) r |= 1;
-    if (m & Qt::ControlModifier) r |= 2;
-    if (m & Qt::AltModifier) r |= 4;
-    return r;
-}
-} // namespace
-
 bool Controle::eventFilter(QObject* objet, QEvent* e) {
     if (objet != widget_) return false;
+    auto souris = [&](const GestionSouris& g) {
+        const ArgumentsSouris a = arguments_souris(*static_cast<QMouseEvent*>(e));
+        if (g) g(index_, a.bouton, a.shift, a.x, a.y);
+    };
     switch (e->type()) {
-    case QEvent::MouseButtonPress: {
-        auto* m = static_cast<QMouseEvent*>(e);
-        const QPointF p = m->position() * TWIPS_PAR_PIXEL;
-        if (MouseDown) MouseDown(index_, bouton_vb(m->button()), shift_vb(m->modifiers()), p.x(), p.y());
-        break;
-    }
+    case QEvent::MouseButtonPress: souris(MouseDown); break;
     case QEvent::MouseButtonRelease: {
+        souris(MouseUp);
         auto* m = static_cast<QMouseEvent*>(e);
-        const QPointF p = m->position() * TWIPS_PAR_PIXEL;
-        if (MouseUp) MouseUp(index_, bouton_vb(m->button()), shift_vb(m->modifiers()), p.x(), p.y());
-        if (m->button() == Qt::LeftButton && Click && widget_ && widget_->rect().contains(m->position().toPoint()))
+        if (clic_au_relachement() && m->button() == Qt::LeftButton && Click && widget_ &&
+            widget_->rect().contains(m->position().toPoint()))
             Click(index_);
         break;
     }
     case QEvent::MouseButtonDblClick:
         if (DblClick) DblClick(index_);
         break;
-    case QEvent::MouseMove: {
-        auto* m = static_cast<QMouseEvent*>(e);
-        const QPointF p = m->position() * TWIPS_PAR_PIXEL;
-        if (MouseMove) MouseMove(index_, boutons_vb(m->buttons()), shift_vb(m->modifiers()), p.x(), p.y());
+    case QEvent::MouseMove:
+        souris(MouseMove);
+        if (widget_)
+            if (auto* fenetre = dynamic_cast<FenetreForme*>(widget_->window())) fenetre->souris_sur_controle();
         break;
-    }
     default: break;
     }
     return false;
@@ -334,7 +348,8 @@ void PictureBox::Print(const QString& texte) {
     QPainter p(&img);
     p.setFont(widget_->font());
     p.setPen(en_qcolor(fore_));
-    const QFontMetrics fm(widget_->font());
+    // The top of the character cell stands at the text position.
+    const QFontMetrics fm = p.fontMetrics();
     const int x = px(en_pixels(CurrentX)), y = px(en_pixels(CurrentY));
     p.drawText(x, y + fm.ascent(), texte);
     CurrentX = 0;
@@ -416,6 +431,7 @@ std::unique_ptr<Controle> Image::cloner() const {
 
 Label::Label(QWidget* parent, QString nom) : Controle(new QLabel(parent), std::move(nom)) {
     label()->setAutoFillBackground(true);
+    setAlignment(vbLeftJustify); // text from the top left corner, like every label
     setBackColor(back_);
     setForeColor(fore_);
 }
@@ -561,7 +577,11 @@ void TextBox::setText(const QString& t) {
 }
 
 void TextBox::setPasswordChar(bool masque) {
-    if (!multiligne_) static_cast<QLineEdit*>(edit_)->setEchoMode(masque ? QLineEdit::Password : QLineEdit::Normal);
+    if (multiligne_) return;
+    auto* e = static_cast<QLineEdit*>(edit_);
+    e->setEchoMode(masque ? QLineEdit::Password : QLineEdit::Normal);
+    // Each hidden character shows as "*", whatever the style's own mark.
+    e->setStyleSheet(masque ? QStringLiteral("QLineEdit { lineedit-password-character: 42; }") : QString());
 }
 
 void TextBox::setMultiLine(bool m) {
@@ -604,9 +624,10 @@ std::unique_ptr<Controle> TextBox::cloner() const {
 
 CheckBox::CheckBox(QWidget* parent, QString nom, const QString& caption)
     : Controle(new QCheckBox(caption, parent), std::move(nom)) {
-    connect(box(), &QCheckBox::toggled, this, [this](bool coche) {
+    // A click by the user (mouse or space bar): the value follows, then the
+    // click handler runs once and reads the new value.
+    connect(box(), &QCheckBox::clicked, this, [this](bool coche) {
         if (en_affectation_) return;
-        // A click by the user: the value follows, then the click handler runs.
         value_ = coche ? 1 : 0;
         if (Click) Click(index_);
     });
@@ -696,8 +717,11 @@ std::unique_ptr<Controle> ComboBox::cloner() const {
 
 CommandButton::CommandButton(QWidget* parent, QString nom, const QString& caption)
     : Controle(new QPushButton(caption, parent), std::move(nom)) {
-    // QPushButton's own clicked() is the click (the base filter would also see the release).
-    connect(static_cast<QPushButton*>(widget_.data()), &QPushButton::clicked, this, [this] {
+    // The button's own click is the click: mouse, space bar, or Return on the
+    // button that has the focus.
+    auto* b = static_cast<QPushButton*>(widget_.data());
+    b->setAutoDefault(true);
+    connect(b, &QPushButton::clicked, this, [this] {
         if (Click) Click(index_);
     });
 }
@@ -739,20 +763,48 @@ std::unique_ptr<Controle> UpDown::cloner() const {
 
 // ---------------------------------------------------------------- TabStrip
 
+namespace {
+// Ctrl+Tab and Ctrl+Shift+Tab step through the tabs, like the arrow keys.
+class ClavierOnglets : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* objet, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress) return false;
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (!(k->modifiers() & Qt::ControlModifier) || (k->key() != Qt::Key_Tab && k->key() != Qt::Key_Backtab))
+            return false;
+        auto* bar = static_cast<QTabBar*>(objet);
+        if (bar->count() == 0) return true;
+        const bool arriere = k->key() == Qt::Key_Backtab || (k->modifiers() & Qt::ShiftModifier);
+        bar->setCurrentIndex((bar->currentIndex() + (arriere ? bar->count() - 1 : 1)) % bar->count());
+        return true;
+    }
+};
+} // namespace
+
 TabStrip::TabStrip(QWidget* parent, QString nom) : Controle(new QTabBar(parent), std::move(nom)) {
-    connect(bar(), &QTabBar::tabBarClicked, this, [this](int i) {
-        bar()->setCurrentIndex(i);
-        if (Click) Click(index_);
+    // Every change of tab by the user, by mouse or keyboard, is one click.
+    connect(bar(), &QTabBar::currentChanged, this, [this](int) {
+        if (!par_code_ && Click) Click(index_);
     });
+    bar()->installEventFilter(new ClavierOnglets(this));
 }
 QTabBar* TabStrip::bar() const { return static_cast<QTabBar*>(widget_.data()); }
-void TabStrip::AddTab(const QString& caption) { bar()->addTab(caption); }
+void TabStrip::AddTab(const QString& caption) {
+    par_code_ = true;
+    bar()->addTab(caption);
+    par_code_ = false;
+}
 int TabStrip::TabCount() const { return bar()->count(); }
 QString TabStrip::TabCaption(int i) const { return bar()->tabText(i - 1); }
 int TabStrip::SelectedItem() const { return bar()->currentIndex() + 1; }
 void TabStrip::setSelectedItem(int i) {
     if (i < 1 || i > bar()->count()) lever(ERR_VALEUR_PROPRIETE);
+    par_code_ = true;
     bar()->setCurrentIndex(i - 1);
+    par_code_ = false;
     if (Click) Click(index_);
 }
 std::unique_ptr<Controle> TabStrip::cloner() const {

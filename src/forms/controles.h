@@ -27,6 +27,7 @@ class QSpinBox;
 class QTabBar;
 class QTreeWidget;
 class QMenu;
+class QMouseEvent;
 
 namespace tk {
 
@@ -34,6 +35,18 @@ constexpr double TWIPS_PAR_PIXEL = 15.0;
 
 // Twips to pixels for widget geometry: nearest pixel, halves to even.
 int vers_pixels(double twips);
+
+// A position or size in twips as a form or control stores it: a value that is
+// not a finite number, or a negative size, is error 380 (invalid property value).
+float twips_valide(double v, bool taille = false);
+
+// The fonts the program's windows were designed with, mapped once to installed
+// faces whose widths come close to the designed ones (see police()).
+enum class Police { MSSansSerif, SmallFonts };
+// A font for a designed face and size in points. The size is turned into the
+// pixel size the designed face has at 96 dots per inch, so texts measure the
+// same whatever the screen's resolution.
+QFont police(Police face, double points, bool gras = false);
 
 // Colours are 32-bit with red in the lowest byte. Values with the top bit
 // set (0x800000nn) are system colours resolved through the palette.
@@ -55,6 +68,16 @@ enum BoutonSouris : int { vbLeftButton = 1, vbRightButton = 2, vbMiddleButton = 
 
 using GestionSouris = std::function<void(int index, int bouton, int shift, float x, float y)>;
 using GestionIndex = std::function<void(int index)>;
+
+// What a mouse handler receives for a Qt mouse event: for a press or a release
+// the button that changed, for a move the buttons held; the shift state
+// (1 Shift, 2 Ctrl, 4 Alt); the position in twips.
+struct ArgumentsSouris {
+    int bouton = 0;
+    int shift = 0;
+    float x = 0, y = 0;
+};
+ArgumentsSouris arguments_souris(const QMouseEvent& m);
 
 // Base of every control: geometry in twips, visibility, tool-tip, z-order,
 // mouse events. `index` is the member index inside a control array (or -1).
@@ -98,6 +121,10 @@ public:
     virtual std::unique_ptr<Controle> cloner() const = 0;
 
 protected:
+    // Controls without a click of their own (pictures, images, labels) raise
+    // Click on a left-button release over them; the input controls raise it
+    // from their widget's own notification, which also covers the keyboard.
+    virtual bool clic_au_relachement() const { return true; }
     bool eventFilter(QObject* objet, QEvent* evenement) override;
     void copier_base(Controle& copie) const;
     void appliquer_geometrie();
@@ -246,6 +273,9 @@ public:
     std::function<void()> Change;
     std::unique_ptr<Controle> cloner() const override;
 
+protected:
+    bool clic_au_relachement() const override { return false; }
+
 private:
     QWidget* edit_;
     bool multiligne_ = false;
@@ -262,6 +292,9 @@ public:
     QString Caption() const;
     void setCaption(const QString& c);
     std::unique_ptr<Controle> cloner() const override;
+
+protected:
+    bool clic_au_relachement() const override { return false; }
 
 private:
     QCheckBox* box() const;
@@ -285,6 +318,9 @@ public:
     void setText(const QString& t); // selects the matching item or shows the text as is
     std::unique_ptr<Controle> cloner() const override;
 
+protected:
+    bool clic_au_relachement() const override { return false; }
+
 private:
     QComboBox* combo() const;
     bool par_code_ = false;
@@ -297,6 +333,9 @@ public:
     QString Caption() const;
     void setCaption(const QString& c);
     std::unique_ptr<Controle> cloner() const override;
+
+protected:
+    bool clic_au_relachement() const override { return false; }
 };
 
 // Spinner: assigning Value runs the change handler (when the value changes).
@@ -312,6 +351,9 @@ public:
     int Max() const;
     std::function<void()> Change;
     std::unique_ptr<Controle> cloner() const override;
+
+protected:
+    bool clic_au_relachement() const override { return false; }
 
 private:
     QSpinBox* spin() const;
@@ -330,8 +372,12 @@ public:
     void setSelectedItem(int i);      // runs Click
     std::unique_ptr<Controle> cloner() const override;
 
+protected:
+    bool clic_au_relachement() const override { return false; }
+
 private:
     QTabBar* bar() const;
+    bool par_code_ = false;
 };
 
 // List view in report style with check boxes. ItemCheck runs only when the
@@ -350,6 +396,9 @@ public:
     void setChecked(int i, bool coche);   // by code: no ItemCheck
     std::function<void(int index)> ItemCheck; // 1-based index of the item the user ticked
     std::unique_ptr<Controle> cloner() const override;
+
+protected:
+    bool clic_au_relachement() const override { return false; }
 
 private:
     QTreeWidget* arbre() const;
@@ -390,6 +439,10 @@ public:
     const QString& nom() const { return nom_; }
     template <class F> void pour_chaque(F f) const {
         for (auto& m : membres_) if (m) f(*m);
+    }
+    // Destroys every member, the highest index first.
+    void vider() {
+        while (!membres_.empty()) membres_.pop_back();
     }
 
 private:

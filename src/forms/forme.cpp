@@ -12,6 +12,8 @@ FenetreForme::FenetreForme(Forme& forme, Qt::WindowFlags drapeaux) : QWidget(nul
     setMouseTracking(true);
 }
 
+void FenetreForme::souris_sur_controle() { forme_.survol_controle(); }
+
 void FenetreForme::closeEvent(QCloseEvent* e) {
     // The form decides: it unloads itself (and this window with it) unless cancelled.
     e->ignore();
@@ -39,8 +41,15 @@ Forme::~Forme() { delete fenetre_; }
 
 void Forme::Load() {
     if (fenetre_) return;
-    fenetre_ = new FenetreForme(*this, drapeaux_fenetre());
+    Qt::WindowFlags drapeaux = drapeaux_fenetre();
+    if (dialogue_fixe())
+        drapeaux = (drapeaux & ~(Qt::WindowMinMaxButtonsHint | Qt::WindowSystemMenuHint)) | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    fenetre_ = new FenetreForme(*this, drapeaux);
     fenetre_->setObjectName(nom_);
+    // Tool-tips show on hover even while another window has the focus, as
+    // they do elsewhere on the desktop (the bar never takes the focus).
+    fenetre_->setAttribute(Qt::WA_AlwaysShowToolTips);
     fenetre_->installEventFilter(this);
     width_ = static_cast<float>(largeur_conception_);
     height_ = static_cast<float>(hauteur_conception_);
@@ -68,7 +77,10 @@ bool Forme::Unload(int mode) {
     Form_Unload(annuler);
     if (annuler) return false;
     en_dechargement_ = true;
-    detruire_controles();
+    // What the form created goes in the reverse order of its creation.
+    std::vector<std::function<void()>> possessions;
+    possessions.swap(possessions_);
+    for (auto it = possessions.rbegin(); it != possessions.rend(); ++it) (*it)();
     FenetreForme* f = fenetre_;
     fenetre_ = nullptr;
     f->removeEventFilter(this);
@@ -80,30 +92,50 @@ bool Forme::Unload(int mode) {
 
 void Forme::fermeture_utilisateur() { Unload(vbFormControlMenu); }
 
-void Forme::appliquer_geometrie() {
-    if (!fenetre_) return;
-    fenetre_->setGeometry(vers_pixels(left_), vers_pixels(top_), std::max(1, vers_pixels(width_)),
-                          std::max(1, vers_pixels(height_)));
+void Forme::posseder(std::function<void()> liberer) { possessions_.push_back(std::move(liberer)); }
+
+Timer& Forme::creer(std::unique_ptr<Timer>& place, const char* nom, int intervalle) {
+    place = std::make_unique<Timer>(QString::fromLatin1(nom), this);
+    place->setInterval(intervalle);
+    posseder([&place] {
+        if (place) place->setEnabled(false);
+        place.reset();
+    });
+    return *place;
 }
 
-void Forme::setLeft(double v) { left_ = static_cast<float>(v); appliquer_geometrie(); }
-void Forme::setTop(double v) { top_ = static_cast<float>(v); appliquer_geometrie(); }
+void Forme::appliquer_geometrie() {
+    if (!fenetre_) return;
+    const QRect g(vers_pixels(left_), vers_pixels(top_), std::max(1, vers_pixels(width_)),
+                  std::max(1, vers_pixels(height_)));
+    if (dialogue_fixe()) fenetre_->setFixedSize(g.size());
+    fenetre_->setGeometry(g);
+}
+
+void Forme::setLeft(double v) {
+    left_ = twips_valide(v);
+    appliquer_geometrie();
+}
+void Forme::setTop(double v) {
+    top_ = twips_valide(v);
+    appliquer_geometrie();
+}
 void Forme::setWidth(double v) {
-    if (v < 0) lever(ERR_VALEUR_PROPRIETE);
-    width_ = static_cast<float>(v);
+    width_ = twips_valide(v, true);
     appliquer_geometrie();
 }
 void Forme::setHeight(double v) {
-    if (v < 0) lever(ERR_VALEUR_PROPRIETE);
-    height_ = static_cast<float>(v);
+    height_ = twips_valide(v, true);
     appliquer_geometrie();
 }
 void Forme::Move(double left, double top, double width, double height) {
-    if (width < 0 || height < 0) lever(ERR_VALEUR_PROPRIETE);
-    left_ = static_cast<float>(left);
-    top_ = static_cast<float>(top);
-    width_ = static_cast<float>(width);
-    height_ = static_cast<float>(height);
+    // All four are checked before any is kept.
+    const float l = twips_valide(left), t = twips_valide(top);
+    const float w = twips_valide(width, true), h = twips_valide(height, true);
+    left_ = l;
+    top_ = t;
+    width_ = w;
+    height_ = h;
     appliquer_geometrie();
 }
 
@@ -148,28 +180,17 @@ void Forme::Refresh() {
 
 bool Forme::eventFilter(QObject* objet, QEvent* e) {
     if (objet != fenetre_) return false;
-    auto envoyer = [&](GestionSouris& g) {
-        auto* m = static_cast<QMouseEvent*>(e);
-        int bouton = 0;
-        const Qt::MouseButton b = e->type() == QEvent::MouseMove ? Qt::NoButton : m->button();
-        if (b == Qt::LeftButton) bouton = vbLeftButton;
-        else if (b == Qt::RightButton) bouton = vbRightButton;
-        else if (b == Qt::MiddleButton) bouton = vbMiddleButton;
-        if (e->type() == QEvent::MouseMove) {
-            if (m->buttons() & Qt::LeftButton) bouton |= vbLeftButton;
-            if (m->buttons() & Qt::RightButton) bouton |= vbRightButton;
-        }
-        const QPointF p = m->position() * TWIPS_PAR_PIXEL;
-        try {
-            if (g) g(-1, bouton, 0, p.x(), p.y());
-        } catch (...) {
-        }
-    };
+    GestionSouris* g = nullptr;
     switch (e->type()) {
-    case QEvent::MouseButtonPress: envoyer(MouseDown); break;
-    case QEvent::MouseButtonRelease: envoyer(MouseUp); break;
-    case QEvent::MouseMove: envoyer(MouseMove); break;
-    default: break;
+    case QEvent::MouseButtonPress: g = &MouseDown; break;
+    case QEvent::MouseButtonRelease: g = &MouseUp; break;
+    case QEvent::MouseMove: g = &MouseMove; break;
+    default: return false;
+    }
+    const ArgumentsSouris a = arguments_souris(*static_cast<QMouseEvent*>(e));
+    try {
+        if (*g) (*g)(-1, a.bouton, a.shift, a.x, a.y);
+    } catch (...) {
     }
     return false;
 }

@@ -11,6 +11,10 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+#include <memory>
+#include <vector>
+
 namespace tk {
 
 // Why a form is being unloaded.
@@ -28,6 +32,8 @@ class FenetreForme : public QWidget {
 public:
     FenetreForme(Forme& forme, Qt::WindowFlags drapeaux);
     QImage calque; // what Line draws on the window itself
+    // A control of this window saw the mouse move over it.
+    void souris_sur_controle();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -74,15 +80,44 @@ public:
     void Line(double x1, double y1, double x2, double y2, Couleur couleur); // on the window itself
     void Refresh();
 
+    // Mouse events over the window's own area, where no control covers it.
     GestionSouris MouseDown, MouseUp, MouseMove;
 
     // Runs when the user closes the window with its close button.
     void fermeture_utilisateur();
+    // Runs for every mouse move over any control of the window (after the
+    // control's own handler).
+    virtual void survol_controle() {}
+
+    // Creation of what the form owns. The form records everything it creates,
+    // in order, and its unload destroys it all in the reverse order.
+    template <class T, class... A>
+    T& creer(std::unique_ptr<T>& place, QWidget* parent, const char* nom, double l, double t, double w, double h,
+             A&&... a) {
+        place = std::make_unique<T>(parent, QString::fromLatin1(nom), std::forward<A>(a)...);
+        place->Move(l, t, w, h);
+        posseder([&place] { place.reset(); });
+        return *place;
+    }
+    // Member 0 of a control array; the members loaded later go with the array.
+    template <class T, class... A>
+    T& creer(GroupeControles<T>& groupe, QWidget* parent, double l, double t, double w, double h, A&&... a) {
+        auto c = std::make_unique<T>(parent, groupe.nom(), std::forward<A>(a)...);
+        c->Move(l, t, w, h);
+        groupe.definir_premier(std::move(c));
+        posseder([&groupe] { groupe.vider(); });
+        return groupe(0);
+    }
+    Timer& creer(std::unique_ptr<Timer>& place, const char* nom, int intervalle);
+    // Anything else the form made: `liberer` runs at unload, in reverse order.
+    void posseder(std::function<void()> liberer);
 
 protected:
     virtual Qt::WindowFlags drapeaux_fenetre() const { return Qt::Window; }
-    virtual void creer_controles(QWidget* fenetre) = 0; // design-time controls
-    virtual void detruire_controles() = 0;
+    // A fixed dialog: title bar with a close button only, and a size the user
+    // cannot change.
+    virtual bool dialogue_fixe() const { return false; }
+    virtual void creer_controles(QWidget* fenetre) = 0; // design-time controls, through creer()
     virtual void Form_Load() {}
     virtual void Form_QueryUnload(int& /*cancel*/, int /*mode*/) {}
     virtual void Form_Unload(int& /*cancel*/) {}
@@ -99,6 +134,7 @@ private:
     Couleur back_ = vbSysteme(COLOR_BTNFACE);
     QString caption_;
     bool en_dechargement_ = false;
+    std::vector<std::function<void()>> possessions_;
 };
 
 } // namespace tk

@@ -59,30 +59,18 @@ Qt::WindowFlags frmPostit::drapeaux_fenetre() const {
 void frmPostit::creer_controles(QWidget* w) {
     setBackColor(JAUNE_PALE);
 
-    Shape1 = std::make_unique<Shape>(w, QStringLiteral("Shape1"));
-    Shape1->Move(0, 0, LARGEUR, HAUTEUR);
+    creer(Shape1, w, "Shape1", 0, 0, LARGEUR, HAUTEUR);
+    creer(Image1, w, "Image1", 165, 90, 240, 240);
 
-    Image1 = std::make_unique<Image>(w, QStringLiteral("Image1"));
-    Image1->Move(165, 90, 240, 240);
-
-    lbl1 = std::make_unique<Label>(w, QStringLiteral("lbl1"));
-    lbl1->Move(720, 105, 3255, HAUTEUR - 105);
+    // The text starts at the label's top left corner and wraps at its width.
+    creer(lbl1, w, "lbl1", 720, 105, 3255, HAUTEUR - 105);
     lbl1->setBackStyleTransparent(true);
     lbl1->setForeColor(GRIS_TEXTE);
-    QFont police(QStringLiteral("DejaVu Sans"));
-    police.setPointSizeF(7);
-    police.setBold(true);
-    lbl1->setFont(police);
+    lbl1->setFont(police(Police::MSSansSerif, 8.25, true));
     lbl1->setWordWrap(true);
     // The text may hold what a mail server or a network interface sent:
     // shown as it is, never read as markup.
     static_cast<QLabel*>(lbl1->widget())->setTextFormat(Qt::PlainText);
-}
-
-void frmPostit::detruire_controles() {
-    lbl1.reset();
-    Image1.reset();
-    Shape1.reset();
 }
 
 } // namespace tk

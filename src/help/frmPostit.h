@@ -42,7 +42,6 @@ public:
 protected:
     Qt::WindowFlags drapeaux_fenetre() const override;
     void creer_controles(QWidget* fenetre) override;
-    void detruire_controles() override;
 
 private:
     Programme& prog;

@@ -21,21 +21,6 @@ namespace tk {
 
 namespace {
 
-template <class T, class... A>
-std::unique_ptr<T> creer(QWidget* parent, const char* nom, double l, double t, double w, double h, A&&... a) {
-    auto c = std::make_unique<T>(parent, QString::fromLatin1(nom), std::forward<A>(a)...);
-    c->Move(l, t, w, h);
-    return c;
-}
-
-std::unique_ptr<Label> etiquette(QWidget* parent, const char* nom, double l, double t, double w, double h,
-                                 const QString& caption) {
-    auto c = creer<Label>(parent, nom, l, t, w, h);
-    c->setBackStyleTransparent(true);
-    c->setCaption(caption);
-    return c;
-}
-
 const QString TIP_ICONE = QStringLiteral("Tarvik(running)");
 
 } // namespace
@@ -56,68 +41,68 @@ tk::Menu& frmOption::Menu() {
     return *menu_;
 }
 
-Qt::WindowFlags frmOption::drapeaux_fenetre() const {
-    // A fixed dialog: title and close button only.
-    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+bool frmOption::dialogue_fixe() const { return true; }
+
+Label& frmOption::etiquette(std::unique_ptr<Label>& place, QWidget* parent, const char* nom, double l, double t,
+                            double w, double h, const QString& caption) {
+    Label& c = creer(place, parent, nom, l, t, w, h);
+    c.setBackStyleTransparent(true);
+    c.setCaption(caption);
+    return c;
 }
 
 void frmOption::creer_controles(QWidget* w) {
-    QFont police(QStringLiteral("DejaVu Sans"));
-    police.setPointSizeF(8);
-    w->setFont(police);
+    w->setFont(police(Police::MSSansSerif, 8.25));
 
-    TabStrip1 = creer<TabStrip>(w, "TabStrip1", 240, 180, 4800, 420);
+    creer(TabStrip1, w, "TabStrip1", 240, 180, 4800, 420);
     for (const char* onglet : {"Update", "Options", "Mail", "HDD", "About..."})
         TabStrip1->AddTab(QString::fromLatin1(onglet));
     TabStrip1->Click = [this](int) { TabStrip1_Click(); };
 
     // The pages: member 0 is the hidden model of the array, pages 1 to 5 are shown by the tabs.
-    {
-        auto modele = creer<PictureBox>(w, "PictureFond", 360, 600, PAGE_LARGEUR, PAGE_HAUTEUR);
-        modele->setVisible(false);
-        PictureFond.definir_premier(std::move(modele));
-        for (int i = 1; i <= 5; ++i) PictureFond.Load(i);
-    }
+    creer(PictureFond, w, 360, 600, PAGE_LARGEUR, PAGE_HAUTEUR).setVisible(false);
+    for (int i = 1; i <= 5; ++i) PictureFond.Load(i);
     creer_page_maj(PictureFond(1).widget());
     creer_page_options(PictureFond(2).widget());
     creer_page_mail(PictureFond(3).widget());
     creer_page_disques(PictureFond(4).widget());
     creer_page_apropos(PictureFond(5).widget());
 
-    btnOK = creer<CommandButton>(w, "btnOK", 4080, 4095, 960, 375, QStringLiteral("OK"));
+    creer(btnOK, w, "btnOK", 4080, 4095, 960, 375, QStringLiteral("OK"));
     btnOK->Click = [this](int) { btnOK_Click(); };
 
     menu_ = std::make_unique<tk::Menu>(QStringLiteral("menuSysTray"));
+    posseder([this] { menu_.reset(); });
     menu_->AddItem(QStringLiteral("mnuHideIcon"), QStringLiteral("Task bar icon"), [this] { mnuHideIcon_Click(); });
     menu_->AddItem(QStringLiteral("mnuOptions"), QStringLiteral("Options"), [this] { mnuOptions_Click(); });
     menu_->AddItem(QStringLiteral("mnuQuitter"), QStringLiteral("Exit"), [this] { mnuQuitter_Click(); });
 }
 
 void frmOption::creer_page_maj(QWidget* page) {
-    btnMaj = creer<CommandButton>(page, "btnMaj", 120, 120, 2400, 375, QStringLiteral("Verifier MAJ disponibles"));
+    creer(btnMaj, page, "btnMaj", 120, 120, 2280, 375, QStringLiteral("Verifier MAJ disponibles"));
     btnMaj->Click = [this](int) { btnMaj_Click(); };
-    txtInfo = etiquette(page, "txtInfo", 2640, 180, 1800, 255, QStringLiteral("NOT CONNECTED"));
-    lblMessage = etiquette(page, "lblMessage", 120, 720, 4320, 255,
-                           QStringLiteral("Envoyer un message ou un rapport de bug"));
-    txtMessage = creer<TextBox>(page, "txtMessage", 120, 1000, 4320, 1800);
-    txtMessage->setMultiLine(true);
-    btnSend = creer<CommandButton>(page, "btnSend", 2640, 2905, 1800, 375, QStringLiteral("Envoyer message"));
+    // Wide enough for the longest status of the update check.
+    etiquette(txtInfo, page, "txtInfo", 2520, 180, 1920, 255, QStringLiteral("NOT CONNECTED"));
+    etiquette(lblMessage, page, "lblMessage", 120, 720, 4320, 255,
+              QStringLiteral("Envoyer un message ou un rapport de bug"));
+    creer(txtMessage, page, "txtMessage", 120, 1000, 4320, 1800).setMultiLine(true);
+    creer(btnSend, page, "btnSend", 2640, 2905, 1800, 375, QStringLiteral("Envoyer message"));
     btnSend->Click = [this](int) { btnSend_Click(); };
 }
 
 void frmOption::creer_page_options(QWidget* page) {
-    lblProcessus = etiquette(page, "lblProcessus", 120, 165, 1980, 255, QStringLiteral("Priorité processus:"));
-    ComboProcessus = creer<ComboBox>(page, "ComboProcessus", 2160, 120, 1500, 315);
+    etiquette(lblProcessus, page, "lblProcessus", 120, 165, 1980, 255, QStringLiteral("Priorité processus:"));
+    creer(ComboProcessus, page, "ComboProcessus", 2160, 120, 1500, 315);
     for (const char* t : {"Haut", "Normal", "Bas"}) ComboProcessus->AddItem(QString::fromLatin1(t));
     ComboProcessus->Click = [this](int) { ComboProcessus_Click(); };
 
-    lblSkin = etiquette(page, "lblSkin", 120, 555, 1980, 255, QStringLiteral("Skin:"));
-    ComboSkin = creer<ComboBox>(page, "ComboSkin", 2160, 510, 2280, 315);
+    etiquette(lblSkin, page, "lblSkin", 120, 555, 1980, 255, QStringLiteral("Skin:"));
+    creer(ComboSkin, page, "ComboSkin", 2160, 510, 2280, 315);
     ComboSkin->Click = [this](int) { ComboSkin_Click(); };
 
-    lblDelai = etiquette(page, "lblDelai", 120, 945, 1980, 255, QStringLiteral("Delai rafraichissement:"));
-    txtVerifDelay = creer<TextBox>(page, "txtVerifDelay", 2160, 900, 900, 315);
-    UpDownVerif = creer<UpDown>(page, "UpDownVerif", 3060, 900, 270, 315);
+    etiquette(lblDelai, page, "lblDelai", 120, 945, 1980, 255, QStringLiteral("Delai rafraichissement:"));
+    creer(txtVerifDelay, page, "txtVerifDelay", 2160, 900, 900, 315);
+    creer(UpDownVerif, page, "UpDownVerif", 3060, 900, 270, 315);
     UpDownVerif->setMin(50);
     UpDownVerif->setMax(3000);
     static_cast<QSpinBox*>(UpDownVerif->widget())->setSingleStep(100);
@@ -140,7 +125,7 @@ void frmOption::creer_page_options(QWidget* page) {
     };
     double haut = 1380;
     for (const Case& c : cases) {
-        c.c = creer<CheckBox>(page, c.nom, 120, haut, 4320, 285, c.caption);
+        creer(c.c, page, c.nom, 120, haut, 4320, 285, c.caption);
         haut += 330;
     }
     CheckSmooth->Click = [this](int) { CheckSmooth_Click(); };
@@ -150,13 +135,12 @@ void frmOption::creer_page_options(QWidget* page) {
 }
 
 void frmOption::creer_page_mail(QWidget* page) {
-    lblPop = etiquette(page, "lblPop", 120, 165, 1320, 255, QStringLiteral("POP 3:"));
-    lblUser = etiquette(page, "lblUser", 120, 555, 1320, 255, QStringLiteral("Username:"));
-    lblPass = etiquette(page, "lblPass", 120, 945, 1320, 255, QStringLiteral("Password:"));
-    lblDelaiMail = etiquette(page, "lblDelaiMail", 120, 1335, 1320, 255, QStringLiteral("Delai verif.:"));
+    etiquette(lblPop, page, "lblPop", 120, 165, 1320, 255, QStringLiteral("POP 3:"));
+    etiquette(lblUser, page, "lblUser", 120, 555, 1320, 255, QStringLiteral("Username:"));
+    etiquette(lblPass, page, "lblPass", 120, 945, 1320, 255, QStringLiteral("Password:"));
+    etiquette(lblDelaiMail, page, "lblDelaiMail", 120, 1335, 1320, 255, QStringLiteral("Delai verif.:"));
 
-    auto premier = std::make_unique<TextBox>(page, txtMail.nom());
-    txtMail.definir_premier(std::move(premier));
+    creer(txtMail, page, 1500, 120, 2880, 315);
     for (int k = 1; k <= 3; ++k) txtMail.Load(k);
     for (int k = 0; k <= 3; ++k) {
         txtMail(k).Move(1500, 120 + 390 * k, k == 3 ? 900 : 2880, 315);
@@ -164,7 +148,7 @@ void frmOption::creer_page_mail(QWidget* page) {
     }
     txtMail(2).setPasswordChar(true);
 
-    UpDown1 = creer<UpDown>(page, "UpDown1", 2400, 1290, 270, 315);
+    creer(UpDown1, page, "UpDown1", 2400, 1290, 270, 315);
     UpDown1->setMin(1);
     UpDown1->setMax(10);
     // Design value: the default delay.
@@ -177,16 +161,17 @@ void frmOption::creer_page_mail(QWidget* page) {
     cadre->setGeometry(vers_pixels(120), vers_pixels(1800), vers_pixels(4320), vers_pixels(975));
     cadre->show();
     fraAlarme = cadre;
-    ComboAlarme = creer<ComboBox>(page, "ComboAlarme", 300, 2220, 3300, 315);
+    posseder([this] { delete fraAlarme.data(); });
+    creer(ComboAlarme, page, "ComboAlarme", 300, 2220, 3300, 315);
     ComboAlarme->Click = [this](int) { ComboAlarme_Click(); };
-    btnPlaySound = creer<CommandButton>(page, "btnPlaySound", 3720, 2205, 540, 345, QStringLiteral(">"));
+    creer(btnPlaySound, page, "btnPlaySound", 3720, 2205, 540, 345, QStringLiteral(">"));
     btnPlaySound->Click = [this](int) { btnPlaySound_Click(); };
 }
 
 void frmOption::creer_page_disques(QWidget* page) {
-    lblDisques = etiquette(page, "lblDisques", 120, 120, 4320, 255,
-                           QStringLiteral("Seuls le diques coches sont pris en compte:"));
-    LV = creer<ListView>(page, "LV", 120, 420, 4320, 2835);
+    etiquette(lblDisques, page, "lblDisques", 120, 120, 4320, 255,
+              QStringLiteral("Seuls le diques coches sont pris en compte:"));
+    creer(LV, page, "LV", 120, 420, 4320, 2835);
     LV->setColumns({QStringLiteral("Letter"), QStringLiteral("Type"), QStringLiteral("Size"), QStringLiteral("Name")});
     LV->ItemCheck = [this](int index) { LV_ItemCheck(index); };
     auto* arbre = static_cast<QTreeWidget*>(LV->widget());
@@ -195,24 +180,20 @@ void frmOption::creer_page_disques(QWidget* page) {
 }
 
 void frmOption::creer_page_apropos(QWidget* page) {
-    lblTitre = etiquette(page, "lblTitre", 120, 120, 4320, 480, QStringLiteral("TARVIK"));
-    QFont titre(QStringLiteral("DejaVu Sans"));
-    titre.setPointSizeF(16);
-    titre.setBold(true);
-    lblTitre->setFont(titre);
+    etiquette(lblTitre, page, "lblTitre", 120, 120, 4320, 480, QStringLiteral("TARVIK"));
+    lblTitre->setFont(police(Police::MSSansSerif, 16, true));
     lblTitre->setAlignment(Label::vbCenter);
 
-    imageApropos = creer<Image>(page, "imageApropos", 240, 780, 960, 960);
-    imageApropos->setPicture(dessins::image_apropos(64));
+    creer(imageApropos, page, "imageApropos", 240, 780, 960, 960).setPicture(dessins::image_apropos(64));
 
-    txtVersion = etiquette(page, "txtVersion", 1440, 780, 3000, 255, QString());
-    lblNotice = etiquette(page, "lblNotice", 1440, 1095, 3000, 1680,
-                          QStringLiteral("Tarvik affiche en haut de l'écran l'activité du processeur, de la "
-                                         "mémoire, des disques et du réseau, le volume et le courrier. "
-                                         "Logiciel gratuit, fourni tel quel, sans aucune garantie."));
+    etiquette(txtVersion, page, "txtVersion", 1440, 780, 3000, 255, QString());
+    etiquette(lblNotice, page, "lblNotice", 1440, 1095, 3000, 1680,
+              QStringLiteral("Tarvik affiche en haut de l'écran l'activité du processeur, de la "
+                             "mémoire, des disques et du réseau, le volume et le courrier. "
+                             "Logiciel gratuit, fourni tel quel, sans aucune garantie."));
     lblNotice->setWordWrap(true);
 
-    Label2 = etiquette(page, "Label2", 120, 2925, 4320, 255, QString());
+    etiquette(Label2, page, "Label2", 120, 2925, 4320, 255, QString());
     Label2->setAlignment(Label::vbCenter);
     Label2->setForeColor(RGB(0, 0, 200));
     QFont lien = Label2->Font();
@@ -220,47 +201,6 @@ void frmOption::creer_page_apropos(QWidget* page) {
     Label2->setFont(lien);
     Label2->setMousePointer(QCursor(Qt::PointingHandCursor));
     Label2->Click = [this](int) { Label2_Click(); };
-}
-
-void frmOption::detruire_controles() {
-    menu_.reset();
-    // Controls inside the pages first, then the pages, then the rest.
-    btnMaj.reset();
-    txtInfo.reset();
-    txtMessage.reset();
-    btnSend.reset();
-    lblMessage.reset();
-    ComboProcessus.reset();
-    ComboSkin.reset();
-    txtVerifDelay.reset();
-    UpDownVerif.reset();
-    CheckSmooth.reset();
-    CheckHelp.reset();
-    CheckIcone.reset();
-    checkStart.reset();
-    checkmajAuto.reset();
-    lblProcessus.reset();
-    lblSkin.reset();
-    lblDelai.reset();
-    txtMail = GroupeControles<TextBox>("txtMail");
-    UpDown1.reset();
-    ComboAlarme.reset();
-    btnPlaySound.reset();
-    lblPop.reset();
-    lblUser.reset();
-    lblPass.reset();
-    lblDelaiMail.reset();
-    delete fraAlarme.data();
-    LV.reset();
-    lblDisques.reset();
-    txtVersion.reset();
-    Label2.reset();
-    lblTitre.reset();
-    lblNotice.reset();
-    imageApropos.reset();
-    PictureFond = GroupeControles<PictureBox>("PictureFond");
-    TabStrip1.reset();
-    btnOK.reset();
 }
 
 QString frmOption::adresse_page_web() { return prog.adresse_serveur() + QStringLiteral("/tarvik/index_2.html"); }

@@ -98,13 +98,14 @@ public:
     QString adresse_page_web();
 
 protected:
-    Qt::WindowFlags drapeaux_fenetre() const override;
+    bool dialogue_fixe() const override;
     void creer_controles(QWidget* fenetre) override;
-    void detruire_controles() override;
     void Form_Load() override;
     void Form_QueryUnload(int& cancel, int mode) override;
 
 private:
+    Label& etiquette(std::unique_ptr<Label>& place, QWidget* parent, const char* nom, double l, double t, double w,
+                     double h, const QString& caption);
     void creer_page_maj(QWidget* page);
     void creer_page_options(QWidget* page);
     void creer_page_mail(QWidget* page);

@@ -16,20 +16,6 @@ namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
 
-template <class T, class... A>
-std::unique_ptr<T> creer(QWidget* parent, const char* nom, double l, double t, double w, double h, A&&... a) {
-    auto c = std::make_unique<T>(parent, QString::fromLatin1(nom), std::forward<A>(a)...);
-    c->Move(l, t, w, h);
-    return c;
-}
-
-std::unique_ptr<Label> etiquette(QWidget* parent, const char* nom, double l, double t, double w, double h) {
-    auto c = creer<Label>(parent, nom, l, t, w, h);
-    c->setBackStyleTransparent(true);
-    c->setAlignment(Label::vbCenter);
-    return c;
-}
-
 // Design geometry (twips).
 constexpr double LARGEUR = 5400, HAUTEUR = 3060;
 constexpr double APPLI = 720;                      // program pictures, 48 px
@@ -55,74 +41,59 @@ QString frmMaj::texte_echec_telechargement() {
            QStringLiteral("Souhaitez vous réessayer ?");
 }
 
+bool frmMaj::dialogue_fixe() const { return true; }
+
 Qt::WindowFlags frmMaj::drapeaux_fenetre() const {
-    // A small fixed dialog above the docked bar: title and close button only.
-    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-           Qt::WindowStaysOnTopHint;
+    // A small fixed dialog above the docked bar.
+    return Qt::Window | Qt::WindowStaysOnTopHint;
+}
+
+Label& frmMaj::etiquette(std::unique_ptr<Label>& place, QWidget* parent, const char* nom, double l, double t,
+                         double w, double h) {
+    Label& c = creer(place, parent, nom, l, t, w, h);
+    c.setBackStyleTransparent(true);
+    c.setAlignment(Label::vbCenter);
+    return c;
 }
 
 void frmMaj::creer_controles(QWidget* w) {
-    QFont police(QStringLiteral("DejaVu Sans"));
-    police.setPointSizeF(8);
-    w->setFont(police);
+    w->setFont(police(Police::MSSansSerif, 8.25));
 
     // The old program on the left, the new one on the right, arrows between.
-    {
-        auto gauche = creer<PictureBox>(w, "picAppli", 600, 240, APPLI, APPLI);
-        gauche->setPicture(dessins::image_appli(48));
-        picAppli.definir_premier(std::move(gauche));
-        picAppli.Load(1);
-        picAppli(1).Move(LARGEUR - 600 - APPLI, 240, APPLI, APPLI);
-        picAppli(1).setVisible(true);
-    }
-    {
-        auto fixe = creer<PictureBox>(w, "picFleche", 1920, 360, FLECHE_L, FLECHE_H);
-        fixe->setPicture(dessins::image_fleche(48, 32, QColor(150, 160, 175)));
-        picFleche.definir_premier(std::move(fixe));
-        picFleche.Load(1);
-        picFleche(1).Move(2760, 360, FLECHE_L, FLECHE_H);
-        picFleche(1).setPicture(dessins::image_fleche(48, 32, QColor(70, 190, 90)));
-        picFleche(1).setVisible(true);
-    }
-    {
-        txtVersion.definir_premier(etiquette(w, "txtVersion", 360, 1020, 1200, 255));
-        txtVersion.Load(1);
-        txtVersion(1).Move(LARGEUR - 360 - 1200, 1020, 1200, 255);
-        txtVersion(1).setVisible(true);
-    }
+    creer(picAppli, w, 600, 240, APPLI, APPLI).setPicture(dessins::image_appli(48));
+    picAppli.Load(1);
+    picAppli(1).Move(LARGEUR - 600 - APPLI, 240, APPLI, APPLI);
+    picAppli(1).setVisible(true);
 
-    txtInfo = etiquette(w, "txtInfo", 240, 1440, LARGEUR - 480, 600);
-    txtInfo->setWordWrap(true);
+    creer(picFleche, w, 1920, 360, FLECHE_L, FLECHE_H).setPicture(dessins::image_fleche(48, 32, QColor(150, 160, 175)));
+    picFleche.Load(1);
+    picFleche(1).Move(2760, 360, FLECHE_L, FLECHE_H);
+    picFleche(1).setPicture(dessins::image_fleche(48, 32, QColor(70, 190, 90)));
+    picFleche(1).setVisible(true);
 
-    {
-        auto ok = creer<CommandButton>(w, "btnAction", 1440, 2280, 1200, 375, QStringLiteral("OK"));
-        // The answer runs from the event loop, not inside the button's own
-        // click signal: "Non" unloads the window that holds the button.
-        ok->Click = [this](int index) {
-            QMetaObject::invokeMethod(
-                this, [this, index] { btnAction_Click(static_cast<int16_t>(index)); }, Qt::QueuedConnection);
-        };
-        btnAction.definir_premier(std::move(ok));
-        btnAction.Load(1);
-        btnAction(1).Move(2760, 2280, 1200, 375);
-        btnAction(1).setCaption(QStringLiteral("Annuler"));
-        btnAction(1).setVisible(true);
-    }
+    creer(txtVersion, w, 360, 1020, 1200, 255);
+    txtVersion(0).setBackStyleTransparent(true);
+    txtVersion(0).setAlignment(Label::vbCenter);
+    txtVersion.Load(1);
+    txtVersion(1).Move(LARGEUR - 360 - 1200, 1020, 1200, 255);
+    txtVersion(1).setVisible(true);
 
-    TimerCligno = std::make_unique<Timer>(QStringLiteral("TimerCligno"), this);
-    TimerCligno->setInterval(200);
+    etiquette(txtInfo, w, "txtInfo", 240, 1440, LARGEUR - 480, 600).setWordWrap(true);
+
+    CommandButton& ok = creer(btnAction, w, 1440, 2280, 1200, 375, QStringLiteral("OK"));
+    // The answer runs from the event loop, not inside the button's own
+    // click signal: "Non" unloads the window that holds the button.
+    ok.Click = [this](int index) {
+        QMetaObject::invokeMethod(
+            this, [this, index] { btnAction_Click(static_cast<int16_t>(index)); }, Qt::QueuedConnection);
+    };
+    btnAction.Load(1);
+    btnAction(1).Move(2760, 2280, 1200, 375);
+    btnAction(1).setCaption(QStringLiteral("Annuler"));
+    btnAction(1).setVisible(true);
+
+    creer(TimerCligno, "TimerCligno", 200);
     TimerCligno->Tick = [this] { TimerCligno_Timer(); };
-}
-
-void frmMaj::detruire_controles() {
-    if (TimerCligno) TimerCligno->setEnabled(false);
-    TimerCligno.reset();
-    // Arrays first (their members are children of the window), then the rest.
-    txtVersion = GroupeControles<Label>(QStringLiteral("txtVersion"));
-    btnAction = GroupeControles<CommandButton>(QStringLiteral("btnAction"));
-    picAppli = GroupeControles<PictureBox>(QStringLiteral("picAppli"));
-    picFleche = GroupeControles<PictureBox>(QStringLiteral("picFleche"));
-    txtInfo.reset();
 }
 
 void frmMaj::Form_Load() {

@@ -42,11 +42,13 @@ public:
 
 protected:
     Qt::WindowFlags drapeaux_fenetre() const override;
+    bool dialogue_fixe() const override;
     void creer_controles(QWidget* fenetre) override;
-    void detruire_controles() override;
     void Form_Load() override;
 
 private:
+    Label& etiquette(std::unique_ptr<Label>& place, QWidget* parent, const char* nom, double l, double t, double w,
+                     double h);
     // Shows a step in the message line, lets events run, then waits; a
     // failure goes to the caller's error trap.
     void etape(Piege& t, const QString& texte, int attenteMs);

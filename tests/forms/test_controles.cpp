@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 using namespace tk;
@@ -39,7 +40,8 @@ TEST(Controles, ControlArraysLoadHiddenCopiesAndReportMissingMembers) {
     EXPECT_FLOAT_EQ(g(2).Left(), 410.f);
     EXPECT_EQ(g(2).Caption(), "C:SYSTEM");
     EXPECT_EQ(g(2).Index(), 2);
-    g(2).Click(2);
+    g(2).setVisible(true);
+    QTest::mouseClick(g(2).widget(), Qt::LeftButton);
     EXPECT_EQ(clics, 2); // handlers follow the copy, with its own index
 
     EXPECT_EQ(g.Count(), 2);
@@ -153,8 +155,7 @@ public:
     int annuler = 0;
 
 protected:
-    void creer_controles(QWidget* w) override { lbl = std::make_unique<Label>(w, "lbl"); }
-    void detruire_controles() override { lbl.reset(); }
+    void creer_controles(QWidget* w) override { creer(lbl, w, "lbl", 0, 0, 600, 195); }
     void Form_Load() override { ++chargements; }
     void Form_QueryUnload(int& cancel, int mode) override {
         modes.push_back(mode);

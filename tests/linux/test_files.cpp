@@ -92,7 +92,10 @@ TEST(LinuxFiles, PriorityLowersAndRefusedRaiseChangesNothing) {
 
 TEST(LinuxDialogs, FilterInQtForm) {
     EXPECT_EQ(LinuxDialogs::filtreQt("Pictures|*.bmp;*.jpg;*.JPG"), "Pictures (*.bmp *.jpg *.JPG)");
-    EXPECT_EQ(LinuxDialogs::filtreQt("Sons (*.wav)|*.wav;*.WAV|Tous|*.*"), "Sons (*.wav) (*.wav *.WAV);;Tous (*.*)");
+    // A description that names its patterns shows them once.
+    EXPECT_EQ(LinuxDialogs::filtreQt("Sons (*.wav)|*.wav;*.WAV|Tous|*.*"), "Sons (*.wav *.WAV);;Tous (*.*)");
+    EXPECT_EQ(LinuxDialogs::filtreQt("Fichiers image (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp"),
+              "Fichiers image (*.jpg *.jpeg *.bmp)");
     EXPECT_EQ(LinuxDialogs::filtreQt(""), "");
 }
 

@@ -55,7 +55,15 @@ QString LinuxDialogs::filtreQt(const QString& filtre) {
     for (qsizetype i = 0; i + 1 < morceaux.size(); i += 2) {
         QStringList motifs = morceaux[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
         for (QString& m : motifs) m = m.trimmed();
-        r << QStringLiteral("%1 (%2)").arg(morceaux[i].trimmed(), motifs.join(QLatin1Char(' ')));
+        // Qt shows the description followed by the pattern list in brackets; a
+        // description that already ends with its own list loses it, so that
+        // the patterns show once.
+        QString description = morceaux[i].trimmed();
+        if (description.endsWith(QLatin1Char(')'))) {
+            const qsizetype ouvrante = description.lastIndexOf(QLatin1Char('('));
+            if (ouvrante > 0) description = description.left(ouvrante).trimmed();
+        }
+        r << QStringLiteral("%1 (%2)").arg(description, motifs.join(QLatin1Char(' ')));
     }
     if (morceaux.size() % 2 == 1 && !morceaux.back().trimmed().isEmpty() && r.isEmpty())
         r << morceaux.back().trimmed(); // a bare pattern list
