@@ -1,8 +1,10 @@
 // Drive panel: row placement, column alignment, the usage bar's pixels,
 // icons and the click that opens a drive.
 #include "drives/test_disques.h"
+#include "evenements_reels.h"
 
 using namespace tk;
+using namespace tk::test;
 
 TEST(Panneau, RowsAndColumns) {
     BancDisques t;
@@ -72,8 +74,7 @@ TEST(Panneau, ClickingAnIconOpensTheDrivesFolderAsOneArgument) {
     t.lecteur('C', DRIVE_FIXED, QStringLiteral("SYS"), 100 * GO, 50 * GO);
     t.lecteur('D', DRIVE_FIXED, QStringLiteral("my data; rm -rf ~"), 100 * GO, 50 * GO);
     t.rafraichir(true);
-    ASSERT_TRUE(t.f().picTypeDisc(1).Click); // new rows carry the handler
-    t.f().picTypeDisc(1).Click(1);
+    cliquer(t.f().picTypeDisc(1)); // new rows carry the handler
     EXPECT_EQ(t.b.fp.files.ouvertures, QStringList{"/media/user/my data; rm -rf ~"});
     EXPECT_TRUE(t.b.fp.files.lancements.empty());
 }

@@ -9,11 +9,14 @@
 #include <QDateTime>
 #include <QEventLoop>
 #include <QUrl>
+#include "evenements_reels.h"
+
 #include <gtest/gtest.h>
 
 #include "serveur_http.h"
 
 using namespace tk;
+using namespace tk::test;
 
 namespace {
 
@@ -131,7 +134,7 @@ TEST_F(Rapport, ErrorBoxCancelLogsButSendsNothingOkSendsTheLine) {
 
 TEST_F(Rapport, SendButtonConfirmsOnlyWhatTheServerTook) {
     frmOption& o = b.p().frmOption();
-    o.btnSend_Click(); // nobody answers
+    cliquer(*o.btnSend); // nobody answers
     EXPECT_EQ(o.txtInfo->Caption(), QStringLiteral("Non connecté..."));
     EXPECT_TRUE(b.fp.dialogs.boites.empty());
     ASSERT_EQ(b.fp.network.requetes.size(), 1u);
@@ -144,7 +147,7 @@ TEST_F(Rapport, SendButtonConfirmsOnlyWhatTheServerTook) {
         r.status = 200;
         return r;
     };
-    o.btnSend_Click(); // an empty message is sent all the same
+    cliquer(*o.btnSend); // an empty message is sent all the same
     EXPECT_EQ(o.txtInfo->Caption(), QStringLiteral("OK"));
     ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
     EXPECT_EQ(b.fp.dialogs.boites[0].texte, QStringLiteral("Your message is successfully sent!"));
@@ -168,7 +171,7 @@ TEST_F(RapportReel, AMessageWithAnAmpersandArrivesWhole) {
     frmOption& o = prog->frmOption();
     const QString message = QStringLiteral("R&D #1: 50% + 2 = \"ça va\"");
     o.txtMessage->setText(message);
-    o.btnSend_Click();
+    cliquer(*o.btnSend);
     EXPECT_EQ(o.txtInfo->Caption(), QStringLiteral("OK"));
     ASSERT_EQ(fp.dialogs.boites.size(), 1u);
     EXPECT_EQ(fp.dialogs.boites[0].texte, QStringLiteral("Your message is successfully sent!"));

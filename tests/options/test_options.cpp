@@ -10,9 +10,13 @@
 #include <QDate>
 #include <QLocale>
 #include <QTreeWidget>
+#include "evenements_reels.h"
+
+#include <QTabBar>
 #include <gtest/gtest.h>
 
 using namespace tk;
+using namespace tk::test;
 
 namespace {
 
@@ -127,7 +131,7 @@ TEST_F(Options, OkHidesAndWritesEveryChoiceInOrder) {
     f().Show();
     f().txtMail(1).setText(QStringLiteral("jean"));
     reg().ecritures.clear();
-    f().btnOK_Click();
+    cliquer(*f().btnOK);
     EXPECT_FALSE(f().hWnd()->isVisible());
     EXPECT_EQ(reg().clesEcrites(), (QStringList{"majAuto", "mail0", "mail1", "mail2", "mail3", "mail4", "Processus",
                                                 "autoStart", "ShowIcone", "Help", "Smooth", "DelayVerif", "Skin"}));
@@ -149,37 +153,63 @@ TEST_F(Options, MailDelayTypedInTheBoxActsButOkStoresTheSpinner) {
     b.p().mail().timerMail_Timer();
     ASSERT_NE(b.fp.network.derniereSocket(), nullptr);
     EXPECT_EQ(b.fp.network.derniereSocket()->connexions, 1);
-    o.btnOK_Click();
+    cliquer(*o.btnOK);
     EXPECT_EQ(setting("mail3"), QStringLiteral("6"));
 }
 
 TEST_F(Options, PriorityActsAtOnceAndARefusedRaiseIsSilent) {
     frmOption& o = f();
     reg().ecritures.clear();
-    o.ComboProcessus->setListIndex(2); // "Bas", as the user picks it
+    choisir(*o.ComboProcessus, QStringLiteral("Bas"));
     EXPECT_EQ(b.fp.files.nice, 19);
     EXPECT_TRUE(reg().ecritures.empty()); // before any OK
-    o.ComboProcessus->setListIndex(0); // "Haut": an ordinary user may not go back up
+    choisir(*o.ComboProcessus, QStringLiteral("Haut")); // an ordinary user may not go back up
     EXPECT_EQ(b.fp.files.demandesPriorite, (std::vector<int>{19, -5}));
     EXPECT_EQ(b.fp.files.nice, 19);
     EXPECT_TRUE(b.fp.dialogs.boites.empty());
     b.fp.files.privilegie = true;
-    o.ComboProcessus_Click();
+    choisir(*o.ComboProcessus, QStringLiteral("Haut")); // the same item again is a choice again
     EXPECT_EQ(b.fp.files.nice, -5);
-    o.ComboProcessus->setText(QStringLiteral("Turbo"));
+    o.ComboProcessus->setText(QStringLiteral("Turbo")); // a stored setting, applied by code
     o.ComboProcessus_Click();
     EXPECT_EQ(b.fp.files.demandesPriorite.size(), 3u);
 }
 
-TEST_F(Options, TabsShowOnlyTheirPage) {
+TEST_F(Options, TabsShowOnlyTheirPageByMouseAndByKeyboard) {
     frmOption& o = f();
-    o.TabStrip1->setSelectedItem(3);
+    o.Show();
+    auto* onglets = static_cast<QTabBar*>(o.TabStrip1->widget());
+    QTest::mouseClick(onglets, Qt::LeftButton, {}, onglets->tabRect(2).center());
     EXPECT_EQ(pages_visibles(), std::vector<int>{3});
-    o.TabStrip1->setSelectedItem(5);
+    QTest::keyClick(onglets, Qt::Key_Right);
+    EXPECT_EQ(pages_visibles(), std::vector<int>{4});
+    QTest::keyClick(onglets, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(pages_visibles(), std::vector<int>{5});
+    QTest::keyClick(onglets, Qt::Key_Left);
+    QTest::keyClick(onglets, Qt::Key_Left);
+    EXPECT_EQ(pages_visibles(), std::vector<int>{3});
+    o.TabStrip1->setSelectedItem(5); // by code
     EXPECT_EQ(pages_visibles(), std::vector<int>{5});
 }
 
+TEST_F(Options, OneClickOnOkStoresTheSettingsOnce) {
+    f().Show();
+    reg().ecritures.clear();
+    cliquer(*f().btnOK);
+    EXPECT_EQ(reg().clesEcrites().count(QStringLiteral("Skin")), 1);
+}
+
 TEST_F(Options, StartWithTheSessionFollowsItsBox) {
+    f().Show();
+    cocher(*f().checkStart); // the user ticks it, then clears it
+    cocher(*f().checkStart);
+    ASSERT_EQ(reg().operations.size(), 2u);
+    EXPECT_TRUE(reg().operations[0].ecriture);
+    EXPECT_EQ(reg().operations[0].valeur, b.fp.files.exePath());
+    EXPECT_FALSE(reg().operations[1].ecriture);
+    // Set by code (the load does it from the settings): the handler runs on a change only.
+    reg().operations.clear();
+    f().checkStart->setValue(1);
     f().checkStart->setValue(1);
     f().checkStart->setValue(0);
     ASSERT_EQ(reg().operations.size(), 2u);

@@ -5,9 +5,12 @@
 
 #include <QImage>
 #include <QTemporaryDir>
+#include "evenements_reels.h"
+
 #include <gtest/gtest.h>
 
 using namespace tk;
+using namespace tk::test;
 
 namespace {
 
@@ -16,7 +19,11 @@ struct Skins : ::testing::Test {
     QTemporaryDir dossier;
     frmOption& o() { return b.p().frmOption(); }
     frmMain& m() { return b.p().frmMain(); }
+    // The user picks an item of the list; a path (the stored choice) is
+    // applied by code, as the load and every resize of the bar do.
     void choisir_skin(const QString& texte) {
+        for (int i = 0; i < o().ComboSkin->ListCount(); ++i)
+            if (o().ComboSkin->List(i) == texte) return choisir(*o().ComboSkin, texte);
         o().ComboSkin->setText(texte);
         o().ComboSkin_Click();
     }
@@ -77,7 +84,7 @@ TEST_F(Skins, ChosenPictureIsLoadedAndReappliedWithoutTheDialog) {
     EXPECT_EQ(m().picFond->Picture().size(), QSize(30, 12));
 
     // OK stores the path and the next load shows it.
-    o().btnOK_Click();
+    cliquer(*o().btnOK);
     EXPECT_EQ(b.fp.registry.valeur(QStringLiteral("tarvik"), QStringLiteral("skin")), fichier);
 }
 
@@ -133,7 +140,7 @@ TEST_F(Skins, TransparentModeWithoutWallpaperLeavesTheWindowColour) {
 // ------------------------------------------------------------ alarm
 
 struct Alarme : Skins {
-    void choisir_alarme(int index) { o().ComboAlarme->setListIndex(index); }
+    void choisir_alarme(int index) { choisir(*o().ComboAlarme, o().ComboAlarme->List(index)); }
 };
 
 TEST_F(Alarme, NoSoundSaysSoAndBeepBeepsOnce) {
@@ -143,11 +150,11 @@ TEST_F(Alarme, NoSoundSaysSoAndBeepBeepsOnce) {
     EXPECT_EQ(b.fp.dialogs.boites[0].texte, QStringLiteral("no sound selected !"));
     EXPECT_EQ(b.fp.dialogs.boites[0].style, vbOKOnly);
     EXPECT_EQ(o().ComboAlarme->ToolTipText(), QString()); // the dialog's last file: none yet
-    o().btnPlaySound_Click();
+    cliquer(*o().btnPlaySound);
     EXPECT_EQ(b.fp.dialogs.boites.size(), 2u);
     EXPECT_EQ(b.fp.sound.beeps, 0);
     choisir_alarme(1);
-    o().btnPlaySound_Click();
+    cliquer(*o().btnPlaySound);
     EXPECT_EQ(b.fp.sound.beeps, 2);
     EXPECT_TRUE(b.fp.sound.played.isEmpty());
 }
@@ -156,7 +163,7 @@ TEST_F(Alarme, CancellingEitherDialogLeavesNoSound) {
     choisir_alarme(2);
     EXPECT_EQ(o().ComboAlarme->Text(), QStringLiteral("No sound"));
     o().ComboAlarme->setText(QStringLiteral("Select file to play"));
-    o().btnPlaySound_Click();
+    cliquer(*o().btnPlaySound);
     EXPECT_EQ(o().ComboAlarme->Text(), QStringLiteral("No sound"));
     ASSERT_EQ(b.fp.dialogs.demandesFichier.size(), 2u);
     EXPECT_TRUE(b.fp.dialogs.demandesFichier[0].filtre.startsWith(
@@ -174,13 +181,13 @@ TEST_F(Alarme, ChosenFilePlaysAtOnceAndAgainOnThePlayButton) {
     EXPECT_EQ(o().ComboAlarme->Text(), QStringLiteral("/home/u/Ding.WAV"));
     EXPECT_EQ(b.fp.sound.played, QStringList{QStringLiteral("/home/u/Ding.WAV")});
     EXPECT_EQ(o().ComboAlarme->ToolTipText(), QStringLiteral("/home/u/Ding.WAV"));
-    o().btnPlaySound_Click();
+    cliquer(*o().btnPlaySound);
     EXPECT_EQ(b.fp.sound.played.size(), 2);
     // A file that cannot be played gives no message.
     b.fp.sound.playResult = false;
-    o().btnPlaySound_Click();
+    cliquer(*o().btnPlaySound);
     EXPECT_TRUE(b.fp.dialogs.boites.empty());
-    o().btnOK_Click();
+    cliquer(*o().btnOK);
     EXPECT_EQ(b.fp.registry.valeur(QStringLiteral("tarvik"), QStringLiteral("mail4")),
               QStringLiteral("/home/u/Ding.WAV"));
 }

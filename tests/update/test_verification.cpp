@@ -15,6 +15,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include "evenements_reels.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -24,6 +26,7 @@
 
 namespace tk {
 namespace {
+using namespace tk::test;
 
 // The real network service, with what it downloads copied into the fake
 // file system where the program looks for it.
@@ -116,13 +119,14 @@ TEST(MajVerification, AnyOtherFirstLineAsksTheQuestion) {
 TEST(MajVerification, FailedProbesCountUpToTheMessageBox) {
     BancReel b; // nothing published: the version file never comes
     b.http.routes["/tarvik/tarvik.ver"] = {404, "missing"};
+    // Each click on "Verifier MAJ disponibles" is one probe: the fourth brings the message.
     for (int i = 1; i <= 3; ++i) {
-        b.p().maj().recherche_mise_a_jour();
+        cliquer(*b.p().frmOption().btnMaj);
         EXPECT_EQ(b.etat(), NON_CONNECTE) << i;
     }
     EXPECT_TRUE(b.fp.dialogs.boites.empty());
     for (int i = 4; i <= 5; ++i) {
-        b.p().maj().recherche_mise_a_jour();
+        cliquer(*b.p().frmOption().btnMaj);
         EXPECT_EQ(b.etat(), INTROUVABLE) << i;
         ASSERT_EQ(b.fp.dialogs.boites.size(), static_cast<size_t>(i - 3));
         const FakeDialogs::Boite& boite = b.fp.dialogs.boites.back();
@@ -141,7 +145,8 @@ TEST(MajVerification, AFailedProbeAfterASuccessfulOneOffersNothing) {
     b.publier("9.9.9");
     b.p().maj().recherche_mise_a_jour();
     ASSERT_NE(b.p().frmMaj_si_charge(), nullptr);
-    b.p().frmMaj().btnAction_Click(1);
+    cliquer(b.p().frmMaj().btnAction(1)); // "Non"; the answer runs from the event loop
+    ASSERT_TRUE(QTest::qWaitFor([&] { return b.p().frmMaj_si_charge() == nullptr; }));
 
     b.http.routes["/tarvik/tarvik.ver"] = {500, "down"}; // the server fails from now on
     b.p().maj().recherche_mise_a_jour();
@@ -271,8 +276,13 @@ TEST(MajBoutons, DoNothingOutsideTheQuestion) {
     EXPECT_EQ(f.btnAction(0).Caption(), QStringLiteral("OK"));
     EXPECT_EQ(f.btnAction(1).Caption(), QStringLiteral("Annuler"));
     b.p().frmOption().txtInfo->setCaption(QStringLiteral("avant"));
-    f.btnAction_Click(0);
-    f.btnAction_Click(1);
+    int reponses = 0;
+    for (int i : {0, 1}) {
+        cliquer(f.btnAction(i));
+        // The answer runs from the event loop: wait for it to have run.
+        QMetaObject::invokeMethod(&f, [&] { ++reponses; }, Qt::QueuedConnection);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reponses == 2; }));
     EXPECT_NE(b.p().frmMaj_si_charge(), nullptr);
     EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), QStringLiteral("avant"));
     EXPECT_TRUE(b.fp.network.requetes.empty());
@@ -328,7 +338,7 @@ TEST(MajAutomatique, ATickDuringTheUsersOwnCheckLeavesTheAutomaticCheckToLater) 
         }
         return ReponseHttp{};
     };
-    b.p().frmOption().btnMaj_Click();
+    cliquer(*b.p().frmOption().btnMaj);
     EXPECT_TRUE(tic);
     EXPECT_FALSE(b.p().maj_auto_faite); // turned away, not done
     b.fp.network.surRequete = nullptr;

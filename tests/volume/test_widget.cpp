@@ -4,10 +4,13 @@
 #include "fakes/fake_plateforme.h"
 #include "volume/mdlVolume.h"
 
+#include "evenements_reels.h"
+
 #include <gtest/gtest.h>
 
 namespace tk {
 namespace {
+using namespace tk::test;
 
 // Track from 3000 to 4575 twips; the knob (165 wide) moves from 3000 to 4410.
 constexpr double PISTE = 3000, MAX_GAUCHE = 4410;
@@ -79,10 +82,10 @@ TEST_F(Widget, clic_sur_la_piste) {
 TEST_F(Widget, bouton_muet_et_muet_venu_d_ailleurs) {
     v->recuperation_info_volume();
     EXPECT_FALSE(f->picSon(0).Visible());
-    f->picSon(1).Click(1);
+    cliquer(f->picSon(1));
     EXPECT_TRUE(f->picSon(0).Visible());
     EXPECT_TRUE(m.line(LigneMixer::Haut_parleurs).muted);
-    f->picSon(0).Click(0);
+    cliquer(f->picSon(0));
     EXPECT_FALSE(m.line(LigneMixer::Haut_parleurs).muted);
 
     m.line(LigneMixer::Haut_parleurs).muted = true;
