@@ -6,7 +6,7 @@ PAQUETS=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libasound2-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth openbox trayer x11-utils xdotool imagemagick fonts-dejavu-core
+  xvfb xauth openbox trayer x11-utils xdotool imagemagick fonts-dejavu-core fonts-dejavu-extra fonts-urw-base35
   pulseaudio pulseaudio-utils libasound2-plugins alsa-utils
   dovecot-pop3d netcat-openbsd python3 procps xdg-utils
 )

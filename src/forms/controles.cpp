@@ -38,15 +38,15 @@ float twips_valide(double v, bool taille) {
 }
 
 QFont police(Police face, double points, bool gras) {
-    // Both designed faces are narrow bitmap faces: their texts were sized for
-    // them. DejaVu Sans Condensed has close widths and a well hinted outline at
-    // small sizes. "MS Sans Serif" keeps its pixel size (8.25 pt is 11 px at
-    // 96 dpi); "Small Fonts" has small glyphs in a tall cell, so it maps to one
-    // pixel less than its size (6.75 pt: 8 px, 6 pt: 7 px).
-    QFont f(QStringLiteral("DejaVu Sans Condensed"));
+    // Both designed faces are bitmap faces whose texts were sized for them.
+    // "MS Sans Serif": DejaVu Sans Condensed, close in width and line height
+    // (13 pixels at 8.25 pt) and well hinted at small sizes. "Small Fonts":
+    // Nimbus Sans Narrow, as narrow, with small glyphs in a tall cell, so that
+    // text written at the top of a meter keeps a few blank rows above it.
+    const bool petite = face == Police::SmallFonts;
+    QFont f(petite ? QStringLiteral("Nimbus Sans Narrow") : QStringLiteral("DejaVu Sans Condensed"));
     f.setStyleHint(QFont::SansSerif);
-    const double pixels = points * 96.0 / 72.0;
-    f.setPixelSize(static_cast<int>(face == Police::SmallFonts ? std::round(pixels) - 1 : std::round(pixels)));
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0))));
     f.setBold(gras);
     return f;
 }
