@@ -262,3 +262,33 @@ TEST(Evenements, PasswordBoxShowsAStarPerCharacter) {
     EXPECT_EQ(e->displayText(), "******");
     EXPECT_EQ(t.Text(), "secret");
 }
+
+namespace {
+class DialogueFixe : public Forme {
+public:
+    DialogueFixe() : Forme("frmOption") {
+        largeur_conception_ = 5280;
+        hauteur_conception_ = 4800;
+    }
+
+protected:
+    Qt::WindowFlags drapeaux_fenetre() const override { return Qt::Window | Qt::WindowStaysOnTopHint; }
+    bool dialogue_fixe() const override { return true; }
+    void creer_controles(QWidget*) override {}
+};
+} // namespace
+
+TEST(Evenements, AFixedDialogHasACloseButtonOnlyAndASizeTheUserCannotChange) {
+    DialogueFixe f;
+    f.Load();
+    const Qt::WindowFlags d = f.fenetre()->windowFlags();
+    EXPECT_TRUE(d & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(d & Qt::WindowTitleHint);
+    EXPECT_TRUE(d & Qt::CustomizeWindowHint); // only the buttons asked for
+    EXPECT_FALSE(d & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(d & Qt::WindowStaysOnTopHint); // the form's own flags are kept
+    EXPECT_EQ(f.fenetre()->minimumSize(), QSize(352, 320));
+    EXPECT_EQ(f.fenetre()->maximumSize(), QSize(352, 320));
+    f.setWidth(4500); // code may still size it
+    EXPECT_EQ(f.fenetre()->maximumSize(), QSize(300, 320));
+}
