@@ -1,6 +1,7 @@
 #include "options/dessins_options.h"
 
 #include "app/dessins.h"
+#include "forms/controles.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -77,8 +78,7 @@ QPixmap image_apropos(int taille) {
     dessiner_moniteur(g, taille, true);
     g.resetTransform();
     // The initials in the lower right corner.
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setBold(true);
+    QFont f = police(Police::MSSansSerif, 8.25, true);
     f.setPixelSize(std::max(8, taille / 5));
     g.setFont(f);
     g.setPen(QColor(235, 240, 250));
