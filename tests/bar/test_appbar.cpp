@@ -6,9 +6,12 @@
 #include "diag/numerique.h"
 #include "fakes/fake_plateforme.h"
 
+#include "evenements_reels.h"
+
 #include <gtest/gtest.h>
 
 using namespace tk;
+using namespace tk::test;
 
 namespace {
 
@@ -151,26 +154,37 @@ TEST(Docking, UnderAnotherTopBarTheBarSitsBelowItAndReservesDownToItsBottom) {
 
 TEST(Modes, SizeButtonsCycleAndStoreTheMode) {
     Barre t(2);
-    t.f.picTailleBarre(1).Click(1); // larger in full: hidden
+    t.f.Show();
+    // The user clicks a button; the highlighted picture that the mouse
+    // brings up over a button takes the click in its place.
+    cliquer(t.f.picTailleBarre(1)); // larger in full: hidden
     EXPECT_EQ(t.b.p().modeBarre, 0);
     EXPECT_EQ(t.b.fp.registry.valeur("tarvik", "modeBarre"), "0");
     EXPECT_EQ(t.b.fp.shell.workAreaTop(), 0);
-    t.f.picTailleBarre(2).Click(2); // smaller (highlighted) in hidden: full
+    QTest::mouseMove(t.f.picTailleBarre(0).widget(), QPoint(5, 5)); // brings up its highlighted picture
+    ASSERT_TRUE(t.f.picTailleBarre(2).Visible());
+    cliquer(t.f.picTailleBarre(2)); // smaller (highlighted) in hidden: full
     EXPECT_EQ(t.b.p().modeBarre, 2);
     EXPECT_EQ(t.b.fp.registry.valeur("tarvik", "modeBarre"), "2");
     EXPECT_EQ(t.b.fp.shell.workAreaTop(), 20);
-    t.f.picTailleBarre(0).Click(0); // smaller in full: small
+    cliquer(t.f.picTailleBarre(0)); // smaller in full: small
     EXPECT_EQ(t.b.p().modeBarre, 1);
     EXPECT_EQ(t.b.fp.shell.workAreaTop(), 21);
-    t.f.picTailleBarre(3).Click(3); // larger in small: full
+    // (the buttons overlap: the part of button 1 right of the highlighted picture is its own)
+    const QPoint droite(t.f.picTailleBarre(2).widget()->geometry().right() - t.f.picTailleBarre(1).widget()->x() + 2, 5);
+    QTest::mouseMove(t.f.picTailleBarre(1).widget(), droite);
+    ASSERT_TRUE(t.f.picTailleBarre(3).Visible());
+    cliquer(t.f.picTailleBarre(3)); // larger in small: full
     EXPECT_EQ(t.b.p().modeBarre, 2);
     EXPECT_EQ(t.b.fp.registry.valeur("tarvik", "modeBarre"), "2");
 
     // Highlight: the picture over the button the mouse is on.
-    t.f.picTailleBarre(0).MouseMove(0, 0, 0, 10, 10);
+    t.f.picTailleBarre(2).setVisible(false);
+    t.f.picTailleBarre(3).setVisible(false);
+    QTest::mouseMove(t.f.picTailleBarre(0).widget(), QPoint(5, 5));
     EXPECT_TRUE(t.f.picTailleBarre(2).Visible());
     EXPECT_FALSE(t.f.picTailleBarre(3).Visible());
-    t.f.picTailleBarre(3).MouseMove(3, 0, 0, 10, 10);
+    QTest::mouseMove(t.f.picTailleBarre(1).widget(), droite);
     EXPECT_TRUE(t.f.picTailleBarre(3).Visible());
     EXPECT_FALSE(t.f.picTailleBarre(2).Visible());
 }
