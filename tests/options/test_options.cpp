@@ -9,6 +9,7 @@
 
 #include <QDate>
 #include <QLocale>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -127,7 +128,9 @@ TEST_F(Options, OkHidesAndWritesEveryChoiceInOrder) {
     f().Show();
     f().txtMail(1).setText(QStringLiteral("jean"));
     reg().ecritures.clear();
-    f().btnOK_Click();
+    const int reecritures = reg().reecritures;
+    static_cast<QPushButton*>(f().btnOK->widget())->click();
+    EXPECT_EQ(reg().reecritures, reecritures + 1); // one rewrite of the file for the whole store
     EXPECT_FALSE(f().hWnd()->isVisible());
     EXPECT_EQ(reg().clesEcrites(), (QStringList{"majAuto", "mail0", "mail1", "mail2", "mail3", "mail4", "Processus",
                                                 "autoStart", "ShowIcone", "Help", "Smooth", "DelayVerif", "Skin"}));
@@ -299,6 +302,7 @@ TEST_F(Options, ExitStoresTheOptionsRemovesTheIconAndGivesTheWorkAreaBack) {
     EXPECT_TRUE(b.fp.shell.trayShown);
     EXPECT_GE(b.fp.shell.reservedBottom, 0) << "the bar should be docked after start-up";
     reg().ecritures.clear();
+    const int reecritures = reg().reecritures;
     bool fini = false;
     try {
         b.p().frmOption().Menu().declencher(QStringLiteral("mnuQuitter"));
@@ -312,6 +316,7 @@ TEST_F(Options, ExitStoresTheOptionsRemovesTheIconAndGivesTheWorkAreaBack) {
     EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
     EXPECT_TRUE(reg().clesEcrites().contains(QStringLiteral("Skin")));
     EXPECT_TRUE(reg().clesEcrites().contains(QStringLiteral("ShowIcone")));
+    EXPECT_EQ(reg().reecritures, reecritures + 1);
 }
 
 } // namespace
