@@ -18,16 +18,21 @@ using namespace tk;
 
 namespace {
 
-// A folder that stands for "/", made once per run and removed at exit.
+// A folder that stands for "/", made once per run and removed at exit. Its
+// name lives in a plain array, which the exit handler can still read.
+char g_racine[64] = "/tmp/tarvik-fuzz-XXXXXX";
+
 const std::string& racine() {
     static const std::string r = [] {
-        char modele[] = "/tmp/tarvik-fuzz-XXXXXX";
-        const char* d = ::mkdtemp(modele);
-        std::string s = d ? d : "/tmp/tarvik-fuzz";
+        if (!::mkdtemp(g_racine)) std::abort();
+        const std::string s = g_racine;
         for (const char* sous : {"/proc", "/proc/net", "/proc/self", "/sys", "/sys/class", "/sys/class/net",
                                  "/sys/class/net/eth0", "/sys/class/block", "/sys/class/block/sda1", "/dev"})
             ::mkdir((s + sous).c_str(), 0700);
-        std::atexit([] { std::system(("rm -rf '" + racine() + "'").c_str()); });
+        std::atexit([] {
+            const std::string commande = std::string("rm -rf '") + g_racine + "'";
+            [[maybe_unused]] const int r = std::system(commande.c_str());
+        });
         return s;
     }();
     return r;

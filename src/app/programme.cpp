@@ -92,9 +92,6 @@ Programme::EcrituresGroupees::EcrituresGroupees(Programme& p) : prog_(p), appli_
 
 Programme::EcrituresGroupees::~EcrituresGroupees() { prog_.plateforme.registry.endWrites(appli_); }
 
-int Programme::version_major() { return TARVIK_VERSION_MAJOR; }
-int Programme::version_minor() { return TARVIK_VERSION_MINOR; }
-int Programme::version_revision() { return TARVIK_VERSION_REVISION; }
 
 QString Programme::adresse_serveur() {
     QString a = GetSetting(QStringLiteral("adresseServeur"), QString()).trimmed();

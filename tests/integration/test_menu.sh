@@ -22,17 +22,33 @@ check "the bar docks" wait_for '[[ $(workarea_top) -gt 0 ]]' 30
 tray_icons() { xwininfo -root -tree 2>/dev/null | sed -n '/"panel": ("panel" "trayer")/,$p' | grep -c '("tarvik" "tarvik")'; }
 check "one tray icon is there" wait_for '[[ $(tray_icons) -eq 1 ]]' 10
 
-visible_count() { xdotool search --onlyvisible --name '.*' 2>/dev/null | wc -l; }
-before=$(visible_count)
+# The menu is a window of the program, not shown before the click and
+# transient for another of its windows; windows of other programs, or
+# windows coming and going meanwhile, do not count.
+visible_ids() { xdotool search --onlyvisible --name '.*' 2>/dev/null | sort -u; }
+new_menu() { # prints the id of such a window that is not among $before
+  local id
+  for id in $(comm -13 <(echo "$before") <(visible_ids)); do
+    xprop -id "$id" _NET_WM_PID 2>/dev/null | grep -q "= $PID\$" || continue
+    xprop -id "$id" WM_TRANSIENT_FOR 2>/dev/null | grep -q 'window id' || continue
+    echo "$id"
+    return 0
+  done
+  return 1
+}
+before=$(visible_ids)
 xdotool mousemove 900 5 click 3
-check "a right click on the bar opens a menu" wait_for '[[ $(visible_count) -gt $before ]]' 10
+check "a right click on the bar opens a menu" wait_for 'new_menu' 10
+menu=$(new_menu)
+echo "menu window: ${menu:-none}"
 screenshot menu >/dev/null
 xdotool key Down Down Return   # "Options"
 check "Options shows the dialog" wait_for 'xdotool search --onlyvisible --name "^Tarvik V" >/dev/null' 10
 screenshot options >/dev/null
 
+before=$(visible_ids)
 xdotool mousemove 900 5 click 3
-sleep 1
+check "the menu opens again" wait_for 'new_menu' 10
 xdotool key Up Return          # "Exit", the last item
 collect "$PID" 15; PID=
 expect_eq "Exit ends the program with status 0" 0 "$COLLECTED"

@@ -14,14 +14,15 @@ paths choose their own behaviour:
   /elsewhere/<path> redirects to the same path on another port (a second
                     listener of this server, which serves files normally)
   /here/<path>      redirects to /<path> on this same port
+  /cut/<path>       the first 64 KiB of <path>, with that length announced
   POST (any path)   answers with the body parsed as a form, one "name=value"
                     line per field (values decoded), then a "--" line and the
                     query parsed the same way; the same text, ended by a
                     "==" line, is appended to ROOT/forms.log
 
 Modes for /tarvik/tarvik.exe: "whole" (default), "half", "endless",
-"elsewhere", "cut" (the first half of the file with that length announced, so
-the transfer is complete but the program is not).
+"elsewhere", "cut" (the first 64 KiB of the file with that length announced,
+so the transfer is complete but the program is not).
 """
 import http.server
 import os
@@ -127,7 +128,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     break
                 if prefix == "/half/":
                     return self.half(body)
-                return self.send_body(body[: len(body) // 2])
+                return self.send_body(body[:65536])
         body = read_file(path)
         if body is None:
             self.send_response(404)

@@ -33,11 +33,24 @@ LinuxSocket::LinuxSocket() : socket_(new QTcpSocket) {
 void LinuxSocket::livrer() {
     if (enPause_) return;
     const QByteArray donnees = socket_->read(TAMPON_LECTURE);
+    // The handler may destroy this object.
+    const std::weak_ptr<bool> vivant = vivant_;
     if (!donnees.isEmpty() && onData) onData(donnees);
+    if (vivant.expired()) return;
     // More than one read's worth waited: the rest comes from the event loop,
     // never inside this handler.
-    if (!enPause_ && socket_->bytesAvailable() > 0)
-        QMetaObject::invokeMethod(socket_, [this] { livrer(); }, Qt::QueuedConnection);
+    if (!enPause_ && socket_->bytesAvailable() > 0) livrerPlusTard();
+}
+
+void LinuxSocket::livrerPlusTard() {
+    // The Qt socket outlives this object by a turn of the event loop: the
+    // call is dropped once this object is gone.
+    QMetaObject::invokeMethod(
+        socket_,
+        [this, vivant = std::weak_ptr<bool>(vivant_)] {
+            if (!vivant.expired()) livrer();
+        },
+        Qt::QueuedConnection);
 }
 
 void LinuxSocket::setReadingPaused(bool enPause) {
@@ -45,8 +58,7 @@ void LinuxSocket::setReadingPaused(bool enPause) {
     enPause_ = enPause;
     // Data that waited during the pause is delivered once control is back
     // in the event loop.
-    if (!enPause_ && socket_->bytesAvailable() > 0)
-        QMetaObject::invokeMethod(socket_, [this] { livrer(); }, Qt::QueuedConnection);
+    if (!enPause_ && socket_->bytesAvailable() > 0) livrerPlusTard();
 }
 
 LinuxSocket::~LinuxSocket() {

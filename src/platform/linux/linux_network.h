@@ -6,6 +6,8 @@
 
 #include <QPointer>
 
+#include <memory>
+
 class QNetworkAccessManager;
 class QNetworkReply;
 class QNetworkRequest;
@@ -35,8 +37,11 @@ public:
 private:
     // Hands the arrived data to onData unless reading is paused.
     void livrer();
+    // The same, from the event loop.
+    void livrerPlusTard();
 
     QTcpSocket* socket_;
+    std::shared_ptr<bool> vivant_ = std::make_shared<bool>(true);
     bool erreur_ = false;
     bool enPause_ = false;
 };
