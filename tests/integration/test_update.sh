@@ -97,6 +97,7 @@ if wait_for 'find_window "Tarvik - Mise"' 10; then
       sleep 0.2
     done
     check "$mode: nothing kept beside the program" seul
+    check "$mode: the old program is untouched" cmp -s "$A/tarvik" "$prog"
     check "$mode: the old process still runs" kill -0 "$old"
     check "$mode: the bar is still docked" test "$(workarea_top)" -gt 0
     check "$mode: the update window still asks" find_window "Tarvik - Mise"
