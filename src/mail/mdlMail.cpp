@@ -104,7 +104,8 @@ void mdlMail::POP_DataArrival(const QByteArray& donnees) {
     }
     en_lecture_ = false;
     // The bar window may have been unloaded meanwhile, taking its socket.
-    if (tk::frmMain* f = prog.frmMain_si_charge(); f && f->POP && f->POP.get() == socket) socket->setReadingPaused(false);
+    tk::frmMain* f = prog.frmMain_si_charge();
+    if (f && f->POP && f->POP.get() == socket) socket->setReadingPaused(false);
 }
 
 void mdlMail::fermer_connexion() {
