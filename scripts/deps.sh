@@ -1,6 +1,7 @@
 #!/bin/bash
 # Installs what building, running and testing Tarvik needs on Debian (as root).
 # Only missing packages are installed; a machine that has them all is left alone.
+# With --fuzz, also what the fuzzing harnesses need (clang and libFuzzer).
 set -euo pipefail
 PAQUETS=(
   cmake ninja-build g++ pkg-config
@@ -10,6 +11,9 @@ PAQUETS=(
   pulseaudio pulseaudio-utils libasound2-plugins alsa-utils
   dovecot-pop3d netcat-openbsd python3 procps xdg-utils
 )
+if [[ ${1:-} == --fuzz ]]; then
+  PAQUETS+=(clang libclang-rt-dev)
+fi
 manquants=()
 for p in "${PAQUETS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || manquants+=("$p")

@@ -86,9 +86,12 @@ void Programme::SaveSetting(const QString& cle, const QString& valeur) {
     plateforme.registry.saveSetting(plateforme.files.exeBaseName(), QStringLiteral("Settings"), cle, valeur);
 }
 
-int Programme::version_major() { return TARVIK_VERSION_MAJOR; }
-int Programme::version_minor() { return TARVIK_VERSION_MINOR; }
-int Programme::version_revision() { return TARVIK_VERSION_REVISION; }
+Programme::EcrituresGroupees::EcrituresGroupees(Programme& p) : prog_(p), appli_(p.plateforme.files.exeBaseName()) {
+    prog_.plateforme.registry.beginWrites(appli_);
+}
+
+Programme::EcrituresGroupees::~EcrituresGroupees() { prog_.plateforme.registry.endWrites(appli_); }
+
 
 QString Programme::adresse_serveur() {
     QString a = GetSetting(QStringLiteral("adresseServeur"), QString()).trimmed();

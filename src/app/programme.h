@@ -88,6 +88,19 @@ public:
     // Settings store of this program: application = executable base name, section "Settings".
     QString GetSetting(const QString& cle, const QString& defaut);
     void SaveSetting(const QString& cle, const QString& valeur);
+    // For as long as the returned object lives, settings written go to the
+    // store's file together, in one rewrite when it ends.
+    class EcrituresGroupees {
+    public:
+        explicit EcrituresGroupees(Programme& p);
+        ~EcrituresGroupees();
+        EcrituresGroupees(const EcrituresGroupees&) = delete;
+        EcrituresGroupees& operator=(const EcrituresGroupees&) = delete;
+
+    private:
+        Programme& prog_;
+        QString appli_;
+    };
 
     // Program version.
     static int version_major();

@@ -79,6 +79,26 @@ QString nom_coupe(const QString& nom) {
 
 } // namespace
 
+QByteArray corps_rapport(const QString& rapport) {
+    static const char chiffres[] = "0123456789ABCDEF";
+    const QByteArray octets = rapport.toUtf8();
+    QByteArray r;
+    r.reserve(octets.size() + 16);
+    for (const char c : octets) {
+        const auto o = static_cast<unsigned char>(c);
+        if (o == ' ') {
+            r += "%20";
+        } else if (o < 0x20 || o >= 0x7f || o == '%' || o == '&' || o == '+' || o == '#') {
+            r += '%';
+            r += chiffres[o >> 4];
+            r += chiffres[o & 0xf];
+        } else {
+            r += c;
+        }
+    }
+    return r;
+}
+
 bool mdlFonctions::MAF(bool attendre, int delaiMs) {
     Piege t(prog.rapporteur(), QStringLiteral("MAF"), QStringLiteral("mdlFonctions"));
     Files& fichiers = prog.plateforme.files;
@@ -135,10 +155,12 @@ bool mdlFonctions::MAF(bool attendre, int delaiMs) {
                   prog.GetSetting(QStringLiteral("nbUse"), QString()) + QStringLiteral("_MSG=[") + taille +
                   QLatin1Char(']') + message;
     });
-    // The whole text is one query value and one form value: everything but
-    // letters, digits and "-._~" is escaped, blanks as %20, so that "&", "#",
-    // "+" or "%" in a message reach the server unchanged.
+    // In the query the whole text is one value: everything but letters,
+    // digits and "-._~" is escaped. The body is the report text itself, made
+    // safe as a form value, so that what is typed in the message box reaches
+    // the server unchanged and can never add a field.
     const QByteArray valeur = QUrl::toPercentEncoding(rapport);
+    const QByteArray corps = corps_rapport(rapport);
 
     // 6, 7. Sent; the answer is awaited only when asked for.
     t([&] { trace_debug(QStringLiteral(" MAF")); });
@@ -147,7 +169,7 @@ bool mdlFonctions::MAF(bool attendre, int delaiMs) {
         const QString adresse =
             prog.adresse_serveur() + QStringLiteral("/tarvik/log.php?info=") + QString::fromLatin1(valeur);
         const ReponseHttp r = prog.plateforme.network.post(adresse, QByteArrayLiteral("application/x-www-form-urlencoded"),
-                                                           valeur, attendre, delaiMs);
+                                                           corps, attendre, delaiMs, TAILLE_MAX_REPONSE);
         ok = attendre && r.ok;
     });
     t([&] { trace_debug(QStringLiteral(" MAF")); });

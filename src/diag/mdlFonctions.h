@@ -2,11 +2,18 @@
 // report sender and the byte-count formatter.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace tk {
 
 class Programme;
+
+// The report text as the body of a form post: blanks as "%20", and only the
+// bytes that would end or change a form value ("%", "&", "+", "#", control
+// characters and every byte of a non-ASCII character in UTF-8) as "%XX".
+// Everything else, "=" and "_" included, stands as it is.
+QByteArray corps_rapport(const QString& rapport);
 
 class mdlFonctions {
 public:

@@ -430,6 +430,9 @@ std::unique_ptr<Controle> Image::cloner() const {
 // ---------------------------------------------------------------- Label
 
 Label::Label(QWidget* parent, QString nom) : Controle(new QLabel(parent), std::move(nom)) {
+    // A caption is shown as the text it is, never read as markup: captions
+    // carry text from outside (a server's version line, a drive's label).
+    label()->setTextFormat(Qt::PlainText);
     label()->setAutoFillBackground(true);
     setAlignment(vbLeftJustify); // text from the top left corner, like every label
     setBackColor(back_);

@@ -5,6 +5,7 @@
 #include "diag/mdlFonctions.h"
 #include "diag/numerique.h"
 #include "mail/dessins_mail.h"
+#include "mail/lecture_pop.h"
 #include "options/frmOption.h"
 
 #include <limits>
@@ -16,25 +17,6 @@ namespace {
 const QString FENETRE = QStringLiteral("frmMain");
 constexpr int PORT_POP3 = 110;
 
-// Mid$(texte, debut, longueur) with a 1-based start: error 5 for a start
-// below 1 or a negative length, an empty text past the end.
-QString mid_vb(const QString& texte, qsizetype debut, qsizetype longueur) {
-    if (debut < 1 || longueur < 0) lever(ERR_APPEL_INCORRECT);
-    return texte.mid(debut - 1, longueur);
-}
-
-// InStr: 1-based position of the first occurrence, 0 when absent (case-sensitive).
-qsizetype instr(const QString& texte, const QString& cherche) { return texte.indexOf(cherche) + 1; }
-
-// The size text of a STAT reply to a number. Some servers put the size
-// between parentheses ("2 messages (320 octets)"): the parentheses are
-// dropped before the conversion, which decides the rest.
-double nombre_taille(QString taille) {
-    taille.remove(QLatin1Char('('));
-    taille.remove(QLatin1Char(')'));
-    return CDbl(taille);
-}
-
 } // namespace
 
 mdlMail::mdlMail(Programme& p) : prog(p) {}
@@ -44,7 +26,8 @@ void mdlMail::brancher(frmMain& f) {
     compteur_minutes_mail = 0;
     derniere_commande_pop.clear();
     nb_mail_precedent = 0;
-    tampon_.clear();
+    decoupeur_.vider();
+    en_lecture_ = false;
     ++numero_check_;
 
     f.picMail(0).setPicture(dessins::enveloppe_vide());
@@ -87,7 +70,7 @@ void mdlMail::timerMail_Timer() {
     });
     // Each check runs the whole dialogue, whatever the previous one left.
     derniere_commande_pop.clear();
-    tampon_.clear();
+    decoupeur_.vider();
     ++numero_check_;
     t([&] {
         if (!f.POP) lever(91);
@@ -96,36 +79,51 @@ void mdlMail::timerMail_Timer() {
     compteur_minutes_mail = 0;
 }
 
+// Reading is paused while a reply is handled: the handling lets events run
+// (the trace, an error box, a synchronous alarm), and data arriving meanwhile
+// stays in the socket's bounded buffer, holding the server back, until this
+// handler is done. Should data come in anyway, it is dropped with the
+// connection: the buffer never holds more than its limit.
 void mdlMail::POP_DataArrival(const QByteArray& donnees) {
-    tampon_.append(donnees);
-    // The trace lets events run: data arriving meanwhile waits in the buffer
-    // for the loop below.
-    if (en_lecture_) return;
+    if (en_lecture_) {
+        fermer_connexion();
+        return;
+    }
     en_lecture_ = true;
+    Socket* socket = prog.frmMain().POP.get();
+    if (socket) socket->setReadingPaused(true);
+    const uint32_t numero = numero_check_;
+    qsizetype pris = 0;
     for (;;) {
-        QByteArray ligne;
-        const qsizetype fin = tampon_.indexOf('\n');
-        if (fin >= 0) {
-            ligne = tampon_.left(fin + 1);
-            tampon_.remove(0, fin + 1);
-        } else if (tampon_.size() >= LONGUEUR_MAX_REPONSE) {
-            ligne = tampon_;
-            tampon_.clear();
-        } else {
-            break;
-        }
-        traiter_reponse(QString::fromLatin1(ligne));
+        pris += decoupeur_.ajouter(donnees, pris);
+        QString reponse;
+        if (!decoupeur_.prochaine(reponse)) break;
+        traiter_reponse(reponse);
+        // The rest belongs to a connection that was closed meanwhile.
+        if (numero != numero_check_) break;
     }
     en_lecture_ = false;
+    // The bar window may have been unloaded meanwhile, taking its socket.
+    tk::frmMain* f = prog.frmMain_si_charge();
+    if (f && f->POP && f->POP.get() == socket) socket->setReadingPaused(false);
+}
+
+void mdlMail::fermer_connexion() {
+    // Whatever is still to come from this connection is stale.
+    ++numero_check_;
+    decoupeur_.vider();
+    if (tk::frmMain* f = prog.frmMain_si_charge(); f && f->POP) f->POP->close();
 }
 
 void mdlMail::traiter_reponse(const QString& donnees) {
     Piege t(prog.rapporteur(), QStringLiteral("POP_DataArrival"), FENETRE);
+    // Every call that can let events run (the trace, an error box, the alarm,
+    // loading the options dialog) may start the next check; after each one
+    // this reply acts only if its own connection is still the current one.
     const uint32_t numero = numero_check_;
+    auto a_jour = [&] { return numero == numero_check_; };
     t([&] { prog.fonctions().trace_debug(QStringLiteral("RECU:") + donnees); });
-    // A check started while the trace let events run: this reply belongs to
-    // the connection it closed.
-    if (numero != numero_check_) return;
+    if (!a_jour()) return;
 
     if (donnees.left(3) != QStringLiteral("+OK")) {
         QString m = QStringLiteral("ERROR:") + donnees;
@@ -146,20 +144,20 @@ void mdlMail::traiter_reponse(const QString& donnees) {
     } else if (etape == QStringLiteral("STAT")) {
         QString m = donnees;
         affichage_nombre_mail(m);
+        if (!a_jour()) return;
         derniere_commande_pop.clear();
-        tampon_.clear();
         t([&] {
             if (!f.POP) lever(91);
-            f.POP->close();
+            fermer_connexion();
         });
         return;
     }
-    if (suivante.isEmpty()) return;
+    if (suivante.isEmpty() || !a_jour()) return;
 
     derniere_commande_pop = suivante;
     t([&] {
         if (!f.POP) lever(91);
-        f.POP->send((suivante + QStringLiteral("\r\n")).toUtf8());
+        f.POP->send(DecoupeurPop::encoder(suivante + QStringLiteral("\r\n")));
     });
     t([&] { prog.fonctions().trace_debug(QStringLiteral("ENVOI:") + suivante); });
 }
@@ -193,27 +191,16 @@ void mdlMail::affichage_nombre_mail(QString& message) {
         // A STAT reply: "+OK 2 320" or "+OK 2 messages (320 octets)".
         int32_t nombre = 0;
         QString taille;
-        message.remove(QStringLiteral("+OK "));
-        message.remove(QLatin1Char('\r'));
-        message.remove(QLatin1Char('\n'));
+        message = texte_stat(message);
         if (message.size() < 4) {
             message = QStringLiteral("ERROR");
-        } else if (instr(message, QStringLiteral("mess")) > 0) {
-            t([&] {
-                const qsizetype p = instr(message, QStringLiteral("mess"));
-                nombre = CLng(partie_entiere(CDbl(message.left(p - 1))));
-            });
-            t([&] {
-                const qsizetype pm = instr(message, QStringLiteral("messages"));
-                const qsizetype po = instr(message, QStringLiteral("octets"));
-                taille = mid_vb(message, pm + 8, po - pm - 8);
-            });
+        } else if (message.contains(QStringLiteral("mess"))) {
+            t([&] { nombre = nombre_stat(message); });
+            t([&] { taille = taille_stat(message); });
         } else if (message.size() <= 30) {
             t([&] {
-                const qsizetype b = instr(message, QStringLiteral(" "));
-                if (b < 1) lever(ERR_APPEL_INCORRECT);
-                nombre = CLng(partie_entiere(CDbl(message.left(b - 1))));
-                taille = message.mid(b - 1);
+                nombre = nombre_stat(message);
+                taille = taille_stat(message);
             });
         }
 

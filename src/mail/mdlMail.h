@@ -3,6 +3,8 @@
 // and sounds the chosen alarm when it has grown.
 #pragma once
 
+#include "mail/lecture_pop.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -22,7 +24,8 @@ public:
     // Tick of timerMail (once a minute): counts minutes, starts a check when due.
     void timerMail_Timer();
     // Data arrival on the socket. Data is gathered until a whole line has
-    // come; each line is one reply of the server.
+    // come; each line is one reply of the server. Reading is paused while
+    // the replies are handled.
     void POP_DataArrival(const QByteArray& donnees);
     // Shows one of the four states, chosen by the first five characters:
     // "Recherche POP...", "Inactive", "ERROR:" + a reply, or a STAT reply.
@@ -42,14 +45,16 @@ public:
     // The longest reply kept while waiting for its line end; a longer one is
     // handled as it stands, so a server that never ends its line cannot
     // make the buffer grow.
-    static constexpr int LONGUEUR_MAX_REPONSE = 4096;
+    static constexpr int LONGUEUR_MAX_REPONSE = static_cast<int>(DecoupeurPop::LONGUEUR_MAX);
 
 private:
     void traiter_reponse(const QString& donnees);
     void sonner_alarme();
+    // Closes the socket; nothing more of this connection is handled.
+    void fermer_connexion();
 
     Programme& prog;
-    QByteArray tampon_;        // data of the current connection not yet handled
+    DecoupeurPop decoupeur_;   // data of the current connection not yet handled
     bool en_lecture_ = false;  // inside POP_DataArrival (the trace lets events run)
     uint32_t numero_check_ = 0; // grows at each connection
 };

@@ -16,6 +16,7 @@
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <algorithm>
+#include <optional>
 
 namespace tk {
 
@@ -266,6 +267,8 @@ void frmOption::Form_Load() {
     });
 
     // 7. Date of the first use, in the system's short form.
+    std::optional<Programme::EcrituresGroupees> groupe;
+    groupe.emplace(prog);
     t([&] {
         if (lire("firstUse", "").isEmpty())
             prog.SaveSetting(QStringLiteral("firstUse"),
@@ -277,6 +280,7 @@ void frmOption::Form_Load() {
         const int32_t n = CLng(static_cast<double>(CLng(lire("nbUse", "1"))) + 1);
         prog.SaveSetting(QStringLiteral("nbUse"), QString::number(n));
     });
+    groupe.reset();
 
     // The drive list of a dialog loaded again after the user closed it: the
     // drive inventory fills it only when the drive list changes.
@@ -306,6 +310,9 @@ void frmOption::btnOK_Click() {
     auto ecrire = [this](const char* cle, const QString& valeur) {
         prog.SaveSetting(QString::fromLatin1(cle), valeur);
     };
+    // One store, one rewrite of the settings file: an interruption leaves
+    // all the old options or all the new ones.
+    Programme::EcrituresGroupees groupe(prog);
     t([&] { Hide(); });
     t([&] { ecrire("majAuto", QString::number(checkmajAuto->Value())); });
     t([&] { ecrire("mail0", txtMail(0).Text()); });

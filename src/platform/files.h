@@ -32,6 +32,12 @@ public:
 
     // Processes.
     virtual bool startDetached(const QString& programme, const QStringList& arguments) = 0;
+    // Runs a program (never through a shell) and waits at most `delaiMs` for
+    // it to end, keeping at most `tailleMax` bytes of its standard output in
+    // `sortie`. True only when it ran to a normal end with status 0 within
+    // the time and output limits; otherwise it is killed if still running.
+    virtual bool runForOutput(const QString& programme, const QStringList& arguments, int delaiMs,
+                              qint64 tailleMax, QByteArray& sortie) = 0;
     // Opens a folder or address with the desktop's handler; the target is one argument, never shell text.
     virtual bool openWithDesktop(const QString& cible) = 0;
     // Process priority as a nice value; false when the system refused it (nothing changed).

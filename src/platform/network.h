@@ -18,6 +18,11 @@ public:
     virtual void close() = 0;
     virtual int state() = 0;
     virtual void send(const QByteArray& donnees) = 0;
+    // While paused, nothing is delivered to onData: arriving data waits in a
+    // bounded buffer (the sender is held back once it is full) and is
+    // delivered from the event loop after the pause ends. A connection made
+    // while paused stays paused.
+    virtual void setReadingPaused(bool enPause) = 0;
     // Handlers; called on the UI thread from the event loop.
     std::function<void(const QByteArray&)> onData;
     std::function<void()> onConnected;
@@ -26,25 +31,39 @@ public:
 };
 
 struct ReponseHttp {
-    bool ok = false;        // a reply arrived with status 200
+    // A whole reply arrived with status 200: no transfer error, no more than
+    // the size limit, and exactly the announced length when one was given.
+    bool ok = false;
     int status = 0;         // HTTP status, 0 when no reply
     QByteArray corps;
     QString erreur;
 };
 
+// Size limits of the bodies the program accepts.
+constexpr qint64 TAILLE_MAX_VERSION = 64 * 1024;            // version file
+constexpr qint64 TAILLE_MAX_EXECUTABLE = 256LL * 1024 * 1024; // new executable
+constexpr qint64 TAILLE_MAX_REPONSE = 64 * 1024;            // reply to a report
+
 class Network {
 public:
     virtual ~Network() = default;
     virtual std::unique_ptr<Socket> createSocket() = 0;
+    // Every request follows redirects only to the same scheme, host and port
+    // as its own address. A body longer than `tailleMax` ends the transfer
+    // as a failure.
+    //
     // Downloads `url` to `fichier` without any cache; runs pending events while waiting
-    // at most `delaiMs`. The file is written only on status 200.
-    virtual ReponseHttp download(const QString& url, const QString& fichier, int delaiMs) = 0;
+    // at most `delaiMs`. The body goes to a temporary file beside `fichier`, which
+    // takes its name only when the whole reply arrived (ok); otherwise nothing is kept
+    // and a file already under that name is left as it was. The body is not returned.
+    virtual ReponseHttp download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) = 0;
     // Blocking GET with a time limit (pending events run meanwhile).
-    virtual ReponseHttp get(const QString& url, int delaiMs) = 0;
+    virtual ReponseHttp get(const QString& url, int delaiMs, qint64 tailleMax) = 0;
     // POST; when `attendre` is false it is sent and forgotten (the result is
-    // empty), otherwise the reply is awaited for at most `delaiMs`.
+    // empty, the reply is read and dropped), otherwise the reply is awaited for
+    // at most `delaiMs`.
     virtual ReponseHttp post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps,
-                             bool attendre, int delaiMs) = 0;
+                             bool attendre, int delaiMs, qint64 tailleMax) = 0;
 };
 
 } // namespace tk

@@ -14,11 +14,17 @@ public:
     virtual ~Registry() = default;
 
     // Settings store: (application, section, key) -> text; keys without regard to case.
-    // A missing key yields `defaut`. Writes reach the disk before they return.
+    // A missing key yields `defaut`.
     virtual QString getSetting(const QString& appli, const QString& section, const QString& cle,
                                const QString& defaut) = 0;
     virtual void saveSetting(const QString& appli, const QString& section, const QString& cle,
                              const QString& valeur) = 0;
+    // A group of writes: between beginWrites and endWrites (groups nest) the
+    // writes of `appli` change its values at once for readers but reach the
+    // disk together, in one atomic rewrite when the outermost group ends.
+    // A write outside any group reaches the disk before it returns.
+    virtual void beginWrites(const QString& appli) = 0;
+    virtual void endWrites(const QString& appli) = 0;
 
     // Raw registry values. Linux maps the handful the program uses:
     //  - HKLM "SOFTWARE\Microsoft\Windows NT\CurrentVersion" "productname": /etc/os-release;

@@ -148,12 +148,13 @@ void frmMaj::accepter_mise_a_jour() {
     QString distant = (maj.nom_produit.isEmpty() ? QStringLiteral("tarvik") : maj.nom_produit) + QStringLiteral(".exe");
     QString local = fichiers.exeBaseName() + QLatin1Char('_');
     bool telecharge = false;
-    t([&] { telecharge = maj.telechargement_fichier(distant, local); });
+    t([&] { telecharge = maj.telechargement_fichier(distant, local) && maj.programme_telecharge_valide(local); });
     t([&] { DoEvents(); });
     t([&] { fichiers.sleepMs(500); });
     if (!telecharge) {
-        // Nothing to hand over to: the bar stays, the question stays open
-        // so that the user can try again or decline.
+        // Nothing to hand over to (no complete file, or one that is not the
+        // offered version): the bar stays, the question stays open so that
+        // the user can try again or decline.
         t([&] { txtInfo->setCaption(texte_echec_telechargement()); });
         return;
     }

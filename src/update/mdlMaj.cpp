@@ -6,6 +6,7 @@
 #include "diag/numerique.h"
 #include "options/frmOption.h"
 #include "update/frmMaj.h"
+#include "update/verification.h"
 
 #include <QHostAddress>
 #include <QUrl>
@@ -15,13 +16,6 @@ namespace tk {
 namespace {
 
 const QString NON_CONNECTE = QStringLiteral("Non connecté...");
-
-// The first line of a text: up to the first CR or LF.
-QString premiere_ligne(const QByteArray& contenu) {
-    qsizetype fin = 0;
-    while (fin < contenu.size() && contenu[fin] != '\r' && contenu[fin] != '\n') ++fin;
-    return QString::fromUtf8(contenu.left(fin));
-}
 
 } // namespace
 
@@ -125,7 +119,7 @@ bool mdlMaj::serveur_maj_joignable(QString& adresse) {
     t([&] {
         const ReponseHttp r = prog.plateforme.network.download(adresse + nom_produit + QStringLiteral(".ver"),
                                                                dans_dossier(nom_produit + QStringLiteral(".ini")),
-                                                               DELAI_VERSION_MS);
+                                                               DELAI_VERSION_MS, TAILLE_MAX_VERSION);
         ok = r.ok;
     });
     return ok;
@@ -143,6 +137,7 @@ bool mdlMaj::version_differente() {
         QByteArray contenu;
         if (fichiers.readAll(ini, contenu)) ligne = premiere_ligne(contenu);
     });
+    version_offerte = ligne;
     t([&] { prog.frmMaj().txtVersion(1).setCaption(ligne); });
     t([&] {
         if (fichiers.exists(ini)) fichiers.remove(ini);
@@ -158,11 +153,27 @@ bool mdlMaj::telechargement_fichier(QString& distant, QString& local) {
     bool ok = false;
     t([&] {
         if (!adresse_sure(adresse_maj)) return;
-        const ReponseHttp r = prog.plateforme.network.download(adresse_maj + distant, chemin, DELAI_EXECUTABLE_MS);
+        const ReponseHttp r = prog.plateforme.network.download(adresse_maj + distant, chemin, DELAI_EXECUTABLE_MS,
+                                                               TAILLE_MAX_EXECUTABLE);
         ok = r.ok && r.status == 200 && fichiers.size(chemin) > 0 && fichiers.setExecutable(chemin);
     });
     // Whatever is under the local name now (a partial file, an older
     // download) must not be started as the new program.
+    if (!ok) t([&] { fichiers.remove(chemin); });
+    return ok;
+}
+
+bool mdlMaj::programme_telecharge_valide(const QString& local) {
+    Piege t = Piege::muet();
+    Files& fichiers = prog.plateforme.files;
+    const QString chemin = dans_dossier(local);
+    bool ok = false;
+    t([&] {
+        QByteArray sortie;
+        ok = fichiers.runForOutput(chemin, {QStringLiteral("--version")}, DELAI_VERSION_PROGRAMME_MS, 4096, sortie) &&
+             version_annoncee(sortie, version_offerte);
+    });
+    // A file that is not the offered program is never started.
     if (!ok) t([&] { fichiers.remove(chemin); });
     return ok;
 }

@@ -30,6 +30,10 @@ public:
     // executable; true only when a non-empty file arrived with status 200.
     // On failure nothing is left under the local name.
     bool telechargement_fichier(QString& distant, QString& local);
+    // Runs the downloaded program `local` (in the program folder) with
+    // "--version" (at most 10 s); true when it names `version_offerte`.
+    // Otherwise the file is deleted.
+    bool programme_telecharge_valide(const QString& local);
 
     // "major.minor.revision" of the running program.
     static QString version_courante();
@@ -41,10 +45,12 @@ public:
     QString nom_produit;
     QString adresse_maj;       // set by the first probe that succeeds, never cleared
     int16_t nb_echecs_maj = 0; // failed probes since start, never reset
+    QString version_offerte;   // first line of the last version file read
 
     // Time limits of the two downloads.
     static constexpr int DELAI_VERSION_MS = 15000;
     static constexpr int DELAI_EXECUTABLE_MS = 180000;
+    static constexpr int DELAI_VERSION_PROGRAMME_MS = 10000;
 
 private:
     // Shows a text in the options dialog's status label.

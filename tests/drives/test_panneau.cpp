@@ -3,6 +3,10 @@
 #include "drives/test_disques.h"
 #include "evenements_reels.h"
 
+#include <QFontMetrics>
+#include <QImage>
+#include <QLabel>
+
 using namespace tk;
 using namespace tk::test;
 
@@ -77,4 +81,28 @@ TEST(Panneau, ClickingAnIconOpensTheDrivesFolderAsOneArgument) {
     cliquer(t.f().picTypeDisc(1)); // new rows carry the handler
     EXPECT_EQ(t.b.fp.files.ouvertures, QStringList{"/media/user/my data; rm -rf ~"});
     EXPECT_TRUE(t.b.fp.files.lancements.empty());
+}
+
+// A volume label is the user's or a stick maker's text: shown as it is
+// written, markup included, never rendered.
+TEST(Panneau, ADriveNameWithMarkupShowsLiterally) {
+    BancDisques t;
+    const QString nom = QStringLiteral("<font color=\"red\"><b>STICK</b></font>");
+    t.lecteur('C', DRIVE_REMOVABLE, nom, 8 * GO, 1 * GO);
+    t.rafraichir(true);
+    Label& l = t.f().lblNomDisc(0);
+    EXPECT_EQ(l.Caption(), QStringLiteral("C:") + nom);
+    auto* q = static_cast<QLabel*>(l.widget());
+    EXPECT_EQ(q->textFormat(), Qt::PlainText);
+    q->resize(q->sizeHint());
+    const QImage image = q->grab().toImage();
+    int rouges = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            rouges += c.red() > 180 && c.green() < 90 && c.blue() < 90;
+        }
+    EXPECT_EQ(rouges, 0);
+    // The text width is that of the whole written text.
+    EXPECT_GE(q->sizeHint().width(), QFontMetrics(q->font()).horizontalAdvance(QStringLiteral("C:") + nom) - 2);
 }

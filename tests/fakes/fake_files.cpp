@@ -57,6 +57,19 @@ bool FakeFiles::startDetached(const QString& programme, const QStringList& argum
     return !lancementsEchouent;
 }
 
+bool FakeFiles::runForOutput(const QString& programme, const QStringList& arguments, int, qint64 tailleMax,
+                             QByteArray& sortie) {
+    executions.push_back({programme, arguments});
+    sortie.clear();
+    if (!surExecution) return false;
+    const bool ok = surExecution(executions.back(), sortie);
+    if (sortie.size() > tailleMax) {
+        sortie.clear();
+        return false;
+    }
+    return ok;
+}
+
 bool FakeFiles::openWithDesktop(const QString& cible) {
     ouvertures << cible;
     return !lancementsEchouent;

@@ -42,6 +42,10 @@ public:
 
     // Processes.
     std::vector<Lancement> lancements;   // startDetached calls
+    std::vector<Lancement> executions;   // runForOutput calls
+    // What runForOutput answers: the program's output and whether it ended
+    // well; by default a run fails with no output.
+    std::function<bool(const Lancement&, QByteArray&)> surExecution;
     QStringList ouvertures;              // openWithDesktop targets
     bool lancementsEchouent = false;
     int nice = 0;
@@ -70,6 +74,8 @@ public:
     bool readAll(const QString& chemin, QByteArray& donnees) override;
 
     bool startDetached(const QString& programme, const QStringList& arguments) override;
+    bool runForOutput(const QString& programme, const QStringList& arguments, int delaiMs, qint64 tailleMax,
+                      QByteArray& sortie) override;
     bool openWithDesktop(const QString& cible) override;
     bool setPriority(int valeur) override;
     int priority() override { return nice; }

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <utility>
 
 namespace tk {
 
@@ -16,11 +17,13 @@ void FakeSocket::connectTo(const QString& h, int p) {
     port = p;
     ++connexions;
     etat = Connexion;
+    enAttente.clear();
 }
 
 void FakeSocket::close() {
     ++fermetures;
     etat = Ferme;
+    enAttente.clear();
 }
 
 void FakeSocket::send(const QByteArray& donnees) {
@@ -33,7 +36,17 @@ void FakeSocket::accepter() {
 }
 
 void FakeSocket::recevoir(const QByteArray& donnees) {
+    if (enPause) {
+        enAttente += donnees;
+        return;
+    }
     if (onData) onData(donnees);
+}
+
+void FakeSocket::livrerAttente() {
+    if (enPause || enAttente.isEmpty()) return;
+    const QByteArray d = std::exchange(enAttente, {});
+    if (onData) onData(d);
 }
 
 void FakeSocket::fermerDistant() {
@@ -74,14 +87,26 @@ ReponseHttp FakeNetwork::traiter(const Requete& r) {
     return refus;
 }
 
-ReponseHttp FakeNetwork::download(const QString& url, const QString& fichier, int delaiMs) {
+ReponseHttp FakeNetwork::traiter_limite(const Requete& r) {
+    ReponseHttp rep = traiter(r);
+    if (rep.corps.size() > r.tailleMax) {
+        rep.ok = false;
+        rep.corps.clear();
+        rep.erreur = QStringLiteral("reply larger than the limit");
+    }
+    return rep;
+}
+
+ReponseHttp FakeNetwork::download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) {
     Requete q;
     q.methode = QStringLiteral("DOWNLOAD");
     q.url = url;
     q.fichier = fichier;
     q.delaiMs = delaiMs;
-    ReponseHttp r = traiter(q);
-    if (r.status == 200) {
+    q.tailleMax = tailleMax;
+    ReponseHttp r = traiter_limite(q);
+    // As the real service: the file takes its name only when the whole reply arrived.
+    if (r.ok) {
         if (fichiers) {
             fichiers->fichiers.insert(fichier, r.corps);
             fichiers->executables.remove(fichier);
@@ -94,16 +119,17 @@ ReponseHttp FakeNetwork::download(const QString& url, const QString& fichier, in
     return r;
 }
 
-ReponseHttp FakeNetwork::get(const QString& url, int delaiMs) {
+ReponseHttp FakeNetwork::get(const QString& url, int delaiMs, qint64 tailleMax) {
     Requete q;
     q.methode = QStringLiteral("GET");
     q.url = url;
     q.delaiMs = delaiMs;
-    return traiter(q);
+    q.tailleMax = tailleMax;
+    return traiter_limite(q);
 }
 
 ReponseHttp FakeNetwork::post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps,
-                              bool attendre, int delaiMs) {
+                              bool attendre, int delaiMs, qint64 tailleMax) {
     Requete q;
     q.methode = QStringLiteral("POST");
     q.url = url;
@@ -111,7 +137,8 @@ ReponseHttp FakeNetwork::post(const QString& url, const QByteArray& enTeteType, 
     q.corps = corps;
     q.attendre = attendre;
     q.delaiMs = delaiMs;
-    const ReponseHttp r = traiter(q);
+    q.tailleMax = tailleMax;
+    const ReponseHttp r = traiter_limite(q);
     return attendre ? r : ReponseHttp{};
 }
 

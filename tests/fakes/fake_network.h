@@ -24,6 +24,11 @@ public:
     void close() override;
     int state() override { return etat; }
     void send(const QByteArray& donnees) override;
+    // While paused, data pushed by recevoir() waits in `enAttente`; it is
+    // delivered when the pause ends (from the event loop on the real socket;
+    // here by the next livrerAttente()).
+    void setReadingPaused(bool p) override { enPause = p; }
+    void livrerAttente();
 
     // Server side.
     void accepter();                        // the connection succeeds: Connecte, onConnected
@@ -38,6 +43,8 @@ public:
     int connexions = 0;        // connectTo calls
     int fermetures = 0;        // close calls
     QList<QByteArray> envois;  // each send, in order
+    bool enPause = false;
+    QByteArray enAttente;      // data pushed while paused
 
 private:
     friend class FakeNetwork;
@@ -54,6 +61,7 @@ public:
         QString fichier;   // DOWNLOAD target
         bool attendre = true;
         int delaiMs = 0;
+        qint64 tailleMax = 0;
     };
 
     // Replies by exact address; an address without one gets a refused
@@ -75,14 +83,16 @@ public:
     FakeSocket* derniereSocket() const { return sockets.isEmpty() ? nullptr : sockets.back(); }
 
     std::unique_ptr<Socket> createSocket() override;
-    ReponseHttp download(const QString& url, const QString& fichier, int delaiMs) override;
-    ReponseHttp get(const QString& url, int delaiMs) override;
+    // A body longer than the request's limit fails, as with the real service.
+    ReponseHttp download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) override;
+    ReponseHttp get(const QString& url, int delaiMs, qint64 tailleMax) override;
     ReponseHttp post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps, bool attendre,
-                     int delaiMs) override;
+                     int delaiMs, qint64 tailleMax) override;
 
 private:
     friend class FakeSocket;
     ReponseHttp traiter(const Requete& r);
+    ReponseHttp traiter_limite(const Requete& r);
 };
 
 } // namespace tk

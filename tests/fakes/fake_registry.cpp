@@ -25,6 +25,18 @@ void FakeRegistry::saveSetting(const QString& appli, const QString& section, con
                                const QString& valeur) {
     ecritures.push_back({appli, section, cle, valeur});
     settings.insert(cleSetting(appli, section, cle), valeur);
+    if (groupes > 0) enAttente = true;
+    else ++reecritures;
+}
+
+void FakeRegistry::beginWrites(const QString&) { ++groupes; }
+
+void FakeRegistry::endWrites(const QString&) {
+    if (groupes > 0) --groupes;
+    if (groupes == 0 && enAttente) {
+        enAttente = false;
+        ++reecritures;
+    }
 }
 
 bool FakeRegistry::readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) {

@@ -25,11 +25,17 @@ public:
     std::vector<Ecriture> ecritures;    // saveSetting calls, in order
     std::vector<Operation> operations;  // writeValue / deleteValue calls, in order
     int lectures = 0;                   // getSetting calls
+    // Rewrites of the store's file the writes would cost: one per write
+    // outside a group, one per outermost group that wrote something.
+    int reecritures = 0;
+    int groupes = 0;                    // groups of writes open
 
     QString getSetting(const QString& appli, const QString& section, const QString& cle,
                        const QString& defaut) override;
     void saveSetting(const QString& appli, const QString& section, const QString& cle,
                      const QString& valeur) override;
+    void beginWrites(const QString& appli) override;
+    void endWrites(const QString& appli) override;
     bool readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) override;
     bool writeValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) override;
     bool deleteValue(RacineRegistre racine, const QString& chemin, const QString& nom) override;
@@ -49,6 +55,7 @@ public:
     QMap<QString, QString> valeurs;
 
 private:
+    bool enAttente = false;
     static QString cleSetting(const QString& appli, const QString& section, const QString& cle);
     static QString cleValeur(RacineRegistre racine, const QString& chemin, const QString& nom);
 };

@@ -1,10 +1,14 @@
 #!/bin/bash
 # The whole self-update with real processes: a copy of the program in a
-# temporary folder finds a newer build on an HTTP server on 127.0.0.1, "Oui"
-# is clicked in its update window, the old process ends, "tarvik_ -reboot"
-# puts itself in place of "tarvik" and starts it, and the new program removes
-# "tarvik_". Then "tarvik -reboot" on itself: nine attempts, the "Can't
-# delete" box, and the file is still there.
+# temporary folder finds a newer build (the same program numbered 9.9.9) on an
+# HTTP server on 127.0.0.1. "Oui" is first clicked while the server misbehaves:
+# it closes half-way, sends a body without end, redirects to another port, or
+# sends a cut program with its length announced. Each time nothing is kept,
+# nothing is started, the bar stays and its memory stays bounded. Then the
+# server behaves: the old process ends, "tarvik_ -reboot" puts itself in place
+# of "tarvik" and starts it, and the new program removes "tarvik_". Then
+# "tarvik -reboot" on itself: nine attempts, the "Can't delete" box, and the
+# file is still there.
 # Run by ctest under services.sh; $1 is the program.
 set -uo pipefail
 . "$(dirname "$0")/lib.sh"
@@ -30,18 +34,23 @@ cleanup() {
 trap cleanup EXIT
 export BROWSER=true # the update opens its web page: nothing to show here
 
-# The server: the version file announces a newer build; the build served is
-# this program with a few bytes appended, so that the file that ends up in
-# place can be told from the one that was there.
+# The server: the version file announces 9.9.9; the build served is the
+# program numbered 9.9.9 with a few bytes appended, so that the file that
+# ends up in place can be told from any other.
+nouveau=$(build_dir_of "$prog")/tests/tarvik_autre_version
+[[ -x $nouveau ]] || { fail "no 9.9.9 build at $nouveau"; finish; }
 S=$T/server
 mkdir -p "$S/tarvik"
-cp "$prog" "$S/tarvik/tarvik.exe"
+cp "$nouveau" "$S/tarvik/tarvik.exe"
 printf 'served build\n' >>"$S/tarvik/tarvik.exe"
 echo "9.9.9" >"$S/tarvik/tarvik.ver"
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-python3 -m http.server --bind 127.0.0.1 --directory "$S" "$port" >"$T/http.log" 2>&1 &
+python3 "$(dirname "$0")/../servers/http_hostile.py" "$S" "$T/ports" 280 >"$T/http.err" 2>&1 &
 HTTP_PID=$!
-wait_for "nc -z 127.0.0.1 $port" 10 || { fail "HTTP server"; finish; }
+wait_for "test -s '$T/ports'" 10 || { fail "HTTP server"; finish; }
+port=$(awk '{print $1}' "$T/ports")
+autre=$(awk '{print $2}' "$T/ports")
+ln -s "$S/requests.log" "$T/http.log"
+touch "$S/requests.log"
 
 # Settings: the update server, automatic checks on.
 mkdir -p "$XDG_CONFIG_HOME/tarvik"
@@ -55,16 +64,54 @@ cp "$prog" "$A/tarvik"
 old=$!
 # The network timer's first tick (30 s) runs the automatic check. (The same
 # window also shows briefly at start, during the clean-up.)
-wait_for "grep -q 'GET /tarvik/tarvik.ver' '$T/http.log'" 60
+wait_for "grep -q 'GET [0-9]* /tarvik/tarvik.ver' '$T/http.log'" 60
 if wait_for 'find_window "Tarvik - Mise"' 10; then
   pass "the update window asks the question"
   win=$(find_window "Tarvik - Mise")
   sleep 0.5
   screenshot update-question >/dev/null
   # "Oui": btnAction(0) is at 96,152 (80 x 25 pixels) in the window.
-  xdotool mousemove --window "$win" 136 164 click 1
+  oui() { xdotool mousemove --window "$win" 136 164 click 1; }
+  demandes() { grep -c "GET $port /tarvik/tarvik.exe" "$S/requests.log"; }
+  seul() { [[ $(find "$A" -mindepth 1 | wc -l) -eq 1 && -f $A/tarvik ]]; }
+  rss_mb() { awk '/^VmRSS:/ {print int($2 / 1024)}' "/proc/$old/status" 2>/dev/null; }
+  for mode in half endless elsewhere cut; do
+    echo "$mode" >"$S/mode"
+    avant=$(demandes)
+    oui
+    if ! wait_for '(( $(demandes) > avant ))' 15; then
+      oui # the previous answer was still running
+      wait_for '(( $(demandes) > avant ))' 15
+    fi
+    # The attempt is over once the folder holds the old program alone for a while.
+    most=0 replaced=
+    for _ in $(seq 600); do
+      r=$(rss_mb); [[ -n $r ]] && ((r > most)) && most=$r
+      for p in $(pids_de "$A/tarvik_"); do # the --version check runs it too, never with -reboot
+        tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -q -- '-reboot' && replaced=1
+      done
+      if seul; then
+        sleep 1
+        seul && break
+      fi
+      sleep 0.2
+    done
+    check "$mode: nothing kept beside the program" seul
+    check "$mode: the old program is untouched" cmp -s "$A/tarvik" "$prog"
+    check "$mode: the old process still runs" kill -0 "$old"
+    check "$mode: the bar is still docked" test "$(workarea_top)" -gt 0
+    check "$mode: the update window still asks" find_window "Tarvik - Mise"
+    if [[ -z $replaced ]]; then pass "$mode: nothing was started"; else fail "$mode: the replacement was started"; fi
+    if ((most > 0 && most < 100)); then pass "$mode: memory stayed under 100 MB (${most} MB)"; else fail "$mode: resident size ${most} MB"; fi
+    screenshot "update-failed-$mode" >/dev/null
+  done
+  check "the redirect to another port was not followed" test -z "$(grep "GET $autre " "$S/requests.log")"
+  grep -a 'endless body stopped' "$S/requests.log"
+
+  echo whole >"$S/mode"
+  oui
   if wait_for "! kill -0 $old" 20; then pass "the old process ended"; else fail "the old process still runs"; fi
-  check "the download arrived" grep -q 'GET /tarvik/tarvik.exe' "$T/http.log"
+  check "the download arrived" grep -q 'GET [0-9]* /tarvik/tarvik.exe' "$T/http.log"
   if wait_for '[[ -n $(pids_de "$A/tarvik_") ]]' 10; then
     pass "tarvik_ -reboot runs"
     rep=$(pids_de "$A/tarvik_" | head -1)

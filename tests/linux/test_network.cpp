@@ -10,11 +10,13 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 #include <functional>
 
 #include "serveur_http.h"
+#include "serveur_python.h"
 #include <map>
 
 using namespace tk;
@@ -54,7 +56,7 @@ TEST(LinuxNetwork, DownloadWritesTheFileOnlyOnStatus200) {
     QTemporaryDir d;
     LinuxNetwork net;
 
-    ReponseHttp r = net.download(http.base() + "/tarvik/tarvik.ver", d.path() + "/tarvik.ini", 5000);
+    ReponseHttp r = net.download(http.base() + "/tarvik/tarvik.ver", d.path() + "/tarvik.ini", 5000, TAILLE_MAX_VERSION);
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.status, 200);
     EXPECT_EQ(contenu(d.path() + "/tarvik.ini"), "1.4.3\r\nnotes\r\n");
@@ -65,11 +67,11 @@ TEST(LinuxNetwork, DownloadWritesTheFileOnlyOnStatus200) {
     ASSERT_TRUE(ancien.open(QIODevice::WriteOnly));
     ancien.write("previous");
     ancien.close();
-    r = net.download(http.base() + "/tarvik/tarvik.exe", d.path() + "/tarvik_", 5000);
+    r = net.download(http.base() + "/tarvik/tarvik.exe", d.path() + "/tarvik_", 5000, TAILLE_MAX_EXECUTABLE);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.status, 404);
     EXPECT_EQ(contenu(d.path() + "/tarvik_"), "previous");
-    r = net.download(http.base() + "/tarvik/tarvik.exe", d.path() + "/new", 5000);
+    r = net.download(http.base() + "/tarvik/tarvik.exe", d.path() + "/new", 5000, TAILLE_MAX_EXECUTABLE);
     EXPECT_FALSE(QFile::exists(d.path() + "/new"));
     EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary left
 }
@@ -77,7 +79,7 @@ TEST(LinuxNetwork, DownloadWritesTheFileOnlyOnStatus200) {
 TEST(LinuxNetwork, RefusedConnectionAndTimeLimit) {
     QTemporaryDir d;
     LinuxNetwork net;
-    ReponseHttp r = net.download(QStringLiteral("http://127.0.0.1:%1/x").arg(port_ferme()), d.path() + "/x", 5000);
+    ReponseHttp r = net.download(QStringLiteral("http://127.0.0.1:%1/x").arg(port_ferme()), d.path() + "/x", 5000, 1000);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.status, 0);
     EXPECT_FALSE(r.erreur.isEmpty());
@@ -90,7 +92,7 @@ TEST(LinuxNetwork, RefusedConnectionAndTimeLimit) {
     minuterie.start(20);
     QElapsedTimer t;
     t.start();
-    r = net.get(muet.base() + "/slow", 300);
+    r = net.get(muet.base() + "/slow", 300, 1000);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.status, 0);
     EXPECT_GE(t.elapsed(), 250);
@@ -104,7 +106,7 @@ TEST(LinuxNetwork, PostCarriesQueryAndBodyWhole) {
     LinuxNetwork net;
     const QByteArray valeur = "user=a%20b_MSG=%5B%5Dx%26y%25z%2Bw%23v";
     ReponseHttp r = net.post(http.base() + "/tarvik/log.php?info=" + valeur,
-                             "application/x-www-form-urlencoded", valeur, true, 5000);
+                             "application/x-www-form-urlencoded", valeur, true, 5000, TAILLE_MAX_REPONSE);
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.corps, "merci");
     ASSERT_EQ(http.entetes.size(), 1);
@@ -113,10 +115,77 @@ TEST(LinuxNetwork, PostCarriesQueryAndBodyWhole) {
     EXPECT_EQ(http.corps[0], valeur);
 
     // Sent and forgotten: the call returns at once, the request still arrives.
-    net.post(http.base() + "/tarvik/log.php?info=2", "application/x-www-form-urlencoded", "a&b", false, 0);
+    net.post(http.base() + "/tarvik/log.php?info=2", "application/x-www-form-urlencoded", "a&b", false, 0, TAILLE_MAX_REPONSE);
     EXPECT_EQ(http.entetes.size(), 1);
     ASSERT_TRUE(attendre_que([&] { return http.entetes.size() == 2; }));
     EXPECT_EQ(http.corps[1], "a&b");
+}
+
+// Files in a folder, temporary ones included.
+QStringList fichiers(const QString& dossier) {
+    return QDir(dossier).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+// Replies cut short, without end, too long or sent elsewhere never count as
+// a download: nothing is kept, and what was there stays.
+TEST(LinuxNetwork, OnlyAWholeReplyFromTheSameServerIsKept) {
+    ServeurPython http(QStringLiteral("http_hostile.py"));
+    ASSERT_TRUE(http.pret());
+    QByteArray programme(300 * 1024, '\0');
+    for (qsizetype i = 0; i < programme.size(); ++i) programme[i] = static_cast<char>((i * 7919) >> 3);
+    http.poser(QStringLiteral("tarvik/tarvik.exe"), programme);
+    QTemporaryDir d;
+    const QString cible = d.path() + QStringLiteral("/tarvik_");
+    QFile ancien(cible);
+    ASSERT_TRUE(ancien.open(QIODevice::WriteOnly));
+    ancien.write("previous");
+    ancien.close();
+    LinuxNetwork net;
+
+    struct Cas {
+        const char* chemin;
+        qint64 limite;
+    };
+    for (const Cas& c : {Cas{"/half/tarvik/tarvik.exe", TAILLE_MAX_EXECUTABLE}, Cas{"/endless", 1 << 20},
+                         Cas{"/elsewhere/tarvik/tarvik.exe", TAILLE_MAX_EXECUTABLE},
+                         Cas{"/tarvik/tarvik.exe", 200 * 1024}}) {
+        const ReponseHttp r = net.download(http.base() + QLatin1String(c.chemin), cible, 20000, c.limite);
+        EXPECT_FALSE(r.ok) << c.chemin;
+        EXPECT_FALSE(r.erreur.isEmpty()) << c.chemin;
+        EXPECT_EQ(contenu(cible), "previous") << c.chemin;
+        EXPECT_EQ(fichiers(d.path()), QStringList{QStringLiteral("tarvik_")}) << c.chemin;
+    }
+    // The redirect elsewhere was not followed.
+    EXPECT_FALSE(http.journal().contains(QByteArray::number(http.port(1)) + " /tarvik/tarvik.exe")) << http.journal().constData();
+
+    // A redirect on the same server is followed; a whole reply is kept.
+    ReponseHttp r = net.download(http.base() + QStringLiteral("/here/tarvik/tarvik.exe"), cible, 20000,
+                                 TAILLE_MAX_EXECUTABLE);
+    EXPECT_TRUE(r.ok) << r.erreur.toStdString();
+    EXPECT_EQ(contenu(cible), programme);
+    EXPECT_EQ(fichiers(d.path()), QStringList{QStringLiteral("tarvik_")});
+
+    // A reply held in memory stops at its limit too.
+    r = net.get(http.base() + QStringLiteral("/endless"), 20000, TAILLE_MAX_VERSION);
+    EXPECT_FALSE(r.ok);
+    EXPECT_LE(r.corps.size(), TAILLE_MAX_VERSION);
+    r = net.get(http.base() + QStringLiteral("/half/tarvik/tarvik.exe"), 20000, TAILLE_MAX_EXECUTABLE);
+    EXPECT_FALSE(r.ok);
+    r = net.get(http.base() + QStringLiteral("/tarvik/tarvik.exe"), 20000, TAILLE_MAX_EXECUTABLE);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.corps, programme);
+}
+
+TEST(LinuxNetwork, RedirectsStayOnTheSameSchemeHostAndPort) {
+    auto permise = [](const char* a, const char* b) {
+        return LinuxNetwork::redirectionPermise(QUrl(QLatin1String(a)), QUrl(QLatin1String(b)));
+    };
+    EXPECT_TRUE(permise("http://127.0.0.1:8080/tarvik/x", "http://127.0.0.1:8080/other"));
+    EXPECT_TRUE(permise("https://Maj.Example/x", "https://maj.example:443/y"));
+    EXPECT_FALSE(permise("http://127.0.0.1:8080/x", "http://127.0.0.1:8081/x"));
+    EXPECT_FALSE(permise("https://maj.example/x", "http://maj.example/x"));
+    EXPECT_FALSE(permise("https://maj.example/x", "https://maj.example.evil/x"));
+    EXPECT_FALSE(permise("https://maj.example/x", "file:///etc/passwd"));
 }
 
 TEST(LinuxSocket, DialogueWithAServer) {
@@ -153,6 +222,50 @@ TEST(LinuxSocket, DialogueWithAServer) {
     ASSERT_TRUE(attendre_que([&] { return ferme; }));
     s->close();
     EXPECT_EQ(s->state(), Socket::Ferme);
+}
+
+// While reading is paused nothing is delivered, and the sender is held
+// back instead of filling memory; everything follows, in order, afterwards.
+TEST(LinuxSocket, PausedReadingHoldsTheSenderBack) {
+    QTcpServer serveur;
+    ASSERT_TRUE(serveur.listen(QHostAddress::LocalHost, 0));
+    QTcpSocket* cote = nullptr;
+    QObject::connect(&serveur, &QTcpServer::newConnection, [&] { cote = serveur.nextPendingConnection(); });
+    LinuxNetwork net;
+    std::unique_ptr<Socket> s = net.createSocket();
+    qint64 recu = 0, plusGros = 0;
+    bool dansOrdre = true;
+    s->onData = [&](const QByteArray& d) {
+        for (qsizetype i = 0; i < d.size(); ++i)
+            if (d[i] != static_cast<char>((recu + i) % 251)) dansOrdre = false;
+        recu += d.size();
+        plusGros = std::max<qint64>(plusGros, d.size());
+    };
+    s->setReadingPaused(true);
+    s->connectTo("127.0.0.1", serveur.serverPort());
+    ASSERT_TRUE(attendre_que([&] { return cote && s->state() == Socket::Connecte; }));
+    const qint64 total = 64LL * 1024 * 1024;
+    QByteArray bloc(1024 * 1024, '\0');
+    for (qint64 envoye = 0; envoye < total; envoye += bloc.size()) {
+        for (qsizetype i = 0; i < bloc.size(); ++i) bloc[i] = static_cast<char>((envoye + i) % 251);
+        cote->write(bloc);
+    }
+    // Wait until the sender stops making progress: it is held back.
+    qint64 avant = -1;
+    ASSERT_TRUE(attendre_que([&] {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+        const qint64 maintenant = cote->bytesToWrite();
+        const bool stable = maintenant == avant;
+        avant = maintenant;
+        return stable;
+    }, 20000));
+    EXPECT_EQ(recu, 0);
+    EXPECT_GT(cote->bytesToWrite(), total / 2);
+
+    s->setReadingPaused(false);
+    ASSERT_TRUE(attendre_que([&] { return recu == total; }, 60000)) << recu;
+    EXPECT_TRUE(dansOrdre);
+    EXPECT_LE(plusGros, LinuxSocket::TAMPON_LECTURE);
 }
 
 TEST(LinuxSocket, RefusedConnectionIsAnErrorUntilClosed) {

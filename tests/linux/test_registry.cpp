@@ -213,3 +213,78 @@ TEST(LinuxRegistry, OtherValuesLiveInMemory) {
     EXPECT_TRUE(r.deleteValue(RacineRegistre::HKEY_CURRENT_USER, "Software\\X", "a"));
     EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, "Software\\X", "a", v));
 }
+
+// A group of writes reaches the file once, at its end; a write alone at once.
+TEST(LinuxRegistry, AGroupOfWritesIsOneRewrite) {
+    Banc b;
+    LinuxRegistry r = b.registre();
+    int reecritures = 0;
+    r.setWriteStepHook([&](const char* etape) { reecritures += QByteArray(etape) == "renamed"; });
+    auto fichier = [&] {
+        QFile f(r.settingsFile("tarvik"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    r.saveSetting("tarvik", "Settings", "modeBarre", "1");
+    EXPECT_EQ(reecritures, 1);
+    EXPECT_TRUE(fichier().contains("modeBarre=1"));
+
+    r.beginWrites("tarvik");
+    r.saveSetting("tarvik", "Settings", "mail0", "pop.example");
+    r.beginWrites("tarvik"); // groups nest
+    r.saveSetting("tarvik", "Settings", "Skin", "Windows skin");
+    r.endWrites("tarvik");
+    EXPECT_EQ(r.getSetting("tarvik", "Settings", "skin", ""), "Windows skin"); // readers see it at once
+    // Another writer changes the file meanwhile: the group's values are not lost.
+    LinuxRegistry autre = b.registre();
+    autre.saveSetting("tarvik", "Settings", "nbUse", "9");
+    EXPECT_EQ(r.getSetting("tarvik", "Settings", "mail0", ""), "pop.example");
+    EXPECT_EQ(reecritures, 1);
+    EXPECT_FALSE(fichier().contains("mail0"));
+    r.endWrites("tarvik");
+    EXPECT_EQ(reecritures, 2);
+    EXPECT_TRUE(fichier().contains("mail0=pop.example"));
+    EXPECT_TRUE(fichier().contains("Skin=Windows skin"));
+    // A group that wrote nothing does not touch the file.
+    r.beginWrites("tarvik");
+    r.endWrites("tarvik");
+    EXPECT_EQ(reecritures, 2);
+}
+
+// Temporary files of an interrupted rewrite are removed when the settings
+// are first read; other files of the folder stay.
+TEST(LinuxRegistry, LeftoverTemporaryFilesAreRemovedAtStart) {
+    Banc b;
+    b.ecrire("config/tarvik/tarvik.ini", "[Settings]\nmail2=secret\n");
+    b.ecrire("config/tarvik/.tarvik.ini.a1B2c3", "[Settings]\nmail2=secret\n");
+    b.ecrire("config/tarvik/.tarvik.ini.Zz9yX8", "[Settings]\nmail2=sec");
+    b.ecrire("config/tarvik/.tarvik2.ini.a1B2c3", "another program's");
+    b.ecrire("config/tarvik/.tarvik.ini.keep", "not ours");
+    b.ecrire("config/tarvik/notes.txt", "the user's");
+    LinuxRegistry r = b.registre();
+    EXPECT_EQ(r.getSetting("tarvik", "Settings", "mail2", ""), "secret");
+    QStringList restes = QDir(b.dossier.path() + "/config/tarvik").entryList(QDir::Files | QDir::Hidden);
+    restes.sort();
+    EXPECT_EQ(restes, (QStringList{".tarvik.ini.keep", ".tarvik2.ini.a1B2c3", "notes.txt", "tarvik.ini"}));
+}
+
+// Whatever text is parsed, writing it out and parsing it again gives the
+// same settings.
+TEST(LinuxRegistry, TheCodecReadsBackWhatItWrites) {
+    const std::vector<LinuxRegistry::Section> sections = {
+        {"Settings",
+         {{"mail2", " pass\\word=x \n\t\r"}, {"k=ey[1]", "[v]"}, {";c", "#d"}, {"nul", QString(QChar(0)) + "a\x01"},
+          {"accents", "été «»"}, {"vide", ""}}},
+        {"Autre]", {{"x", "y"}}},
+    };
+    const QString texte = LinuxRegistry::ecrireTexte(sections);
+    const auto relues = LinuxRegistry::lireTexte(texte);
+    ASSERT_EQ(relues.size(), sections.size());
+    for (size_t i = 0; i < sections.size(); ++i) {
+        EXPECT_EQ(relues[i].nom, sections[i].nom);
+        ASSERT_EQ(relues[i].entrees.size(), sections[i].entrees.size());
+        for (size_t j = 0; j < sections[i].entrees.size(); ++j) {
+            EXPECT_EQ(relues[i].entrees[j].cle, sections[i].entrees[j].cle);
+            EXPECT_EQ(relues[i].entrees[j].valeur, sections[i].entrees[j].valeur);
+        }
+    }
+}

@@ -274,6 +274,61 @@ TEST_F(Courrier, UneReponseEnPlusieursMorceauxCompteUneFois) {
     EXPECT_TRUE(s->envois.size() == 3);
 }
 
+// The error box of a count beyond 32 bits lets events run: the server floods
+// meanwhile and the next check starts. Nothing is read while the reply is
+// handled, and the old reply does not touch the new connection.
+TEST_F(Courrier, PendantLaBoiteRienNEstLuEtLeCheckSuivantResteIntact) {
+    int pendant = 0;
+    b.fp.dialogs.pendantBoite = [&](const FakeDialogs::Boite&) {
+        if (pendant++) return;
+        EXPECT_TRUE(s->enPause);
+        const QByteArray flot(64 * 1024, 'A');
+        for (int i = 0; i < 16; ++i) s->recevoir(flot);
+        EXPECT_EQ(s->enAttente.size(), 16 * flot.size()); // held back, not in the program
+        // The next check starts while the box is open; its greeting waits.
+        const int fermetures = s->fermetures;
+        tick();
+        EXPECT_EQ(s->fermetures, fermetures + 1);
+        EXPECT_TRUE(s->enAttente.isEmpty()); // the old connection's data went with it
+        s->accepter();
+        s->recevoir("+OK Dovecot ready.\r\n");
+        EXPECT_EQ(s->envois.size(), 3); // unanswered for now
+    };
+    check("+OK 99999999999999999999 -5\r\n");
+    EXPECT_EQ(erreurs(), 1);
+    EXPECT_TRUE(b.fp.dialogs.boites[0].texte.contains(QStringLiteral("Routine:affichage_nombre_mail")));
+    // The box closed: the old reply closed nothing, the new check goes on.
+    EXPECT_EQ(s->etat, Socket::Connecte);
+    EXPECT_FALSE(s->enPause);
+    s->livrerAttente();
+    ASSERT_EQ(s->envois.size(), 4);
+    EXPECT_EQ(s->envois[3], QByteArray("USER u\r\n"));
+    s->recevoir("+OK\r\n");
+    s->recevoir("+OK Logged in.\r\n");
+    s->recevoir("+OK 3 300\r\n");
+    EXPECT_EQ(legende(), QStringLiteral("3"));
+    EXPECT_EQ(s->etat, Socket::Ferme);
+    EXPECT_EQ(erreurs(), 1);
+}
+
+// Replies are read, and commands sent, as UTF-8.
+TEST_F(Courrier, AccueilEtMotDePasseEnUtf8) {
+    o->txtMail(2).setText(QStringLiteral("pässwörd"));
+    tick();
+    s->accepter();
+    s->recevoir(QStringLiteral("+OK Serveur prêt «été»\r\n").toUtf8());
+    s->recevoir("+OK\r\n");
+    ASSERT_EQ(s->envois.size(), 2);
+    EXPECT_EQ(s->envois[1], QStringLiteral("PASS pässwörd\r\n").toUtf8());
+    s->recevoir(QStringLiteral("+OK Connecté, boîte ouverte\r\n").toUtf8());
+    EXPECT_EQ(b.p().reponse_boite_mail, QStringLiteral("+OK Connecté, boîte ouverte\r\n"));
+    // A reply refused shows the server's words as they were written.
+    tick();
+    s->accepter();
+    s->recevoir(QStringLiteral("-ERR Accès refusé\r\n").toUtf8());
+    EXPECT_EQ(bulle(), QStringLiteral("ERROR:ERROR:-ERR Accès refusé\r\n"));
+}
+
 TEST_F(Courrier, PortReglable) {
     b.fp.registry.poser(b.fp.files.exeBaseName(), QStringLiteral("portPop"), QStringLiteral("1110"));
     tick();

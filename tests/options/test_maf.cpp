@@ -8,12 +8,13 @@
 #include <QDate>
 #include <QDateTime>
 #include <QEventLoop>
+#include <QFile>
 #include <QUrl>
 #include "evenements_reels.h"
 
 #include <gtest/gtest.h>
 
-#include "serveur_http.h"
+#include "serveur_python.h"
 
 using namespace tk;
 using namespace tk::test;
@@ -21,14 +22,6 @@ using namespace tk::test;
 namespace {
 
 QString decoder(const QByteArray& valeur) { return QUrl::fromPercentEncoding(valeur); }
-
-// A value of a query or of a form body, read as a web server reads it: the
-// text is split at "&" first, "+" stands for a blank, then escapes are decoded.
-QString valeur_formulaire(const QByteArray& texte, const QByteArray& cle) {
-    for (const QByteArray& paire : texte.split('&'))
-        if (paire.startsWith(cle + '=')) return decoder(QByteArray(paire.mid(cle.size() + 1)).replace('+', ' '));
-    return QStringLiteral("<no %1>").arg(QString::fromLatin1(cle));
-}
 
 // The report text carried by a request, from its query.
 QString rapport_de(const QString& url) {
@@ -66,6 +59,8 @@ TEST_F(Rapport, TextOfAReportWithoutMessageNorLog) {
     EXPECT_FALSE(r.url.contains(QLatin1Char(' ')));
     EXPECT_EQ(r.type, QByteArray("application/x-www-form-urlencoded"));
     EXPECT_EQ(decoder(r.corps), texte);
+    // The body is the report text itself, blanks as %20.
+    EXPECT_EQ(r.corps, texte.toUtf8().replace(" ", "%20"));
     EXPECT_FALSE(r.attendre);
 }
 
@@ -113,6 +108,10 @@ TEST_F(Rapport, CharactersThatMeanSomethingInAnAddressAreEscaped) {
     EXPECT_EQ(requete.count(QLatin1Char('#')), 0);
     EXPECT_EQ(requete.count(QLatin1Char('+')), 0);
     EXPECT_EQ(requete.count(QLatin1Char('=')), 1);
+    // In the body only what would end or change a form value is escaped.
+    const QByteArray corps = b.fp.network.requetes[0].corps;
+    EXPECT_TRUE(corps.endsWith("]a%26b=c%20%23d%20%2Be%20%25f/g?h")) << corps.constData();
+    EXPECT_EQ(corps_rapport(QStringLiteral("é\r\n\x7f~")), QByteArray("%C3%A9%0D%0A%7F~"));
 }
 
 TEST_F(Rapport, ErrorBoxCancelLogsButSendsNothingOkSendsTheLine) {
@@ -163,24 +162,33 @@ struct RapportReel : ::testing::Test {
     std::unique_ptr<Programme> prog = std::make_unique<Programme>(plateforme);
 };
 
-TEST_F(RapportReel, AMessageWithAnAmpersandArrivesWhole) {
-    ServeurHttp serveur;
-    ASSERT_TRUE(serveur.ecoute());
-    serveur.routes["/tarvik/log.php"] = {200, "ok"};
+// A server that reads the form: the body is one field "user" holding the rest
+// of the report, the query one field "info" holding all of it; what the user
+// typed adds no field to either.
+TEST_F(RapportReel, AFormReaderFindsTheReportWhole) {
+    ServeurPython serveur(QStringLiteral("http_hostile.py"));
+    ASSERT_TRUE(serveur.pret());
     fp.registry.poser(QStringLiteral("tarvik"), QStringLiteral("adresseServeur"), serveur.base());
+    fp.files.utilisateur = QStringLiteral("jean dupont");
     frmOption& o = prog->frmOption();
-    const QString message = QStringLiteral("R&D #1: 50% + 2 = \"ça va\"");
+    const QString message = QStringLiteral("R&D #1: 50% + 2 = \"ça va\"&info=x\ttab");
     o.txtMessage->setText(message);
     cliquer(*o.btnSend);
     EXPECT_EQ(o.txtInfo->Caption(), QStringLiteral("OK"));
     ASSERT_EQ(fp.dialogs.boites.size(), 1u);
     EXPECT_EQ(fp.dialogs.boites[0].texte, QStringLiteral("Your message is successfully sent!"));
-    ASSERT_EQ(serveur.cibles.size(), 1);
-    ASSERT_TRUE(serveur.cibles[0].startsWith("/tarvik/log.php?")) << serveur.cibles[0].toStdString();
-    const QString info = valeur_formulaire(serveur.cibles[0].mid(16), "info");
-    EXPECT_TRUE(info.startsWith(QStringLiteral("user=")));
-    EXPECT_TRUE(info.endsWith(QStringLiteral("_MSG=[]") + message)) << info.toStdString();
-    EXPECT_EQ(valeur_formulaire("info=" + serveur.corps[0], "info"), info);
+    QFile f(serveur.racine() + QStringLiteral("/forms.log"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList lignes = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+    const QString rapport = QStringLiteral("user=jean dupont_computer=PC_version=TK V%1.%2.%3_FU=%4_NBU=2_MSG=[]")
+                                .arg(Programme::version_major())
+                                .arg(Programme::version_minor())
+                                .arg(Programme::version_revision())
+                                .arg(QDate::currentDate().toString(QStringLiteral("dd/MM/yy"))) +
+                            message;
+    // Body fields, "--", query fields, "==".
+    EXPECT_EQ(lignes, (QStringList{rapport, QStringLiteral("--"), QStringLiteral("info=") + rapport,
+                                   QStringLiteral("=="), QString()}));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <QDate>
 #include <QLocale>
+#include <QPushButton>
 #include <QTreeWidget>
 #include "evenements_reels.h"
 
@@ -131,7 +132,9 @@ TEST_F(Options, OkHidesAndWritesEveryChoiceInOrder) {
     f().Show();
     f().txtMail(1).setText(QStringLiteral("jean"));
     reg().ecritures.clear();
+    const int reecritures = reg().reecritures;
     cliquer(*f().btnOK);
+    EXPECT_EQ(reg().reecritures, reecritures + 1); // one rewrite of the file for the whole store
     EXPECT_FALSE(f().hWnd()->isVisible());
     EXPECT_EQ(reg().clesEcrites(), (QStringList{"majAuto", "mail0", "mail1", "mail2", "mail3", "mail4", "Processus",
                                                 "autoStart", "ShowIcone", "Help", "Smooth", "DelayVerif", "Skin"}));
@@ -329,6 +332,7 @@ TEST_F(Options, ExitStoresTheOptionsRemovesTheIconAndGivesTheWorkAreaBack) {
     EXPECT_TRUE(b.fp.shell.trayShown);
     EXPECT_GE(b.fp.shell.reservedBottom, 0) << "the bar should be docked after start-up";
     reg().ecritures.clear();
+    const int reecritures = reg().reecritures;
     bool fini = false;
     try {
         b.p().frmOption().Menu().declencher(QStringLiteral("mnuQuitter"));
@@ -342,6 +346,7 @@ TEST_F(Options, ExitStoresTheOptionsRemovesTheIconAndGivesTheWorkAreaBack) {
     EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
     EXPECT_TRUE(reg().clesEcrites().contains(QStringLiteral("Skin")));
     EXPECT_TRUE(reg().clesEcrites().contains(QStringLiteral("ShowIcone")));
+    EXPECT_EQ(reg().reecritures, reecritures + 1);
 }
 
 } // namespace

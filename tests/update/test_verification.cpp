@@ -8,9 +8,13 @@
 #include "platform/linux/linux_network.h"
 #include "update/frmMaj.h"
 #include "update/mdlMaj.h"
+#include "update/verification.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFontMetrics>
+#include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -34,10 +38,10 @@ class ReseauReel : public Network {
 public:
     explicit ReseauReel(FakeFiles& f) : fichiers_(f) {}
     std::unique_ptr<Socket> createSocket() override { return net_.createSocket(); }
-    ReponseHttp download(const QString& url, const QString& fichier, int delaiMs) override {
+    ReponseHttp download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) override {
         const QString disque = dossier_.path() + QStringLiteral("/telechargement");
         QFile::remove(disque);
-        ReponseHttp r = net_.download(url, disque, delaiMs);
+        ReponseHttp r = net_.download(url, disque, delaiMs, tailleMax);
         QFile f(disque);
         if (f.open(QIODevice::ReadOnly)) {
             fichiers_.fichiers.insert(fichier, f.readAll());
@@ -45,10 +49,12 @@ public:
         }
         return r;
     }
-    ReponseHttp get(const QString& url, int delaiMs) override { return net_.get(url, delaiMs); }
+    ReponseHttp get(const QString& url, int delaiMs, qint64 tailleMax) override {
+        return net_.get(url, delaiMs, tailleMax);
+    }
     ReponseHttp post(const QString& url, const QByteArray& type, const QByteArray& corps, bool attendre,
-                     int delaiMs) override {
-        return net_.post(url, type, corps, attendre, delaiMs);
+                     int delaiMs, qint64 tailleMax) override {
+        return net_.post(url, type, corps, attendre, delaiMs, tailleMax);
     }
 
 private:
@@ -93,6 +99,31 @@ TEST(MajVerification, SameVersionOnTheFirstLineIsUpToDate) {
         EXPECT_EQ(b.p().maj().adresse_maj, b.http.base() + QStringLiteral("/tarvik/"));
         EXPECT_TRUE(b.http.chemins.contains("/tarvik/tarvik.ver"));
     }
+}
+
+// The offered version comes from the server: it is shown as the text it is.
+TEST(MajVerification, AVersionLineWithMarkupShowsLiterally) {
+    Banc b;
+    const QString ligne = QStringLiteral("<font color=\"red\"><u><i>6.6.6</i></u></font>");
+    b.p().SaveSetting(QStringLiteral("adresseServeur"), QStringLiteral("https://maj.test"));
+    b.fp.network.fichiers = &b.fp.files;
+    b.fp.network.repondre(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, ligne.toUtf8() + "\r\n");
+    b.p().maj().recherche_mise_a_jour();
+    ASSERT_NE(b.p().frmMaj_si_charge(), nullptr);
+    Label& l = b.p().frmMaj().txtVersion(1);
+    EXPECT_EQ(l.Caption(), ligne);
+    auto* q = static_cast<QLabel*>(l.widget());
+    EXPECT_EQ(q->textFormat(), Qt::PlainText);
+    EXPECT_EQ(q->text(), ligne);
+    q->resize(QFontMetrics(q->font()).horizontalAdvance(ligne) + 10, q->height());
+    const QImage image = q->grab().toImage();
+    int rouges = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            rouges += c.red() > 180 && c.green() < 90 && c.blue() < 90;
+        }
+    EXPECT_EQ(rouges, 0);
 }
 
 TEST(MajVerification, AnyOtherFirstLineAsksTheQuestion) {
@@ -187,6 +218,13 @@ struct MajQuestion : ::testing::Test {
         b.fp.network.fichiers = &b.fp.files;
         b.p().SaveSetting(QStringLiteral("adresseServeur"), QStringLiteral("https://maj.test"));
         b.fp.network.repondre(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, "9.9.9\r\n");
+        // The served program says which version it is.
+        b.fp.files.surExecution = [this](const FakeFiles::Lancement& l, QByteArray& sortie) {
+            if (l.arguments != QStringList{QStringLiteral("--version")}) return false;
+            if (b.fp.files.fichiers.value(l.programme) != "new program") return false;
+            sortie = "tarvik 9.9.9\n";
+            return true;
+        };
         b.p().frmMain();
         b.p().maj().recherche_mise_a_jour();
         ASSERT_NE(b.p().frmMaj_si_charge(), nullptr);
@@ -220,6 +258,51 @@ TEST_F(MajQuestion, YesDownloadsUnloadsAndHandsOver) {
     EXPECT_EQ(b.fp.files.lancements[0].arguments, QStringList{QStringLiteral("-reboot")});
 }
 
+// A file that does not say it is the offered version (cut short, another
+// build, a program that crashes or hangs) is deleted and never started.
+TEST_F(MajQuestion, AProgramThatDoesNotNameTheOfferedVersionIsNeverStarted) {
+    servir(200, "cut progr");
+    for (const QByteArray& sortie : {QByteArray(), QByteArray("tarvik 1.4.2\n"), QByteArray("tarvik 9.9.9.1\n"),
+                                     QByteArray("tarvik 9.9\n")}) {
+        b.fp.files.surExecution = [&](const FakeFiles::Lancement&, QByteArray& s) {
+            s = sortie;
+            return !sortie.isEmpty();
+        };
+        b.fp.files.executions.clear();
+        EXPECT_NO_THROW(b.p().frmMaj().btnAction_Click(0)) << sortie.constData();
+        ASSERT_EQ(b.fp.files.executions.size(), 1u);
+        EXPECT_EQ(b.fp.files.executions[0].programme, remplacement());
+        EXPECT_EQ(b.fp.files.executions[0].arguments, QStringList{QStringLiteral("--version")});
+        EXPECT_FALSE(b.fp.files.exists(remplacement()));
+        EXPECT_TRUE(b.fp.files.lancements.empty());
+        EXPECT_NE(b.p().frmMain_si_charge(), nullptr);
+        EXPECT_EQ(b.p().frmMaj().txtInfo->Caption(), frmMaj::texte_echec_telechargement());
+    }
+    // Checked only after the whole file arrived: a short reply is never run.
+    b.fp.files.executions.clear();
+    b.fp.network.surRequete = [](const FakeNetwork::Requete&) {
+        ReponseHttp r;
+        r.status = 200;
+        r.corps = "half";
+        r.erreur = QStringLiteral("2 bytes received of the 4 announced");
+        return r;
+    };
+    EXPECT_NO_THROW(b.p().frmMaj().btnAction_Click(0));
+    EXPECT_TRUE(b.fp.files.executions.empty());
+    EXPECT_FALSE(b.fp.files.exists(remplacement()));
+    EXPECT_EQ(b.p().frmMaj().txtInfo->Caption(), frmMaj::texte_echec_telechargement());
+}
+
+TEST(MajVerification, TheVersionAProgramPrints) {
+    EXPECT_TRUE(version_annoncee("tarvik 9.9.9\n", QStringLiteral("9.9.9")));
+    EXPECT_TRUE(version_annoncee("9.9.9", QStringLiteral("9.9.9")));
+    EXPECT_FALSE(version_annoncee("tarvik 9.9.9 \n", QStringLiteral("9.9.9")));
+    EXPECT_FALSE(version_annoncee("tarvik 9.9.91\n", QStringLiteral("9.9.9")));
+    EXPECT_FALSE(version_annoncee("a b 9.9.9\n", QStringLiteral("9.9.9")));
+    EXPECT_FALSE(version_annoncee("", QString()));
+    EXPECT_FALSE(version_annoncee("tarvik \n", QString()));
+}
+
 TEST_F(MajQuestion, AFailingStepOfTheAnswerIsReportedUnderTheButton) {
     servir(200, "new program");
     b.fp.dialogs.repondre(2); // Cancel: no report is sent
@@ -235,6 +318,10 @@ TEST_F(MajQuestion, AFailingStepOfTheAnswerIsReportedUnderTheButton) {
 TEST(MajTelechargement, AFailedDownloadKeepsTheBar) {
     BancReel b;
     b.publier("9.9.9");
+    b.fp.files.surExecution = [&](const FakeFiles::Lancement& l, QByteArray& sortie) {
+        sortie = b.fp.files.fichiers.value(l.programme) == "new program" ? "tarvik 9.9.9\n" : "";
+        return true;
+    };
     b.p().frmMain();
     b.p().maj().recherche_mise_a_jour();
     const QString remplacement = b.fp.files.dansDossier(QStringLiteral("tarvik_"));

@@ -13,6 +13,8 @@ namespace tk {
 int LinuxDialogs::msgBox(const QString& texte, int style, const QString& titre) {
     QMessageBox boite;
     boite.setWindowTitle(titre.isEmpty() ? QCoreApplication::applicationName() : titre);
+    // Error texts carry what servers and files said: shown as text, never as markup.
+    boite.setTextFormat(Qt::PlainText);
     boite.setText(texte);
     boite.setWindowFlag(Qt::WindowStaysOnTopHint); // above the docked bar
     switch (style & 0x70) {

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryFile>
@@ -89,6 +90,44 @@ bool LinuxFiles::readAll(const QString& chemin, QByteArray& donnees) {
 
 bool LinuxFiles::startDetached(const QString& programme, const QStringList& arguments) {
     return QProcess::startDetached(programme, arguments);
+}
+
+bool LinuxFiles::runForOutput(const QString& programme, const QStringList& arguments, int delaiMs,
+                              qint64 tailleMax, QByteArray& sortie) {
+    sortie.clear();
+    QProcess p;
+    p.setProgram(programme);
+    p.setArguments(arguments);
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(QProcess::nullDevice());
+    const QDeadlineTimer limite(std::max(0, delaiMs));
+    p.start();
+    if (!p.waitForStarted(static_cast<int>(std::max<qint64>(0, limite.remainingTime())))) {
+        p.kill();
+        p.waitForFinished(1000);
+        return false;
+    }
+    // Read as it comes, so that a program that writes without end is stopped
+    // at the limit instead of filling memory.
+    bool trop = false;
+    while (p.state() != QProcess::NotRunning && !limite.hasExpired()) {
+        p.waitForReadyRead(static_cast<int>(std::min<qint64>(100, std::max<qint64>(1, limite.remainingTime()))));
+        const QByteArray morceau = p.readAllStandardOutput();
+        if (morceau.size() > tailleMax - sortie.size()) {
+            trop = true;
+            break;
+        }
+        sortie += morceau;
+    }
+    if (p.state() != QProcess::NotRunning) {
+        p.kill();
+        p.waitForFinished(1000);
+        return false;
+    }
+    const QByteArray reste = p.readAllStandardOutput();
+    if (trop || reste.size() > tailleMax - sortie.size()) return false;
+    sortie += reste;
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 bool LinuxFiles::openWithDesktop(const QString& cible) {

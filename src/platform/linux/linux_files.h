@@ -32,6 +32,8 @@ public:
     bool readAll(const QString& chemin, QByteArray& donnees) override;
 
     bool startDetached(const QString& programme, const QStringList& arguments) override;
+    bool runForOutput(const QString& programme, const QStringList& arguments, int delaiMs, qint64 tailleMax,
+                      QByteArray& sortie) override;
     bool openWithDesktop(const QString& cible) override;
     bool setPriority(int nice) override;
     int priority() override;

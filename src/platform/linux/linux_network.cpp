@@ -1,6 +1,7 @@
 #include "platform/linux/linux_network.h"
 
 #include <QEventLoop>
+#include <QMetaObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -8,13 +9,14 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <memory>
+
 namespace tk {
 
 LinuxSocket::LinuxSocket() : socket_(new QTcpSocket) {
-    QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] {
-        const QByteArray donnees = socket_->readAll();
-        if (!donnees.isEmpty() && onData) onData(donnees);
-    });
+    // Arrived data that nobody takes (reading paused) stays bounded.
+    socket_->setReadBufferSize(TAMPON_LECTURE);
+    QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] { livrer(); });
     QObject::connect(socket_, &QTcpSocket::connected, socket_, [this] {
         erreur_ = false;
         if (onConnected) onConnected();
@@ -26,6 +28,37 @@ LinuxSocket::LinuxSocket() : socket_(new QTcpSocket) {
         erreur_ = true;
         if (onError) onError(socket_->errorString());
     });
+}
+
+void LinuxSocket::livrer() {
+    if (enPause_) return;
+    const QByteArray donnees = socket_->read(TAMPON_LECTURE);
+    // The handler may destroy this object.
+    const std::weak_ptr<bool> vivant = vivant_;
+    if (!donnees.isEmpty() && onData) onData(donnees);
+    if (vivant.expired()) return;
+    // More than one read's worth waited: the rest comes from the event loop,
+    // never inside this handler.
+    if (!enPause_ && socket_->bytesAvailable() > 0) livrerPlusTard();
+}
+
+void LinuxSocket::livrerPlusTard() {
+    // The Qt socket outlives this object by a turn of the event loop: the
+    // call is dropped once this object is gone.
+    QMetaObject::invokeMethod(
+        socket_,
+        [this, vivant = std::weak_ptr<bool>(vivant_)] {
+            if (!vivant.expired()) livrer();
+        },
+        Qt::QueuedConnection);
+}
+
+void LinuxSocket::setReadingPaused(bool enPause) {
+    if (enPause_ == enPause) return;
+    enPause_ = enPause;
+    // Data that waited during the pause is delivered once control is back
+    // in the event loop.
+    if (!enPause_ && socket_->bytesAvailable() > 0) livrerPlusTard();
 }
 
 LinuxSocket::~LinuxSocket() {
@@ -80,13 +113,86 @@ QNetworkRequest LinuxNetwork::requete(const QString& url) {
     QNetworkRequest r{QUrl(url)};
     r.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     r.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    // Redirects are checked one by one (see attendre).
+    r.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     r.setRawHeader("Cache-Control", "no-cache");
     r.setRawHeader("Pragma", "no-cache");
+    // The body as sent, so that the announced length is the length received.
+    r.setRawHeader("Accept-Encoding", "identity");
     return r;
 }
 
-ReponseHttp LinuxNetwork::attendre(QNetworkReply* reponse, int delaiMs) {
+bool LinuxNetwork::redirectionPermise(const QUrl& depart, const QUrl& cible) {
+    if (!depart.isValid() || !cible.isValid()) return false;
+    const QString schema = depart.scheme().toLower();
+    if (schema.isEmpty() || cible.scheme().toLower() != schema) return false;
+    if (depart.host().isEmpty() || depart.host().compare(cible.host(), Qt::CaseInsensitive) != 0) return false;
+    const int defaut = schema == QLatin1String("https") ? 443 : schema == QLatin1String("http") ? 80 : -1;
+    return depart.port(defaut) == cible.port(defaut);
+}
+
+namespace {
+
+bool est_redirection(QNetworkReply* r) {
+    const int s = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    return (s == 301 || s == 302 || s == 303 || s == 307 || s == 308) &&
+           r->hasRawHeader(QByteArrayLiteral("Location"));
+}
+
+// The body of one reply as it arrives, with its limit and its redirects.
+struct Lecteur {
+    QNetworkReply* reponse;
+    qint64 tailleMax;
+    QIODevice* destination; // null: into `corps`
+    QByteArray corps;
+    qint64 recu = 0;
+    QString refus;          // why the transfer was stopped, empty when it was not
+
+    // `lecture`: this reader takes the body on every arrival.
+    void brancher(bool lecture = true) {
+        reponse->setReadBufferSize(64 * 1024);
+        const QUrl depart = reponse->url();
+        if (lecture) QObject::connect(reponse, &QNetworkReply::readyRead, reponse, [this] { lire(); });
+        QObject::connect(reponse, &QNetworkReply::redirected, reponse, [this, depart](const QUrl& cible) {
+            if (LinuxNetwork::redirectionPermise(depart, cible)) {
+                emit reponse->redirectAllowed();
+            } else {
+                refus = QStringLiteral("redirect to another server refused: %1").arg(cible.toString());
+                reponse->abort();
+            }
+        });
+    }
+
+    void lire() {
+        while (refus.isEmpty() && reponse->bytesAvailable() > 0) {
+            const QByteArray morceau = reponse->read(64 * 1024);
+            if (morceau.isEmpty()) break;
+            if (est_redirection(reponse)) continue; // the body of a redirect is not the file
+            if (morceau.size() > tailleMax - recu) {
+                refus = QStringLiteral("reply larger than %1 bytes").arg(tailleMax);
+                reponse->abort();
+                return;
+            }
+            recu += morceau.size();
+            if (destination) {
+                if (destination->write(morceau) != morceau.size()) {
+                    refus = QStringLiteral("cannot write: %1").arg(destination->errorString());
+                    reponse->abort();
+                    return;
+                }
+            } else {
+                corps += morceau;
+            }
+        }
+    }
+};
+
+} // namespace
+
+ReponseHttp LinuxNetwork::attendre(QNetworkReply* reponse, int delaiMs, qint64 tailleMax, QIODevice* destination) {
     ReponseHttp r;
+    Lecteur lecteur{reponse, std::max<qint64>(0, tailleMax), destination, {}, 0, {}};
+    lecteur.brancher();
     if (!reponse->isFinished()) {
         QEventLoop boucle;
         QTimer minuterie;
@@ -103,42 +209,64 @@ ReponseHttp LinuxNetwork::attendre(QNetworkReply* reponse, int delaiMs) {
         reponse->deleteLater();
         return r;
     }
+    lecteur.lire();
+    QObject::disconnect(reponse, nullptr, nullptr, nullptr);
     r.status = reponse->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    r.ok = r.status == 200;
-    r.corps = reponse->readAll();
-    if (reponse->error() != QNetworkReply::NoError) r.erreur = reponse->errorString();
+    if (!lecteur.refus.isEmpty()) r.erreur = lecteur.refus;
+    else if (reponse->error() != QNetworkReply::NoError) r.erreur = reponse->errorString();
+    bool longueurOk = true;
+    const QVariant annonce = reponse->header(QNetworkRequest::ContentLengthHeader);
+    if (r.erreur.isEmpty() && annonce.isValid() && annonce.toLongLong() != lecteur.recu) {
+        longueurOk = false;
+        r.erreur = QStringLiteral("%1 bytes received of the %2 announced").arg(lecteur.recu).arg(annonce.toLongLong());
+    }
+    r.ok = r.status == 200 && r.erreur.isEmpty() && longueurOk;
+    r.corps = std::move(lecteur.corps);
     reponse->deleteLater();
     return r;
 }
 
-ReponseHttp LinuxNetwork::download(const QString& url, const QString& fichier, int delaiMs) {
-    ReponseHttp r = get(url, delaiMs);
-    if (r.ok) {
-        QSaveFile f(fichier);
-        if (!f.open(QIODevice::WriteOnly) || f.write(r.corps) != r.corps.size() || !f.commit()) {
-            r.ok = false;
-            r.erreur = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
-        }
+ReponseHttp LinuxNetwork::download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) {
+    // The body streams into a temporary file beside the target, which takes
+    // the target's name only once the whole reply has arrived.
+    QSaveFile f(fichier);
+    if (!f.open(QIODevice::WriteOnly)) {
+        ReponseHttp r;
+        r.erreur = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
+        return r;
     }
+    ReponseHttp r = attendre(gestionnaire().get(requete(url)), delaiMs, tailleMax, &f);
+    if (r.ok && !f.commit()) {
+        r.ok = false;
+        r.erreur = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
+    }
+    if (!r.ok) f.cancelWriting(); // the temporary file goes with f
     r.corps.clear();
     return r;
 }
 
-ReponseHttp LinuxNetwork::get(const QString& url, int delaiMs) {
-    return attendre(gestionnaire().get(requete(url)), delaiMs);
+ReponseHttp LinuxNetwork::get(const QString& url, int delaiMs, qint64 tailleMax) {
+    return attendre(gestionnaire().get(requete(url)), delaiMs, tailleMax, nullptr);
 }
 
 ReponseHttp LinuxNetwork::post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps,
-                               bool attendreReponse, int delaiMs) {
+                               bool attendreReponse, int delaiMs, qint64 tailleMax) {
     QNetworkRequest req = requete(url);
     if (!enTeteType.isEmpty()) req.setHeader(QNetworkRequest::ContentTypeHeader, enTeteType);
     QNetworkReply* reponse = gestionnaire().post(req, corps);
     if (!attendreReponse) {
+        // Sent and forgotten: the reply is read and dropped as it comes, and
+        // one longer than the limit (or a redirect elsewhere) ends the transfer.
+        auto lecteur = std::make_shared<Lecteur>(Lecteur{reponse, std::max<qint64>(0, tailleMax), nullptr, {}, 0, {}});
+        lecteur->brancher(false);
+        QObject::connect(reponse, &QNetworkReply::readyRead, reponse, [lecteur] {
+            lecteur->lire();
+            lecteur->corps.clear();
+        });
         QObject::connect(reponse, &QNetworkReply::finished, reponse, &QObject::deleteLater);
-        return {}; // sent; nobody waits for the answer
-
+        return {};
     }
-    return attendre(reponse, delaiMs);
+    return attendre(reponse, delaiMs, tailleMax, nullptr);
 }
 
 } // namespace tk

@@ -6,9 +6,13 @@
 
 #include <QPointer>
 
+#include <memory>
+
 class QNetworkAccessManager;
 class QNetworkReply;
 class QNetworkRequest;
+class QIODevice;
+class QUrl;
 class QTcpSocket;
 
 namespace tk {
@@ -24,10 +28,22 @@ public:
     void close() override;
     int state() override;
     void send(const QByteArray& donnees) override;
+    void setReadingPaused(bool enPause) override;
+
+    // What the Qt socket keeps of arrived data that was not taken yet; past
+    // that it stops reading and the sender is held back by TCP.
+    static constexpr qint64 TAMPON_LECTURE = 16 * 1024;
 
 private:
+    // Hands the arrived data to onData unless reading is paused.
+    void livrer();
+    // The same, from the event loop.
+    void livrerPlusTard();
+
     QTcpSocket* socket_;
+    std::shared_ptr<bool> vivant_ = std::make_shared<bool>(true);
     bool erreur_ = false;
+    bool enPause_ = false;
 };
 
 // Waits run a local event loop, so timers and window events go on meanwhile.
@@ -37,18 +53,22 @@ public:
     LinuxNetwork();
     ~LinuxNetwork() override;
     std::unique_ptr<Socket> createSocket() override;
-    // The file is replaced in one step (temporary file, then rename) and only on
-    // status 200; otherwise it is left as it was. The body is not returned.
-    ReponseHttp download(const QString& url, const QString& fichier, int delaiMs) override;
-    ReponseHttp get(const QString& url, int delaiMs) override;
+    ReponseHttp download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) override;
+    ReponseHttp get(const QString& url, int delaiMs, qint64 tailleMax) override;
     ReponseHttp post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps, bool attendre,
-                     int delaiMs) override;
+                     int delaiMs, qint64 tailleMax) override;
+
+    // A redirect from `depart` to `cible` is followed only when both have the
+    // same scheme, host and port (an absent port counts as the scheme's own).
+    static bool redirectionPermise(const QUrl& depart, const QUrl& cible);
 
 private:
     QNetworkAccessManager& gestionnaire();
     static QNetworkRequest requete(const QString& url);
-    // Waits for `reponse` to finish (at most `delaiMs`), then fills the result and deletes it.
-    static ReponseHttp attendre(QNetworkReply* reponse, int delaiMs);
+    // Reads the body of `reponse` as it arrives, into `destination` when given,
+    // else into the result; checks redirects. Waits for the end (at most
+    // `delaiMs`), then fills the result and deletes the reply.
+    static ReponseHttp attendre(QNetworkReply* reponse, int delaiMs, qint64 tailleMax, QIODevice* destination);
 
     QNetworkAccessManager* gestionnaire_ = nullptr;
 };

@@ -109,12 +109,17 @@ bool creer_dossier(const QString& dossier, mode_t mode) {
 // Replaces `chemin` by `contenu` in one step: a temporary file in the same
 // folder (created with `mode`, so never more readable than that), synced,
 // renamed over the target, then the folder synced so the rename is durable.
-bool ecrire_atomique(const QString& chemin, const QByteArray& contenu, mode_t mode) {
+bool ecrire_atomique(const QString& chemin, const QByteArray& contenu, mode_t mode,
+                     const std::function<void(const char*)>& crochet = {}) {
+    auto etape = [&](const char* nom) {
+        if (crochet) crochet(nom);
+    };
     const QFileInfo info(chemin);
     const QByteArray dossier = QFile::encodeName(info.absolutePath());
     QByteArray modele = dossier + "/." + QFile::encodeName(info.fileName()) + ".XXXXXX";
     const int fd = ::mkostemp(modele.data(), O_CLOEXEC); // mkostemp creates with 0600
     if (fd < 0) return false;
+    etape("created");
     bool ok = ::fchmod(fd, mode) == 0;
     qsizetype ecrit = 0;
     while (ok && ecrit < contenu.size()) {
@@ -122,20 +127,25 @@ bool ecrire_atomique(const QString& chemin, const QByteArray& contenu, mode_t mo
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) ok = false;
         else ecrit += n;
+        etape("written");
     }
     ok = ok && ::fsync(fd) == 0;
+    etape("synced");
     ok = ::close(fd) == 0 && ok;
+    etape("closed");
     const QByteArray cible = QFile::encodeName(info.absoluteFilePath());
     ok = ok && ::rename(modele.constData(), cible.constData()) == 0;
     if (!ok) {
         ::unlink(modele.constData());
         return false;
     }
+    etape("renamed");
     const int fdDossier = ::open(dossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fdDossier >= 0) {
         ::fsync(fdDossier);
         ::close(fdDossier);
     }
+    etape("folder synced");
     return true;
 }
 
@@ -251,7 +261,11 @@ QString LinuxRegistry::autostartFile(const QString& nom) const {
 }
 
 LinuxRegistry::Fichier& LinuxRegistry::charger(const QString& appli) {
+    const bool premier = fichiers_.find(appli) == fichiers_.end();
     Fichier& f = fichiers_[appli];
+    if (premier) nettoyer(appli);
+    // Changes held by a group of writes are not lost to a read of the file.
+    if (f.lu && f.modifie) return f;
     const QByteArray chemin = QFile::encodeName(settingsFile(appli));
     struct stat st {};
     quint64 inode = 0, device = 0;
@@ -272,49 +286,75 @@ LinuxRegistry::Fichier& LinuxRegistry::charger(const QString& appli) {
     f.mtimeNs = mtime;
     QFile fichier(QFile::decodeName(chemin));
     if (taille < 0 || !fichier.open(QIODevice::ReadOnly)) return f;
-    const QString texte = QString::fromUtf8(fichier.readAll());
-    Section* courante = nullptr;
+    f.sections = lireTexte(QString::fromUtf8(fichier.readAll()));
+    return f;
+}
+
+std::vector<LinuxRegistry::Section> LinuxRegistry::lireTexte(const QString& texte) {
+    std::vector<Section> sections;
+    qsizetype courante = -1;
     for (QString ligne : texte.split(QLatin1Char('\n'))) {
         if (ligne.endsWith(QLatin1Char('\r'))) ligne.chop(1);
         ligne = rogner(ligne);
         if (ligne.isEmpty() || ligne[0] == u';' || ligne[0] == u'#') continue;
         if (ligne[0] == u'[' && ligne.back() == u']') {
             const QString nom = desechapper(ligne.mid(1, ligne.size() - 2));
-            courante = nullptr;
-            for (Section& s : f.sections)
-                if (meme(s.nom, nom)) courante = &s;
-            if (!courante) {
-                f.sections.push_back({nom, {}});
-                courante = &f.sections.back();
+            courante = -1;
+            for (size_t i = 0; i < sections.size(); ++i)
+                if (meme(sections[i].nom, nom)) courante = static_cast<qsizetype>(i);
+            if (courante < 0) {
+                sections.push_back({nom, {}});
+                courante = static_cast<qsizetype>(sections.size()) - 1;
             }
             continue;
         }
         const qsizetype egal = ligne.indexOf(QLatin1Char('='));
-        if (egal < 0 || !courante) continue;
+        if (egal < 0 || courante < 0) continue;
         const QString cle = desechapper(rogner(ligne.left(egal)));
         const QString valeur = desechapper(rogner(ligne.mid(egal + 1)));
         bool remplace = false;
-        for (Entree& e : courante->entrees)
+        for (Entree& e : sections[static_cast<size_t>(courante)].entrees)
             if (meme(e.cle, cle)) {
                 e.valeur = valeur; // a repeated key: the last line wins
                 remplace = true;
             }
-        if (!remplace) courante->entrees.push_back({cle, valeur});
+        if (!remplace) sections[static_cast<size_t>(courante)].entrees.push_back({cle, valeur});
     }
-    return f;
+    return sections;
 }
 
-bool LinuxRegistry::ecrireFichier(const QString& appli, Fichier& f) {
+QString LinuxRegistry::ecrireTexte(const std::vector<Section>& sections) {
     QString texte;
-    for (const Section& s : f.sections) {
+    for (const Section& s : sections) {
         if (!texte.isEmpty()) texte += QLatin1Char('\n');
         texte += QLatin1Char('[') + echapper(s.nom, true) + QStringLiteral("]\n");
         for (const Entree& e : s.entrees)
             texte += echapper(e.cle, true) + QLatin1Char('=') + echapper(e.valeur, false) + QLatin1Char('\n');
     }
+    return texte;
+}
+
+void LinuxRegistry::nettoyer(const QString& appli) {
+    const QFileInfo info(settingsFile(appli));
+    const QString prefixe = QLatin1Char('.') + info.fileName() + QLatin1Char('.');
+    const QStringList restes =
+        QDir(info.absolutePath()).entryList({prefixe + QStringLiteral("??????")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& r : restes) {
+        // Exactly the names our rewrite makes: the prefix and six letters or digits.
+        const QString suffixe = r.mid(prefixe.size());
+        bool nom_du_modele = suffixe.size() == 6;
+        for (const QChar c : suffixe)
+            if (!(c.isLetterOrNumber() && c.unicode() < 128)) nom_du_modele = false;
+        if (nom_du_modele) QFile::remove(info.absolutePath() + QLatin1Char('/') + r);
+    }
+}
+
+bool LinuxRegistry::ecrireFichier(const QString& appli, Fichier& f) {
+    const QString texte = ecrireTexte(f.sections);
     const QString chemin = settingsFile(appli);
+    f.modifie = false;
     if (!creer_dossier(QFileInfo(chemin).absolutePath(), 0700) ||
-        !ecrire_atomique(chemin, texte.toUtf8(), 0600)) {
+        !ecrire_atomique(chemin, texte.toUtf8(), 0600, crochet_)) {
         qWarning("Settings not written to %s", qPrintable(chemin));
         return false;
     }
@@ -358,7 +398,16 @@ void LinuxRegistry::saveSetting(const QString& appli, const QString& section, co
     } else {
         cible->entrees.push_back({cle, valeur});
     }
-    ecrireFichier(appli, f);
+    if (f.groupes > 0) f.modifie = true;
+    else ecrireFichier(appli, f);
+}
+
+void LinuxRegistry::beginWrites(const QString& appli) { ++charger(appli).groupes; }
+
+void LinuxRegistry::endWrites(const QString& appli) {
+    Fichier& f = charger(appli);
+    if (f.groupes > 0) --f.groupes;
+    if (f.groupes == 0 && f.modifie) ecrireFichier(appli, f);
 }
 
 // ---------------------------------------------------------------------------

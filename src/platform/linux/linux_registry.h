@@ -14,9 +14,12 @@
 // "\xHH" any other control character and a blank at either end of a value
 // (and, in a key, "=", "[" and a leading ";" or "#"). The file is created with
 // mode 0600 (it holds the mail password) in a folder of mode 0700, and every
-// write replaces it atomically (temporary file in the same folder, fsync,
-// rename, fsync of the folder) before saveSetting returns. Reads use a parsed
-// copy, read again when the file's identity, size or modification time changes.
+// write replaces it atomically (temporary file ".<appli>.ini.XXXXXX" in the
+// same folder, fsync, rename, fsync of the folder) before saveSetting returns,
+// or, inside a group of writes, once for the whole group. Temporary files left
+// by an interrupted rewrite are removed when the application's settings are
+// first read. Reads use a parsed copy, read again when the file's identity,
+// size or modification time changes (never while a group holds changes).
 //
 // Registry values (paths compared without regard to case and to a trailing
 // backslash, value names without regard to case):
@@ -59,6 +62,26 @@ public:
                        const QString& defaut) override;
     void saveSetting(const QString& appli, const QString& section, const QString& cle,
                      const QString& valeur) override;
+    void beginWrites(const QString& appli) override;
+    void endWrites(const QString& appli) override;
+
+    // Called at each step of a file rewrite ("created", "written", "synced",
+    // "closed", "renamed", "folder synced"); tests stop the process there to
+    // see what an interruption at that moment leaves on disk.
+    void setWriteStepHook(std::function<void(const char* etape)> crochet) { crochet_ = std::move(crochet); }
+
+    // The settings text of a file, parsed; and parsed sections as text. What
+    // one writes the other reads back exactly.
+    struct Entree {
+        QString cle;
+        QString valeur;
+    };
+    struct Section {
+        QString nom;
+        std::vector<Entree> entrees;
+    };
+    static std::vector<Section> lireTexte(const QString& texte);
+    static QString ecrireTexte(const std::vector<Section>& sections);
 
     bool readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) override;
     bool writeValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) override;
@@ -79,16 +102,10 @@ public:
                          int delaiMs = 1000);
 
 private:
-    struct Entree {
-        QString cle;
-        QString valeur;
-    };
-    struct Section {
-        QString nom;
-        std::vector<Entree> entrees;
-    };
     struct Fichier {
         bool lu = false;
+        int groupes = 0;       // groups of writes open
+        bool modifie = false;  // written in memory, not yet on disk
         quint64 inode = 0, device = 0;
         qint64 taille = -1;
         qint64 mtimeNs = -1;
@@ -96,6 +113,9 @@ private:
     };
 
     Fichier& charger(const QString& appli);
+    // Removes temporary files of ours left in the settings folder by a
+    // rewrite that was interrupted (the process was killed).
+    void nettoyer(const QString& appli);
     bool ecrireFichier(const QString& appli, Fichier& f);
     QString fondEcran();
     QString produit();
@@ -104,6 +124,7 @@ private:
     Executeur executeur_;
     std::map<QString, Fichier> fichiers_;
     QMap<QString, QString> autres_; // other registry values, in memory
+    std::function<void(const char*)> crochet_;
 };
 
 } // namespace tk

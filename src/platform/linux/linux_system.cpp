@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
@@ -273,7 +274,8 @@ bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& lignes) {
         // Unreadable while the link is down, -1 when unknown.
         std::string speed = procfs::readAttribute(base + "speed");
         long long mbits = speed.empty() ? 0 : std::strtoll(speed.c_str(), nullptr, 10);
-        row.dwSpeed = mbits > 0 ? static_cast<int64_t>(mbits) * 1000000 : 0;
+        // A figure beyond any link (past what bits per second can hold) counts as unknown.
+        row.dwSpeed = mbits > 0 && mbits <= INT64_MAX / 1000000 ? static_cast<int64_t>(mbits) * 1000000 : 0;
 
         unsigned long flags = std::strtoul(procfs::readAttribute(base + "flags").c_str(), nullptr, 16);
         row.dwAdminStatus = (flags & 0x1) ? 1 : 2; // IFF_UP
