@@ -14,8 +14,14 @@ FakeSocket::~FakeSocket() {
 void FakeSocket::connectTo(const QString& h, int p) {
     hote = h;
     port = p;
+    tls = false;
     ++connexions;
     etat = Connexion;
+}
+
+void FakeSocket::connectToTls(const QString& h, int p) {
+    connectTo(h, p);
+    tls = true;
 }
 
 void FakeSocket::close() {
@@ -44,6 +50,11 @@ void FakeSocket::fermerDistant() {
 void FakeSocket::echouer(const QString& message) {
     etat = Erreur;
     if (onError) onError(message);
+}
+
+void FakeSocket::echouerTls(const QString& message) {
+    etat = Erreur;
+    if (onTlsError) onTlsError(message);
 }
 
 FakeNetwork::~FakeNetwork() {
@@ -82,7 +93,10 @@ ReponseHttp FakeNetwork::download(const QString& url, const QString& fichier, in
     q.delaiMs = delaiMs;
     ReponseHttp r = traiter(q);
     if (r.status == 200) {
-        if (fichiers) {
+        if (fichiers && !fichiers->ecrivable(fichier)) {
+            r.ok = false;
+            r.erreur = QStringLiteral("cannot write ") + fichier;
+        } else if (fichiers) {
             fichiers->fichiers.insert(fichier, r.corps);
             fichiers->executables.remove(fichier);
         } else {
