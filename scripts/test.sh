@@ -1,9 +1,18 @@
 #!/bin/bash
-# Builds Tarvik with its tests and runs every test (unit, Linux and integration).
+# Builds Tarvik with its tests and runs every test (unit, Linux and
+# integration), then builds the Debian package from the Release build and
+# checks it. Fails when either part fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
+bash scripts/deps.sh test
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build-test -j "$(nproc)"
-cd build-test
-ctest --output-on-failure --timeout 600 -j 1
+status=0
+(cd build-test && ctest --output-on-failure --timeout 600 -j 1 --no-tests=error) || status=1
+if deb=$(bash scripts/package.sh | tail -1); then
+  bash tests/package/check_package.sh "$deb" build-release || status=1
+else
+  echo "the Debian package could not be built" >&2
+  status=1
+fi
+exit $status
