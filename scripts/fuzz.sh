@@ -13,7 +13,7 @@ shift || true
 harnais=("$@")
 ((${#harnais[@]})) || harnais=(pop3 reglages maj systeme format wav)
 
-bash scripts/deps.sh --fuzz
+bash scripts/deps.sh test fuzz
 lanceur=()
 command -v ccache >/dev/null && lanceur=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 if [[ ! -f build-fuzz/CMakeCache.txt ]]; then

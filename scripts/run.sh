@@ -3,9 +3,9 @@
 # a private virtual screen for a few seconds and saves a screenshot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-release --target tarvik
+if [[ -n "${DISPLAY:-}" ]]; then bash scripts/deps.sh run; else bash scripts/deps.sh run screen; fi
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVIK_TESTS=OFF >/dev/null
+cmake --build build-release
 if [[ -n "${DISPLAY:-}" ]]; then
   exec ./build-release/tarvik "$@"
 fi

@@ -13,6 +13,7 @@
 #include "platform/linux/linux_shell.h"
 #include "platform/linux/linux_sound.h"
 #include "platform/linux/linux_system.h"
+#include "usage.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -32,8 +33,15 @@ void sur_signal(int) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // "--version" alone prints the program's version and stops, without a
-    // display (the update test tells builds apart with it).
+    // "--help" prints the usage and "--version" alone the program's version;
+    // both stop there, before anything needs a display (the update test
+    // tells builds apart with the version).
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(tk::texte_usage().c_str(), stdout);
+            return 0;
+        }
+    }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::printf("tarvik %d.%d.%d\n", tk::Programme::version_major(), tk::Programme::version_minor(),
                     tk::Programme::version_revision());

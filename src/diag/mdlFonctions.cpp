@@ -12,7 +12,16 @@ namespace tk {
 
 mdlFonctions::mdlFonctions(Programme& p) : prog(p) {}
 
-QString mdlFonctions::chemin_log() { return prog.plateforme.files.programFolder() + QStringLiteral("/err.log"); }
+QString mdlFonctions::dossier_ecriture() {
+    Files& fichiers = prog.plateforme.files;
+    const QString dossier = fichiers.programFolder();
+    if (fichiers.canWriteFolder(dossier)) return dossier;
+    const QString etat = fichiers.stateFolder();
+    // No state folder either: the program folder is kept, and writes there fail as before.
+    return etat.isEmpty() ? dossier : etat;
+}
+
+QString mdlFonctions::chemin_log() { return dossier_ecriture() + QStringLiteral("/err.log"); }
 
 void mdlFonctions::afficher_erreur(const QString& description, double numero, const QString& routine,
                                    const QString& module) {

@@ -19,8 +19,8 @@ class mdlFonctions {
 public:
     explicit mdlFonctions(Programme& prog);
 
-    // Shows an error once per distinct number, logs it to "err.log" beside
-    // the executable and, when the user answers OK, sends a report.
+    // Shows an error once per distinct number, logs it to "err.log" (see
+    // chemin_log) and, when the user answers OK, sends a report.
     void afficher_erreur(const QString& description, double numero, const QString& routine, const QString& module);
     // Lets pending window events run once; the text names the caller.
     void trace_debug(const QString& texte);
@@ -31,7 +31,11 @@ public:
     // Byte count or rate to text in "ko", "Mo" or "Go".
     QString Affichage(double valeur, bool arrondir);
 
-    // The error log's path.
+    // The folder of the program's own files (error log, version file of the
+    // update check): beside the executable when that folder is writable, else
+    // the user's state folder (an installed program).
+    QString dossier_ecriture();
+    // The error log's path, in that folder; the report sender reads the same file.
     QString chemin_log();
     // The text of the last message box shown by afficher_erreur.
     const QString& dernier_message() const { return message_; }

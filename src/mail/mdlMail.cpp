@@ -34,12 +34,42 @@ void mdlMail::brancher(frmMain& f) {
     f.picMail(1).setPicture(dessins::enveloppe_pleine());
     f.timerMail->Tick = [this] { timerMail_Timer(); };
     if (f.POP) f.POP->onData = [this](const QByteArray& donnees) { POP_DataArrival(donnees); };
+    // A refused certificate or handshake shows "!" with the reason, as a
+    // refused login does; the next check tries again.
+    if (f.POP) f.POP->onTlsError = [this](const QString& raison) {
+        QString m = QStringLiteral("ERROR:") + raison;
+        affichage_nombre_mail(m);
+    };
 }
 
 int mdlMail::port_pop() {
     bool ok = false;
     const int port = prog.GetSetting(QStringLiteral("portPop"), QString()).trimmed().toInt(&ok);
     return ok && port > 0 && port <= 65535 ? port : PORT_POP3;
+}
+
+void mdlMail::serveur_pop(const QString& texte, QString& hote, int& port) {
+    hote = texte;
+    port = port_pop();
+    qsizetype deux_points = -1;
+    if (texte.startsWith(QLatin1Char('['))) {
+        // "[address]:port": an IPv6 address holds colons of its own.
+        const qsizetype fin = texte.indexOf(QStringLiteral("]:"));
+        if (fin < 0) return;
+        deux_points = fin + 1;
+    } else {
+        deux_points = texte.indexOf(QLatin1Char(':'));
+        if (deux_points < 0 || texte.indexOf(QLatin1Char(':'), deux_points + 1) >= 0) return; // none, or a bare IPv6 address
+    }
+    const QString chiffres = texte.mid(deux_points + 1);
+    if (chiffres.isEmpty() || chiffres.size() > 5) return;
+    for (const QChar c : chiffres)
+        if (c < u'0' || c > u'9') return;
+    const int n = chiffres.toInt();
+    if (n < 1 || n > 65535) return;
+    hote = texte.left(deux_points);
+    if (hote.startsWith(QLatin1Char('['))) hote = hote.mid(1, hote.size() - 2);
+    port = n;
 }
 
 void mdlMail::timerMail_Timer() {
@@ -74,7 +104,11 @@ void mdlMail::timerMail_Timer() {
     ++numero_check_;
     t([&] {
         if (!f.POP) lever(91);
-        f.POP->connectTo(serveur, port_pop());
+        QString hote;
+        int port = PORT_POP3;
+        serveur_pop(serveur, hote, port);
+        if (port == PORT_POP3S) f.POP->connectToTls(hote, port);
+        else f.POP->connectTo(hote, port);
     });
     compteur_minutes_mail = 0;
 }

@@ -34,6 +34,11 @@ public:
 
     // Port of the POP3 server: 110, unless the setting "portPop" names another.
     int port_pop();
+    // The server box's text as host and port: "host:port" (or "[v6]:port")
+    // names the port itself, else the port is port_pop(). Port 995 is POP3
+    // over TLS from the first byte.
+    void serveur_pop(const QString& texte, QString& hote, int& port);
+    static constexpr int PORT_POP3S = 995;
 
     // Minutes since the last check started; stops at its largest value.
     int16_t compteur_minutes_mail = 0;

@@ -19,6 +19,12 @@ public:
     virtual QString commandLine() = 0;     // the arguments as one string, joined by blanks
     virtual QString userName() = 0;
     virtual QString computerName() = 0;
+    // True when this user may create and write files in `dossier`.
+    virtual bool canWriteFolder(const QString& dossier) = 0;
+    // The user's own folder for the program's files when its folder is not
+    // writable: $XDG_STATE_HOME/tarvik, or ~/.local/state/tarvik; created
+    // (mode 0700) when missing. Empty when it cannot be created.
+    virtual QString stateFolder() = 0;
 
     // Files.
     virtual bool exists(const QString& chemin) = 0;

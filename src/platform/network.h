@@ -15,6 +15,11 @@ public:
     enum Etat { Ferme = 0, Connexion = 4, Connecte = 7, Fermeture = 8, Erreur = 9 };
     virtual ~Socket() = default;
     virtual void connectTo(const QString& hote, int port) = 0;
+    // Connects and runs a TLS handshake before any data flows: the server's
+    // certificate must be valid for `hote` and signed by an authority of the
+    // system's store. onConnected comes once the handshake succeeded; onData
+    // sees only decrypted data.
+    virtual void connectToTls(const QString& hote, int port) = 0;
     virtual void close() = 0;
     virtual int state() = 0;
     virtual void send(const QByteArray& donnees) = 0;
@@ -28,6 +33,10 @@ public:
     std::function<void()> onConnected;
     std::function<void()> onClosed;
     std::function<void(const QString&)> onError;
+    // A TLS connection whose certificate or handshake failed: the connection
+    // is dropped (state Erreur until closed) and onError is not called. The
+    // text says why.
+    std::function<void(const QString&)> onTlsError;
 };
 
 struct ReponseHttp {

@@ -34,6 +34,21 @@ QString mdlMaj::dans_dossier(const QString& nom) const {
     return prog.plateforme.files.programFolder() + QLatin1Char('/') + nom;
 }
 
+QString mdlMaj::chemin_version() const {
+    return prog.fonctions().dossier_ecriture() + QLatin1Char('/') + nom_produit + QStringLiteral(".ini");
+}
+
+bool mdlMaj::remplacement_possible() const {
+    Files& fichiers = prog.plateforme.files;
+    return fichiers.canWriteFolder(fichiers.programFolder());
+}
+
+QString mdlMaj::texte_gestionnaire_paquets() {
+    return QStringLiteral("Une nouvelle version de Tarvik est disponible.") + QStringLiteral("\r\n") +
+           QStringLiteral("Tarvik est installé dans un dossier protégé : mettez-le à jour avec le gestionnaire "
+                          "de paquets du système.");
+}
+
 bool mdlMaj::adresse_sure(const QString& adresse) {
     const QUrl url(adresse, QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty()) return false;
@@ -80,6 +95,18 @@ void mdlMaj::recherche_mise_a_jour() {
         t([&] { fichiers.sleepMs(500); });
         bool differente = false;
         t([&] { differente = version_differente(); });
+        if (differente && !remplacement_possible()) {
+            // Installed in a folder this user cannot write (by a package):
+            // nothing is downloaded; the user is told where updates come from.
+            t([&] { prog.plateforme.sound.beep(); });
+            t([&] { info(QStringLiteral("Mise à jour disponible !")); });
+            t([&] { prog.frmMaj().Unload(vbFormCode); });
+            t([&] {
+                prog.plateforme.dialogs.msgBox(texte_gestionnaire_paquets(), vbInformation, QStringLiteral("Tarvik"));
+            });
+            en_cours_ = false;
+            return;
+        }
         if (differente) {
             t([&] { prog.plateforme.sound.beep(); });
             t([&] {
@@ -118,8 +145,7 @@ bool mdlMaj::serveur_maj_joignable(QString& adresse) {
     bool ok = false;
     t([&] {
         const ReponseHttp r = prog.plateforme.network.download(adresse + nom_produit + QStringLiteral(".ver"),
-                                                               dans_dossier(nom_produit + QStringLiteral(".ini")),
-                                                               DELAI_VERSION_MS, TAILLE_MAX_VERSION);
+                                                               chemin_version(), DELAI_VERSION_MS, TAILLE_MAX_VERSION);
         ok = r.ok;
     });
     return ok;
@@ -129,7 +155,7 @@ bool mdlMaj::version_differente() {
     Piege t = Piege::muet();
     Files& fichiers = prog.plateforme.files;
     const QString version = version_courante();
-    const QString ini = dans_dossier(nom_produit + QStringLiteral(".ini"));
+    const QString ini = chemin_version();
 
     t([&] { prog.frmMaj().txtVersion(0).setCaption(version); });
     QString ligne;

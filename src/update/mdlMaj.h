@@ -22,7 +22,7 @@ public:
     // True while a check runs (it lets events run, so a timer may ask meanwhile).
     bool verification_en_cours() const { return en_cours_; }
     // Fetches the version file of `adresse` (a folder address ending in "/")
-    // into "tarvik.ini" beside the program; true when it arrived.
+    // into "tarvik.ini" (see chemin_version); true when it arrived.
     bool serveur_maj_joignable(QString& adresse);
     // True when the first line of "tarvik.ini" is not the running version.
     bool version_differente();
@@ -39,6 +39,16 @@ public:
     static QString version_courante();
     // The path of a file in the program's folder.
     QString dans_dossier(const QString& nom) const;
+    // Where the version file is fetched to: "tarvik.ini" beside the program,
+    // or in the user's state folder when the program's folder is not writable.
+    QString chemin_version() const;
+    // True when the program's folder is writable, so that a downloaded
+    // version can be put in place; an installed program is updated by the
+    // system's package manager instead.
+    bool remplacement_possible() const;
+    // The box shown instead of the question when a newer version exists and
+    // the program cannot replace itself.
+    static QString texte_gestionnaire_paquets();
     // Updates come only over https, or plain http from this machine (tests).
     static bool adresse_sure(const QString& adresse);
 

@@ -2,6 +2,12 @@
 
 namespace tk {
 
+bool FakeFiles::ecrivable(const QString& chemin) const {
+    if (nonEcrivables.contains(chemin)) return false;
+    const qsizetype barre = chemin.lastIndexOf(QLatin1Char('/'));
+    return barre < 0 || !dossiersProteges.contains(chemin.left(barre));
+}
+
 bool FakeFiles::exists(const QString& chemin) { return fichiers.contains(chemin); }
 
 int64_t FakeFiles::size(const QString& chemin) {
@@ -17,7 +23,7 @@ bool FakeFiles::remove(const QString& chemin) {
 }
 
 bool FakeFiles::copy(const QString& source, const QString& dest) {
-    if (!fichiers.contains(source) || nonEcrivables.contains(dest)) return false;
+    if (!fichiers.contains(source) || !ecrivable(dest)) return false;
     fichiers.insert(dest, fichiers.value(source));
     if (executables.contains(source)) executables.insert(dest);
     else executables.remove(dest);
@@ -25,7 +31,7 @@ bool FakeFiles::copy(const QString& source, const QString& dest) {
 }
 
 bool FakeFiles::rename(const QString& source, const QString& dest) {
-    if (!fichiers.contains(source) || nonEcrivables.contains(dest)) return false;
+    if (!fichiers.contains(source) || !ecrivable(dest)) return false;
     if (source == dest) return true;
     fichiers.insert(dest, fichiers.take(source));
     if (executables.remove(source)) executables.insert(dest);
@@ -40,7 +46,7 @@ bool FakeFiles::setExecutable(const QString& chemin) {
 }
 
 bool FakeFiles::appendText(const QString& chemin, const QByteArray& donnees) {
-    if (nonEcrivables.contains(chemin)) return false;
+    if (!ecrivable(chemin)) return false;
     fichiers[chemin].append(donnees);
     return true;
 }

@@ -33,6 +33,10 @@ public:
     QString ligneCommande;
     QString utilisateur = QStringLiteral("user");
     QString ordinateur = QStringLiteral("PC");
+    // The program folder is writable unless it is listed here (an installed program).
+    QSet<QString> dossiersProteges;
+    // The user's state folder; empty: it cannot be created.
+    QString dossierEtat = QStringLiteral("/home/user/.local/state/tarvik");
 
     // Files by full path.
     QMap<QString, QByteArray> fichiers;
@@ -54,6 +58,9 @@ public:
     std::vector<int> sommeils;           // sleepMs calls
     std::function<void(int)> pendantSommeil;
 
+    // A file may be written at `chemin`: not listed as unwritable, not in a protected folder.
+    bool ecrivable(const QString& chemin) const;
+
     // Test helper: the path of a file in the program folder.
     QString dansDossier(const QString& nom) const { return dossier + QLatin1Char('/') + nom; }
 
@@ -63,6 +70,8 @@ public:
     QString commandLine() override { return ligneCommande; }
     QString userName() override { return utilisateur; }
     QString computerName() override { return ordinateur; }
+    bool canWriteFolder(const QString& d) override { return !dossiersProteges.contains(d); }
+    QString stateFolder() override { return dossierEtat; }
 
     bool exists(const QString& chemin) override;
     int64_t size(const QString& chemin) override;

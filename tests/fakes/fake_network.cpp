@@ -15,9 +15,15 @@ FakeSocket::~FakeSocket() {
 void FakeSocket::connectTo(const QString& h, int p) {
     hote = h;
     port = p;
+    tls = false;
     ++connexions;
     etat = Connexion;
     enAttente.clear();
+}
+
+void FakeSocket::connectToTls(const QString& h, int p) {
+    connectTo(h, p);
+    tls = true;
 }
 
 void FakeSocket::close() {
@@ -57,6 +63,11 @@ void FakeSocket::fermerDistant() {
 void FakeSocket::echouer(const QString& message) {
     etat = Erreur;
     if (onError) onError(message);
+}
+
+void FakeSocket::echouerTls(const QString& message) {
+    etat = Erreur;
+    if (onTlsError) onTlsError(message);
 }
 
 FakeNetwork::~FakeNetwork() {
@@ -107,7 +118,10 @@ ReponseHttp FakeNetwork::download(const QString& url, const QString& fichier, in
     ReponseHttp r = traiter_limite(q);
     // As the real service: the file takes its name only when the whole reply arrived.
     if (r.ok) {
-        if (fichiers) {
+        if (fichiers && !fichiers->ecrivable(fichier)) {
+            r.ok = false;
+            r.erreur = QStringLiteral("cannot write ") + fichier;
+        } else if (fichiers) {
             fichiers->fichiers.insert(fichier, r.corps);
             fichiers->executables.remove(fichier);
         } else {

@@ -21,6 +21,7 @@ public:
     ~FakeSocket() override;
 
     void connectTo(const QString& hote, int port) override;
+    void connectToTls(const QString& hote, int port) override;
     void close() override;
     int state() override { return etat; }
     void send(const QByteArray& donnees) override;
@@ -35,11 +36,13 @@ public:
     void recevoir(const QByteArray& donnees); // one arrival event with `donnees`
     void fermerDistant();                   // the server closes: Ferme, onClosed
     void echouer(const QString& message);   // Erreur, onError
+    void echouerTls(const QString& message); // Erreur, onTlsError (certificate or handshake refused)
     QByteArray envoiTotal() const { return envois.join(); }
 
     int etat = Ferme;
     QString hote;
     int port = 0;
+    bool tls = false;          // the last connection asked for TLS
     int connexions = 0;        // connectTo calls
     int fermetures = 0;        // close calls
     QList<QByteArray> envois;  // each send, in order

@@ -268,6 +268,41 @@ TEST(LinuxSocket, PausedReadingHoldsTheSenderBack) {
     EXPECT_LE(plusGros, LinuxSocket::TAMPON_LECTURE);
 }
 
+// A server that does not speak TLS: the handshake fails, reported as a TLS
+// failure (not as a socket error), and nothing it sent reaches the program.
+TEST(LinuxSocket, TlsToAPlainServerFailsAsAHandshake) {
+    QTcpServer serveur;
+    ASSERT_TRUE(serveur.listen(QHostAddress::LocalHost, 0));
+    QObject::connect(&serveur, &QTcpServer::newConnection, [&] {
+        QTcpSocket* cote = serveur.nextPendingConnection();
+        cote->write("+OK plain POP3 server ready\r\n");
+        cote->flush();
+    });
+    LinuxNetwork net;
+    std::unique_ptr<Socket> s = net.createSocket();
+    QString tls, erreur;
+    QByteArray donnees;
+    bool connecte = false;
+    s->onTlsError = [&](const QString& e) { tls = e; };
+    s->onError = [&](const QString& e) { erreur = e; };
+    s->onData = [&](const QByteArray& d) { donnees += d; };
+    s->onConnected = [&] { connecte = true; };
+    s->connectToTls("127.0.0.1", serveur.serverPort());
+    ASSERT_TRUE(attendre_que([&] { return !tls.isEmpty(); }));
+    EXPECT_TRUE(erreur.isEmpty()) << erreur.toStdString();
+    EXPECT_TRUE(donnees.isEmpty());
+    EXPECT_FALSE(connecte);
+    EXPECT_EQ(s->state(), Socket::Erreur);
+
+    // Refused before any TLS: an ordinary socket error.
+    tls.clear();
+    s->connectToTls("127.0.0.1", port_ferme());
+    ASSERT_TRUE(attendre_que([&] { return !erreur.isEmpty(); }));
+    EXPECT_TRUE(tls.isEmpty());
+    s->close();
+    EXPECT_EQ(s->state(), Socket::Ferme);
+}
+
 TEST(LinuxSocket, RefusedConnectionIsAnErrorUntilClosed) {
     LinuxNetwork net;
     std::unique_ptr<Socket> s = net.createSocket();

@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -129,9 +131,18 @@ TEST(LinuxRegistry, AutostartEntryQuotesTheProgramPath) {
     EXPECT_TRUE(texte.startsWith("[Desktop Entry]\n"));
     EXPECT_TRUE(texte.contains("\nType=Application\n"));
     EXPECT_TRUE(texte.contains("\nName=tarvik\n"));
+    EXPECT_TRUE(texte.contains("\nIcon=tarvik\n")); // the icon the package installs
     // Quoting escapes " ` $ \ with a backslash and % as %%; the key file's own
     // escaping then doubles every backslash.
     EXPECT_TRUE(texte.contains(R"(Exec="/opt/my apps/\\"tk\\" 100%%/\\$HOME\\`x\\`\\\\tarvik")" "\n")) << qPrintable(texte);
+    // The desktop's own checker accepts the entry, when it is installed.
+    const QString validateur = QStandardPaths::findExecutable("desktop-file-validate");
+    if (!validateur.isEmpty()) {
+        QProcess p;
+        p.start(validateur, {f.fileName()});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
+    }
 
     QString relu;
     ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_LOCAL_MACHINE, kRun.toLower().chopped(1), "TARVIK", relu));

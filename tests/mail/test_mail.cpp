@@ -338,5 +338,64 @@ TEST_F(Courrier, PortReglable) {
     EXPECT_EQ(s->port, 110);
 }
 
+// "host:port" in the server box names the port; port 995 is TLS from the
+// first byte, whether it comes from the box or from the setting.
+TEST_F(Courrier, ServeurAvecPortEtTlsSur995) {
+    struct Cas {
+        const char* texte;
+        const char* hote;
+        int port;
+        bool tls;
+    };
+    const Cas cas[] = {
+        {"pop.example.org:995", "pop.example.org", 995, true},
+        {"pop.example.org:110", "pop.example.org", 110, false},
+        {"[::1]:995", "::1", 995, true},
+        {"::1", "::1", 110, false},           // a bare IPv6 address has no port
+        {"pop.example.org:", "pop.example.org:", 110, false},
+        {"pop.example.org:abc", "pop.example.org:abc", 110, false},
+        {"pop.example.org:0", "pop.example.org:0", 110, false},
+        {"pop.example.org:65536", "pop.example.org:65536", 110, false},
+        {"pop.example.org:+995", "pop.example.org:+995", 110, false},
+    };
+    for (const Cas& c : cas) {
+        o->txtMail(0).setText(QString::fromUtf8(c.texte));
+        tick();
+        EXPECT_EQ(s->hote, QString::fromUtf8(c.hote)) << c.texte;
+        EXPECT_EQ(s->port, c.port) << c.texte;
+        EXPECT_EQ(s->tls, c.tls) << c.texte;
+    }
+    // The setting alone asks for 995 too.
+    b.fp.registry.poser(b.fp.files.exeBaseName(), QStringLiteral("portPop"), QStringLiteral("995"));
+    o->txtMail(0).setText(QStringLiteral("pop.example.org"));
+    tick();
+    EXPECT_EQ(s->port, 995);
+    EXPECT_TRUE(s->tls);
+    // The box's own port wins over the setting.
+    o->txtMail(0).setText(QStringLiteral("pop.example.org:110"));
+    tick();
+    EXPECT_EQ(s->port, 110);
+    EXPECT_FALSE(s->tls);
+}
+
+// A refused certificate shows "!" with the reason, and the next check runs
+// the whole dialogue over a new connection.
+TEST_F(Courrier, CertificatRefuseAfficheLErreurPuisLeCheckSuivantRepart) {
+    o->txtMail(0).setText(QStringLiteral("pop.example.org:995"));
+    tick();
+    EXPECT_EQ(legende(), QStringLiteral("?"));
+    s->echouerTls(QStringLiteral("The issuer certificate of a locally looked up certificate could not be found"));
+    EXPECT_EQ(legende(), QStringLiteral("!"));
+    EXPECT_TRUE(labels_visibles());
+    EXPECT_EQ(bulle(), QStringLiteral("ERROR:ERROR:The issuer certificate of a locally looked up certificate could not be found"));
+    EXPECT_TRUE(s->envois.isEmpty()); // nothing, the password least of all, went out
+    EXPECT_EQ(erreurs(), 0);
+
+    check("+OK 3 900\r\n");
+    EXPECT_TRUE(s->tls);
+    EXPECT_EQ(legende(), QStringLiteral("3"));
+    EXPECT_EQ(s->envois.size(), 3);
+}
+
 } // namespace
 } // namespace tk

@@ -94,5 +94,64 @@ TEST_F(MailLive, DeuxMessagesPuisMauvaisMotDePasse) {
     EXPECT_EQ(fp.dialogs.boites.size(), 0u);
 }
 
+// POP3 over TLS: the test services' mailbox served by a dovecot on
+// 127.0.0.1:995 that speaks TLS only (TARVIK_POP3S=1 says it runs). Which
+// authorities are trusted comes from SSL_CERT_FILE, set by the script.
+struct MailLiveTls : ::testing::Test {
+    LinuxNetwork reseau;
+    FakePlateforme fp;
+    std::unique_ptr<Programme> prog;
+
+    void SetUp() override {
+        if (qEnvironmentVariable("TARVIK_POP3S").isEmpty()) GTEST_SKIP() << "no POP3S server (TARVIK_POP3S unset)";
+        prog = std::make_unique<Programme>(Plateforme{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry,
+                                                      reseau, fp.files, fp.sound, fp.dialogs});
+        frmOption& o = prog->frmOption();
+        o.txtMail(0).setText(QStringLiteral("127.0.0.1:995")); // the port given in the server box
+        o.txtMail(1).setText(QStringLiteral("u"));
+        o.txtMail(2).setText(QStringLiteral("p"));
+        o.txtMail(3).setText(QStringLiteral("1"));
+        o.ComboAlarme->setText(QStringLiteral("No sound"));
+    }
+    void TearDown() override { prog.reset(); }
+
+    bool verifier() {
+        frmMain& f = prog->frmMain();
+        f.timerMail->declencher();
+        QDeadlineTimer limite(15000);
+        while (!limite.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            if (f.lblMail(0).Caption() != QStringLiteral("?")) return true;
+        }
+        return false;
+    }
+};
+
+TEST_F(MailLiveTls, ACertificateOfATrustedAuthorityGivesTheCount) {
+    frmMain& f = prog->frmMain();
+    ASSERT_TRUE(verifier());
+    EXPECT_EQ(f.lblMail(0).Caption(), QStringLiteral("2")) << f.picMail(0).ToolTipText().toStdString();
+    EXPECT_TRUE(f.picMail(1).Visible());
+    EXPECT_TRUE(prog->reponse_boite_mail.startsWith(QStringLiteral("+OK")));
+    const double taille = taille_boite();
+    if (taille > 0) {
+        EXPECT_EQ(f.picMail(0).ToolTipText(),
+                  QStringLiteral("2 message (") + prog->fonctions().Affichage(taille, false) + QStringLiteral(")"));
+    }
+    EXPECT_EQ(fp.dialogs.boites.size(), 0u);
+}
+
+TEST_F(MailLiveTls, AnUntrustedCertificateShowsTheError) {
+    frmMain& f = prog->frmMain();
+    ASSERT_TRUE(verifier());
+    EXPECT_EQ(f.lblMail(0).Caption(), QStringLiteral("!"));
+    EXPECT_TRUE(f.lblMail(0).Visible());
+    const QString bulle = f.picMail(0).ToolTipText();
+    EXPECT_TRUE(bulle.startsWith(QStringLiteral("ERROR:ERROR:"))) << bulle.toStdString();
+    EXPECT_GT(bulle.size(), 20) << "the reason is given";
+    EXPECT_TRUE(prog->reponse_boite_mail.isEmpty()); // no login took place
+    EXPECT_EQ(fp.dialogs.boites.size(), 0u);
+}
+
 } // namespace
 } // namespace tk

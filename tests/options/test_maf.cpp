@@ -131,6 +131,36 @@ TEST_F(Rapport, ErrorBoxCancelLogsButSendsNothingOkSendsTheLine) {
                     .endsWith(QStringLiteral(" frmMain timerHide_Timer 6 Dépassement de capacité")));
 }
 
+// An installed program cannot write beside itself: the log goes to the
+// user's state folder, and the report reads it from there.
+TEST_F(Rapport, AnInstalledProgramLogsInTheStateFolderAndReportsFromThere) {
+    FakeFiles& fichiers = b.fp.files;
+    fichiers.dossiersProteges.insert(fichiers.dossier);
+    b.p().frmOption();
+    b.fp.dialogs.repondre(vbCancel);
+    b.p().fonctions().afficher_erreur(QStringLiteral("Type incompatible"), 13, QStringLiteral("Form_Load"),
+                                      QStringLiteral("frmOption"));
+    const QString etat = fichiers.dossierEtat + QStringLiteral("/err.log");
+    EXPECT_EQ(b.p().fonctions().chemin_log(), etat);
+    EXPECT_FALSE(fichiers.exists(log()));
+    ASSERT_TRUE(fichiers.exists(etat));
+    EXPECT_TRUE(fichiers.fichiers.value(etat).endsWith(" frmOption Form_Load 13 Type incompatible\r\n"));
+
+    const QString r = envoyer();
+    EXPECT_TRUE(r.contains(QStringLiteral("_MSG=[") + QString::number(fichiers.size(etat)) + QLatin1Char(']'))) << r.toStdString();
+    EXPECT_TRUE(r.endsWith(QStringLiteral(" frmOption Form_Load 13 Type incompatible"))) << r.toStdString();
+
+    // No state folder either: the program folder stays the log's place (and
+    // writing there fails silently, as for any unwritable log).
+    fichiers.dossierEtat.clear();
+    EXPECT_EQ(b.p().fonctions().chemin_log(), log());
+    // A writable program folder keeps its log beside the executable.
+    fichiers.dossiersProteges.clear();
+    b.p().fonctions().afficher_erreur(QStringLiteral("Dépassement de capacité"), 6, QStringLiteral("x"),
+                                      QStringLiteral("frmMain"));
+    EXPECT_TRUE(fichiers.exists(log()));
+}
+
 TEST_F(Rapport, SendButtonConfirmsOnlyWhatTheServerTook) {
     frmOption& o = b.p().frmOption();
     cliquer(*o.btnSend); // nobody answers

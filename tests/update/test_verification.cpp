@@ -208,6 +208,42 @@ TEST(MajVerification, OnlyHttpsOrThisMachine) {
     EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), NON_CONNECTE);
 }
 
+// Installed in a folder this user cannot write: the check still tells a
+// newer version apart, downloads nothing and points to the package manager.
+TEST(MajInstallee, ANewerVersionIsAnnouncedWithoutDownloadingIt) {
+    Banc b;
+    FakeFiles& fichiers = b.fp.files;
+    b.fp.network.fichiers = &fichiers;
+    fichiers.dossiersProteges.insert(fichiers.dossier);
+    b.p().SaveSetting(QStringLiteral("adresseServeur"), QStringLiteral("https://maj.test"));
+    b.fp.network.repondre(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, "9.9.9\r\n");
+    b.p().frmMain();
+    b.p().maj().recherche_mise_a_jour();
+
+    const QString ini = fichiers.dossierEtat + QStringLiteral("/tarvik.ini");
+    QStringList demandes;
+    for (const auto& r : b.fp.network.requetes) demandes << r.methode + QLatin1Char(' ') + r.url.section(QLatin1Char('?'), 0, 0);
+    EXPECT_EQ(demandes, (QStringList{QStringLiteral("DOWNLOAD https://maj.test/tarvik/tarvik.ver"),
+                                     QStringLiteral("POST https://maj.test/tarvik/log.php")}));
+    EXPECT_EQ(b.fp.network.requetes[0].fichier, ini);
+    EXPECT_FALSE(fichiers.exists(ini)); // read, then removed
+    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
+    EXPECT_EQ(b.fp.dialogs.boites[0].texte, QStringLiteral("Une nouvelle version de Tarvik est disponible.\r\n"
+                                                           "Tarvik est installé dans un dossier protégé : mettez-le "
+                                                           "à jour avec le gestionnaire de paquets du système."));
+    EXPECT_EQ(b.fp.dialogs.boites[0].style, vbInformation);
+    EXPECT_EQ(b.fp.dialogs.boites[0].titre, QStringLiteral("Tarvik"));
+    EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), QStringLiteral("Mise à jour disponible !"));
+    EXPECT_EQ(b.p().frmMaj_si_charge(), nullptr); // no question, so no "Oui" to press
+    EXPECT_EQ(b.fp.sound.beeps, 1);
+
+    // The running version published: up to date, no box.
+    b.fp.network.repondre(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, version());
+    b.p().maj().recherche_mise_a_jour();
+    EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), A_JOUR);
+    EXPECT_EQ(b.fp.dialogs.boites.size(), 1u);
+}
+
 // ------------------------------------------------------------------ answers
 
 struct MajQuestion : ::testing::Test {

@@ -34,6 +34,28 @@ QString LinuxFiles::userName() {
 
 QString LinuxFiles::computerName() { return QSysInfo::machineHostName(); }
 
+bool LinuxFiles::canWriteFolder(const QString& dossier) {
+    if (dossier.isEmpty()) return false;
+    return ::access(QFile::encodeName(dossier).constData(), W_OK | X_OK) == 0;
+}
+
+QString LinuxFiles::stateFolderPath() {
+    // A relative XDG_STATE_HOME is invalid and ignored, as the XDG rules say.
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base)) base = QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/tarvik");
+}
+
+QString LinuxFiles::stateFolder() {
+    const QString dossier = stateFolderPath();
+    if (QFileInfo(dossier).isDir()) return dossier;
+    // The parents are created as the XDG rules ask (0700); the log may hold
+    // paths and names, so the folder is the user's alone.
+    if (!QDir().mkpath(dossier)) return {};
+    QFile::setPermissions(dossier, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return dossier;
+}
+
 bool LinuxFiles::exists(const QString& chemin) { return QFileInfo::exists(chemin); }
 
 int64_t LinuxFiles::size(const QString& chemin) {

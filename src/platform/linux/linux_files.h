@@ -11,6 +11,8 @@ namespace tk {
 //   rename replaces the destination in one step.
 // - setPriority applies the nice value to every thread of the process; false,
 //   with nothing changed, when the system refuses it (raising without the right).
+// - canWriteFolder asks the system (access(2)), so a read-only mount counts
+//   as not writable, even for root.
 // - endProcess flushes the standard streams and ends at once, without running
 //   destructors: everything the program keeps on disk is written synchronously.
 class LinuxFiles : public Files {
@@ -21,6 +23,11 @@ public:
     QString commandLine() override;
     QString userName() override;
     QString computerName() override;
+    bool canWriteFolder(const QString& dossier) override;
+    QString stateFolder() override;
+    // The path stateFolder() uses, without creating anything; needs no
+    // application object.
+    static QString stateFolderPath();
 
     bool exists(const QString& chemin) override;
     int64_t size(const QString& chemin) override;

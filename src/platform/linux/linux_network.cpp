@@ -6,26 +6,44 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
-#include <QTcpSocket>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTimer>
 
 #include <memory>
 
 namespace tk {
 
-LinuxSocket::LinuxSocket() : socket_(new QTcpSocket) {
+LinuxSocket::LinuxSocket() : socket_(new QSslSocket) {
     // Arrived data that nobody takes (reading paused) stays bounded.
     socket_->setReadBufferSize(TAMPON_LECTURE);
-    QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] { livrer(); });
-    QObject::connect(socket_, &QTcpSocket::connected, socket_, [this] {
+    QObject::connect(socket_, &QSslSocket::readyRead, socket_, [this] { livrer(); });
+    QObject::connect(socket_, &QSslSocket::connected, socket_, [this] {
         erreur_ = false;
+        tcp_etabli_ = true;
+        if (!tls_ && onConnected) onConnected();
+    });
+    QObject::connect(socket_, &QSslSocket::encrypted, socket_, [this] {
+        chiffre_ = true;
         if (onConnected) onConnected();
     });
-    QObject::connect(socket_, &QTcpSocket::disconnected, socket_, [this] {
+    QObject::connect(socket_, &QSslSocket::sslErrors, socket_, [this](const QList<QSslError>& erreurs) {
+        for (const QSslError& e : erreurs) erreurs_tls_ << e.errorString();
+    });
+    QObject::connect(socket_, &QSslSocket::disconnected, socket_, [this] {
         if (onClosed) onClosed();
     });
-    QObject::connect(socket_, &QTcpSocket::errorOccurred, socket_, [this](QAbstractSocket::SocketError) {
+    QObject::connect(socket_, &QSslSocket::errorOccurred, socket_, [this](QAbstractSocket::SocketError) {
         erreur_ = true;
+        // Once the TCP connection is up, a failure before the handshake
+        // completed is the certificate or the handshake itself.
+        if (tls_ && tcp_etabli_ && !chiffre_) {
+            const QString texte = erreurs_tls_.isEmpty() ? socket_->errorString() : erreurs_tls_.join(QStringLiteral("; "));
+            erreurs_tls_.clear();
+            tls_ = false; // reported once
+            if (onTlsError) onTlsError(texte);
+            return;
+        }
         if (onError) onError(socket_->errorString());
     });
 }
@@ -69,13 +87,31 @@ LinuxSocket::~LinuxSocket() {
 }
 
 void LinuxSocket::connectTo(const QString& hote, int port) {
-    erreur_ = false;
     socket_->abort();
+    erreur_ = tls_ = tcp_etabli_ = chiffre_ = false;
+    erreurs_tls_.clear();
     socket_->connectToHost(hote, static_cast<quint16>(port));
 }
 
+void LinuxSocket::connectToTls(const QString& hote, int port) {
+    socket_->abort();
+    erreur_ = tcp_etabli_ = chiffre_ = false;
+    tls_ = true;
+    erreurs_tls_.clear();
+    QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
+    conf.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    const QString supplement = qEnvironmentVariable("SSL_CERT_FILE");
+    if (!supplement.isEmpty()) {
+        const QList<QSslCertificate> autorites = QSslCertificate::fromPath(supplement, QSsl::Pem);
+        if (!autorites.isEmpty()) conf.setCaCertificates(QSslConfiguration::systemCaCertificates() + autorites);
+    }
+    socket_->setSslConfiguration(conf);
+    socket_->connectToHostEncrypted(hote, static_cast<quint16>(port));
+}
+
 void LinuxSocket::close() {
-    erreur_ = false;
+    erreur_ = tls_ = tcp_etabli_ = chiffre_ = false;
+    erreurs_tls_.clear();
     socket_->abort();
 }
 

@@ -1,10 +1,11 @@
-// Network access on Linux: QTcpSocket for the mailbox dialogue,
+// Network access on Linux: QSslSocket (plain, or TLS on request) for the mailbox dialogue,
 // QNetworkAccessManager for downloads and posts.
 #pragma once
 
 #include "platform/network.h"
 
 #include <QPointer>
+#include <QStringList>
 
 #include <memory>
 
@@ -13,18 +14,21 @@ class QNetworkReply;
 class QNetworkRequest;
 class QIODevice;
 class QUrl;
-class QTcpSocket;
+class QSslSocket;
 
 namespace tk {
 
-// A socket control over QTcpSocket. Its handlers may close it, connect it
-// again, or destroy it: the Qt socket is released only once control is back
-// in the event loop.
+// A socket control over QSslSocket, plain unless connected with TLS. Its
+// handlers may close it, connect it again, or destroy it: the Qt socket is
+// released only once control is back in the event loop.
+// TLS trusts the system's store (/etc/ssl/certs); when SSL_CERT_FILE names a
+// PEM file, its certificates are trusted as well, as OpenSSL's own tools do.
 class LinuxSocket : public Socket {
 public:
     LinuxSocket();
     ~LinuxSocket() override;
     void connectTo(const QString& hote, int port) override;
+    void connectToTls(const QString& hote, int port) override;
     void close() override;
     int state() override;
     void send(const QByteArray& donnees) override;
@@ -40,10 +44,14 @@ private:
     // The same, from the event loop.
     void livrerPlusTard();
 
-    QTcpSocket* socket_;
+    QSslSocket* socket_;
     std::shared_ptr<bool> vivant_ = std::make_shared<bool>(true);
     bool erreur_ = false;
     bool enPause_ = false;
+    bool tls_ = false;        // the connection asked for TLS
+    bool tcp_etabli_ = false; // the TCP connection is up (TLS: handshake under way or done)
+    bool chiffre_ = false;    // the TLS handshake succeeded
+    QStringList erreurs_tls_; // certificate errors of the handshake
 };
 
 // Waits run a local event loop, so timers and window events go on meanwhile.

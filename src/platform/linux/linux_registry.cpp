@@ -588,7 +588,7 @@ bool LinuxRegistry::writeValue(RacineRegistre racine, const QString& chemin, con
                         : ch == u'\r' ? QStringLiteral("\\r") : ch == u'\t' ? QStringLiteral("\\t") : QString(ch);
         const QString texte = QStringLiteral("[Desktop Entry]\nType=Application\nName=") + nomEchappe +
                               QStringLiteral("\nExec=") + execDesktop(valeur) +
-                              QStringLiteral("\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");
+                              QStringLiteral("\nIcon=tarvik\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");
         const QString fichier = autostartFile(nom);
         return creer_dossier(QFileInfo(fichier).absolutePath(), 0700) &&
                ecrire_atomique(fichier, texte.toUtf8(), 0644);

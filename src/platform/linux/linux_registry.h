@@ -28,7 +28,8 @@
 //  - HKCU "Control Panel\Desktop" "Wallpaper": the desktop's wallpaper file, from
 //    GNOME (gsettings), else Xfce (xfconf-query), else ~/.fehbg;
 //  - HKLM "Software\Microsoft\Windows\CurrentVersion\Run" <name>: the XDG autostart
-//    entry <config>/autostart/<name>.desktop whose Exec runs <data> as one program path;
+//    entry <config>/autostart/<name>.desktop whose Exec runs <data> as one program path,
+//    with the program's icon (the theme name "tarvik");
 //  - any other value lives in memory for the life of the object.
 #pragma once
 
