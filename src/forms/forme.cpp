@@ -82,7 +82,8 @@ void Forme::fermeture_utilisateur() { Unload(vbFormControlMenu); }
 
 void Forme::appliquer_geometrie() {
     if (!fenetre_) return;
-    fenetre_->setGeometry(vers_pixels(left_), vers_pixels(top_), std::max(1, vers_pixels(width_)),
+    const QPoint o = Ecran::Origine();
+    fenetre_->setGeometry(o.x() + vers_pixels(left_), o.y() + vers_pixels(top_), std::max(1, vers_pixels(width_)),
                           std::max(1, vers_pixels(height_)));
 }
 

@@ -40,6 +40,15 @@ find_window() {
   [[ -n $id ]] && echo "$id"
 }
 
+# fresh_settings INI: the program's settings with only what every test run needs:
+# no automatic update check, and the update and report server on a loopback port
+# where nothing listens (nothing may leave the machine). Further lines may be
+# appended under [Settings].
+fresh_settings() {
+  mkdir -p "$(dirname "$1")"
+  printf '[Settings]\nmajAuto=0\nadresseServeur=http://127.0.0.1:9\n' >"$1"
+}
+
 pass() { echo "PASS: $*"; }
 
 # fail MESSAGE: reports a failed check and lets the script go on; finish reports the total.
