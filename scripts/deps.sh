@@ -6,7 +6,8 @@ PAQUETS=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libasound2-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth openbox trayer x11-utils xdotool imagemagick fonts-dejavu-core
+  xvfb xauth openbox trayer x11-utils x11-xserver-utils xdotool imagemagick fonts-dejavu-core
+  fluxbox i3-wm python3-xlib
   pulseaudio pulseaudio-utils libasound2-plugins alsa-utils
   dovecot-pop3d netcat-openbsd python3 procps xdg-utils
 )

@@ -27,6 +27,7 @@ workarea_top() {
 
 # The absolute geometry of a window: "x y width height".
 window_geometry() {
+  [[ -n ${1:-} ]] || return 1 # xwininfo without an id would wait for a click
   xwininfo -id "$1" 2>/dev/null | awk '
     /Absolute upper-left X:/ {x=$NF} /Absolute upper-left Y:/ {y=$NF}
     /Width:/ {w=$NF} /Height:/ {h=$NF} END {if (w != "") print x, y, w, h}'

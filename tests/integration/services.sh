@@ -16,7 +16,7 @@
 # the server address on the loopback, so that nothing leaves the machine.
 # A script given as the command may ask for another screen size with a line
 # "# screen: WIDTHxHEIGHT".
-# Packages: xvfb openbox trayer x11-utils xdotool imagemagick fonts-dejavu-core
+# Packages: xvfb openbox trayer x11-utils x11-xserver-utils xdotool imagemagick fonts-dejavu-core
 #           pulseaudio pulseaudio-utils libasound2-plugins dovecot-pop3d netcat-openbsd
 set -euo pipefail
 if (($# == 0)); then echo "usage: $0 command [args...]" >&2; exit 2; fi
