@@ -66,6 +66,14 @@ QPoint origin() {
 class LinuxShell::Watcher : public QObject, public QAbstractNativeEventFilter {
 public:
     explicit Watcher(LinuxShell& shell) : shell_(shell) {
+        // The atoms and the root window are looked up once: every X event passes here.
+        racine_ = shell_.root();
+        zoneDeTravail_ = shell_.atom("_NET_WORKAREA");
+        listeClients_ = shell_.atom("_NET_CLIENT_LIST");
+        strut_ = shell_.atom("_NET_WM_STRUT");
+        strutPartiel_ = shell_.atom("_NET_WM_STRUT_PARTIAL");
+        manager_ = shell_.atom("MANAGER");
+        plateau_ = shell_.atom("_NET_SYSTEM_TRAY_S0");
         timer_.setSingleShot(true);
         QObject::connect(&timer_, &QTimer::timeout, this, [this] { shell_.checkDesktop(); });
         if (auto* app = qGuiApp) {
@@ -94,13 +102,16 @@ public:
         switch (ev->response_type & 0x7f) {
         case XCB_PROPERTY_NOTIFY: {
             const auto* p = reinterpret_cast<const xcb_property_notify_event_t*>(ev);
-            if (p->window == shell_.root()) {
-                if (p->atom == shell_.atom("_NET_WORKAREA") || p->atom == shell_.atom("_NET_CLIENT_LIST")) soon();
-            } else if (p->atom == shell_.atom("_NET_WM_STRUT_PARTIAL") || p->atom == shell_.atom("_NET_WM_STRUT")) {
+            if (p->window == racine_) {
+                if (p->atom == zoneDeTravail_ || p->atom == listeClients_) soon();
+            } else if (p->atom == strutPartiel_ || p->atom == strut_) {
                 if (surveillee(p->window)) soon();
             }
             break;
         }
+        case XCB_CONFIGURE_NOTIFY: // the root window's size: a screen or monitor change
+            if (reinterpret_cast<const xcb_configure_notify_event_t*>(ev)->window == racine_) soon();
+            break;
         case XCB_MAP_NOTIFY:
             if (surveillee(reinterpret_cast<const xcb_map_notify_event_t*>(ev)->window)) soon();
             break;
@@ -113,8 +124,7 @@ public:
         case XCB_CLIENT_MESSAGE: {
             // A tray host announces itself with a MANAGER message on the root window.
             const auto* m = reinterpret_cast<const xcb_client_message_event_t*>(ev);
-            if (m->format == 32 && m->type == shell_.atom("MANAGER")
-                && m->data.data32[1] == shell_.atom("_NET_SYSTEM_TRAY_S0"))
+            if (m->format == 32 && m->type == manager_ && m->data.data32[1] == plateau_)
                 QTimer::singleShot(0, this, [this] { shell_.trayHostCame(); });
             break;
         }
@@ -134,6 +144,8 @@ private:
 
     LinuxShell& shell_;
     QTimer timer_;
+    uint32_t racine_ = 0, zoneDeTravail_ = 0, listeClients_ = 0, strut_ = 0, strutPartiel_ = 0, manager_ = 0,
+             plateau_ = 0;
 };
 
 LinuxShell::LinuxShell() = default;
@@ -424,15 +436,7 @@ bool LinuxShell::keepsDocksInPlace() {
 void LinuxShell::watchDesktop(std::function<bool()> changed) {
     changed_ = std::move(changed);
     if (!watcher_) watcher_ = std::make_unique<Watcher>(*this);
-    if (!connection()) return;
-    for (const char* nom : {"_NET_WORKAREA", "_NET_CLIENT_LIST", "_NET_WM_STRUT", "_NET_WM_STRUT_PARTIAL", "MANAGER",
-                            "_NET_SYSTEM_TRAY_S0"})
-        atom(nom);
     watchClients();
-}
-
-void LinuxShell::desktopEvent() {
-    if (watcher_) watcher_->soon();
 }
 
 void LinuxShell::checkDesktop() {

@@ -96,9 +96,8 @@ private:
     void setPos(const APPBARDATA& donnees);
     void removeReservation(QWidget* fenetre);
     void keepAbove(QWidget* fenetre);
-    // Desktop watching: an event that may matter, the check once things
-    // settled, and the choice of the clients whose reservations are watched.
-    void desktopEvent();
+    // Desktop watching: the check once things settled, and the choice of the
+    // clients whose reservations are watched.
     void checkDesktop();
     void watchClients();
     void trayHostCame();
