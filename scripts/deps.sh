@@ -4,7 +4,7 @@
 set -euo pipefail
 PAQUETS=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libasound2-dev libxcb1-dev
+  qt6-base-dev libasound2-dev libxcb1-dev libxcb-randr0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth openbox trayer x11-utils x11-xserver-utils xdotool imagemagick fonts-dejavu-core
   fluxbox i3-wm python3-xlib

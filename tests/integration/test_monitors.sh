@@ -46,13 +46,19 @@ expect_eq "the bar lies at R's top left corner" "1920 256" "$x $y"
 expect_eq "the reservation: R's top plus the bar, over R's columns" "0,0,$((256 + h)),0,0,0,0,0,1920,3199,0,0" "$(strut)"
 screenshot monitors >/dev/null
 
-# R moves up by 156 pixels: the bar follows it.
-xrandr --delmonitor R
-xrandr --setmonitor '*R' 1280/338x1024/270+1920+100 none
+# R moves up by 156 pixels, in one request (the server changes the monitor in
+# place): the bar follows it.
+xrandr --delmonitor R --setmonitor '*R' 1280/338x1024/270+1920+100 none
 if wait_for "[[ \$(window_geometry $BAR | awk '{print \$1, \$2}') == '1920 100' ]]" 10; then pass "the bar followed R to its new place"
 else fail "the bar is at $(window_geometry "$BAR") after R moved to +1920+100"; fi
 wait_for "[[ \$(strut) == 0,0,$((100 + h)),0,0,0,0,0,1920,3199,0,0 ]]" 10
 expect_eq "the reservation followed R" "0,0,$((100 + h)),0,0,0,0,0,1920,3199,0,0" "$(strut)"
+
+# R goes away and comes back as a new monitor, L the primary in between.
+xrandr --delmonitor R
+xrandr --setmonitor '*R' 1280/338x1024/270+1920+256 none
+if wait_for "[[ \$(window_geometry $BAR | awk '{print \$1, \$2}') == '1920 256' ]]" 10; then pass "the bar is on R again"
+else fail "the bar is at $(window_geometry "$BAR") after R came back at +1920+256"; fi
 
 stop "$PID"; PID=
 expect_eq "the program ends on SIGTERM with status 0" 0 "$COLLECTED"

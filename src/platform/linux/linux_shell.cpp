@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <xcb/randr.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -42,8 +43,8 @@ double ratio() {
     return s ? s->devicePixelRatio() : 1.0;
 }
 
-// The primary screen in device pixels (x, y, right-exclusive, bottom-exclusive).
-QRect primaryDevice() {
+// The primary screen as Qt knows it, in device pixels.
+QRect primaryQt() {
     QScreen* s = primary();
     if (!s) return {};
     const QRect g = s->geometry();
@@ -52,11 +53,6 @@ QRect primaryDevice() {
                  QSize(int(std::lround(g.width() * r)), int(std::lround(g.height() * r))));
 }
 
-// The primary monitor's top left corner in Qt's coordinates.
-QPoint origin() {
-    QScreen* s = primary();
-    return s ? s->geometry().topLeft() : QPoint();
-}
 
 } // namespace
 
@@ -215,6 +211,47 @@ int LinuxShell::workAreaTop() {
     return static_cast<int>(zone[1]);
 }
 
+// The X server's monitors (RandR 1.5), primary first; empty without them.
+// Qt's screens are not always told of a monitor that moves or changes size
+// (an update in place keeps the old geometry), so the server is asked.
+QList<QRect> LinuxShell::moniteursServeur() {
+    QList<QRect> liste;
+    xcb_connection_t* c = connection();
+    if (!c) return liste;
+    if (randr15_ < 0) {
+        randr15_ = 0;
+        const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_randr_id);
+        if (ext && ext->present) {
+            xcb_randr_query_version_reply_t* v =
+                xcb_randr_query_version_reply(c, xcb_randr_query_version(c, 1, 5), nullptr);
+            if (v && (v->major_version > 1 || (v->major_version == 1 && v->minor_version >= 5))) randr15_ = 1;
+            std::free(v);
+        }
+    }
+    if (randr15_ != 1) return liste;
+    xcb_randr_get_monitors_reply_t* r = xcb_randr_get_monitors_reply(c, xcb_randr_get_monitors(c, root(), 1), nullptr);
+    if (!r) return liste;
+    for (auto it = xcb_randr_get_monitors_monitors_iterator(r); it.rem; xcb_randr_monitor_info_next(&it)) {
+        const QRect m(it.data->x, it.data->y, it.data->width, it.data->height);
+        if (it.data->primary) liste.prepend(m);
+        else liste.append(m);
+    }
+    std::free(r);
+    return liste;
+}
+
+QRect LinuxShell::primaryDevice() {
+    const QList<QRect> m = moniteursServeur();
+    return m.isEmpty() ? primaryQt() : m.first();
+}
+
+// The primary monitor's top left corner in Qt's coordinates.
+QPoint LinuxShell::origin() {
+    const QRect m = primaryDevice();
+    const double r = ratio();
+    return QPoint(int(std::lround(m.x() / r)), int(std::lround(m.y() / r)));
+}
+
 bool LinuxShell::ourWindow(uint32_t fenetre) {
     for (QWindow* w : QGuiApplication::allWindows())
         if (w->handle() && static_cast<uint32_t>(w->winId()) == fenetre) return true;
@@ -243,8 +280,10 @@ int LinuxShell::othersTop() {
 
 LinuxShell::Voisinage LinuxShell::voisinage() {
     Voisinage v;
+    v.ecrans = moniteursServeur();
+    if (v.ecrans.isEmpty())
+        for (QScreen* s : QGuiApplication::screens()) v.ecrans.push_back(s->geometry());
     v.moniteur = primaryDevice();
-    for (QScreen* s : QGuiApplication::screens()) v.ecrans.push_back(s->geometry());
     if (connection() && windowManagerRunning()) v.autres = othersTop();
     return v;
 }
@@ -472,15 +511,9 @@ void LinuxShell::watchClients() {
     watched_ = std::move(clients);
 }
 
-int LinuxShell::screenWidth() {
-    QScreen* s = primary();
-    return s ? s->geometry().width() : 0;
-}
+int LinuxShell::screenWidth() { return static_cast<int>(std::lround(primaryDevice().width() / ratio())); }
 
-int LinuxShell::screenHeight() {
-    QScreen* s = primary();
-    return s ? s->geometry().height() : 0;
-}
+int LinuxShell::screenHeight() { return static_cast<int>(std::lround(primaryDevice().height() / ratio())); }
 
 QPoint LinuxShell::cursorPos() { return QCursor::pos() - origin(); }
 

@@ -86,6 +86,11 @@ private:
     uint32_t windowOf(QWidget* fenetre, bool creer);
     std::vector<uint32_t> cardinals(uint32_t fenetre, const char* propriete, uint32_t type);
     bool windowManagerRunning();
+    // The monitors as the X server has them now (primary first), the primary
+    // monitor in device pixels, and its top left corner in Qt's coordinates.
+    QList<QRect> moniteursServeur();
+    QRect primaryDevice();
+    QPoint origin();
     // One of this program's own windows (bar, dialogs, balloons, tray icon).
     static bool ourWindow(uint32_t fenetre);
     // The lowest top reservation of the other clients that covers the primary
@@ -118,6 +123,7 @@ private:
     std::function<bool()> changed_;
     std::optional<Voisinage> connu_; // what the bar last docked against
     std::vector<uint32_t> watched_;  // other clients whose properties we receive
+    int randr15_ = -1;               // the server has RandR 1.5 monitors (1), not (0), unknown (-1)
     uint32_t wmCheck_ = 0;           // the window manager whose name was read
     bool wmKeepsDocks_ = false;
 };
