@@ -7,7 +7,7 @@
 #   deps.sh fuzz      clang and libFuzzer for the fuzzing harnesses
 # Only missing packages are installed; a machine that has them all is left alone.
 set -euo pipefail
-RUN=(cmake ninja-build g++ pkg-config qt6-base-dev libasound2-dev libxcb1-dev librsvg2-bin xdg-utils
+RUN=(cmake ninja-build g++ pkg-config qt6-base-dev libasound2-dev libxcb1-dev libxcb-randr0-dev librsvg2-bin xdg-utils
      fonts-dejavu-core fonts-dejavu-extra fonts-urw-base35)
 SCREEN=(xvfb xauth openbox trayer x11-utils imagemagick fonts-dejavu-core)
 PACKAGE=(dpkg-dev file lintian)
@@ -16,6 +16,7 @@ TEST=(
   xdotool pulseaudio pulseaudio-utils libasound2-plugins alsa-utils
   dovecot-pop3d openssl netcat-openbsd python3 procps iproute2 util-linux
   desktop-file-utils appstream
+  x11-xserver-utils fluxbox i3-wm python3-xlib
 )
 PAQUETS=()
 for but in "${@:-run}"; do

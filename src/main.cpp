@@ -66,9 +66,12 @@ int main(int argc, char** argv) {
 
     tk::Programme prog(plateforme);
 
-    // A termination request (session end, kill) unloads the bar so that the
-    // reserved strip is given back, as "Exit" does. One that arrives during
-    // start-up (pending events run there) is kept and acted on once it is over.
+    // A termination request (session end, kill) only asks the event loop to
+    // end, whatever runs at that moment (a slide, a box, an update step,
+    // start-up): exit() also ends the loops of open boxes. The program is
+    // unloaded once the loop has returned, as "Exit" unloads it, so that the
+    // reserved strip is given back. A request during start-up, which runs
+    // before the loop, is kept and acted on once start-up is over.
     bool arret_demande = false;
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signal_fd) == 0) {
         auto* notifier = new QSocketNotifier(g_signal_fd[0], QSocketNotifier::Read, &app);
@@ -76,11 +79,8 @@ int main(int argc, char** argv) {
             char c;
             [[maybe_unused]] ssize_t n = ::read(g_signal_fd[0], &c, 1);
             arret_demande = true;
-            if (auto* f = prog.frmMain_si_charge()) f->Unload(tk::vbAppWindows);
             // exit(), not quit(): quit() first closes every visible window
-            // and gives up when one is still shown (the tray icon's window,
-            // re-mapped by the tray host, was seen to), which left the
-            // process running without its bar.
+            // and gives up when one is still shown.
             QCoreApplication::exit(0);
         });
         std::signal(SIGTERM, sur_signal);
@@ -90,10 +90,7 @@ int main(int argc, char** argv) {
 
     tk::mdlMain demarrage(prog);
     demarrage.Main();
-    if (arret_demande) {
-        if (auto* f = prog.frmMain_si_charge()) f->Unload(tk::vbAppWindows);
-        return 0;
-    }
-    if (!prog.frmMain_si_charge() && !prog.frmOption_si_charge()) return 0;
-    return app.exec();
+    if (!arret_demande && (prog.frmMain_si_charge() || prog.frmOption_si_charge())) app.exec();
+    demarrage.fin_du_programme();
+    return 0;
 }

@@ -80,6 +80,19 @@ void mdlMain::Main() {
     t([&] { prog.frmOption().ComboProcessus_Click(); });
 }
 
+void mdlMain::fin_du_programme() {
+    if (fini_) return;
+    fini_ = true;
+    Piege t(prog.rapporteur(), QStringLiteral("fin_du_programme"), QStringLiteral("mdlMain"));
+    t([&] { prog.plateforme.shell.trayDelete(); });
+    t([&] {
+        if (auto* f = prog.frmMain_si_charge()) f->Unload(vbAppWindows);
+    });
+    t([&] {
+        if (auto* o = prog.frmOption_si_charge()) o->Unload(vbAppWindows);
+    });
+}
+
 // A single drawing pass over the meters and a sweep of the volume knob,
 // without letting window events run.
 void mdlMain::animation_demarrage() {

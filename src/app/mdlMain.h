@@ -10,6 +10,10 @@ class mdlMain {
 public:
     explicit mdlMain(Programme& prog);
     void Main();
+    // Unloads what "Exit" unloads, in its order, once: the tray icon, the bar
+    // window (its reservation is given back) and the options dialog (the
+    // options are stored). Called after the event loop has returned.
+    void fin_du_programme();
     bool init_controles_communs();
     void animation_demarrage();
     // True when this start hands over to the replacement procedure.
@@ -19,6 +23,7 @@ public:
 
 private:
     Programme& prog;
+    bool fini_ = false;
 };
 
 } // namespace tk

@@ -45,6 +45,7 @@ void mdlAppBar::brancher(frmMain& f) {
         };
     });
     f.timerHide->Tick = [this] { timerHide_Timer(); };
+    prog.plateforme.shell.watchDesktop([this] { return bureau_change(); });
 }
 
 // ---------------------------------------------------------------- docking
@@ -52,6 +53,13 @@ void mdlAppBar::brancher(frmMain& f) {
 void mdlAppBar::calcul_taille_fenetre() {
     Piege t = prog.piege(QStringLiteral("calcul_taille_fenetre"), kModule);
     frmMain& f = prog.frmMain();
+    const bool exterieur = !amarrage_en_cours_;
+    amarrage_en_cours_ = true;
+    struct Fin {
+        bool& drapeau;
+        bool remettre;
+        ~Fin() { if (remettre) drapeau = false; }
+    } fin{amarrage_en_cours_, exterieur};
     t([&] { prog.fonctions().trace_debug(QStringLiteral(" calcul_taille_fenetre")); });
     t([&] { retirer_barre(); });
     t([&] { DoEvents(); });
@@ -120,6 +128,28 @@ void mdlAppBar::retirer_barre() {
         frmMain* f = prog.frmMain_si_charge();
         if (f && f->hWnd()) prog.plateforme.shell.appBarMessage(ABM_REMOVE, prog.donnees_barre);
     });
+}
+
+bool mdlAppBar::bureau_change() {
+    frmMain* f = prog.frmMain_si_charge();
+    if (!f) return true;
+    if (amarrage_en_cours_ || prog.animation_en_cours) return false;
+    if (prog.modeBarre != 0) {
+        calcul_taille_fenetre();
+        return true;
+    }
+    // Hidden mode reserves nothing: the bar keeps its top (out of sight or
+    // shown) and takes the primary monitor's new width.
+    Piege t = prog.piege(QStringLiteral("bureau_change"), kModule);
+    APPBARDATA& d = prog.donnees_barre;
+    t([&] {
+        d.rc.left = 0;
+        d.rc.right = prog.plateforme.shell.screenWidth();
+    });
+    t([&] { placer_fenetre(*f, d.rc.top < 0, d.rc.top, div_entiere(f->Height(), TWIPS_PAR_PIXEL), SWP_NOACTIVATE); });
+    t([&] { alignement_global_autres_controles(); });
+    t([&] { alignement_global_compteurs(); });
+    return true;
 }
 
 bool mdlAppBar::barre_deplacee() {

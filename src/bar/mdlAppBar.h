@@ -42,6 +42,12 @@ public:
     void picTailleBarre_MouseMove(int index, int bouton, int shift, float x, float y);
     void timerHide_Timer();
 
+    // The desktop around the bar changed (another program's bar came, went or
+    // moved; the monitors changed): docked modes dock again, a hidden bar
+    // moves to the primary monitor's new place. False, to be asked again a
+    // little later, while a docking or a slide runs.
+    bool bureau_change();
+
     // True when the bar window lies more than 100 twips below the top the
     // shell granted it (the bar has drifted and should be docked again).
     // False when the bar window is not loaded.
@@ -53,6 +59,7 @@ private:
     void glisser_vers(frmMain& f, int y, int h, bool au_dessus, uint32_t drapeaux);
     void pas_de_glissement(frmMain& f, Piege& t, int y, int h);
     Programme& prog;
+    bool amarrage_en_cours_ = false;
 };
 
 } // namespace tk

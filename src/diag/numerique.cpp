@@ -62,6 +62,17 @@ int32_t div_entiere(double a, double b) {
     return static_cast<int32_t>(q);
 }
 
+double div_entiere_large(double a, double b) {
+    const double na = arrondi(a), nb = arrondi(b);
+    if (nb == 0) lever(ERR_DIVISION_ZERO);
+    // Exact in 64-bit integers; beyond them the quotient of doubles is as
+    // close as the operands themselves are.
+    constexpr double limite = 9.2e18;
+    if (std::fabs(na) < limite && std::fabs(nb) < limite)
+        return static_cast<double>(static_cast<int64_t>(na) / static_cast<int64_t>(nb));
+    return std::trunc(na / nb);
+}
+
 double partie_entiere(double v) { return std::floor(v); }
 
 double diviser(double a, double b) {

@@ -32,6 +32,11 @@ bool CBool(const QString& texte);
 // rounded divisor is 0, error 6 when an operand does not fit in 32 bits.
 int32_t div_entiere(double a, double b);
 
+// The same integer division on whole numbers of any size (byte rates beyond
+// 32 bits): both operands rounded halves to even, the quotient truncated
+// toward zero, never an overflow. Error 11 when the rounded divisor is 0.
+double div_entiere_large(double a, double b);
+
 // Whole part: the largest whole number not above v (Int(-1.5) = -2).
 double partie_entiere(double v);
 

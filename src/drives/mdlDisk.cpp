@@ -292,8 +292,11 @@ QString mdlDisk::espace_disque(const QString& lettre, int16_t genre) {
         bool ok = false;
         t([&] { ok = prog.plateforme.system.diskFreeSpaceEx(chemin, libre, total, libre_total); });
         if (!ok) return QStringLiteral("0");
+        // Used space is what the files take, as df counts it: the blocks
+        // reserved for the administrator are free, not used, though the user
+        // may not write to them (free is what the user may still write).
         if (genre == 1) valeur = static_cast<double>(libre);
-        else if (genre == 2) valeur = static_cast<double>(total) - static_cast<double>(libre);
+        else if (genre == 2) valeur = static_cast<double>(total) - static_cast<double>(libre_total);
         else if (genre == 3) valeur = static_cast<double>(total);
         choisi = true;
     } else {

@@ -906,7 +906,7 @@ void Menu::declencher(const QString& nom) {
         if (n == nom && action) action();
 }
 
-void Menu::PopupMenu(const QPoint& ecran) { menu_->popup(ecran); }
+void Menu::PopupMenu(const QPoint& ecran) { menu_->popup(ecran + Ecran::Origine()); }
 
 // ---------------------------------------------------------------- Ecran
 
@@ -917,6 +917,10 @@ double Ecran::Width() {
 double Ecran::Height() {
     QScreen* s = QGuiApplication::primaryScreen();
     return s ? s->geometry().height() * TWIPS_PAR_PIXEL : 0;
+}
+QPoint Ecran::Origine() {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().topLeft() : QPoint();
 }
 void Ecran::MousePointerDefault() {
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();

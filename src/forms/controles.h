@@ -496,12 +496,15 @@ private:
     std::vector<std::pair<QString, std::function<void()>>> items_;
 };
 
-// Screen facts.
+// Screen facts. Screen positions count from the primary monitor's top left
+// corner, wherever that monitor lies on the desktop.
 struct Ecran {
     static double TwipsPerPixelX() { return TWIPS_PAR_PIXEL; }
     static double TwipsPerPixelY() { return TWIPS_PAR_PIXEL; }
     static double Width();  // twips
     static double Height(); // twips
+    // The primary monitor's top left corner on the desktop, in pixels.
+    static QPoint Origine();
     static void MousePointerDefault();
 };
 

@@ -106,7 +106,9 @@ Timer& Forme::creer(std::unique_ptr<Timer>& place, const char* nom, int interval
 
 void Forme::appliquer_geometrie() {
     if (!fenetre_) return;
-    const QRect g(vers_pixels(left_), vers_pixels(top_), std::max(1, vers_pixels(width_)),
+    // Positions count from the primary monitor's corner, wherever it sits on the desktop.
+    const QPoint o = Ecran::Origine();
+    const QRect g(o.x() + vers_pixels(left_), o.y() + vers_pixels(top_), std::max(1, vers_pixels(width_)),
                   std::max(1, vers_pixels(height_)));
     if (dialogue_fixe()) fenetre_->setFixedSize(g.size());
     fenetre_->setGeometry(g);

@@ -239,7 +239,8 @@ void mdlPdh::dessiner_compteur_REZO(double v, PictureBox* surface, int16_t k) {
                     return;
                 }
             }
-            e = e + div_entiere(arrondi(p - e), 10);
+            // In doubles: rates pass 2^31 bytes a second on fast links.
+            e = e + div_entiere_large(p - e, 10);
         }
         echelle_rezo[k] = e;
     });

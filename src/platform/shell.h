@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 class QWidget;
 
@@ -40,7 +41,16 @@ public:
     virtual void setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy,
                               uint32_t drapeaux) = 0;
 
+    // Calls `changed`, from the event loop, when the desktop around the bar
+    // has changed: another program's reservation at the top edge came, went
+    // or moved, or the monitors did (a primary monitor, a resolution). A
+    // change of our own reservation never calls it. When `changed` answers
+    // false (it cannot act now) it is called again a little later.
+    virtual void watchDesktop(std::function<bool()> changed) { (void)changed; }
+
     // Primary screen size in pixels, and the mouse position in screen pixels.
+    // Screen pixels count from the primary monitor's top left corner, which
+    // is where the bar's rectangle (0, 0, width, height) lies.
     virtual int screenWidth() = 0;
     virtual int screenHeight() = 0;
     virtual QPoint cursorPos() = 0;

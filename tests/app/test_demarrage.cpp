@@ -168,3 +168,28 @@ TEST(Arret, ExitRemovesTheIconUnloadsTheBarStoresOptionsAndEnds) {
     EXPECT_EQ(b.p().frmMain_si_charge(), nullptr);
     EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
 }
+
+// A termination request only ends the event loop; what "Exit" unloads is
+// unloaded afterwards, once, even when a slide was running when it came.
+TEST(Arret, AfterATerminationRequestTheProgramIsUnloadedOnce) {
+    Banc b;
+    mdlMain m(b.p());
+    m.Main();
+    ASSERT_GE(b.fp.shell.reservedBottom, 0);
+    b.p().animation_en_cours = true; // a slide was letting events run
+    const int suppressions = b.fp.shell.trayDeletes;
+    m.fin_du_programme();
+    EXPECT_GE(b.fp.shell.trayDeletes, suppressions + 1);
+    EXPECT_EQ(b.p().frmMain_si_charge(), nullptr);
+    EXPECT_EQ(b.fp.shell.reservedBottom, -1) << "the work area is given back";
+    EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
+    EXPECT_EQ(b.fp.registry.valeur("tarvik", "DelayVerif"), "750") << "the options are stored";
+
+    const size_t appels = b.fp.shell.barCalls.size();
+    const int apres = b.fp.shell.trayDeletes;
+    m.fin_du_programme(); // once only: nothing is loaded again
+    EXPECT_EQ(b.fp.shell.barCalls.size(), appels);
+    EXPECT_EQ(b.fp.shell.trayDeletes, apres);
+    EXPECT_EQ(b.p().frmMain_si_charge(), nullptr);
+    EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
+}

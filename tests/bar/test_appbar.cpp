@@ -152,6 +152,46 @@ TEST(Docking, UnderAnotherTopBarTheBarSitsBelowItAndReservesDownToItsBottom) {
     EXPECT_TRUE(t.a.barre_deplacee());
 }
 
+// The shell reports a change of the desktop around the bar (another top bar
+// came, the monitor changed): a docked bar docks again with the full sequence,
+// a hidden one only follows the monitor's width, and none of it happens in the
+// middle of a slide (the shell is told to ask again).
+TEST(Docking, DesktopChangesDockTheBarAgainButNotDuringASlide) {
+    Barre t(2);
+    t.a.calcul_taille_fenetre();
+    ASSERT_TRUE(t.b.fp.shell.desktopChanged) << "the bar watches the desktop";
+    t.b.fp.shell.clearCalls();
+    t.b.fp.shell.otherTopBar = 30;
+    EXPECT_TRUE(t.b.fp.shell.desktopChanged());
+    EXPECT_EQ(t.b.fp.shell.messages(), (M{ABM_REMOVE, ABM_NEW, ABM_QUERYPOS, ABM_SETPOS}));
+    EXPECT_EQ(t.b.fp.shell.positions.back().y, 30);
+    EXPECT_EQ(t.b.fp.shell.reservedBottom, 50);
+
+    t.b.fp.shell.otherTopBar = 0; // the other bar went
+    EXPECT_TRUE(t.b.fp.shell.desktopChanged());
+    EXPECT_EQ(t.b.fp.shell.positions.back().y, 0);
+    EXPECT_EQ(t.b.fp.shell.reservedBottom, 20);
+
+    // During a slide nothing is sent; the change is taken up later.
+    t.b.p().animation_en_cours = true;
+    t.b.fp.shell.clearCalls();
+    EXPECT_FALSE(t.b.fp.shell.desktopChanged());
+    EXPECT_TRUE(t.b.fp.shell.barCalls.empty());
+    t.b.p().animation_en_cours = false;
+
+    // Hidden mode: no reservation; the bar keeps its top and takes the new width.
+    t.masquee();
+    t.a.cacher_la_barre();
+    t.b.fp.shell.clearCalls();
+    t.b.fp.shell.width = 1024;
+    EXPECT_TRUE(t.b.fp.shell.desktopChanged());
+    EXPECT_TRUE(t.b.fp.shell.barCalls.empty());
+    ASSERT_FALSE(t.b.fp.shell.positions.empty());
+    EXPECT_EQ(t.b.fp.shell.positions.back().y, -19);
+    EXPECT_EQ(t.b.fp.shell.positions.back().cx, 1024);
+    EXPECT_EQ(t.f.Width(), 1024 * 15);
+}
+
 TEST(Modes, SizeButtonsCycleAndStoreTheMode) {
     Barre t(2);
     t.f.Show();

@@ -63,6 +63,14 @@ TEST(Numerique, IntegerDivision) {
     EXPECT_EQ(numero_erreur([] { div_entiere(-2147483648.0, -1); }), 6);
     EXPECT_EQ(numero_erreur([] { diviser(1, 0); }), 11);
     EXPECT_DOUBLE_EQ(diviser(1, 4), 0.25);
+
+    // The same rules beyond 32 bits, exact where a double quotient is not.
+    EXPECT_EQ(div_entiere_large(7.5, 2), 4);
+    EXPECT_EQ(div_entiere_large(-7, 2), -3);
+    EXPECT_EQ(div_entiere_large(-2147483648.0, -1), 2147483648.0);
+    EXPECT_EQ(div_entiere_large(2999999999.5, 10), 300000000); // 3000000000 \ 10
+    EXPECT_EQ(div_entiere_large(9007199254740989.0, 10), 900719925474098.0);
+    EXPECT_EQ(numero_erreur([] { div_entiere_large(1, 0.5); }), 11);
 }
 
 TEST(Numerique, WholePartAndText) {

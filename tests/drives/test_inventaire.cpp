@@ -39,10 +39,11 @@ TEST(Inventaire, UsedSpaceRebuildsOnlyWhenItCrossesAStep) {
     t.rafraichir(true);
     Label& nom = t.f().lblNomDisc(0);
     nom.setCaption(QStringLiteral("marque")); // survives until a rebuild
-    c.freeCaller -= 100000;                   // 100 kB written, same 900000-byte step
+    auto ecrire = [&c](uint64_t octets) { c.freeCaller -= octets; c.freeTotal -= octets; };
+    ecrire(100000); // 100 kB written, same 900000-byte step
     EXPECT_FALSE(t.rafraichir());
     EXPECT_EQ(nom.Caption(), "marque");
-    c.freeCaller -= 800000; // into the next step
+    ecrire(800000); // into the next step
     EXPECT_TRUE(t.rafraichir());
     EXPECT_EQ(nom.Caption(), "C:");
     nom.setCaption(QStringLiteral("marque"));

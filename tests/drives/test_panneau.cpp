@@ -106,3 +106,26 @@ TEST(Panneau, ADriveNameWithMarkupShowsLiterally) {
     // The text width is that of the whole written text.
     EXPECT_GE(q->sizeHint().width(), QFontMetrics(q->font()).horizontalAdvance(QStringLiteral("C:") + nom) - 2);
 }
+
+// Linux's own figures, as df gives them: the blocks reserved for the
+// administrator count as free space, not used space, though the user may not
+// write to them. 100 Go with 30 Go free of which 5 Go reserved: used 70 Go
+// (df's Used), free 25 Go (df's Avail), total 100 Go (df's Size), and the
+// usage bar is drawn at 70 %.
+TEST(Panneau, ReservedBlocksAreNeitherUsedNorFreeForTheUser) {
+    BancDisques t;
+    FakeDrive& c = t.lecteur('C', DRIVE_FIXED, {}, 100 * GO, 25 * GO);
+    c.freeTotal = 30 * GO;
+    t.rafraichir(true);
+    const InfoDisque& d = t.d().disques[0];
+    EXPECT_EQ(d.espace_occupe, 70.0 * GO);
+    EXPECT_EQ(d.espace_libre, 25.0 * GO);
+    EXPECT_EQ(d.taille_totale, 100.0 * GO);
+    EXPECT_EQ(t.f().lblEspaceOccupe(0).Caption(), t.b.p().fonctions().Affichage(70.0 * GO, false));
+
+    // u = 1695 x 70 / 100 = 1186.5 -> 1186 twips: used fill up to pixel 77, free after 78.
+    const Couleur actif = depuis_qcolor(en_qcolor(vbSysteme(COLOR_ACTIVECAPTION)));
+    const Couleur inactif = depuis_qcolor(en_qcolor(vbSysteme(COLOR_INACTIVECAPTION)));
+    EXPECT_EQ(t.px(0, 76, 8), actif);
+    EXPECT_EQ(t.px(0, 80, 8), inactif); // at 75 % (total less the user's free) it would still be used
+}

@@ -41,6 +41,7 @@ public:
     int reservedBottom = -1;  // our reservation's bottom, -1 when none
     bool trayShown = false;
     QIcon trayIcon;
+    std::function<bool()> desktopChanged; // what watchDesktop was given
     QString trayTip;
     int trayAdds = 0, trayModifies = 0, trayDeletes = 0;
 
@@ -54,6 +55,7 @@ public:
     int32_t appBarMessage(MessageBarre message, APPBARDATA& donnees) override;
     void setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy,
                       uint32_t drapeaux) override;
+    void watchDesktop(std::function<bool()> changed) override { desktopChanged = std::move(changed); }
     int screenWidth() override { return width; }
     int screenHeight() override { return height; }
     QPoint cursorPos() override { return cursor; }

@@ -27,6 +27,7 @@ workarea_top() {
 
 # The absolute geometry of a window: "x y width height".
 window_geometry() {
+  [[ -n ${1:-} ]] || return 1 # xwininfo without an id would wait for a click
   xwininfo -id "$1" 2>/dev/null | awk '
     /Absolute upper-left X:/ {x=$NF} /Absolute upper-left Y:/ {y=$NF}
     /Width:/ {w=$NF} /Height:/ {h=$NF} END {if (w != "") print x, y, w, h}'
@@ -38,6 +39,15 @@ find_window() {
   id=$(xdotool search --onlyvisible --classname "$1" 2>/dev/null | head -1)
   [[ -n $id ]] || id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
   [[ -n $id ]] && echo "$id"
+}
+
+# fresh_settings INI: the program's settings with only what every test run needs:
+# no automatic update check, and the update and report server on a loopback port
+# where nothing listens (nothing may leave the machine). Further lines may be
+# appended under [Settings].
+fresh_settings() {
+  mkdir -p "$(dirname "$1")"
+  printf '[Settings]\nmajAuto=0\nadresseServeur=http://127.0.0.1:9\n' >"$1"
 }
 
 pass() { echo "PASS: $*"; }

@@ -9,8 +9,14 @@
 # The command sees DISPLAY, XDG_RUNTIME_DIR, HOME (a fresh temporary home, so no
 # settings leak in or out), PULSE_SERVER, TARVIK_POP3_PORT, TARVIK_SERVICES_DIR
 # (logs) and TARVIK_TEST_SERVICES=1, which tells tests that the desktop, the sound
-# server and the mail box are theirs to change. The command's exit status is ours.
-# Packages: xvfb openbox trayer x11-utils xdotool imagemagick fonts-dejavu-core
+# server and the mail box are theirs to change; TARVIK_WM_PID, TARVIK_TRAY_PID and
+# TARVIK_PULSE_PID name the window manager, the tray host and the sound server, for
+# tests that stop or replace them. The command's exit status is ours.
+# The home holds the program's settings with the automatic update check off and
+# the server address on the loopback, so that nothing leaves the machine.
+# A script given as the command may ask for another screen size with a line
+# "# screen: WIDTHxHEIGHT".
+# Packages: xvfb openbox trayer x11-utils x11-xserver-utils xdotool imagemagick fonts-dejavu-core
 #           pulseaudio pulseaudio-utils libasound2-plugins dovecot-pop3d netcat-openbsd
 set -euo pipefail
 if (($# == 0)); then echo "usage: $0 command [args...]" >&2; exit 2; fi
@@ -22,6 +28,20 @@ chmod 700 "$W/run"
 export XDG_RUNTIME_DIR=$W/run HOME=$W/home TARVIK_SERVICES_DIR=$W TARVIK_TEST_SERVICES=1
 export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
 unset DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER || true
+
+# The screen size a test script asks for, else 1280x800.
+SCREEN=1280x800
+for a in "$@"; do
+  if [[ $a == *.sh && -f $a ]]; then
+    s=$(sed -n 's/^# screen: \([0-9]\+x[0-9]\+\)$/\1/p' "$a" | head -1)
+    [[ -n $s ]] && SCREEN=$s
+  fi
+done
+
+# No test run may reach outside: no automatic update check, and the update and
+# report server on a loopback port where nothing listens.
+mkdir -p "$XDG_CONFIG_HOME/tarvik"
+printf '[Settings]\nmajAuto=0\nadresseServeur=http://127.0.0.1:9\n' >"$XDG_CONFIG_HOME/tarvik/tarvik.ini"
 
 PIDS=()
 status=1
@@ -43,7 +63,7 @@ wait_for() { for _ in $(seq 300); do eval "$1" >/dev/null 2>&1 && return 0; slee
 start_x() {
   : >"$W/display"
   exec 3>"$W/display"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >>"$W/xvfb.log" 2>&1 & PIDS+=($!)
+  Xvfb -displayfd 3 -screen 0 "${SCREEN}x24" -nolisten tcp >>"$W/xvfb.log" 2>&1 & PIDS+=($!)
   local xpid=$!
   exec 3>&-
   wait_for "test -s '$W/display'" || return 1
@@ -51,6 +71,7 @@ start_x() {
   wait_for "kill -0 $xpid && xdpyinfo" || return 1
   openbox --sm-disable >>"$W/openbox.log" 2>&1 & PIDS+=($!)
   local wmpid=$!
+  export TARVIK_WM_PID=$wmpid
   wait_for "kill -0 $wmpid && kill -0 $xpid && xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" || return 1
   wait_for "xprop -root _NET_WORKAREA | grep -q ' = '"
 }
@@ -74,7 +95,7 @@ for attempt in 1 2 3; do
   trayer --edge bottom --align right --widthtype request --height 24 >>"$W/trayer.log" 2>&1 & PIDS+=($!)
   tpid=$!
   for _ in $(seq 300); do
-    xwininfo -root -tree 2>/dev/null | grep -q '"panel"' && break 2
+    if xwininfo -root -tree 2>/dev/null | grep -q '"panel"'; then export TARVIK_TRAY_PID=$tpid; break 2; fi
     kill -0 "$tpid" 2>/dev/null || break
     sleep 0.1
   done
@@ -95,6 +116,7 @@ pulseaudio --daemonize=no --system=false --exit-idle-time=-1 -n --disallow-exit 
   -L "module-native-protocol-unix auth-anonymous=1 socket=$XDG_RUNTIME_DIR/pulse/native" \
   -L "module-null-sink sink_name=nullsink" \
   --log-target=file:"$W/pulse.log" >"$W/pulse.out" 2>&1 & PIDS+=($!)
+export TARVIK_PULSE_PID=$!
 wait_for "pactl info"
 pactl set-default-sink nullsink
 

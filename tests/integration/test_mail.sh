@@ -36,6 +36,7 @@ mail4=No sound
 portPop=$TARVIK_POP3_PORT
 Help=0
 majAuto=0
+adresseServeur=http://127.0.0.1:9
 INI
 log=${TARVIK_SERVICES_DIR:-/tmp}/dovecot/dovecot.log
 sessions() { grep -c 'pop3(u).*Disconnected' "$log" 2>/dev/null; }

@@ -8,7 +8,7 @@ set -uo pipefail
 prog=$1
 ini=${XDG_CONFIG_HOME:-$HOME/.config}/tarvik/$(basename "$prog").ini
 log=${TARVIK_SERVICES_DIR:-/tmp}/test_menu.log
-rm -f "$ini"
+fresh_settings "$ini"
 PID=
 cleanup() { [[ -n $PID ]] && stop "$PID"; }
 trap cleanup EXIT

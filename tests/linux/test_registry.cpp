@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -24,7 +26,7 @@ struct Banc {
     QStringList appels;
 
     LinuxRegistry::Chemins chemins() {
-        return {dossier.path() + "/config", dossier.path() + "/home", {dossier.path() + "/os-release"}};
+        return {dossier.path() + "/config", dossier.path() + "/home", {dossier.path() + "/os-release"}, {}};
     }
     LinuxRegistry registre() {
         return LinuxRegistry(chemins(), [this](const QString& p, const QStringList& a, QByteArray& s) {
@@ -175,35 +177,56 @@ TEST(LinuxRegistry, ProductNameFromOsRelease) {
     EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, cle, "productname", valeur));
 }
 
-TEST(LinuxRegistry, WallpaperFromGnomeXfceOrFeh) {
+// Candidates in order GNOME, Xfce, feh; each only when its file is there and
+// is a picture (GNOME's setting names its default picture even where GNOME is
+// installed but not running).
+TEST(LinuxRegistry, WallpaperFromGnomeXfceOrFehWhenTheFileLoads) {
     const QString bureau = "Control Panel\\Desktop";
     QString valeur;
+    auto image = [](Banc& b, const QString& relatif) {
+        QImage i(4, 3, QImage::Format_RGB32);
+        i.fill(Qt::darkCyan);
+        const QString chemin = b.dossier.path() + "/" + relatif;
+        QDir().mkpath(QFileInfo(chemin).absolutePath());
+        EXPECT_TRUE(i.save(chemin, "PNG"));
+        return chemin;
+    };
     {
         Banc b;
-        b.sorties["gsettings get org.gnome.desktop.background picture-uri"] = "'file:///usr/share/my%20walls/a%25b.jpg'\n";
+        const QString f = image(b, "my walls/a%b.png");
+        b.sorties["gsettings get org.gnome.desktop.background picture-uri"] =
+            "'" + QUrl::fromLocalFile(f).toEncoded() + "'\n";
         LinuxRegistry r = b.registre();
         ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, bureau, "Wallpaper", valeur));
-        EXPECT_EQ(valeur, "/usr/share/my walls/a%b.jpg");
+        EXPECT_EQ(valeur, f);
     }
     {
         Banc b;
-        b.sorties["gsettings get org.gnome.desktop.background picture-uri"] = "''\n";
+        const QString f = image(b, "home/x.png");
+        b.sorties["gsettings get org.gnome.desktop.background picture-uri"] =
+            "'file:///usr/share/backgrounds/gnome/no-such-picture.jpg'\n";
         b.sorties["xfconf-query -c xfce4-desktop -l"] =
             "/backdrop/screen0/monitorVirtual1/workspace0/image-style\n/backdrop/screen0/monitorVirtual1/workspace0/last-image\n";
-        b.sorties["xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitorVirtual1/workspace0/last-image"] = "/home/u/x.png\n";
+        b.sorties["xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitorVirtual1/workspace0/last-image"] =
+            f.toUtf8() + "\n";
         LinuxRegistry r = b.registre();
         ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, bureau + "\\", "wallpaper", valeur));
-        EXPECT_EQ(valeur, "/home/u/x.png");
+        EXPECT_EQ(valeur, f);
     }
     {
         Banc b;
-        b.ecrire("home/.fehbg", "#!/bin/sh\nfeh --no-fehbg --image-bg 'black' --bg-fill '/home/u/it'\\''s.jpg' \n");
+        const QString f = image(b, "home/it's.png");
+        b.ecrire("home/not-a-picture.jpg", "plain text");
+        b.sorties["gsettings get org.gnome.desktop.background picture-uri"] =
+            "'" + QUrl::fromLocalFile(b.dossier.path() + "/home/not-a-picture.jpg").toEncoded() + "'\n";
+        b.ecrire("home/.fehbg", "#!/bin/sh\nfeh --no-fehbg --image-bg 'black' --bg-fill '" +
+                                    QString(f).replace("'", "'\\''").toUtf8() + "' \n");
         LinuxRegistry r = b.registre();
         ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, bureau, "Wallpaper", valeur));
-        EXPECT_EQ(valeur, "/home/u/it's.jpg");
+        EXPECT_EQ(valeur, f);
     }
     {
-        Banc b; // nothing set anywhere
+        Banc b; // nothing set anywhere, and no root window picture to look at
         LinuxRegistry r = b.registre();
         valeur = "kept";
         EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, bureau, "Wallpaper", valeur));

@@ -1,6 +1,7 @@
 // The X11 shell. Without a display every window-manager call must be harmless;
 // on the private test display (xcb platform, openbox) the dock really reserves
 // its strip, gives it back, and moves out of sight.
+#include "platform/linux/linux_registry.h"
 #include "platform/linux/linux_shell.h"
 
 #include <QApplication>
@@ -11,10 +12,14 @@
 #include <QProcess>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 #include <functional>
 
 using namespace tk;
@@ -103,7 +108,7 @@ TEST(ShellWithoutDisplay, EveryCallIsHarmless) {
     EXPECT_EQ(shell.screenWidth(), QGuiApplication::primaryScreen()->geometry().width());
     EXPECT_EQ(shell.workAreaTop(), -1);
     shell.trayAdd(QIcon(), "Tarvik(running)");
-    EXPECT_EQ(shell.hasTrayIcon(), QSystemTrayIcon::isSystemTrayAvailable());
+    EXPECT_TRUE(shell.hasTrayIcon()) << "the icon waits for a tray host";
     shell.trayDelete();
     EXPECT_FALSE(shell.hasTrayIcon());
 }
@@ -235,4 +240,43 @@ TEST_F(ShellLive, TrayIconComesAndGoes) {
     EXPECT_FALSE(shell.hasTrayIcon());
     shell.trayModify(QIcon(image), "x"); // nothing to modify: nothing happens
     EXPECT_FALSE(shell.hasTrayIcon());
+}
+
+// The picture a wallpaper setter leaves on the root window (_XROOTPMAP_ID)
+// serves when no desktop setting names a file.
+TEST_F(ShellLive, WallpaperFromTheRootWindowsPicture) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    ASSERT_TRUE(x11);
+    xcb_connection_t* c = x11->connection();
+    xcb_screen_t* ecran = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_pixmap_t pixmap = xcb_generate_id(c);
+    xcb_create_pixmap(c, ecran->root_depth, pixmap, ecran->root, 64, 48);
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    const uint32_t couleur = 0x00336699; // red 0x33, green 0x66, blue 0x99 in a 24-bit TrueColor visual
+    xcb_create_gc(c, gc, pixmap, XCB_GC_FOREGROUND, &couleur);
+    const xcb_rectangle_t tout{0, 0, 64, 48};
+    xcb_poly_fill_rectangle(c, pixmap, gc, 1, &tout);
+    const char nom[] = "_XROOTPMAP_ID";
+    xcb_intern_atom_reply_t* a = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof nom - 1, nom), nullptr);
+    ASSERT_TRUE(a);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, ecran->root, a->atom, XCB_ATOM_PIXMAP, 32, 1, &pixmap);
+    xcb_flush(c);
+
+    QTemporaryDir dossier;
+    LinuxRegistry r({dossier.path() + "/config", dossier.path() + "/home", {}, dossier.path() + "/fond.png"},
+                    [](const QString&, const QStringList&, QByteArray&) { return false; });
+    QString valeur;
+    const bool lu = r.readValue(RacineRegistre::HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper", valeur);
+
+    xcb_delete_property(c, ecran->root, a->atom);
+    xcb_free_gc(c, gc);
+    xcb_free_pixmap(c, pixmap);
+    xcb_flush(c);
+    std::free(a);
+
+    ASSERT_TRUE(lu);
+    EXPECT_EQ(valeur, dossier.path() + "/fond.png");
+    const QImage image(valeur);
+    ASSERT_EQ(image.size(), QSize(64, 48));
+    EXPECT_EQ(image.pixelColor(10, 10), QColor(0x33, 0x66, 0x99));
 }

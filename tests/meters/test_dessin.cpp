@@ -127,6 +127,37 @@ TEST(Dessin, NetworkScaleClimbsByTenthsAndSnaps) {
     EXPECT_EQ(d.pdh.echelle_rezo[0], 4600);
 }
 
+// Loopback and 25G/40G cards pass 2^31 bytes a second: the scale climbs by
+// tenths in doubles, without an error at any rate, also from a scale of 0
+// (just after the meters were rebuilt) with a burst already in the history.
+TEST(Dessin, NetworkScaleClimbsByTenthsBeyond32Bits) {
+    Banc_dessin d;
+    PictureBox& s = d.f.picCompteur(0);
+    s.Move(0, 0, 1500, 375); // d = 151: samples from 182 on make the peak
+    std::vector<double> suite;
+    for (int i = 0; i < 3; ++i) {
+        d.pdh.dessiner_compteur_REZO(3e9, &s, 0);
+        suite.push_back(d.pdh.echelle_rezo[0]);
+    }
+    EXPECT_EQ(suite, (std::vector<double>{3e8, 5.7e8, 8.13e8}));
+    EXPECT_EQ(d.erreurs(), 0) << (d.erreurs() ? d.b.fp.dialogs.boites[0].texte.toStdString() : "");
+
+    // Scale 0 after a rebuild, the burst still in the history, the link now idle.
+    Banc_dessin e;
+    PictureBox& t = e.f.picCompteur(0);
+    t.Move(0, 0, 1500, 375);
+    for (int i = 185; i <= 201; ++i) e.pdh.historique_rezo[0][i] = 3e9;
+    e.pdh.echelle_rezo[0] = 0;
+    e.pdh.echelle_rezo[1] = 0;
+    for (int tick = 0; tick < 3; ++tick) e.pdh.dessiner_compteur_REZO(0, &t, 0);
+    EXPECT_EQ(e.pdh.echelle_rezo[0], 8.13e8);
+    EXPECT_EQ(e.erreurs(), 0) << (e.erreurs() ? e.b.fp.dialogs.boites[0].texte.toStdString() : "");
+    // The partner meter, still at 0, is marked at the bottom of this one.
+    const auto ligne = e.lignes(RGB(200, 200, 255));
+    ASSERT_FALSE(ligne.empty());
+    EXPECT_DOUBLE_EQ(ligne.back().y1, 375);
+}
+
 TEST(Dessin, ReferenceLineMarksThePartnersFullScale) {
     Banc_dessin d;
     PictureBox& s = d.f.picCompteur(0);

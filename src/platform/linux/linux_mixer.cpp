@@ -106,13 +106,22 @@ int LinuxMixer::deviceCount() {
 bool LinuxMixer::open(int numero) {
     if (numero != 0) return false;
     if (!handle_) handle_ = openDefault();
+    if (handle_) ouvertUneFois_ = true;
     return handle_ != nullptr;
 }
 
 bool LinuxMixer::refresh() {
-    if (!handle_) return false;
+    if (!handle_) {
+        // Lost during the run: the default device again, not more often than
+        // every kReopenMs (a server that is still away costs one attempt).
+        if (!ouvertUneFois_ || (depuisEssai_.isValid() && depuisEssai_.elapsed() < kReopenMs)) return false;
+        depuisEssai_.start();
+        handle_ = openDefault();
+        if (!handle_) return false;
+    }
     if (snd_mixer_handle_events(handle_) < 0) {
         close();
+        depuisEssai_.start();
         return false;
     }
     return true;
@@ -173,7 +182,11 @@ bool LinuxMixer::writeVolume(LigneMixer ligne, int64_t valeur) {
         raw = presentedToRaw(valeur, mn, mx);
         rc = snd_mixer_selem_set_capture_volume_all(e, static_cast<long>(raw));
     }
-    if (rc < 0) return false;
+    if (rc < 0) {
+        close(); // the server went away: opened again on a later call
+        depuisEssai_.start();
+        return false;
+    }
     ecrits_.noter(ligne, raw, valeur);
     return true;
 }
@@ -200,11 +213,19 @@ bool LinuxMixer::writeMute(LigneMixer ligne, bool muet) {
     if (!refresh()) return false;
     snd_mixer_elem_t* e = element(ligne);
     if (!e) return false;
+    int rc = 0;
     if (snd_mixer_selem_has_playback_switch(e))
-        return snd_mixer_selem_set_playback_switch_all(e, muet ? 0 : 1) >= 0;
-    if (snd_mixer_selem_has_capture_switch(e))
-        return snd_mixer_selem_set_capture_switch_all(e, muet ? 0 : 1) >= 0;
-    return false;
+        rc = snd_mixer_selem_set_playback_switch_all(e, muet ? 0 : 1);
+    else if (snd_mixer_selem_has_capture_switch(e))
+        rc = snd_mixer_selem_set_capture_switch_all(e, muet ? 0 : 1);
+    else
+        return false;
+    if (rc < 0) {
+        close();
+        depuisEssai_.start();
+        return false;
+    }
+    return true;
 }
 
 } // namespace tk

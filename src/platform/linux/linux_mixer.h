@@ -3,6 +3,8 @@
 
 #include "platform/mixer.h"
 
+#include <QElapsedTimer>
+
 #include <array>
 #include <cstdint>
 
@@ -46,10 +48,12 @@ const char* alsaElementName(LigneMixer ligne);
 void silenceAlsaErrors();
 
 // The mixer is opened once and kept for the whole run. Opening again after a
-// failure is allowed (open() retries), but reads never reopen on their own, so
-// a machine without sound costs nothing per tick. If the mixer's connection
-// breaks during the run (the sound server stopped), it is closed and every
-// later read fails, silently.
+// failure is allowed (open() retries). If the mixer's connection breaks during
+// the run (the sound server stopped or restarted), it is closed and reads and
+// writes fail, silently; while it is closed they try to open the device again,
+// at most once every 2 s, so that the volume shows again once the server is
+// back. A machine that never had a mixer (open() never succeeded) costs nothing
+// per tick.
 class LinuxMixer : public Mixer {
 public:
     LinuxMixer();
@@ -67,6 +71,8 @@ public:
     bool writeMute(LigneMixer ligne, bool muet) override;
 
     bool isOpen() const { return handle_ != nullptr; }
+    // Shortest time between two attempts to open a lost mixer again.
+    static constexpr int kReopenMs = 2000;
 
 private:
     // Opens "default" and loads its elements; null when there is no usable mixer
@@ -79,6 +85,8 @@ private:
 
     snd_mixer_t* handle_ = nullptr;
     DerniereEcriture ecrits_;
+    bool ouvertUneFois_ = false; // open() succeeded once: a lost mixer is opened again
+    QElapsedTimer depuisEssai_;  // since the last attempt to open it again
 };
 
 } // namespace tk

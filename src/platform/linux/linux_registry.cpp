@@ -3,9 +3,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
 #include <QProcess>
+#include <QSaveFile>
 #include <QUrl>
 #include <QtDebug>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -227,6 +235,12 @@ QString fichier_image(QString texte) {
     return {};
 }
 
+// A wallpaper candidate is used only when its file is there and is a picture
+// the loader reads (a setting may name a file of a desktop not in use).
+bool image_lisible(const QString& chemin) {
+    return !chemin.isEmpty() && QFileInfo(chemin).isFile() && !QImage(chemin).isNull();
+}
+
 } // namespace
 
 LinuxRegistry::LinuxRegistry() {
@@ -235,6 +249,10 @@ LinuxRegistry::LinuxRegistry() {
     chemins_.configuration = config;
     chemins_.maison = QDir::homePath();
     chemins_.osRelease = {QStringLiteral("/etc/os-release"), QStringLiteral("/usr/lib/os-release")};
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty() || !QFileInfo(runtime).isDir()) runtime = QDir::tempPath();
+    chemins_.fondRacine = runtime + QStringLiteral("/tarvik-fond-ecran-") + QString::number(::getuid())
+                          + QStringLiteral(".png");
     executeur_ = [](const QString& p, const QStringList& a, QByteArray& s) { return executer(p, a, s); };
 }
 
@@ -496,33 +514,35 @@ QString LinuxRegistry::produit() {
 }
 
 QString LinuxRegistry::fondEcran() {
-    if (!executeur_) return {};
     QByteArray sortie;
-    // GNOME
-    for (const char* cle : {"picture-uri", "picture-uri-dark"}) {
-        if (executeur_(QStringLiteral("gsettings"),
-                       {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.background"), QLatin1String(cle)},
+    if (executeur_) {
+        // GNOME
+        for (const char* cle : {"picture-uri", "picture-uri-dark"}) {
+            if (executeur_(QStringLiteral("gsettings"),
+                           {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.background"), QLatin1String(cle)},
+                           sortie)) {
+                const QString f = fichier_image(QString::fromUtf8(sortie));
+                if (image_lisible(f)) return f;
+            }
+        }
+        // Xfce: the usual property, else the last-image properties listed.
+        const QStringList xfce = {QStringLiteral("-c"), QStringLiteral("xfce4-desktop")};
+        if (executeur_(QStringLiteral("xfconf-query"),
+                       xfce + QStringList{QStringLiteral("-p"),
+                                          QStringLiteral("/backdrop/screen0/monitor0/workspace0/last-image")},
                        sortie)) {
             const QString f = fichier_image(QString::fromUtf8(sortie));
-            if (!f.isEmpty()) return f;
+            if (image_lisible(f)) return f;
         }
-    }
-    // Xfce: the usual property, else the first last-image property listed.
-    const QStringList xfce = {QStringLiteral("-c"), QStringLiteral("xfce4-desktop")};
-    if (executeur_(QStringLiteral("xfconf-query"),
-                   xfce + QStringList{QStringLiteral("-p"), QStringLiteral("/backdrop/screen0/monitor0/workspace0/last-image")},
-                   sortie)) {
-        const QString f = fichier_image(QString::fromUtf8(sortie));
-        if (!f.isEmpty()) return f;
-    }
-    if (executeur_(QStringLiteral("xfconf-query"), xfce + QStringList{QStringLiteral("-l")}, sortie)) {
-        for (const QString& ligne : QString::fromUtf8(sortie).split(QLatin1Char('\n'))) {
-            const QString prop = ligne.trimmed();
-            if (!prop.endsWith(QLatin1String("/last-image"))) continue;
-            QByteArray valeur;
-            if (executeur_(QStringLiteral("xfconf-query"), xfce + QStringList{QStringLiteral("-p"), prop}, valeur)) {
-                const QString f = fichier_image(QString::fromUtf8(valeur));
-                if (!f.isEmpty()) return f;
+        if (executeur_(QStringLiteral("xfconf-query"), xfce + QStringList{QStringLiteral("-l")}, sortie)) {
+            for (const QString& ligne : QString::fromUtf8(sortie).split(QLatin1Char('\n'))) {
+                const QString prop = ligne.trimmed();
+                if (!prop.endsWith(QLatin1String("/last-image"))) continue;
+                QByteArray valeur;
+                if (executeur_(QStringLiteral("xfconf-query"), xfce + QStringList{QStringLiteral("-p"), prop}, valeur)) {
+                    const QString f = fichier_image(QString::fromUtf8(valeur));
+                    if (image_lisible(f)) return f;
+                }
             }
         }
     }
@@ -541,11 +561,68 @@ QString LinuxRegistry::fondEcran() {
                 QString f = mots[i];
                 if (f.startsWith(QLatin1String("~/"))) f = chemins_.maison + f.mid(1);
                 else if (f.startsWith(QLatin1String("file:"))) f = QUrl(f).toLocalFile();
-                if (!f.isEmpty()) return f;
+                if (image_lisible(f)) return f;
             }
         }
     }
-    return {};
+    return fondRacine();
+}
+
+// The picture on the root window of the X display, as a PNG file: wallpaper
+// setters (feh, nitrogen, xfdesktop, hsetroot...) leave its pixmap in
+// _XROOTPMAP_ID. Pixmaps of 24 or 32 bits in 32-bit pixels, the usual kind,
+// are read; any other gives nothing.
+QString LinuxRegistry::fondRacine() {
+    if (chemins_.fondRacine.isEmpty() || !qGuiApp) return {};
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c) return {};
+    const xcb_setup_t* setup = xcb_get_setup(c);
+    xcb_screen_iterator_t ecran = xcb_setup_roots_iterator(setup);
+    if (!ecran.rem) return {};
+    const QByteArray nom("_XROOTPMAP_ID");
+    xcb_intern_atom_reply_t* a =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, static_cast<uint16_t>(nom.size()), nom.constData()), nullptr);
+    const xcb_atom_t atome = a ? a->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(a);
+    if (atome == XCB_ATOM_NONE) return {};
+    xcb_pixmap_t pixmap = XCB_NONE;
+    xcb_get_property_reply_t* p = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, ecran.data->root, atome, XCB_ATOM_PIXMAP, 0, 1), nullptr);
+    if (p && p->type == XCB_ATOM_PIXMAP && p->format == 32 && xcb_get_property_value_length(p) >= 4)
+        pixmap = *static_cast<const xcb_pixmap_t*>(xcb_get_property_value(p));
+    std::free(p);
+    if (pixmap == XCB_NONE) return {};
+    xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, pixmap), nullptr);
+    if (!g) return {}; // the pixmap is gone
+    const int largeur = g->width, hauteur = g->height, profondeur = g->depth;
+    std::free(g);
+    int bits = 0;
+    for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f))
+        if (f.data->depth == profondeur) bits = f.data->bits_per_pixel;
+    if ((profondeur != 24 && profondeur != 32) || bits != 32 || largeur <= 0 || hauteur <= 0
+        || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
+        return {};
+    xcb_get_image_reply_t* im = xcb_get_image_reply(
+        c,
+        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, 0, 0, static_cast<uint16_t>(largeur),
+                      static_cast<uint16_t>(hauteur), ~0u),
+        nullptr);
+    if (!im) return {};
+    const int octets = xcb_get_image_data_length(im);
+    const uint8_t* donnees = xcb_get_image_data(im);
+    QImage image;
+    if (octets >= largeur * hauteur * 4) {
+        const int pas = octets / hauteur;
+        image = QImage(largeur, hauteur, QImage::Format_RGB32);
+        for (int y = 0; y < hauteur; ++y)
+            std::memcpy(image.scanLine(y), donnees + static_cast<size_t>(y) * pas, static_cast<size_t>(largeur) * 4);
+    }
+    std::free(im);
+    if (image.isNull()) return {};
+    QSaveFile fichier(chemins_.fondRacine);
+    if (!fichier.open(QIODevice::WriteOnly) || !image.save(&fichier, "PNG") || !fichier.commit()) return {};
+    return chemins_.fondRacine;
 }
 
 bool LinuxRegistry::readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) {

@@ -26,7 +26,9 @@
 //  - HKLM "SOFTWARE\Microsoft\Windows NT\CurrentVersion" "productname": PRETTY_NAME,
 //    else NAME, of os-release;
 //  - HKCU "Control Panel\Desktop" "Wallpaper": the desktop's wallpaper file, from
-//    GNOME (gsettings), else Xfce (xfconf-query), else ~/.fehbg;
+//    GNOME (gsettings), else Xfce (xfconf-query), else ~/.fehbg, else the picture
+//    on the root window (_XROOTPMAP_ID, left by every X wallpaper setter) saved
+//    as a PNG file; a candidate counts only when its file exists and loads;
 //  - HKLM "Software\Microsoft\Windows\CurrentVersion\Run" <name>: the XDG autostart
 //    entry <config>/autostart/<name>.desktop whose Exec runs <data> as one program path,
 //    with the program's icon (the theme name "tarvik");
@@ -53,6 +55,7 @@ public:
         QString configuration;  // <config>: $XDG_CONFIG_HOME or ~/.config
         QString maison;         // home folder, for ~/.fehbg
         QStringList osRelease;  // os-release files, the first readable one wins
+        QString fondRacine;     // where the root window's picture is saved; empty: not looked at
     };
 
     // Paths from the environment; helpers run by QProcess with a 1 s limit.
@@ -119,6 +122,7 @@ private:
     void nettoyer(const QString& appli);
     bool ecrireFichier(const QString& appli, Fichier& f);
     QString fondEcran();
+    QString fondRacine();
     QString produit();
 
     Chemins chemins_;

@@ -1,10 +1,16 @@
 #include "platform/linux/linux_shell.h"
 
+#include <QAbstractEventDispatcher>
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWindow>
 
+#include <xcb/randr.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -24,6 +30,12 @@ constexpr uint32_t kNetWmStateAdd = 1;
 constexpr uint32_t kSourceApplication = 1;
 constexpr uint32_t kAllDesktops = 0xFFFFFFFF;
 
+// How long the desktop must stay quiet after a change before it is looked
+// at (a panel sets its reservation in several steps), and how soon a bar
+// that could not dock at that moment is told again.
+constexpr int kSettleMs = 250;
+constexpr int kRetryMs = 500;
+
 QScreen* primary() { return QGuiApplication::primaryScreen(); }
 
 double ratio() {
@@ -31,8 +43,8 @@ double ratio() {
     return s ? s->devicePixelRatio() : 1.0;
 }
 
-// The primary screen in device pixels (x, y, right-exclusive, bottom-exclusive).
-QRect primaryDevice() {
+// The primary screen as Qt knows it, in device pixels.
+QRect primaryQt() {
     QScreen* s = primary();
     if (!s) return {};
     const QRect g = s->geometry();
@@ -41,7 +53,96 @@ QRect primaryDevice() {
                  QSize(int(std::lround(g.width() * r)), int(std::lround(g.height() * r))));
 }
 
+
 } // namespace
+
+// Receives the X events the shell watches (Qt hands every event to native
+// filters before handling it; none is taken away from Qt) and Qt's screen
+// changes, and runs the desktop check once they have settled.
+class LinuxShell::Watcher : public QObject, public QAbstractNativeEventFilter {
+public:
+    explicit Watcher(LinuxShell& shell) : shell_(shell) {
+        // The atoms and the root window are looked up once: every X event passes here.
+        racine_ = shell_.root();
+        zoneDeTravail_ = shell_.atom("_NET_WORKAREA");
+        listeClients_ = shell_.atom("_NET_CLIENT_LIST");
+        strut_ = shell_.atom("_NET_WM_STRUT");
+        strutPartiel_ = shell_.atom("_NET_WM_STRUT_PARTIAL");
+        manager_ = shell_.atom("MANAGER");
+        plateau_ = shell_.atom("_NET_SYSTEM_TRAY_S0");
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, this, [this] { shell_.checkDesktop(); });
+        if (auto* app = qGuiApp) {
+            QObject::connect(app, &QGuiApplication::screenAdded, this, [this](QScreen* s) {
+                suivre(s);
+                soon();
+            });
+            QObject::connect(app, &QGuiApplication::screenRemoved, this, [this] { soon(); });
+            QObject::connect(app, &QGuiApplication::primaryScreenChanged, this, [this] { soon(); });
+            for (QScreen* s : QGuiApplication::screens()) suivre(s);
+        }
+        if (QCoreApplication::instance()) QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+    ~Watcher() override {
+        if (QCoreApplication::instance()) QCoreApplication::instance()->removeNativeEventFilter(this);
+    }
+
+    // A change may have happened: looked at once the desktop is quiet for a moment.
+    void soon(int ms = kSettleMs) {
+        if (!timer_.isActive() || ms > kSettleMs) timer_.start(ms);
+    }
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t" || !message) return false;
+        const auto* ev = static_cast<const xcb_generic_event_t*>(message);
+        switch (ev->response_type & 0x7f) {
+        case XCB_PROPERTY_NOTIFY: {
+            const auto* p = reinterpret_cast<const xcb_property_notify_event_t*>(ev);
+            if (p->window == racine_) {
+                if (p->atom == zoneDeTravail_ || p->atom == listeClients_) soon();
+            } else if (p->atom == strutPartiel_ || p->atom == strut_) {
+                if (surveillee(p->window)) soon();
+            }
+            break;
+        }
+        case XCB_CONFIGURE_NOTIFY: // the root window's size: a screen or monitor change
+            if (reinterpret_cast<const xcb_configure_notify_event_t*>(ev)->window == racine_) soon();
+            break;
+        case XCB_MAP_NOTIFY:
+            if (surveillee(reinterpret_cast<const xcb_map_notify_event_t*>(ev)->window)) soon();
+            break;
+        case XCB_UNMAP_NOTIFY:
+            if (surveillee(reinterpret_cast<const xcb_unmap_notify_event_t*>(ev)->window)) soon();
+            break;
+        case XCB_DESTROY_NOTIFY:
+            if (surveillee(reinterpret_cast<const xcb_destroy_notify_event_t*>(ev)->window)) soon();
+            break;
+        case XCB_CLIENT_MESSAGE: {
+            // A tray host announces itself with a MANAGER message on the root window.
+            const auto* m = reinterpret_cast<const xcb_client_message_event_t*>(ev);
+            if (m->format == 32 && m->type == manager_ && m->data.data32[1] == plateau_)
+                QTimer::singleShot(0, this, [this] { shell_.trayHostCame(); });
+            break;
+        }
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    bool surveillee(uint32_t fenetre) const {
+        return std::find(shell_.watched_.begin(), shell_.watched_.end(), fenetre) != shell_.watched_.end();
+    }
+    void suivre(QScreen* s) {
+        QObject::connect(s, &QScreen::geometryChanged, this, [this] { soon(); });
+    }
+
+    LinuxShell& shell_;
+    QTimer timer_;
+    uint32_t racine_ = 0, zoneDeTravail_ = 0, listeClients_ = 0, strut_ = 0, strutPartiel_ = 0, manager_ = 0,
+             plateau_ = 0;
+};
 
 LinuxShell::LinuxShell() = default;
 
@@ -110,22 +211,81 @@ int LinuxShell::workAreaTop() {
     return static_cast<int>(zone[1]);
 }
 
-int LinuxShell::othersTop(uint32_t nous) {
+// The X server's monitors (RandR 1.5), primary first; empty without them.
+// Qt's screens are not always told of a monitor that moves or changes size
+// (an update in place keeps the old geometry), so the server is asked.
+QList<QRect> LinuxShell::moniteursServeur() {
+    QList<QRect> liste;
+    xcb_connection_t* c = connection();
+    if (!c) return liste;
+    if (randr15_ < 0) {
+        randr15_ = 0;
+        const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_randr_id);
+        if (ext && ext->present) {
+            xcb_randr_query_version_reply_t* v =
+                xcb_randr_query_version_reply(c, xcb_randr_query_version(c, 1, 5), nullptr);
+            if (v && (v->major_version > 1 || (v->major_version == 1 && v->minor_version >= 5))) randr15_ = 1;
+            std::free(v);
+        }
+    }
+    if (randr15_ != 1) return liste;
+    xcb_randr_get_monitors_reply_t* r = xcb_randr_get_monitors_reply(c, xcb_randr_get_monitors(c, root(), 1), nullptr);
+    if (!r) return liste;
+    for (auto it = xcb_randr_get_monitors_monitors_iterator(r); it.rem; xcb_randr_monitor_info_next(&it)) {
+        const QRect m(it.data->x, it.data->y, it.data->width, it.data->height);
+        if (it.data->primary) liste.prepend(m);
+        else liste.append(m);
+    }
+    std::free(r);
+    return liste;
+}
+
+QRect LinuxShell::primaryDevice() {
+    const QList<QRect> m = moniteursServeur();
+    return m.isEmpty() ? primaryQt() : m.first();
+}
+
+// The primary monitor's top left corner in Qt's coordinates.
+QPoint LinuxShell::origin() {
+    const QRect m = primaryDevice();
+    const double r = ratio();
+    return QPoint(int(std::lround(m.x() / r)), int(std::lround(m.y() / r)));
+}
+
+bool LinuxShell::ourWindow(uint32_t fenetre) {
+    for (QWindow* w : QGuiApplication::allWindows())
+        if (w->handle() && static_cast<uint32_t>(w->winId()) == fenetre) return true;
+    return false;
+}
+
+int LinuxShell::othersTop() {
     const QRect ecran = primaryDevice();
     int haut = 0;
     for (uint32_t client : cardinals(root(), "_NET_CLIENT_LIST", XCB_ATOM_WINDOW)) {
-        if (client == nous) continue;
+        if (ourWindow(client)) continue;
+        // Reservations count from the desktop's top; the bar's from its monitor's.
+        int64_t reserve = 0;
         const auto partiel = cardinals(client, "_NET_WM_STRUT_PARTIAL", XCB_ATOM_CARDINAL);
         if (partiel.size() >= 12) {
             const int64_t debut = partiel[8], fin = partiel[9];
-            if (partiel[2] > 0 && debut <= ecran.right() && fin >= ecran.left())
-                haut = std::max(haut, static_cast<int>(partiel[2]));
-            continue;
+            if (partiel[2] > 0 && debut <= ecran.right() && fin >= ecran.left()) reserve = partiel[2];
+        } else {
+            const auto strut = cardinals(client, "_NET_WM_STRUT", XCB_ATOM_CARDINAL);
+            if (strut.size() >= 4) reserve = strut[2];
         }
-        const auto strut = cardinals(client, "_NET_WM_STRUT", XCB_ATOM_CARDINAL);
-        if (strut.size() >= 4) haut = std::max(haut, static_cast<int>(strut[2]));
+        haut = std::max<int64_t>(haut, std::clamp<int64_t>(reserve - ecran.top(), 0, ecran.height()));
     }
     return haut;
+}
+
+LinuxShell::Voisinage LinuxShell::voisinage() {
+    Voisinage v;
+    v.ecrans = moniteursServeur();
+    if (v.ecrans.isEmpty())
+        for (QScreen* s : QGuiApplication::screens()) v.ecrans.push_back(s->geometry());
+    v.moniteur = primaryDevice();
+    if (connection() && windowManagerRunning()) v.autres = othersTop();
+    return v;
 }
 
 void LinuxShell::prepareDock(QWidget* fenetre) {
@@ -170,28 +330,34 @@ int32_t LinuxShell::appBarMessage(MessageBarre message, APPBARDATA& donnees) {
 }
 
 // Moves the rectangle's top below the strips other programs reserve at the
-// top edge. Leaves the record alone when no window manager keeps a work area.
+// top edge of the primary monitor. Leaves the record alone when no window
+// manager keeps a work area.
 void LinuxShell::queryPos(APPBARDATA& donnees) {
+    connu_ = voisinage();
     const int zone = workAreaTop();
     if (zone < 0) return;
-    int haut = othersTop(windowOf(donnees.hWnd, false));
+    const int haut = connu_->autres;
+    const int zoneMoniteur = std::max(0, zone - primaryDevice().top());
     // The work area also counts the window manager's own margins, but it can
     // only be trusted once it no longer holds a reservation of ours (a re-dock
     // queries right after removing it). What the other reservations do not
     // explain is kept for the queries that cannot trust it.
     if (!reserved_ && (!sinceChange_.isValid() || sinceChange_.elapsed() >= kWorkAreaSettleMs))
-        margeGestionnaire_ = zone > haut ? zone : 0;
-    haut = std::max(haut, margeGestionnaire_);
-    const int hautLogique = static_cast<int>(std::ceil(haut / ratio() - 1e-9));
+        margeGestionnaire_ = zoneMoniteur > haut ? zoneMoniteur : 0;
+    const int bas = std::max(haut, margeGestionnaire_);
+    const int hautLogique = static_cast<int>(std::ceil(bas / ratio() - 1e-9));
     if (hautLogique > donnees.rc.top) donnees.rc.top = hautLogique;
 }
 
+// The reservation runs from the desktop's top down to the bar's bottom, over
+// the primary monitor's columns only.
 void LinuxShell::setPos(const APPBARDATA& donnees) {
     xcb_connection_t* c = connection();
     if (!c) return;
     const uint32_t id = windowOf(donnees.hWnd, true);
     const QRect ecran = primaryDevice();
-    const uint32_t haut = static_cast<uint32_t>(std::max<long>(0, std::lround(donnees.rc.bottom * ratio())));
+    const long bas = std::lround(donnees.rc.bottom * ratio());
+    const uint32_t haut = static_cast<uint32_t>(bas > 0 ? ecran.top() + bas : 0);
     const uint32_t partiel[12] = {0, 0, haut, 0, 0, 0, 0, 0, static_cast<uint32_t>(ecran.left()),
                                   static_cast<uint32_t>(std::max(ecran.left(), ecran.right())), 0, 0};
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, 32, 12,
@@ -202,12 +368,16 @@ void LinuxShell::setPos(const APPBARDATA& donnees) {
     sinceChange_.start();
 }
 
+// A reservation of nothing rather than none: some window managers (fluxbox)
+// do not give the strip back when the properties are deleted.
 void LinuxShell::removeReservation(QWidget* fenetre) {
     xcb_connection_t* c = connection();
     const uint32_t id = windowOf(fenetre, false);
     if (c && id) {
-        xcb_delete_property(c, id, atom("_NET_WM_STRUT_PARTIAL"));
-        xcb_delete_property(c, id, atom("_NET_WM_STRUT"));
+        const uint32_t rien[12] = {};
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, 32, 12,
+                            rien);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STRUT"), XCB_ATOM_CARDINAL, 32, 4, rien);
         xcb_flush(c);
     }
     if (reserved_) sinceChange_.start();
@@ -248,16 +418,26 @@ void LinuxShell::setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y
                               uint32_t drapeaux) {
     if (!fenetre) return;
     QWidget* w = fenetre->window();
-    w->setGeometry(x, y, std::max(cx, 0), std::max(cy, 0));
+    // A window manager that keeps docks in place would leave a bar meant to
+    // be above the screen's edge where it is, covering what it should give
+    // back: the bar keeps only its rows that would be on the screen, at the
+    // top (one row when hidden), and its dock area shrinks with it.
+    if (y < 0 && w->testAttribute(Qt::WA_X11NetWmWindowTypeDock) && keepsDocksInPlace()) {
+        cy = std::max(1, cy + y);
+        y = 0;
+    }
+    const QPoint o = origin();
+    w->setGeometry(o.x() + x, o.y() + y, std::max(cx, 0), std::max(cy, 0));
     // Qt skips a move to where its cached geometry says the window already is,
     // and that cache can lag behind the window manager during a slide; so the
     // request also goes to the X server directly.
     xcb_connection_t* c = connection();
     if (const uint32_t id = windowOf(w, false); c && id) {
         const double r = ratio();
+        const QRect ecran = primaryDevice();
         const uint32_t valeurs[] = {
-            static_cast<uint32_t>(static_cast<int32_t>(std::lround(x * r))),
-            static_cast<uint32_t>(static_cast<int32_t>(std::lround(y * r))),
+            static_cast<uint32_t>(static_cast<int32_t>(ecran.left() + std::lround(x * r))),
+            static_cast<uint32_t>(static_cast<int32_t>(ecran.top() + std::lround(y * r))),
             static_cast<uint32_t>(std::max<long>(1, std::lround(cx * r))),
             static_cast<uint32_t>(std::max<long>(1, std::lround(cy * r)))};
         xcb_configure_window(c, id,
@@ -274,27 +454,78 @@ void LinuxShell::setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y
     if (c) xcb_flush(c);
 }
 
-int LinuxShell::screenWidth() {
-    QScreen* s = primary();
-    return s ? s->geometry().width() : 0;
+bool LinuxShell::keepsDocksInPlace() {
+    const auto check = cardinals(root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW);
+    const uint32_t gestionnaire = check.empty() ? 0 : check[0];
+    if (gestionnaire == wmCheck_) return wmKeepsDocks_;
+    wmCheck_ = gestionnaire;
+    wmKeepsDocks_ = false;
+    xcb_connection_t* c = connection();
+    if (!c || !gestionnaire) return false;
+    xcb_get_property_reply_t* r = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, gestionnaire, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 0, 64), nullptr);
+    if (r && r->format == 8) {
+        const QByteArray nom(static_cast<const char*>(xcb_get_property_value(r)), xcb_get_property_value_length(r));
+        wmKeepsDocks_ = nom == "i3";
+    }
+    std::free(r);
+    return wmKeepsDocks_;
 }
 
-int LinuxShell::screenHeight() {
-    QScreen* s = primary();
-    return s ? s->geometry().height() : 0;
+void LinuxShell::watchDesktop(std::function<bool()> changed) {
+    changed_ = std::move(changed);
+    if (!watcher_) watcher_ = std::make_unique<Watcher>(*this);
+    watchClients();
 }
 
-QPoint LinuxShell::cursorPos() { return QCursor::pos(); }
+void LinuxShell::checkDesktop() {
+    watchClients();
+    const Voisinage v = voisinage();
+    if (connu_ && *connu_ == v) return;
+    if (!connu_ || !changed_) {
+        connu_ = v;
+        return;
+    }
+    if (changed_()) {
+        // A re-dock records what it docked against; anything else is taken as seen.
+        if (!connu_ || !(*connu_ == voisinage())) connu_ = voisinage();
+    } else if (watcher_) {
+        watcher_->soon(kRetryMs);
+    }
+}
+
+// Every other client's reservation and mapping are watched; our own windows
+// keep the event mask Qt gave them.
+void LinuxShell::watchClients() {
+    xcb_connection_t* c = connection();
+    if (!c) return;
+    std::vector<uint32_t> clients;
+    for (uint32_t client : cardinals(root(), "_NET_CLIENT_LIST", XCB_ATOM_WINDOW)) {
+        if (ourWindow(client)) continue;
+        clients.push_back(client);
+        if (std::find(watched_.begin(), watched_.end(), client) != watched_.end()) continue;
+        const uint32_t masque = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        // Checked, so that a client gone meanwhile is no error for Qt to print.
+        std::free(xcb_request_check(c, xcb_change_window_attributes_checked(c, client, XCB_CW_EVENT_MASK, &masque)));
+    }
+    watched_ = std::move(clients);
+}
+
+int LinuxShell::screenWidth() { return static_cast<int>(std::lround(primaryDevice().width() / ratio())); }
+
+int LinuxShell::screenHeight() { return static_cast<int>(std::lround(primaryDevice().height() / ratio())); }
+
+QPoint LinuxShell::cursorPos() { return QCursor::pos() - origin(); }
 
 bool LinuxShell::trayAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
-// At most one icon: adding again only updates it. Its signals are never
-// connected, so clicks on it do nothing.
+// At most one icon: adding again only updates it. It is created whether or
+// not a tray host is there: it shows as soon as one starts. Its signals are
+// never connected, so clicks on it do nothing.
 void LinuxShell::trayAdd(const QIcon& icone, const QString& infobulle) {
-    if (!tray_) {
-        if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
-        tray_ = std::make_unique<QSystemTrayIcon>();
-    }
+    trayIcon_ = icone;
+    trayTip_ = infobulle;
+    if (!tray_) tray_ = std::make_unique<QSystemTrayIcon>();
     tray_->setIcon(icone);
     tray_->setToolTip(infobulle);
     tray_->show();
@@ -302,6 +533,8 @@ void LinuxShell::trayAdd(const QIcon& icone, const QString& infobulle) {
 
 void LinuxShell::trayModify(const QIcon& icone, const QString& infobulle) {
     if (!tray_) return;
+    trayIcon_ = icone;
+    trayTip_ = infobulle;
     tray_->setIcon(icone);
     tray_->setToolTip(infobulle);
 }
@@ -310,6 +543,15 @@ void LinuxShell::trayDelete() {
     if (!tray_) return;
     tray_->hide();
     tray_.reset();
+}
+
+// A tray host started: an icon asked for while there was none is put up again
+// so that it is embedded in the new host.
+void LinuxShell::trayHostCame() {
+    if (!tray_) return;
+    tray_->hide();
+    tray_.reset();
+    trayAdd(trayIcon_, trayTip_);
 }
 
 } // namespace tk
