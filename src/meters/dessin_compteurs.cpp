@@ -64,32 +64,55 @@ void mdlPdh::trait(PictureBox& s, double x1, double y1, double x2, double y2, Co
 }
 
 // Plain style: from the right edge leftwards, one column per sample pair
-// (n - 1, n): two fill lines and the curve segment. The three lines of every
-// column go through one painter held for the whole meter (a painter per line
-// costs more than the drawing); positions map to pixels as the picture box's
-// own line does.
+// (n - 1, n): two fill lines and the curve segment. Positions map to pixels
+// as the picture box's own line does. The fill lines are vertical and go
+// straight into the pixels (both end rows included, as the painter draws a
+// one-pixel line); the curve segments are collected and drawn afterwards in
+// one call. That gives the same picture as drawing column by column: a
+// column's fills lie left of every pixel of the curves drawn before them, so
+// they never cover a curve, while every curve still covers the fills below it.
 void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f, const Hauteur& y2f) {
     const double H = s.Height();
     const Couleur fond = couleur_systeme(COLOR_INACTIVECAPTION);
     const Couleur courbe = couleur_systeme(COLOR_ACTIVECAPTION);
-    const QPen stylo_fond(en_qcolor(fond), 0), stylo_courbe(en_qcolor(courbe), 0);
     const double echelle = s.ScaleMode() == PictureBox::vbPixels ? 1.0 : TWIPS_PAR_PIXEL;
-    QPainter g(&s.image());
-    g.setRenderHint(QPainter::Antialiasing, false);
-    auto ligne = [&](double x1, double y1, double x2, double y2, const QPen& stylo, Couleur c) {
-        if (espion) espion(TraceDessin{QStringLiteral("Line"), &s, x1, y1, x2, y2, c, {}});
-        g.setPen(stylo);
-        g.drawLine(en_pixel(x1, echelle), en_pixel(y1, echelle), en_pixel(x2, echelle), en_pixel(y2, echelle));
+    QImage& img = s.image();
+    const bool direct = img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32;
+    const QColor qfond = en_qcolor(fond);
+    const QRgb pfond = qfond.rgb();
+    uchar* const bits = direct ? img.bits() : nullptr;
+    const qsizetype bpl = img.bytesPerLine();
+    const int w = img.width(), h = img.height();
+    auto verticale = [&](double x, double ya, double yb) {
+        if (espion) espion(TraceDessin{QStringLiteral("Line"), &s, x, ya, x, yb, fond, {}});
+        const int px = en_pixel(x, echelle);
+        if (px < 0 || px >= w) return;
+        int haut = en_pixel(ya, echelle), bas = en_pixel(yb, echelle);
+        if (haut > bas) std::swap(haut, bas);
+        haut = std::max(haut, 0);
+        bas = std::min(bas, h - 1);
+        for (int r = haut; r <= bas; ++r) {
+            if (direct) reinterpret_cast<QRgb*>(bits + r * bpl)[px] = pfond;
+            else img.setPixel(px, r, pfond);
+        }
     };
+    segments_.clear();
     for (double x = arrondi(s.Width()); x >= 0; x -= 30, --n) {
         t([&] {
             const double y1 = y1f(n - 1);
             const double y2 = y2f(n);
-            ligne(x - 45, H, x - 45, y1 - 30, stylo_fond, fond);
-            ligne(x - 30, H, x - 30, (y1 + y2) / 2 - 45, stylo_fond, fond);
-            ligne(x - 45, y1 - 30, x - 15, y2 - 30, stylo_courbe, courbe);
+            verticale(x - 45, H, y1 - 30);
+            verticale(x - 30, H, (y1 + y2) / 2 - 45);
+            if (espion) espion(TraceDessin{QStringLiteral("Line"), &s, x - 45, y1 - 30, x - 15, y2 - 30, courbe, {}});
+            segments_.emplace_back(en_pixel(x - 45, echelle), en_pixel(y1 - 30, echelle), en_pixel(x - 15, echelle),
+                                   en_pixel(y2 - 30, echelle));
         });
     }
+    if (segments_.empty()) return;
+    QPainter g(&img);
+    g.setRenderHint(QPainter::Antialiasing, false);
+    g.setPen(QPen(en_qcolor(courbe), 0));
+    g.drawLines(segments_.data(), static_cast<int>(segments_.size()));
 }
 
 // Smoothed style: from the left, one anti-aliased segment per column from
