@@ -66,13 +66,34 @@ private:
     qsizetype bpl_;
 };
 
-// One blended channel, brought to the nearest whole number (halves to even);
-// the rounding mode is set once per line by the caller.
+// One blended channel, brought to the nearest whole number (halves to even).
+// Channels lie between 0 and 255, where the whole part and the fraction of a
+// single-precision value are exact; anything else takes the general rounding
+// (the rounding mode is set once per line by the caller) and is refused.
 inline int canal(uint8_t a, float w1, uint8_t b, float w2) {
     const float v = static_cast<float>(a) * w1 + static_cast<float>(b) * w2;
+    if (v >= 0.0f && v < 255.5f) {
+        int r = static_cast<int>(v);
+        const float reste = v - static_cast<float>(r);
+        if (reste > 0.5f || (reste == 0.5f && (r & 1) != 0)) ++r;
+        return r;
+    }
     const double r = std::nearbyint(static_cast<double>(v));
     if (!(r >= 0 && r <= 255)) lever(ERR_DEPASSEMENT);
     return static_cast<int>(r);
+}
+
+// The whole part of a coordinate as a 32-bit number (error 6 beyond).
+inline int32_t partie_entiere_32(float v) {
+    const double f = std::floor(static_cast<double>(v));
+    if (!(f >= -2147483648.0 && f <= 2147483647.0)) lever(ERR_DEPASSEMENT);
+    return static_cast<int32_t>(f);
+}
+
+// A row number as a 16-bit number (error 6 beyond).
+inline int16_t rangee_16(int32_t v) {
+    if (v < -32768 || v > 32767) lever(ERR_DEPASSEMENT);
+    return static_cast<int16_t>(v);
 }
 
 inline Couleur melange(const CouleurRGB& c1, float w1, const CouleurRGB& c2, float w2) {
@@ -91,8 +112,8 @@ void verifier_coordonnee(float v) {
 // One point of a smoothed line, spread over the four pixels around it, and
 // the column below it filled down to two pixels above the bottom edge.
 void point(Pixels& px, float x, float y, Couleur couleur, Couleur remplissage, int16_t bas) {
-    const int32_t X = CLng(partie_entiere(x));
-    const int32_t Y = CLng(partie_entiere(y));
+    const int32_t X = partie_entiere_32(x);
+    const int32_t Y = partie_entiere_32(y);
     const float fx = x - static_cast<float>(X);
     const float fy = y - static_cast<float>(Y);
 
@@ -115,8 +136,8 @@ void point(Pixels& px, float x, float y, Couleur couleur, Couleur remplissage, i
     px.ecrire(X + 1, Y + 1, melange(L, w, p11, 1 - w));
 
     // The column under the point, down to two pixels above the bottom edge.
-    const int16_t debut = CInt(static_cast<double>(Y) + 1);
-    const int16_t fin = CInt(static_cast<double>(bas) - 2);
+    const int16_t debut = rangee_16(Y + 1);
+    const int16_t fin = rangee_16(bas - 2);
     px.colonne(X, debut, fin, remplissage);
 }
 
