@@ -139,10 +139,19 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
         }
     };
     segments_.clear();
+    // With one height for both ends, a sample's height is that of the left
+    // end of the column before (to the right): worked out once.
+    const bool meme_hauteur = &y1f == &y2f;
+    bool reportee = false;
+    double hauteur_reportee = 0;
     for (double x = arrondi(s.Width()); x >= 0; x -= 30, --n) {
+        const bool connue = reportee;
+        reportee = false;
         t([&] {
             const double y1 = y1f(n - 1);
-            const double y2 = y2f(n);
+            const double y2 = meme_hauteur && connue ? hauteur_reportee : y2f(n);
+            hauteur_reportee = y1;
+            reportee = true;
             verticale(x - 45, H, y1 - 30);
             verticale(x - 30, H, (y1 + y2) / 2 - 45);
             if (espion) espion(TraceDessin{QStringLiteral("Line"), &s, x - 45, y1 - 30, x - 15, y2 - 30, courbe, {}});
