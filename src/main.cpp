@@ -48,6 +48,14 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // The bar repaints the same few small meters on every tick. With images
+    // shared with the X server, the X backend makes a round trip to the
+    // server before painting over a region it sent on the previous tick,
+    // which wakes two of our threads each time; sending these few kilobytes
+    // over the socket costs less. Anyone who wants shared images back can set
+    // the variable to an empty value.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("tarvik"));

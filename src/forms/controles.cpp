@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -231,7 +232,11 @@ bool Controle::eventFilter(QObject* objet, QEvent* e) {
 // The widget behind a picture box: paints its picture, then its image.
 class Surface : public QWidget {
 public:
-    explicit Surface(QWidget* parent) : QWidget(parent) {}
+    explicit Surface(QWidget* parent) : QWidget(parent) {
+        // The image covers the whole widget: what lies beneath never shows,
+        // so a redrawn meter does not make the window paint under it.
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
     QImage image;
     QPixmap fond;
     QColor couleur_fond = Qt::lightGray;
@@ -246,9 +251,10 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* e) override {
         QPainter p(this);
-        p.drawImage(0, 0, image);
+        const QRect r = e->rect();
+        p.drawImage(r.topLeft(), image, r);
     }
 };
 

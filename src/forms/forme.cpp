@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace tk {
@@ -20,14 +21,18 @@ void FenetreForme::closeEvent(QCloseEvent* e) {
     forme_.fermeture_utilisateur();
 }
 
-void FenetreForme::paintEvent(QPaintEvent*) {
+void FenetreForme::paintEvent(QPaintEvent* e) {
+    // Only the part that needs it: a whole-window blend of the drawing layer
+    // on every small repaint costs more than the repaint itself.
     QPainter p(this);
-    p.fillRect(rect(), palette().color(QPalette::Window));
-    if (!calque.isNull()) p.drawImage(0, 0, calque);
+    const QRect r = e->rect();
+    p.fillRect(r, palette().color(QPalette::Window));
+    if (!calque.isNull()) p.drawImage(r.topLeft(), calque, r);
 }
 
 void FenetreForme::resizeEvent(QResizeEvent*) {
-    if (calque.size() == size() || size().isEmpty()) return;
+    // The drawing layer exists once something is drawn on the window.
+    if (calque.isNull() || calque.size() == size() || size().isEmpty()) return;
     QImage nouveau(size(), QImage::Format_ARGB32_Premultiplied);
     nouveau.fill(Qt::transparent);
     QPainter p(&nouveau);

@@ -13,6 +13,8 @@
 #include <QPen>
 
 #include <algorithm>
+#include <map>
+#include <vector>
 #include <cmath>
 
 namespace tk {
@@ -48,6 +50,44 @@ int en_pixel(double v, double echelle) {
 // scale draws off the top of the meter instead of overflowing.
 double borne_16(double v) { return std::clamp(v, -32768.0, 32767.0); }
 
+// The pixels the painter sets for a one-pixel line two pixels wide, from
+// (0, 0) to (2, dy): learnt once per dy by drawing that line on a scratch
+// image, so that a curve segment can be written straight into a meter and
+// come out exactly as the painter would draw it. A line drawn at whole
+// pixel positions sets the same pixels wherever it lies, as long as none of
+// them falls outside the surface (clipping is left to the painter).
+struct MotifSegment {
+    std::vector<QPoint> points;
+    int gauche = 0, droite = 0, haut = 0, bas = 0; // extent of the points
+};
+
+const MotifSegment& motif_segment(int dy) {
+    static std::map<int, MotifSegment> motifs;
+    auto it = motifs.find(dy);
+    if (it != motifs.end()) return it->second;
+    constexpr int marge = 3;
+    const int y0 = marge + std::max(0, -dy);
+    QImage brouillon(2 + 1 + 2 * marge, std::abs(dy) + 1 + 2 * marge, QImage::Format_RGB32);
+    brouillon.fill(Qt::black);
+    {
+        QPainter g(&brouillon);
+        g.setRenderHint(QPainter::Antialiasing, false);
+        g.setPen(QPen(Qt::white, 0));
+        g.drawLine(marge, y0, marge + 2, y0 + dy);
+    }
+    MotifSegment m;
+    for (int y = 0; y < brouillon.height(); ++y)
+        for (int x = 0; x < brouillon.width(); ++x)
+            if (brouillon.pixel(x, y) != QColor(Qt::black).rgb()) m.points.emplace_back(x - marge, y - y0);
+    for (const QPoint& p : m.points) {
+        m.gauche = std::min(m.gauche, p.x());
+        m.droite = std::max(m.droite, p.x());
+        m.haut = std::min(m.haut, p.y());
+        m.bas = std::max(m.bas, p.y());
+    }
+    return motifs.emplace(dy, std::move(m)).first->second;
+}
+
 constexpr Couleur BLANC = RGB(255, 255, 255);
 constexpr Couleur NOIR = RGB(0, 0, 0);
 constexpr Couleur COULEUR_QUADRILLAGE = RGB(200, 200, 255);
@@ -64,32 +104,75 @@ void mdlPdh::trait(PictureBox& s, double x1, double y1, double x2, double y2, Co
 }
 
 // Plain style: from the right edge leftwards, one column per sample pair
-// (n - 1, n): two fill lines and the curve segment. The three lines of every
-// column go through one painter held for the whole meter (a painter per line
-// costs more than the drawing); positions map to pixels as the picture box's
-// own line does.
+// (n - 1, n): two fill lines and the curve segment. Positions map to pixels
+// as the picture box's own line does. The fill lines are vertical and go
+// straight into the pixels (both end rows included, as the painter draws a
+// one-pixel line); the curve segments are collected and drawn afterwards in
+// one call, or written straight in as the painter would draw them when they
+// lie inside the meter. That gives the same picture as drawing column by column: a
+// column's fills lie left of every pixel of the curves drawn before them, so
+// they never cover a curve, while every curve still covers the fills below it.
 void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f, const Hauteur& y2f) {
     const double H = s.Height();
     const Couleur fond = couleur_systeme(COLOR_INACTIVECAPTION);
     const Couleur courbe = couleur_systeme(COLOR_ACTIVECAPTION);
-    const QPen stylo_fond(en_qcolor(fond), 0), stylo_courbe(en_qcolor(courbe), 0);
     const double echelle = s.ScaleMode() == PictureBox::vbPixels ? 1.0 : TWIPS_PAR_PIXEL;
-    QPainter g(&s.image());
-    g.setRenderHint(QPainter::Antialiasing, false);
-    auto ligne = [&](double x1, double y1, double x2, double y2, const QPen& stylo, Couleur c) {
-        if (espion) espion(TraceDessin{QStringLiteral("Line"), &s, x1, y1, x2, y2, c, {}});
-        g.setPen(stylo);
-        g.drawLine(en_pixel(x1, echelle), en_pixel(y1, echelle), en_pixel(x2, echelle), en_pixel(y2, echelle));
+    QImage& img = s.image();
+    const bool direct = img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32;
+    const QColor qfond = en_qcolor(fond);
+    const QRgb pfond = qfond.rgb();
+    const QRgb pcourbe = en_qcolor(courbe).rgb();
+    uchar* const bits = direct ? img.bits() : nullptr;
+    const qsizetype bpl = img.bytesPerLine();
+    const int w = img.width(), h = img.height();
+    auto verticale = [&](double x, double ya, double yb) {
+        if (espion) espion(TraceDessin{QStringLiteral("Line"), &s, x, ya, x, yb, fond, {}});
+        const int px = en_pixel(x, echelle);
+        if (px < 0 || px >= w) return;
+        int haut = en_pixel(ya, echelle), bas = en_pixel(yb, echelle);
+        if (haut > bas) std::swap(haut, bas);
+        haut = std::max(haut, 0);
+        bas = std::min(bas, h - 1);
+        for (int r = haut; r <= bas; ++r) {
+            if (direct) reinterpret_cast<QRgb*>(bits + r * bpl)[px] = pfond;
+            else img.setPixel(px, r, pfond);
+        }
     };
+    segments_.clear();
+    // With one height for both ends, a sample's height is that of the left
+    // end of the column before (to the right): worked out once.
+    const bool meme_hauteur = &y1f == &y2f;
+    bool reportee = false;
+    double hauteur_reportee = 0;
     for (double x = arrondi(s.Width()); x >= 0; x -= 30, --n) {
+        const bool connue = reportee;
+        reportee = false;
         t([&] {
             const double y1 = y1f(n - 1);
-            const double y2 = y2f(n);
-            ligne(x - 45, H, x - 45, y1 - 30, stylo_fond, fond);
-            ligne(x - 30, H, x - 30, (y1 + y2) / 2 - 45, stylo_fond, fond);
-            ligne(x - 45, y1 - 30, x - 15, y2 - 30, stylo_courbe, courbe);
+            const double y2 = meme_hauteur && connue ? hauteur_reportee : y2f(n);
+            hauteur_reportee = y1;
+            reportee = true;
+            verticale(x - 45, H, y1 - 30);
+            verticale(x - 30, H, (y1 + y2) / 2 - 45);
+            if (espion) espion(TraceDessin{QStringLiteral("Line"), &s, x - 45, y1 - 30, x - 15, y2 - 30, courbe, {}});
+            const QLine l(en_pixel(x - 45, echelle), en_pixel(y1 - 30, echelle), en_pixel(x - 15, echelle),
+                          en_pixel(y2 - 30, echelle));
+            if (direct && l.dx() == 2 && std::abs(l.dy()) <= 256) {
+                const MotifSegment& m = motif_segment(l.dy());
+                if (l.x1() + m.gauche >= 0 && l.x1() + m.droite < w && l.y1() + m.haut >= 0 && l.y1() + m.bas < h) {
+                    for (const QPoint& p : m.points)
+                        reinterpret_cast<QRgb*>(bits + (l.y1() + p.y()) * bpl)[l.x1() + p.x()] = pcourbe;
+                    return;
+                }
+            }
+            segments_.push_back(l);
         });
     }
+    if (segments_.empty()) return;
+    QPainter g(&img);
+    g.setRenderHint(QPainter::Antialiasing, false);
+    g.setPen(QPen(en_qcolor(courbe), 0));
+    g.drawLines(segments_.data(), static_cast<int>(segments_.size()));
 }
 
 // Smoothed style: from the left, one anti-aliased segment per column from

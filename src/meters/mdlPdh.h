@@ -5,11 +5,13 @@
 #include "forms/controles.h"
 #include "platform/counters.h"
 
+#include <QLine>
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace tk {
 
@@ -100,6 +102,9 @@ private:
     void signaler(const QString& quoi, const PictureBox* s);
 
     Programme& prog;
+    // The curve segments of the meter being drawn in the plain style, kept
+    // between meters so that their room is reused.
+    std::vector<QLine> segments_;
 };
 
 } // namespace tk

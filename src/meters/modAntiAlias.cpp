@@ -4,6 +4,8 @@
 #include "app/programme.h"
 #include "diag/numerique.h"
 
+#include <algorithm>
+#include <cfenv>
 #include <cmath>
 
 namespace tk {
@@ -14,21 +16,129 @@ namespace {
 // set); writing one there does nothing. No clipping is done otherwise.
 constexpr Couleur COULEUR_INVALIDE = 0xFFFFFFFFu;
 
-Couleur lire_pixel(const QImage& img, int32_t x, int32_t y) {
-    if (x < 0 || y < 0 || x >= img.width() || y >= img.height()) return COULEUR_INVALIDE;
-    const QRgb p = img.pixel(x, y);
-    return RGB(qRed(p), qGreen(p), qBlue(p));
+// The meter's pixels, addressed directly: a smoothed curve reads and writes
+// thousands of single pixels per tick, and going through the image's
+// per-pixel calls costs more than the blending itself. Surfaces in another
+// format than 32-bit RGB go through those calls.
+class Pixels {
+public:
+    explicit Pixels(QImage& img)
+        : img_(img), w_(img.width()), h_(img.height()),
+          direct_(img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32),
+          bits_(direct_ ? img.bits() : nullptr), bpl_(img.bytesPerLine()) {}
+
+    bool dedans(int32_t x, int32_t y) const { return x >= 0 && y >= 0 && x < w_ && y < h_; }
+
+    Couleur lire(int32_t x, int32_t y) const {
+        if (!dedans(x, y)) return COULEUR_INVALIDE;
+        const QRgb p = direct_ ? ligne(y)[x] : img_.pixel(x, y);
+        return RGB(qRed(p), qGreen(p), qBlue(p));
+    }
+
+    void ecrire(int32_t x, int32_t y, Couleur c) {
+        if (!dedans(x, y)) return;
+        const QRgb p = qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                            static_cast<int>((c >> 16) & 0xFF));
+        if (direct_) ligne(y)[x] = p;
+        else img_.setPixel(x, y, p);
+    }
+
+    // Column x from row debut to row fin, both included, in one colour.
+    void colonne(int32_t x, int debut, int fin, Couleur c) {
+        if (x < 0 || x >= w_) return;
+        debut = std::max(debut, 0);
+        fin = std::min(fin, h_ - 1);
+        if (!direct_) {
+            for (int r = debut; r <= fin; ++r) ecrire(x, r, c);
+            return;
+        }
+        const QRgb p = qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                            static_cast<int>((c >> 16) & 0xFF));
+        for (int r = debut; r <= fin; ++r) ligne(r)[x] = p;
+    }
+
+private:
+    QRgb* ligne(int32_t y) const { return reinterpret_cast<QRgb*>(bits_ + y * bpl_); }
+    QImage& img_;
+    int w_, h_;
+    bool direct_;
+    uchar* bits_;
+    qsizetype bpl_;
+};
+
+// One blended channel, brought to the nearest whole number (halves to even).
+// Channels lie between 0 and 255, where the whole part and the fraction of a
+// single-precision value are exact; anything else takes the general rounding
+// (the rounding mode is set once per line by the caller) and is refused.
+inline int canal(uint8_t a, float w1, uint8_t b, float w2) {
+    const float v = static_cast<float>(a) * w1 + static_cast<float>(b) * w2;
+    if (v >= 0.0f && v < 255.5f) {
+        int r = static_cast<int>(v);
+        const float reste = v - static_cast<float>(r);
+        if (reste > 0.5f || (reste == 0.5f && (r & 1) != 0)) ++r;
+        return r;
+    }
+    const double r = std::nearbyint(static_cast<double>(v));
+    if (!(r >= 0 && r <= 255)) lever(ERR_DEPASSEMENT);
+    return static_cast<int>(r);
 }
 
-void ecrire_pixel(QImage& img, int32_t x, int32_t y, Couleur c) {
-    if (x < 0 || y < 0 || x >= img.width() || y >= img.height()) return;
-    img.setPixel(x, y, qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                            static_cast<int>((c >> 16) & 0xFF)));
+// The whole part of a coordinate as a 32-bit number (error 6 beyond).
+inline int32_t partie_entiere_32(float v) {
+    const double f = std::floor(static_cast<double>(v));
+    if (!(f >= -2147483648.0 && f <= 2147483647.0)) lever(ERR_DEPASSEMENT);
+    return static_cast<int32_t>(f);
+}
+
+// A row number as a 16-bit number (error 6 beyond).
+inline int16_t rangee_16(int32_t v) {
+    if (v < -32768 || v > 32767) lever(ERR_DEPASSEMENT);
+    return static_cast<int16_t>(v);
+}
+
+inline Couleur melange(const CouleurRGB& c1, float w1, const CouleurRGB& c2, float w2) {
+    return RGB(canal(c1.rouge, w1, c2.rouge, w2), canal(c1.vert, w1, c2.vert, w2), canal(c1.bleu, w1, c2.bleu, w2));
+}
+
+void arrondi_au_plus_proche() {
+    if (std::fegetround() != FE_TONEAREST) std::fesetround(FE_TONEAREST);
 }
 
 // A coordinate the walk can step through one pixel at a time.
 void verifier_coordonnee(float v) {
     if (!(std::fabs(v) <= 32767.0f)) lever(ERR_DEPASSEMENT);
+}
+
+// One point of a smoothed line, spread over the four pixels around it, and
+// the column below it filled down to two pixels above the bottom edge.
+void point(Pixels& px, float x, float y, Couleur couleur, Couleur remplissage, int16_t bas) {
+    const int32_t X = partie_entiere_32(x);
+    const int32_t Y = partie_entiere_32(y);
+    const float fx = x - static_cast<float>(X);
+    const float fy = y - static_cast<float>(Y);
+
+    CouleurRGB L;
+    modAntiAlias::vers_rgb(L, couleur);
+    // The four pixels around the point, read before any is written.
+    CouleurRGB p00, p10, p01, p11;
+    modAntiAlias::vers_rgb(p00, px.lire(X, Y));
+    modAntiAlias::vers_rgb(p10, px.lire(X + 1, Y));
+    modAntiAlias::vers_rgb(p01, px.lire(X, Y + 1));
+    modAntiAlias::vers_rgb(p11, px.lire(X + 1, Y + 1));
+
+    float w = (1 - fy) * (1 - fx);
+    px.ecrire(X, Y, melange(L, w, p00, 1 - w));
+    w = fx * (1 - fy);
+    px.ecrire(X + 1, Y, melange(L, w, p10, 1 - w));
+    w = (1 - fx) * fy;
+    px.ecrire(X, Y + 1, melange(L, w, p01, 1 - w));
+    w = fx * fy;
+    px.ecrire(X + 1, Y + 1, melange(L, w, p11, 1 - w));
+
+    // The column under the point, down to two pixels above the bottom edge.
+    const int16_t debut = rangee_16(Y + 1);
+    const int16_t fin = rangee_16(bas - 2);
+    px.colonne(X, debut, fin, remplissage);
 }
 
 } // namespace
@@ -51,44 +161,14 @@ void modAntiAlias::vers_rgb(CouleurRGB& c, Couleur couleur) {
 }
 
 Couleur modAntiAlias::melange_couleurs(const CouleurRGB& c1, float w1, const CouleurRGB& c2, float w2) {
-    auto canal = [&](uint8_t a, uint8_t b) {
-        const float v = static_cast<float>(a) * w1 + static_cast<float>(b) * w2;
-        const double r = arrondi(v);
-        if (!(r >= 0 && r <= 255)) lever(ERR_DEPASSEMENT);
-        return static_cast<int>(r);
-    };
-    return RGB(canal(c1.rouge, c2.rouge), canal(c1.vert, c2.vert), canal(c1.bleu, c2.bleu));
+    arrondi_au_plus_proche();
+    return melange(c1, w1, c2, w2);
 }
 
 void modAntiAlias::point_lisse(PictureBox& dc, float x, float y, Couleur couleur, int16_t bas) {
-    QImage& img = dc.image();
-    const int32_t X = CLng(partie_entiere(x));
-    const int32_t Y = CLng(partie_entiere(y));
-    const float fx = x - static_cast<float>(X);
-    const float fy = y - static_cast<float>(Y);
-
-    CouleurRGB L;
-    vers_rgb(L, couleur);
-    // The four pixels around the point, read before any is written.
-    CouleurRGB p00, p10, p01, p11;
-    vers_rgb(p00, lire_pixel(img, X, Y));
-    vers_rgb(p10, lire_pixel(img, X + 1, Y));
-    vers_rgb(p01, lire_pixel(img, X, Y + 1));
-    vers_rgb(p11, lire_pixel(img, X + 1, Y + 1));
-
-    float w = (1 - fy) * (1 - fx);
-    ecrire_pixel(img, X, Y, melange_couleurs(L, w, p00, 1 - w));
-    w = fx * (1 - fy);
-    ecrire_pixel(img, X + 1, Y, melange_couleurs(L, w, p10, 1 - w));
-    w = (1 - fx) * fy;
-    ecrire_pixel(img, X, Y + 1, melange_couleurs(L, w, p01, 1 - w));
-    w = fx * fy;
-    ecrire_pixel(img, X + 1, Y + 1, melange_couleurs(L, w, p11, 1 - w));
-
-    // The column under the point, down to two pixels above the bottom edge.
-    const int16_t debut = CInt(static_cast<double>(Y) + 1);
-    const int16_t fin = CInt(static_cast<double>(bas) - 2);
-    for (int r = debut; r <= fin; ++r) ecrire_pixel(img, X, r, couleur_remplissage);
+    arrondi_au_plus_proche();
+    Pixels px(dc.image());
+    point(px, x, y, couleur, couleur_remplissage, bas);
 }
 
 void modAntiAlias::ligne_lissee(PictureBox& dc, float x1, float y1, float x2, float y2, Couleur couleur,
@@ -103,18 +183,21 @@ void modAntiAlias::ligne_lissee(PictureBox& dc, float x1, float y1, float x2, fl
     const float m = x2 == x1 ? (y2 - y1) / 1.0f : (y2 - y1) / (x2 - x1);
     const float b = y1 - m * x1;
 
+    arrondi_au_plus_proche();
+    Pixels px(dc.image());
+    const Couleur fond = couleur_remplissage;
     // The end point is never plotted: it is the start of the next segment.
     if (std::fabs(m) <= 1.0f) {
         if (x1 <= x2) {
-            for (float x = x1; x <= x2 - 1; x += 1) point_lisse(dc, x, m * x + b, couleur, bas);
+            for (float x = x1; x <= x2 - 1; x += 1) point(px, x, m * x + b, couleur, fond, bas);
         } else {
-            for (float x = x2 + 1; x <= x1; x += 1) point_lisse(dc, x, m * x + b, couleur, bas);
+            for (float x = x2 + 1; x <= x1; x += 1) point(px, x, m * x + b, couleur, fond, bas);
         }
     } else {
         if (y1 <= y2) {
-            for (float y = y1; y <= y2 - 1; y += 1) point_lisse(dc, (y - b) / m, y, couleur, bas);
+            for (float y = y1; y <= y2 - 1; y += 1) point(px, (y - b) / m, y, couleur, fond, bas);
         } else {
-            for (float y = y2 + 1; y <= y1; y += 1) point_lisse(dc, (y - b) / m, y, couleur, bas);
+            for (float y = y2 + 1; y <= y1; y += 1) point(px, (y - b) / m, y, couleur, fond, bas);
         }
     }
 }

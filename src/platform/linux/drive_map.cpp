@@ -133,6 +133,9 @@ bool DriveMap::refresh() {
         m_loaded = false;
     }
     if (m_loaded && m_pollable) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_lastLook < std::chrono::milliseconds(100)) return false;
+        m_lastLook = now;
         // The kernel flags the mount table file with a priority event after
         // every mount or unmount; without one there is nothing to read.
         pollfd p{m_fd, POLLPRI, 0};

@@ -8,6 +8,7 @@
 #include <QChar>
 #include <QString>
 #include <cstdint>
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,8 @@ public:
     // Brings the map up to date. The mount table is read again only when the
     // kernel reports a change (poll on /proc/self/mountinfo), or, for a plain
     // file, when its content differs. True when the drive list changed.
+    // One sampling tick asks many times over; within a tenth of a second of
+    // the last look the kernel is not asked again.
     bool refresh();
 
     const std::vector<Drive>& drives() const { return m_drives; }
@@ -60,6 +63,7 @@ private:
     int m_fd = -1;
     bool m_pollable = false;
     bool m_loaded = false;
+    std::chrono::steady_clock::time_point m_lastLook;
 };
 
 } // namespace tk

@@ -182,20 +182,31 @@ bool parseMemInfo(std::string_view meminfo, MemInfo& info) {
     uint64_t total = 0, available = 0, free = 0, buffers = 0, cached = 0, swapTotal = 0, swapFree = 0, commitLimit = 0,
              committed = 0;
     bool haveTotal = false, haveAvailable = false;
-    while (!meminfo.empty()) {
+    // The file is read on every tick; the lines after the last key wanted
+    // (about two thirds of them) are not looked at.
+    constexpr unsigned TOUTES = (1u << 9) - 1;
+    unsigned vues = 0;
+    while (!meminfo.empty() && vues != TOUTES) {
         std::string_view line = nextLine(meminfo);
         std::string_view key = nextWord(line);
+        uint64_t* cible = nullptr;
+        unsigned bit = 0;
+        if (key == "MemTotal:") { cible = &total; bit = 1u << 0; }
+        else if (key == "MemAvailable:") { cible = &available; bit = 1u << 1; }
+        else if (key == "MemFree:") { cible = &free; bit = 1u << 2; }
+        else if (key == "Buffers:") { cible = &buffers; bit = 1u << 3; }
+        else if (key == "Cached:") { cible = &cached; bit = 1u << 4; }
+        else if (key == "SwapTotal:") { cible = &swapTotal; bit = 1u << 5; }
+        else if (key == "SwapFree:") { cible = &swapFree; bit = 1u << 6; }
+        else if (key == "CommitLimit:") { cible = &commitLimit; bit = 1u << 7; }
+        else if (key == "Committed_AS:") { cible = &committed; bit = 1u << 8; }
+        if (!cible) continue;
         uint64_t kib = 0;
         if (!toU64(nextWord(line), kib)) continue;
-        if (key == "MemTotal:") { total = kib; haveTotal = true; }
-        else if (key == "MemAvailable:") { available = kib; haveAvailable = true; }
-        else if (key == "MemFree:") free = kib;
-        else if (key == "Buffers:") buffers = kib;
-        else if (key == "Cached:") cached = kib;
-        else if (key == "SwapTotal:") swapTotal = kib;
-        else if (key == "SwapFree:") swapFree = kib;
-        else if (key == "CommitLimit:") commitLimit = kib;
-        else if (key == "Committed_AS:") committed = kib;
+        *cible = kib;
+        vues |= bit;
+        if (bit == 1u << 0) haveTotal = true;
+        if (bit == 1u << 1) haveAvailable = true;
     }
     if (!haveTotal) return false;
     if (!haveAvailable) available = free + buffers + cached;
