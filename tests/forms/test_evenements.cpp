@@ -126,12 +126,16 @@ public:
         largeur_conception_ = 4500;
         hauteur_conception_ = 1500;
     }
+    // Declared before the controls, so both outlive them: a control destroyed
+    // with this form still finds the list, and one that Qt deletes later
+    // finds its connection gone with the guard.
+    std::vector<QString> detruits;
+    QObject garde;
     std::unique_ptr<Image> picIcone;
     std::unique_ptr<Label> lblMail;
     GroupeControles<PictureBox> picCompteur{"picCompteur"};
     std::unique_ptr<Timer> timer;
     int survols = 0;
-    std::vector<QString> detruits;
     void survol_controle() override { ++survols; }
 
 protected:
@@ -147,7 +151,7 @@ protected:
         picCompteur(1).widget()->setObjectName("picCompteur1");
         lblMail->widget()->setObjectName("lblMail");
         for (QWidget* x : {picIcone->widget(), picCompteur(0).widget(), picCompteur(1).widget(), lblMail->widget()})
-            QObject::connect(x, &QObject::destroyed, [this, n = x->objectName()] { detruits.push_back(n); });
+            QObject::connect(x, &QObject::destroyed, &garde, [this, n = x->objectName()] { detruits.push_back(n); });
     }
 };
 } // namespace
