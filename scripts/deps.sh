@@ -5,6 +5,7 @@
 #   deps.sh package   building the Debian package (adds to "run")
 #   deps.sh test      the whole test stack (adds to all of the above)
 #   deps.sh fuzz      clang and libFuzzer for the fuzzing harnesses
+#   deps.sh format    clang-format, which keeps the house style
 # Only missing packages are installed; a machine that has them all is left alone.
 set -euo pipefail
 RUN=(cmake ninja-build g++ pkg-config qt6-base-dev libasound2-dev libxcb1-dev libxcb-randr0-dev librsvg2-bin xdg-utils
@@ -24,9 +25,10 @@ for but in "${@:-run}"; do
     run) PAQUETS+=("${RUN[@]}") ;;
     screen) PAQUETS+=("${SCREEN[@]}") ;;
     package) PAQUETS+=("${RUN[@]}" "${PACKAGE[@]}") ;;
-    test) PAQUETS+=("${RUN[@]}" "${SCREEN[@]}" "${PACKAGE[@]}" "${TEST[@]}") ;;
+    test) PAQUETS+=("${RUN[@]}" "${SCREEN[@]}" "${PACKAGE[@]}" "${TEST[@]}" clang-format) ;;
     fuzz) PAQUETS+=(clang libclang-rt-dev) ;;
-    *) echo "usage: $0 [run|screen|package|test|fuzz]..." >&2; exit 2 ;;
+    format) PAQUETS+=(clang-format) ;;
+    *) echo "usage: $0 [run|screen|package|test|fuzz|format]..." >&2; exit 2 ;;
   esac
 done
 manquants=()
