@@ -29,6 +29,8 @@ Qt::WindowFlags frmMain::drapeaux_fenetre() const {
 }
 
 namespace {
+
+const QString MODULE = QStringLiteral("frmMain");
 void style_texte(Label& l, double points = 6.75, bool gras = false) {
     l.setBackStyleTransparent(true);
     l.setForeColor(RGB(255, 255, 255));
@@ -164,13 +166,13 @@ void frmMain::creer_controles(QWidget* w) {
 }
 
 void frmMain::ouvrir_menu() {
-    Piege t(prog.rapporteur(), QStringLiteral("ouvrir_menu"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("ouvrir_menu"), MODULE);
     t([&] { prog.frmOption().Menu().PopupMenu(prog.plateforme.shell.cursorPos()); });
 }
 
 // The shell's notifications for the bar arrive as window mouse moves too.
 void frmMain::Form_MouseMove(int, int, float, float) {
-    Piege t(prog.rapporteur(), QStringLiteral("Form_MouseMove"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("Form_MouseMove"), MODULE);
     t([&] {
         if (prog.modeBarre == 0) prog.appbar().montrer_la_barre();
     });
@@ -193,7 +195,7 @@ void frmMain::survol_controle() {
 }
 
 void frmMain::picFond_MouseMove(int, int, float, float) {
-    Piege t(prog.rapporteur(), QStringLiteral("picFond_MouseMove"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("picFond_MouseMove"), MODULE);
     t([&] {
         if (prog.modeBarre == 0) prog.appbar().montrer_la_barre();
     });
@@ -202,12 +204,12 @@ void frmMain::picFond_MouseMove(int, int, float, float) {
 }
 
 void frmMain::Form_QueryUnload(int&, int) {
-    Piege t(prog.rapporteur(), QStringLiteral("Form_QueryUnload"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("Form_QueryUnload"), MODULE);
     t([&] { prog.appbar().retirer_barre(); });
 }
 
 void frmMain::Form_Unload(int&) {
-    Piege t(prog.rapporteur(), QStringLiteral("Form_Unload"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("Form_Unload"), MODULE);
     t([&] { prog.appbar().retirer_barre(); });
 }
 

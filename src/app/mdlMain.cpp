@@ -16,6 +16,10 @@
 
 namespace tk {
 
+namespace {
+const QString MODULE = QStringLiteral("mdlMain");
+} // namespace
+
 mdlMain::mdlMain(Programme& p) : prog(p) {}
 
 bool mdlMain::init_controles_communs() {
@@ -42,7 +46,7 @@ int mdlMain::lire_mode_barre() {
 void mdlMain::Main() {
     // Each step traps its own errors; this trap only keeps a failing step
     // from stopping the ones after it.
-    Piege t(prog.rapporteur(), QStringLiteral("Main"), QStringLiteral("mdlMain"));
+    Piege t(prog.rapporteur(), QStringLiteral("Main"), MODULE);
     init_controles_communs();
 
     if (est_demarrage_remplacement()) {
@@ -83,7 +87,7 @@ void mdlMain::Main() {
 void mdlMain::fin_du_programme() {
     if (fini_) return;
     fini_ = true;
-    Piege t(prog.rapporteur(), QStringLiteral("fin_du_programme"), QStringLiteral("mdlMain"));
+    Piege t(prog.rapporteur(), QStringLiteral("fin_du_programme"), MODULE);
     t([&] { prog.plateforme.shell.trayDelete(); });
     t([&] {
         if (auto* f = prog.frmMain_si_charge()) f->Unload(vbAppWindows);
@@ -97,7 +101,7 @@ void mdlMain::fin_du_programme() {
 // without letting window events run.
 void mdlMain::animation_demarrage() {
     frmMain& f = prog.frmMain();
-    Piege t(prog.rapporteur(), QStringLiteral("animation_demarrage"), QStringLiteral("mdlMain"));
+    Piege t(prog.rapporteur(), QStringLiteral("animation_demarrage"), MODULE);
     t([&] { f.TimerGetValues->setEnabled(false); });
     for (int i = 1; i <= 114; ++i) {
         t([&] {

@@ -14,6 +14,8 @@ namespace tk {
 
 namespace {
 
+const QString MODULE = QStringLiteral("mdlFonctions");
+
 // The last field of a text read field by field, fields ending at a comma or
 // at a line end; leading blanks are skipped and a quoted field runs to its
 // closing quote (what follows it up to the delimiter is dropped).
@@ -100,7 +102,7 @@ QByteArray corps_rapport(const QString& rapport) {
 }
 
 bool mdlFonctions::MAF(bool attendre, int delaiMs) {
-    Piege t(prog.rapporteur(), QStringLiteral("MAF"), QStringLiteral("mdlFonctions"));
+    Piege t(prog.rapporteur(), QStringLiteral("MAF"), MODULE);
     Files& fichiers = prog.plateforme.files;
     const QString log = chemin_log();
 

@@ -10,6 +10,10 @@
 
 namespace tk {
 
+namespace {
+const QString MODULE = QStringLiteral("mdlFonctions");
+} // namespace
+
 mdlFonctions::mdlFonctions(Programme& p) : prog(p) {}
 
 QString mdlFonctions::dossier_ecriture() {
@@ -51,7 +55,7 @@ void mdlFonctions::trace_debug(const QString&) { DoEvents(); }
 
 QString mdlFonctions::Affichage(double valeur, bool arrondir) {
     QString resultat;
-    Piege t(prog.rapporteur(), QStringLiteral("Affichage"), QStringLiteral("mdlFonctions"));
+    Piege t(prog.rapporteur(), QStringLiteral("Affichage"), MODULE);
     t([&] { resultat = affichage_texte(valeur, arrondir, QLocale()); });
     return resultat;
 }

@@ -14,6 +14,8 @@
 namespace tk {
 
 namespace {
+
+const QString FENETRE = QStringLiteral("frmMain");
 const QString CRLF = QStringLiteral("\r\n");
 } // namespace
 
@@ -33,12 +35,12 @@ void mdlAide::brancher(frmMain& f) {
 void mdlAide::picMail_MouseMove(int, int, int, float, float) { afficher_aide(3, 0); }
 
 void mdlAide::picCompteur_MouseMove(int index, int, int, float, float) {
-    Piege t(prog.rapporteur(), QStringLiteral("picCompteur_MouseMove"), QStringLiteral("frmMain"));
+    Piege t(prog.rapporteur(), QStringLiteral("picCompteur_MouseMove"), FENETRE);
     t([&] { afficher_aide(8, CInt(index)); });
 }
 
 void mdlAide::timerAide_Timer() {
-    Piege t(prog.rapporteur(), QStringLiteral("timerAide_Timer"), QStringLiteral("frmMain"));
+    Piege t(prog.rapporteur(), QStringLiteral("timerAide_Timer"), FENETRE);
     t([&] {
         if (tk::frmPostit* b = prog.frmPostit_si_charge()) b->Unload(vbFormCode);
     });

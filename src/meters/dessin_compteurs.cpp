@@ -20,7 +20,6 @@ namespace tk {
 namespace {
 
 const QString MODULE = QStringLiteral("mdlPdh");
-constexpr int ERR_OBJET_NON_DEFINI = 91;
 
 // Checked table access: error 9 outside the table.
 template <class Tableau>
@@ -30,7 +29,7 @@ auto& a_indice(Tableau& t, long i) {
 }
 
 PictureBox& exiger(PictureBox* s) {
-    if (!s) lever(ERR_OBJET_NON_DEFINI, QStringLiteral("Variable objet non définie"));
+    if (!s) lever(ERR_OBJET_NON_DEFINI);
     return *s;
 }
 
