@@ -35,12 +35,11 @@ bool mdlMain::est_demarrage_remplacement() {
 int mdlMain::lire_mode_barre() {
     // Only 1 (small) and 2 (full) are kept: a stored 0 would start hidden, and
     // an unreadable or out-of-range value must not stop the program from starting.
-    try {
-        const int16_t mode = CInt(prog.GetSetting(QStringLiteral("modeBarre"), QStringLiteral("2")));
-        return mode == 1 ? 1 : 2;
-    } catch (...) {
-        return 2;
-    }
+    int mode = 2;
+    Piege::muet()([&] {
+        if (CInt(prog.GetSetting(QStringLiteral("modeBarre"), QStringLiteral("2"))) == 1) mode = 1;
+    });
+    return mode;
 }
 
 void mdlMain::Main() {

@@ -76,7 +76,6 @@ RapporteurErreur Programme::rapporteur() {
     };
 }
 
-Piege Programme::piege(const QString& routine, const QString& module) { return Piege(rapporteur(), routine, module); }
 
 QString Programme::GetSetting(const QString& cle, const QString& defaut) {
     return plateforme.registry.getSetting(plateforme.files.exeBaseName(), QStringLiteral("Settings"), cle, defaut);

@@ -83,7 +83,6 @@ public:
 
     // Error convention: where trapped errors go, and a trap for one procedure.
     RapporteurErreur rapporteur();
-    Piege piege(const QString& routine, const QString& module);
 
     // Settings store of this program: application = executable base name, section "Settings".
     QString GetSetting(const QString& cle, const QString& defaut);

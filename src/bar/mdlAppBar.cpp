@@ -51,7 +51,7 @@ void mdlAppBar::brancher(frmMain& f) {
 // ---------------------------------------------------------------- docking
 
 void mdlAppBar::calcul_taille_fenetre() {
-    Piege t = prog.piege(QStringLiteral("calcul_taille_fenetre"), MODULE);
+    Piege t(prog.rapporteur(), QStringLiteral("calcul_taille_fenetre"), MODULE);
     frmMain& f = prog.frmMain();
     const bool exterieur = !amarrage_en_cours_;
     amarrage_en_cours_ = true;
@@ -98,7 +98,7 @@ void mdlAppBar::calcul_taille_fenetre() {
 }
 
 void mdlAppBar::initialisation_mode_barre(int16_t hauteur) {
-    Piege t = prog.piege(QStringLiteral("initialisation_mode_barre"), MODULE);
+    Piege t(prog.rapporteur(), QStringLiteral("initialisation_mode_barre"), MODULE);
     frmMain& f = prog.frmMain();
     Shell& shell = prog.plateforme.shell;
     APPBARDATA& d = prog.donnees_barre;
@@ -123,7 +123,7 @@ void mdlAppBar::initialisation_mode_barre(int16_t hauteur) {
 }
 
 void mdlAppBar::retirer_barre() {
-    Piege t = prog.piege(QStringLiteral("retirer_barre"), MODULE);
+    Piege t(prog.rapporteur(), QStringLiteral("retirer_barre"), MODULE);
     t([&] {
         frmMain* f = prog.frmMain_si_charge();
         if (f && f->hWnd()) prog.plateforme.shell.appBarMessage(ABM_REMOVE, prog.donnees_barre);
@@ -140,7 +140,7 @@ bool mdlAppBar::bureau_change() {
     }
     // Hidden mode reserves nothing: the bar keeps its top (out of sight or
     // shown) and takes the primary monitor's new width.
-    Piege t = prog.piege(QStringLiteral("bureau_change"), MODULE);
+    Piege t(prog.rapporteur(), QStringLiteral("bureau_change"), MODULE);
     APPBARDATA& d = prog.donnees_barre;
     t([&] {
         d.rc.left = 0;
@@ -169,7 +169,7 @@ void mdlAppBar::placer_fenetre(frmMain& f, bool au_dessus, int y, int hauteur, u
 // ---------------------------------------------------------------- modes and slides
 
 void mdlAppBar::picTailleBarre_Click(int index) {
-    Piege t = prog.piege(QStringLiteral("picTailleBarre_Click"), FENETRE);
+    Piege t(prog.rapporteur(), QStringLiteral("picTailleBarre_Click"), FENETRE);
     t([&] {
         if (index == 1 || index == 3) {
             prog.modeBarre = static_cast<int16_t>(prog.modeBarre + 1);
@@ -184,7 +184,7 @@ void mdlAppBar::picTailleBarre_Click(int index) {
 }
 
 void mdlAppBar::picTailleBarre_MouseMove(int index, int, int, float, float) {
-    Piege t = prog.piege(QStringLiteral("picTailleBarre_MouseMove"), FENETRE);
+    Piege t(prog.rapporteur(), QStringLiteral("picTailleBarre_MouseMove"), FENETRE);
     frmMain* f = prog.frmMain_si_charge();
     if (!f) return;
     if (index == 0 || index == 2) {
@@ -215,7 +215,7 @@ void mdlAppBar::pas_de_glissement(frmMain& f, Piege& t, int y, int h) {
 void mdlAppBar::cacher_la_barre() {
     if (prog.animation_en_cours) return;
     prog.animation_en_cours = true;
-    Piege t = prog.piege(QStringLiteral("cacher_la_barre"), MODULE);
+    Piege t(prog.rapporteur(), QStringLiteral("cacher_la_barre"), MODULE);
     frmMain& f = prog.frmMain();
     int h = 0;
     t([&] { f.timerHide->setEnabled(false); });
@@ -229,7 +229,7 @@ void mdlAppBar::cacher_la_barre() {
 void mdlAppBar::montrer_la_barre() {
     if (prog.animation_en_cours) return;
     prog.animation_en_cours = true;
-    Piege t = prog.piege(QStringLiteral("montrer_la_barre"), MODULE);
+    Piege t(prog.rapporteur(), QStringLiteral("montrer_la_barre"), MODULE);
     frmMain& f = prog.frmMain();
     int h = 0;
     t([&] { h = div_entiere(f.Height(), TWIPS_PAR_PIXEL); });
@@ -244,7 +244,7 @@ void mdlAppBar::montrer_la_barre() {
 // Hides the bar once the mouse has left it; the bottom edge has 10 pixels of
 // tolerance so that a pointer just under the bar does not make it flicker.
 void mdlAppBar::timerHide_Timer() {
-    Piege t = prog.piege(QStringLiteral("timerHide_Timer"), FENETRE);
+    Piege t(prog.rapporteur(), QStringLiteral("timerHide_Timer"), FENETRE);
     frmMain* f = prog.frmMain_si_charge();
     if (!f) return;
     bool dehors = false;
@@ -265,7 +265,7 @@ void mdlAppBar::timerHide_Timer() {
 // ---------------------------------------------------------------- layout
 
 void mdlAppBar::alignement_global_compteurs() {
-    Piege t = prog.piege(QStringLiteral("alignement_global_compteurs"), MODULE);
+    Piege t(prog.rapporteur(), QStringLiteral("alignement_global_compteurs"), MODULE);
     frmMain& f = prog.frmMain();
     // Running positions are 32-bit: a wide screen goes past 32767 twips.
     int32_t x = 0, largeur = 0;
@@ -299,7 +299,7 @@ void mdlAppBar::alignement_global_compteurs() {
 
 void mdlAppBar::placer_le_compteur(int32_t x, int16_t k, int32_t largeur, int16_t hauteur, int16_t haut,
                                    bool avec_icone) {
-    Piege t = prog.piege(QStringLiteral("placer_le_compteur"), MODULE);
+    Piege t(prog.rapporteur(), QStringLiteral("placer_le_compteur"), MODULE);
     frmMain& f = prog.frmMain();
     t([&] { f.picCompteur(k).setLeft(x - 100); });
     t([&] { f.picCompteur(k).setWidth(largeur); });
@@ -321,7 +321,7 @@ void mdlAppBar::placer_le_compteur(int32_t x, int16_t k, int32_t largeur, int16_
 }
 
 void mdlAppBar::alignement_global_autres_controles() {
-    Piege t = prog.piege(QStringLiteral("alignement_global_autres_controles"), MODULE);
+    Piege t(prog.rapporteur(), QStringLiteral("alignement_global_autres_controles"), MODULE);
     frmMain& f = prog.frmMain();
     const double W = f.Width(), H = f.Height();
     const int16_t dc = prog.decalage_compteurs;

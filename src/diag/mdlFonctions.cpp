@@ -29,7 +29,8 @@ QString mdlFonctions::chemin_log() { return dossier_ecriture() + QStringLiteral(
 
 void mdlFonctions::afficher_erreur(const QString& description, double numero, const QString& routine,
                                    const QString& module) {
-    try {
+    // The handler ignores its own errors.
+    Piege::muet()([&] {
         // An error that repeats is neither shown nor logged again until another was shown.
         if (numero == dernier_numero_) return;
         const QString crlf = QStringLiteral("\r\n");
@@ -46,9 +47,7 @@ void mdlFonctions::afficher_erreur(const QString& description, double numero, co
                               texte_nombre(numero) + QStringLiteral(" ") + description + crlf;
         prog.plateforme.files.appendText(chemin_log(), ligne.toUtf8());
         if (reponse_ == vbOK) MAF();
-    } catch (...) {
-        // The handler ignores its own errors.
-    }
+    });
 }
 
 void mdlFonctions::trace_debug(const QString&) { DoEvents(); }

@@ -142,7 +142,7 @@ TEST(ErreurAffichee, SameNumberIsShownAndLoggedOnceUntilAnotherOneWasShown) {
 TEST(ErreurAffichee, TrappedStatementsReportTheirProcedureAndGoOn) {
     Banc b;
     b.fp.dialogs.reponseDefaut = vbCancel;
-    Piege t = b.p().piege("placer_le_compteur", "mdlAppBar");
+    Piege t(b.p().rapporteur(), "placer_le_compteur", "mdlAppBar");
     bool suite = false;
     t([&] { lever(ERR_VALEUR_PROPRIETE); });
     t([&] { suite = true; });
