@@ -1,6 +1,7 @@
 #include "app/registre.h"
 
 #include "app/programme.h"
+#include "diag/textes.h"
 
 namespace tk {
 
@@ -11,8 +12,7 @@ QString lire_registre(Programme& prog, RacineRegistre racine, const QString& che
     Piege::muet()([&] {
         QString valeur;
         if (!prog.plateforme.registry.readValue(racine, chemin, nom, valeur)) return;
-        const qsizetype nul = valeur.indexOf(QChar(u'\0'));
-        resultat = nul < 0 ? valeur : valeur.left(nul);
+        resultat = sans_nul_final(valeur);
     });
     return resultat;
 }

@@ -21,12 +21,6 @@ namespace {
 
 const QString MODULE = QStringLiteral("mdlPdh");
 
-// Checked table access: error 9 outside the table.
-template <class Tableau>
-auto& a_indice(Tableau& t, long i) {
-    if (i < 0 || i >= static_cast<long>(t.size())) lever(ERR_INDICE);
-    return t[static_cast<size_t>(i)];
-}
 
 PictureBox& exiger(PictureBox* s) {
     if (!s) lever(ERR_OBJET_NON_DEFINI);

@@ -2,6 +2,7 @@
 
 #include "app/frmMain.h"
 #include "diag/numerique.h"
+#include "diag/textes.h"
 #include "app/programme.h"
 #include "bar/mdlAppBar.h"
 #include "meters/mdlPdh.h"
@@ -21,11 +22,6 @@ const QString FENETRE = QStringLiteral("frmMain");
 constexpr int DERNIERE_ENTREE = 30;
 const QString NON_CONNECTE = QStringLiteral("Non connecté...");
 } // namespace
-
-QString sans_nul_final(const QString& texte) {
-    const qsizetype nul = texte.indexOf(QChar(u'\0'));
-    return nul < 0 ? texte : texte.left(nul);
-}
 
 mdlRezo::mdlRezo(Programme& p) : prog(p) {}
 
