@@ -91,12 +91,12 @@ TEST(LinuxFiles, PriorityLowersAndRefusedRaiseChangesNothing) {
 }
 
 TEST(LinuxDialogs, FilterInQtForm) {
-    EXPECT_EQ(LinuxDialogs::filtreQt("Pictures|*.bmp;*.jpg;*.JPG"), "Pictures (*.bmp *.jpg *.JPG)");
+    EXPECT_EQ(LinuxDialogs::qtFilter("Pictures|*.bmp;*.jpg;*.JPG"), "Pictures (*.bmp *.jpg *.JPG)");
     // A description that names its patterns shows them once.
-    EXPECT_EQ(LinuxDialogs::filtreQt("Sons (*.wav)|*.wav;*.WAV|Tous|*.*"), "Sons (*.wav *.WAV);;Tous (*.*)");
-    EXPECT_EQ(LinuxDialogs::filtreQt("Fichiers image (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp"),
+    EXPECT_EQ(LinuxDialogs::qtFilter("Sons (*.wav)|*.wav;*.WAV|Tous|*.*"), "Sons (*.wav *.WAV);;Tous (*.*)");
+    EXPECT_EQ(LinuxDialogs::qtFilter("Fichiers image (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp"),
               "Fichiers image (*.jpg *.jpeg *.bmp)");
-    EXPECT_EQ(LinuxDialogs::filtreQt(""), "");
+    EXPECT_EQ(LinuxDialogs::qtFilter(""), "");
 }
 
 TEST(LinuxDialogs, MessageBoxAnswers) {

@@ -178,7 +178,7 @@ TEST(LinuxNetwork, OnlyAWholeReplyFromTheSameServerIsKept) {
 
 TEST(LinuxNetwork, RedirectsStayOnTheSameSchemeHostAndPort) {
     auto permise = [](const char* a, const char* b) {
-        return LinuxNetwork::redirectionPermise(QUrl(QLatin1String(a)), QUrl(QLatin1String(b)));
+        return LinuxNetwork::redirectAllowed(QUrl(QLatin1String(a)), QUrl(QLatin1String(b)));
     };
     EXPECT_TRUE(permise("http://127.0.0.1:8080/tarvik/x", "http://127.0.0.1:8080/other"));
     EXPECT_TRUE(permise("https://Maj.Example/x", "https://maj.example:443/y"));
