@@ -1,7 +1,7 @@
 // The update checks: the version file's first line, the version a program
 // prints, and the redirects a download may follow.
 #include "platform/linux/linux_network.h"
-#include "update/verification.h"
+#include "protocol/verification.h"
 
 #include <QUrl>
 #include <cstdint>

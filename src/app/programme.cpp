@@ -2,7 +2,7 @@
 
 #include "app/frmMain.h"
 #include "bar/mdlAppBar.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "drives/mdlDisk.h"
 #include "help/frmPostit.h"
 #include "help/mdlAide.h"

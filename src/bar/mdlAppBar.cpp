@@ -2,7 +2,7 @@
 
 #include "app/frmMain.h"
 #include "app/programme.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "diag/numerique.h"
 #include "help/mdlAide.h"
 #include "options/frmOption.h"

@@ -5,7 +5,7 @@
 #include "bar/mdlAppBar.h"
 #include "diag/erreur.h"
 #include "diag/format.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "diag/numerique.h"
 #include "drives/dessins_disques.h"
 #include "help/mdlAide.h"

@@ -3,7 +3,7 @@
 #include "app/frmMain.h"
 #include "app/programme.h"
 #include "diag/format.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "diag/numerique.h"
 #include "drives/mdlDisk.h"
 #include "help/frmPostit.h"

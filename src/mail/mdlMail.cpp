@@ -2,10 +2,10 @@
 
 #include "app/frmMain.h"
 #include "app/programme.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "diag/numerique.h"
 #include "mail/dessins_mail.h"
-#include "mail/lecture_pop.h"
+#include "protocol/lecture_pop.h"
 #include "options/frmOption.h"
 
 #include <limits>

@@ -4,7 +4,7 @@
 // sample in the meter's history and redraws the whole graph from it.
 #include "app/frmMain.h"
 #include "app/programme.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "diag/numerique.h"
 #include "meters/mdlPdh.h"
 #include "meters/modAntiAlias.h"

@@ -4,7 +4,7 @@
 
 #include "app/frmMain.h"
 #include "app/programme.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "diag/numerique.h"
 #include "drives/mdlDisk.h"
 #include "network/mdlRezo.h"

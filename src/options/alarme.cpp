@@ -1,6 +1,6 @@
 // The new-mail alarm choice and the message to the author.
 #include "app/programme.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "options/frmOption.h"
 #include "platform/dialogs.h"
 

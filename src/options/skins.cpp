@@ -2,7 +2,7 @@
 #include "app/frmMain.h"
 #include "app/programme.h"
 #include "app/registre.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "options/frmOption.h"
 #include "platform/dialogs.h"
 

@@ -3,7 +3,7 @@
 #include "app/frmMain.h"
 #include "app/mdlMain.h"
 #include "app/registre.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "fakes/fake_plateforme.h"
 #include "options/frmOption.h"
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/frmMain.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "drives/mdlDisk.h"
 #include "fakes/fake_plateforme.h"
 

@@ -2,7 +2,7 @@
 // switch and its two exceptions, the figures of drives, memory and network
 // interfaces, the placement and the timer that closes the balloon.
 #include "app/frmMain.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "drives/mdlDisk.h"
 #include "fakes/fake_plateforme.h"
 #include "help/frmPostit.h"

@@ -2,7 +2,7 @@
 // dialogue, the count display and its parsing, the alarm, and the faults
 // mended (split replies, a stale dialogue, large counts, a silent server).
 #include "app/frmMain.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "fakes/fake_plateforme.h"
 #include "mail/mdlMail.h"
 #include "options/frmOption.h"

@@ -2,7 +2,7 @@
 // services start one with user "u", password "p" and two messages, and give
 // its port in TARVIK_POP3_PORT). Skipped when no server is given.
 #include "app/frmMain.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "fakes/fake_plateforme.h"
 #include "mail/mdlMail.h"
 #include "options/frmOption.h"

@@ -1,7 +1,7 @@
 // Meter drawing: columns, captions, disk peak, network scale and reference line.
 #include "app/frmMain.h"
 #include "app/programme.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "fakes/fake_plateforme.h"
 #include "meters/mdlPdh.h"
 #include "meters/modAntiAlias.h"

@@ -8,7 +8,6 @@
 #include "platform/linux/linux_network.h"
 #include "update/frmMaj.h"
 #include "update/mdlMaj.h"
-#include "update/verification.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -327,16 +326,6 @@ TEST_F(MajQuestion, AProgramThatDoesNotNameTheOfferedVersionIsNeverStarted) {
     EXPECT_TRUE(b.fp.files.executions.empty());
     EXPECT_FALSE(b.fp.files.exists(remplacement()));
     EXPECT_EQ(b.p().frmMaj().txtInfo->Caption(), frmMaj::texte_echec_telechargement());
-}
-
-TEST(MajVerification, TheVersionAProgramPrints) {
-    EXPECT_TRUE(version_annoncee("tarvik 9.9.9\n", QStringLiteral("9.9.9")));
-    EXPECT_TRUE(version_annoncee("9.9.9", QStringLiteral("9.9.9")));
-    EXPECT_FALSE(version_annoncee("tarvik 9.9.9 \n", QStringLiteral("9.9.9")));
-    EXPECT_FALSE(version_annoncee("tarvik 9.9.91\n", QStringLiteral("9.9.9")));
-    EXPECT_FALSE(version_annoncee("a b 9.9.9\n", QStringLiteral("9.9.9")));
-    EXPECT_FALSE(version_annoncee("", QString()));
-    EXPECT_FALSE(version_annoncee("tarvik \n", QString()));
 }
 
 TEST_F(MajQuestion, AFailingStepOfTheAnswerIsReportedUnderTheButton) {

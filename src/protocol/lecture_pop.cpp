@@ -1,4 +1,4 @@
-#include "mail/lecture_pop.h"
+#include "protocol/lecture_pop.h"
 
 #include "diag/erreur.h"
 #include "diag/numerique.h"

@@ -1,6 +1,6 @@
 // The report sender, the error handler's OK and Cancel, and the send button,
 // against the fake network and against a real HTTP server on 127.0.0.1.
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "fakes/fake_plateforme.h"
 #include "options/frmOption.h"
 #include "platform/linux/linux_network.h"

@@ -1,4 +1,4 @@
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 
 #include "app/programme.h"
 #include "diag/format.h"

@@ -1,7 +1,7 @@
 // The report sender: the message of the options dialog, the tail of the
 // error log and a few facts about the installation, posted to the server.
 #include "app/programme.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "forms/controles.h"
 #include "options/frmOption.h"
 
