@@ -35,9 +35,9 @@ bool mdlMain::est_demarrage_remplacement() {
 int mdlMain::lire_mode_barre() {
     // Only 1 (small) and 2 (full) are kept: a stored 0 would start hidden, and
     // an unreadable or out-of-range value must not stop the program from starting.
-    int mode = 2;
+    int mode = BARRE_COMPLETE;
     Piege::muet()([&] {
-        if (CInt(prog.GetSetting(QStringLiteral("modeBarre"), QStringLiteral("2"))) == 1) mode = 1;
+        if (CInt(prog.GetSetting(QStringLiteral("modeBarre"), QStringLiteral("2"))) == BARRE_PETITE) mode = BARRE_PETITE;
     });
     return mode;
 }

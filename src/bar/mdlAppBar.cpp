@@ -20,9 +20,9 @@ int16_t hauteur_lignes(int n) { return CInt(n * 270.0 + 30.0); }
 void bulles_taille(frmMain& f, int16_t mode) {
     QString plus_petit, plus_grand;
     switch (mode) {
-    case 0: plus_petit = QStringLiteral("Hidden bar"); plus_grand = QStringLiteral("Small bar"); break;
-    case 1: plus_petit = QStringLiteral("Hidden bar"); plus_grand = QStringLiteral("Full bar"); break;
-    case 2: plus_petit = QStringLiteral("Small bar"); plus_grand = QStringLiteral("Full bar"); break;
+    case BARRE_CACHEE: plus_petit = QStringLiteral("Hidden bar"); plus_grand = QStringLiteral("Small bar"); break;
+    case BARRE_PETITE: plus_petit = QStringLiteral("Hidden bar"); plus_grand = QStringLiteral("Full bar"); break;
+    case BARRE_COMPLETE: plus_petit = QStringLiteral("Small bar"); plus_grand = QStringLiteral("Full bar"); break;
     default: return;
     }
     f.picTailleBarre(0).setToolTipText(plus_petit);
@@ -65,22 +65,22 @@ void mdlAppBar::calcul_taille_fenetre() {
     t([&] { DoEvents(); });
     const int n = f.picDisc.Count();
     switch (prog.modeBarre) {
-    case 0:
+    case BARRE_CACHEE:
         t([&] { f.setHeight(hauteur_lignes(n)); });
-        t([&] { bulles_taille(f, 0); });
+        t([&] { bulles_taille(f, BARRE_CACHEE); });
         t([&] { f.timerHide->setEnabled(true); });
         t([&] { prog.decalage_compteurs = CInt(div_entiere(f.Height(), 10)); });
         t([&] { f.Line(0, f.Height() - 15, f.Width(), f.Height() - 15, RGB(0, 0, 0)); });
         break;
-    case 1:
+    case BARRE_PETITE:
         t([&] { f.setHeight(315); });
-        t([&] { bulles_taille(f, 1); });
+        t([&] { bulles_taille(f, BARRE_PETITE); });
         t([&] { initialisation_mode_barre(21); });
         t([&] { prog.decalage_compteurs = -15; });
         break;
-    case 2:
+    case BARRE_COMPLETE:
         t([&] { f.setHeight(hauteur_lignes(n)); });
-        t([&] { bulles_taille(f, 2); });
+        t([&] { bulles_taille(f, BARRE_COMPLETE); });
         t([&] { initialisation_mode_barre(CInt(div_entiere(hauteur_lignes(n), 15))); });
         t([&] {
             if (f.Height() > 550)
@@ -134,7 +134,7 @@ bool mdlAppBar::bureau_change() {
     frmMain* f = prog.frmMain_si_charge();
     if (!f) return true;
     if (amarrage_en_cours_ || prog.animation_en_cours) return false;
-    if (prog.modeBarre != 0) {
+    if (prog.modeBarre != BARRE_CACHEE) {
         calcul_taille_fenetre();
         return true;
     }
@@ -173,10 +173,10 @@ void mdlAppBar::picTailleBarre_Click(int index) {
     t([&] {
         if (index == 1 || index == 3) {
             prog.modeBarre = static_cast<int16_t>(prog.modeBarre + 1);
-            if (prog.modeBarre > 2) prog.modeBarre = 0;
+            if (prog.modeBarre > BARRE_COMPLETE) prog.modeBarre = BARRE_CACHEE;
         } else {
             prog.modeBarre = static_cast<int16_t>(prog.modeBarre - 1);
-            if (prog.modeBarre < 0) prog.modeBarre = 2;
+            if (prog.modeBarre < BARRE_CACHEE) prog.modeBarre = BARRE_COMPLETE;
         }
     });
     t([&] { prog.SaveSetting(QStringLiteral("modeBarre"), QString::number(prog.modeBarre)); });
@@ -188,11 +188,11 @@ void mdlAppBar::picTailleBarre_MouseMove(int index, int, int, float, float) {
     frmMain* f = prog.frmMain_si_charge();
     if (!f) return;
     if (index == 0 || index == 2) {
-        t([&] { prog.aide().afficher_aide(1, 0); });
+        t([&] { prog.aide().afficher_aide(AIDE_BOUTON_REDUIRE, 0); });
         t([&] { f->picTailleBarre(2).setVisible(true); });
         t([&] { f->picTailleBarre(3).setVisible(false); });
     } else if (index == 1 || index == 3) {
-        t([&] { prog.aide().afficher_aide(2, 0); });
+        t([&] { prog.aide().afficher_aide(AIDE_BOUTON_AGRANDIR, 0); });
         t([&] { f->picTailleBarre(3).setVisible(true); });
         t([&] { f->picTailleBarre(2).setVisible(false); });
     }
@@ -255,7 +255,7 @@ void mdlAppBar::timerHide_Timer() {
                  p.y() < div_entiere(f->Top(), ty) || p.y() - 10 > div_entiere(f->Top() + f->Height(), ty);
     });
     if (!dehors) return;
-    if (prog.modeBarre != 0) {
+    if (prog.modeBarre != BARRE_CACHEE) {
         t([&] { f->timerHide->setEnabled(false); });
         return;
     }

@@ -298,7 +298,7 @@ void mdlVolume::picSon_Click(int) {
 
 void mdlVolume::picSon_MouseMove(int, int, int, float, float) {
     Piege t(prog.rapporteur(), QStringLiteral("picSon_MouseMove"), FENETRE);
-    t([&] { prog.aide().afficher_aide(4, 0); });
+    t([&] { prog.aide().afficher_aide(AIDE_SON, 0); });
 }
 
 } // namespace tk
