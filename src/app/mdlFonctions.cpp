@@ -10,9 +10,7 @@
 
 namespace tk {
 
-namespace {
 const QString MODULE = QStringLiteral("mdlFonctions");
-} // namespace
 
 mdlFonctions::mdlFonctions(Programme& p) : prog(p) {}
 

@@ -16,9 +16,7 @@
 
 namespace tk {
 
-namespace {
 const QString MODULE = QStringLiteral("mdlMain");
-} // namespace
 
 mdlMain::mdlMain(Programme& p) : prog(p) {}
 
