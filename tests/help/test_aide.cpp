@@ -203,7 +203,7 @@ TEST_F(Aide, CarteReseauDuCompteurEstLaKiemeAcceptee) {
     EXPECT_TRUE(texte().contains(fn.Affichage(1000000000, false)));
     montrer(8, 6); // no third interface: the title alone
     EXPECT_EQ(texte(), QStringLiteral("Informations carte reseau:\r\n"));
-    EXPECT_EQ(b.fp.dialogs.boites.size(), 0u);
+    EXPECT_EQ(b.fp.dialogs.boxes.size(), 0u);
 }
 
 } // namespace

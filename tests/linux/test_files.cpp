@@ -101,7 +101,7 @@ TEST(LinuxDialogs, FilterInQtForm) {
 
 TEST(LinuxDialogs, MessageBoxAnswers) {
     LinuxDialogs d;
-    auto repondre = [](QMessageBox::StandardButton bouton) {
+    auto reply = [](QMessageBox::StandardButton bouton) {
         QTimer::singleShot(50, [bouton] {
             auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(boite, nullptr);
@@ -109,10 +109,10 @@ TEST(LinuxDialogs, MessageBoxAnswers) {
             else boite->button(bouton)->click();
         });
     };
-    repondre(QMessageBox::No);
+    reply(QMessageBox::No);
     EXPECT_EQ(d.msgBox("Encore ?", vbYesNo + vbQuestion, "Tarvik"), vbNo);
-    repondre(QMessageBox::Ok);
+    reply(QMessageBox::Ok);
     EXPECT_EQ(d.msgBox("Envoyer ?", vbOKCancel + vbCritical, "Tarvik"), vbOK);
-    repondre(QMessageBox::NoButton); // closed without a button
+    reply(QMessageBox::NoButton); // closed without a button
     EXPECT_EQ(d.msgBox("Envoyer ?", vbOKCancel + vbCritical, "Tarvik"), vbCancel);
 }

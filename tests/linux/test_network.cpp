@@ -133,7 +133,7 @@ TEST(LinuxNetwork, OnlyAWholeReplyFromTheSameServerIsKept) {
     ASSERT_TRUE(http.pret());
     QByteArray programme(300 * 1024, '\0');
     for (qsizetype i = 0; i < programme.size(); ++i) programme[i] = static_cast<char>((i * 7919) >> 3);
-    http.poser(QStringLiteral("tarvik/tarvik.exe"), programme);
+    http.put(QStringLiteral("tarvik/tarvik.exe"), programme);
     QTemporaryDir d;
     const QString cible = d.path() + QStringLiteral("/tarvik_");
     QFile ancien(cible);

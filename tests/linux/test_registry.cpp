@@ -252,14 +252,14 @@ TEST(LinuxRegistry, OtherValuesLiveInMemory) {
 TEST(LinuxRegistry, AGroupOfWritesIsOneRewrite) {
     Banc b;
     LinuxRegistry r = b.registre();
-    int reecritures = 0;
-    r.setWriteStepHook([&](const char* etape) { reecritures += QByteArray(etape) == "renamed"; });
+    int rewrites = 0;
+    r.setWriteStepHook([&](const char* etape) { rewrites += QByteArray(etape) == "renamed"; });
     auto fichier = [&] {
         QFile f(r.settingsFile("tarvik"));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     };
     r.saveSetting("tarvik", "Settings", "modeBarre", "1");
-    EXPECT_EQ(reecritures, 1);
+    EXPECT_EQ(rewrites, 1);
     EXPECT_TRUE(fichier().contains("modeBarre=1"));
 
     r.beginWrites("tarvik");
@@ -272,16 +272,16 @@ TEST(LinuxRegistry, AGroupOfWritesIsOneRewrite) {
     LinuxRegistry autre = b.registre();
     autre.saveSetting("tarvik", "Settings", "nbUse", "9");
     EXPECT_EQ(r.getSetting("tarvik", "Settings", "mail0", ""), "pop.example");
-    EXPECT_EQ(reecritures, 1);
+    EXPECT_EQ(rewrites, 1);
     EXPECT_FALSE(fichier().contains("mail0"));
     r.endWrites("tarvik");
-    EXPECT_EQ(reecritures, 2);
+    EXPECT_EQ(rewrites, 2);
     EXPECT_TRUE(fichier().contains("mail0=pop.example"));
     EXPECT_TRUE(fichier().contains("Skin=Windows skin"));
     // A group that wrote nothing does not touch the file.
     r.beginWrites("tarvik");
     r.endWrites("tarvik");
-    EXPECT_EQ(reecritures, 2);
+    EXPECT_EQ(rewrites, 2);
 }
 
 // Temporary files of an interrupted rewrite are removed when the settings
