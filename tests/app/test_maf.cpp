@@ -58,9 +58,9 @@ TEST_F(Rapport, TextOfAReportWithoutMessageNorLog) {
         << r.url.toStdString();
     EXPECT_FALSE(r.url.contains(QLatin1Char(' ')));
     EXPECT_EQ(r.type, QByteArray("application/x-www-form-urlencoded"));
-    EXPECT_EQ(decoder(r.corps), texte);
+    EXPECT_EQ(decoder(r.body), texte);
     // The body is the report text itself, blanks as %20.
-    EXPECT_EQ(r.corps, texte.toUtf8().replace(" ", "%20"));
+    EXPECT_EQ(r.body, texte.toUtf8().replace(" ", "%20"));
     EXPECT_FALSE(r.attendre);
 }
 
@@ -109,7 +109,7 @@ TEST_F(Rapport, CharactersThatMeanSomethingInAnAddressAreEscaped) {
     EXPECT_EQ(requete.count(QLatin1Char('+')), 0);
     EXPECT_EQ(requete.count(QLatin1Char('=')), 1);
     // In the body only what would end or change a form value is escaped.
-    const QByteArray corps = b.fp.network.requests[0].corps;
+    const QByteArray corps = b.fp.network.requests[0].body;
     EXPECT_TRUE(corps.endsWith("]a%26b=c%20%23d%20%2Be%20%25f/g?h")) << corps.constData();
     EXPECT_EQ(corps_rapport(QStringLiteral("é\r\n\x7f~")), QByteArray("%C3%A9%0D%0A%7F~"));
 }

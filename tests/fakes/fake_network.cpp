@@ -78,7 +78,7 @@ void FakeNetwork::reply(const QString& url, int status, const QByteArray& corps)
     ReponseHttp r;
     r.status = status;
     r.ok = status == 200;
-    r.corps = corps;
+    r.body = corps;
     replies.insert(url, r);
 }
 
@@ -94,16 +94,16 @@ ReponseHttp FakeNetwork::answer(const Request& r) {
     const auto it = replies.constFind(r.url);
     if (it != replies.constEnd()) return *it;
     ReponseHttp refus;
-    refus.erreur = QStringLiteral("Connection refused");
+    refus.error = QStringLiteral("Connection refused");
     return refus;
 }
 
 ReponseHttp FakeNetwork::answerWithinLimit(const Request& r) {
     ReponseHttp rep = answer(r);
-    if (rep.corps.size() > r.tailleMax) {
+    if (rep.body.size() > r.tailleMax) {
         rep.ok = false;
-        rep.corps.clear();
-        rep.erreur = QStringLiteral("reply larger than the limit");
+        rep.body.clear();
+        rep.error = QStringLiteral("reply larger than the limit");
     }
     return rep;
 }
@@ -120,16 +120,16 @@ ReponseHttp FakeNetwork::download(const QString& url, const QString& fichier, in
     if (r.ok) {
         if (fichiers && !fichiers->writable(fichier)) {
             r.ok = false;
-            r.erreur = QStringLiteral("cannot write ") + fichier;
+            r.error = QStringLiteral("cannot write ") + fichier;
         } else if (fichiers) {
-            fichiers->fichiers.insert(fichier, r.corps);
+            fichiers->fichiers.insert(fichier, r.body);
             fichiers->executables.remove(fichier);
         } else {
             QSaveFile f(fichier);
-            if (!f.open(QIODevice::WriteOnly) || f.write(r.corps) != r.corps.size() || !f.commit()) r.ok = false;
+            if (!f.open(QIODevice::WriteOnly) || f.write(r.body) != r.body.size() || !f.commit()) r.ok = false;
         }
     }
-    r.corps.clear();
+    r.body.clear();
     return r;
 }
 
@@ -148,7 +148,7 @@ ReponseHttp FakeNetwork::post(const QString& url, const QByteArray& enTeteType, 
     q.method = QStringLiteral("POST");
     q.url = url;
     q.type = enTeteType;
-    q.corps = corps;
+    q.body = corps;
     q.attendre = attendre;
     q.delaiMs = delaiMs;
     q.tailleMax = tailleMax;

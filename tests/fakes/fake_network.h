@@ -60,7 +60,7 @@ public:
         QString method;   // "GET", "DOWNLOAD" or "POST"
         QString url;
         QByteArray type;   // POST content type
-        QByteArray corps;  // POST body
+        QByteArray body;   // POST body
         QString fichier;   // DOWNLOAD target
         bool attendre = true;
         int delaiMs = 0;

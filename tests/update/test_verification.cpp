@@ -318,8 +318,8 @@ TEST_F(MajQuestion, AProgramThatDoesNotNameTheOfferedVersionIsNeverStarted) {
     b.fp.network.onRequest = [](const FakeNetwork::Request&) {
         ReponseHttp r;
         r.status = 200;
-        r.corps = "half";
-        r.erreur = QStringLiteral("2 bytes received of the 4 announced");
+        r.body = "half";
+        r.error = QStringLiteral("2 bytes received of the 4 announced");
         return r;
     };
     EXPECT_NO_THROW(b.p().frmMaj().btnAction_Click(0));

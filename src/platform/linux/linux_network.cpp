@@ -179,8 +179,8 @@ bool est_redirection(QNetworkReply* r) {
 struct Reader {
     QNetworkReply* reponse;
     qint64 tailleMax;
-    QIODevice* destination; // null: into `corps`
-    QByteArray corps;
+    QIODevice* destination; // null: into `body`
+    QByteArray body;
     qint64 received = 0;
     QString refusal;          // why the transfer was stopped, empty when it was not
 
@@ -217,7 +217,7 @@ struct Reader {
                     return;
                 }
             } else {
-                corps += morceau;
+                body += morceau;
             }
         }
     }
@@ -241,23 +241,23 @@ ReponseHttp LinuxNetwork::attendre(QNetworkReply* reponse, int delaiMs, qint64 t
     if (!reponse->isFinished()) {
         QObject::disconnect(reponse, nullptr, nullptr, nullptr);
         reponse->abort();
-        r.erreur = QStringLiteral("time limit reached");
+        r.error = QStringLiteral("time limit reached");
         reponse->deleteLater();
         return r;
     }
     reader.take();
     QObject::disconnect(reponse, nullptr, nullptr, nullptr);
     r.status = reponse->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (!reader.refusal.isEmpty()) r.erreur = reader.refusal;
-    else if (reponse->error() != QNetworkReply::NoError) r.erreur = reponse->errorString();
+    if (!reader.refusal.isEmpty()) r.error = reader.refusal;
+    else if (reponse->error() != QNetworkReply::NoError) r.error = reponse->errorString();
     bool longueurOk = true;
     const QVariant annonce = reponse->header(QNetworkRequest::ContentLengthHeader);
-    if (r.erreur.isEmpty() && annonce.isValid() && annonce.toLongLong() != reader.received) {
+    if (r.error.isEmpty() && annonce.isValid() && annonce.toLongLong() != reader.received) {
         longueurOk = false;
-        r.erreur = QStringLiteral("%1 bytes received of the %2 announced").arg(reader.received).arg(annonce.toLongLong());
+        r.error = QStringLiteral("%1 bytes received of the %2 announced").arg(reader.received).arg(annonce.toLongLong());
     }
-    r.ok = r.status == 200 && r.erreur.isEmpty() && longueurOk;
-    r.corps = std::move(reader.corps);
+    r.ok = r.status == 200 && r.error.isEmpty() && longueurOk;
+    r.body = std::move(reader.body);
     reponse->deleteLater();
     return r;
 }
@@ -268,16 +268,16 @@ ReponseHttp LinuxNetwork::download(const QString& url, const QString& fichier, i
     QSaveFile f(fichier);
     if (!f.open(QIODevice::WriteOnly)) {
         ReponseHttp r;
-        r.erreur = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
+        r.error = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
         return r;
     }
     ReponseHttp r = attendre(manager().get(request(url)), delaiMs, tailleMax, &f);
     if (r.ok && !f.commit()) {
         r.ok = false;
-        r.erreur = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
+        r.error = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
     }
     if (!r.ok) f.cancelWriting(); // the temporary file goes with f
-    r.corps.clear();
+    r.body.clear();
     return r;
 }
 
@@ -297,7 +297,7 @@ ReponseHttp LinuxNetwork::post(const QString& url, const QByteArray& enTeteType,
         reader->hookUp(false);
         QObject::connect(reponse, &QNetworkReply::readyRead, reponse, [reader] {
             reader->take();
-            reader->corps.clear();
+            reader->body.clear();
         });
         QObject::connect(reponse, &QNetworkReply::finished, reponse, &QObject::deleteLater);
         return {};
