@@ -64,7 +64,7 @@ void tick(benchmark::State& state, bool lisse) {
         banc.valeurs(++i);
         banc.pdh.lire_compteurs();
     }
-    if (!banc.b.fp.dialogs.boites.empty()) state.SkipWithError("the pass reported an error");
+    if (!banc.b.fp.dialogs.boxes.empty()) state.SkipWithError("the pass reported an error");
 }
 
 void BM_TickPlain(benchmark::State& state) { tick(state, false); }

@@ -1,7 +1,7 @@
 // The update checks: the version file's first line, the version a program
 // prints, and the redirects a download may follow.
 #include "platform/linux/linux_network.h"
-#include "update/verification.h"
+#include "protocol/verification.h"
 
 #include <QUrl>
 #include <cstdint>
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (annoncee && offerte.isEmpty()) std::abort();
     if (!offerte.isEmpty() && !version_annoncee(fichier, offerte)) std::abort(); // a file names its own first line
     const QUrl depart(QString::fromUtf8(parties.value(2))), cible(QString::fromUtf8(parties.value(3)));
-    const bool permise = LinuxNetwork::redirectionPermise(depart, cible);
+    const bool permise = LinuxNetwork::redirectAllowed(depart, cible);
     if (permise && (cible.host().compare(depart.host(), Qt::CaseInsensitive) != 0 ||
                     cible.scheme().compare(depart.scheme(), Qt::CaseInsensitive) != 0))
         std::abort();

@@ -1,7 +1,7 @@
 // The POP3 reply handling: arrived bytes cut into replies under the buffer
 // limit, then each reply read as a STAT reply would be.
 #include "diag/erreur.h"
-#include "mail/lecture_pop.h"
+#include "protocol/lecture_pop.h"
 
 #include <cstdint>
 #include <cstdlib>

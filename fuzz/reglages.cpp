@@ -1,6 +1,6 @@
 // The settings file codec: any text read, written out and read again gives
 // the same settings.
-#include "platform/linux/linux_registry.h"
+#include "platform/linux/settings_file.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -9,13 +9,13 @@ using namespace tk;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString texte = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const auto une = LinuxRegistry::lireTexte(texte);
-    const auto deux = LinuxRegistry::lireTexte(LinuxRegistry::ecrireTexte(une));
+    const auto une = parseSettings(texte);
+    const auto deux = parseSettings(formatSettings(une));
     if (une.size() != deux.size()) std::abort();
     for (size_t i = 0; i < une.size(); ++i) {
-        if (une[i].nom != deux[i].nom || une[i].entrees.size() != deux[i].entrees.size()) std::abort();
-        for (size_t j = 0; j < une[i].entrees.size(); ++j)
-            if (une[i].entrees[j].cle != deux[i].entrees[j].cle || une[i].entrees[j].valeur != deux[i].entrees[j].valeur)
+        if (une[i].name != deux[i].name || une[i].entries.size() != deux[i].entries.size()) std::abort();
+        for (size_t j = 0; j < une[i].entries.size(); ++j)
+            if (une[i].entries[j].key != deux[i].entries[j].key || une[i].entries[j].value != deux[i].entries[j].value)
                 std::abort();
     }
     return 0;

@@ -23,7 +23,7 @@ inline void cocher(Controle& c) { cliquer(c, QPoint(6, c.widget()->height() / 2)
 
 // Chooses an item of a combo box the way a person does with the keyboard:
 // opens the list, moves to the item, presses Return.
-inline void choisir(ComboBox& c, const QString& texte) {
+inline void choose(ComboBox& c, const QString& texte) {
     auto* combo = static_cast<QComboBox*>(c.widget());
     const int i = combo->findText(texte, Qt::MatchExactly);
     ASSERT_GE(i, 0) << texte.toStdString();

@@ -46,7 +46,7 @@ public:
     QString base(int i = 0) const { return QStringLiteral("http://127.0.0.1:%1").arg(port(i)); }
     QString racine() const { return dossier_.path() + QStringLiteral("/racine"); }
     // Writes a file under the root.
-    void poser(const QString& chemin, const QByteArray& contenu) const {
+    void put(const QString& chemin, const QByteArray& contenu) const {
         const QString complet = racine() + QLatin1Char('/') + chemin;
         QDir().mkpath(QFileInfo(complet).absolutePath());
         QFile f(complet);

@@ -63,6 +63,21 @@ protected:
     void Form_Unload(int& cancel) override;
 
 private:
+    // creer_controles, group by group, in the order the controls are stacked.
+    void creer_image_cachee(std::unique_ptr<Image>& place, QWidget* w, const char* nom, const QPixmap& image);
+    void creer_compteurs(QWidget* w);
+    void creer_minuteries();
+    void creer_lignes_disques(QWidget* w);
+    void creer_legendes(QWidget* w);
+    void creer_boutons_taille(QWidget* w);
+    void creer_mail(QWidget* w);
+    void creer_images_compteurs(QWidget* w);
+    void creer_son(QWidget* w);
+    void creer_images_lecteurs(QWidget* w);
+    void creer_textes_disques(QWidget* w);
+    void creer_fonds(QWidget* w);
+    void brancher_evenements();
+
     void ouvrir_menu();
     Programme& prog;
 };

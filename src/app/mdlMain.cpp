@@ -16,6 +16,8 @@
 
 namespace tk {
 
+const QString MODULE = QStringLiteral("mdlMain");
+
 mdlMain::mdlMain(Programme& p) : prog(p) {}
 
 bool mdlMain::init_controles_communs() {
@@ -31,18 +33,17 @@ bool mdlMain::est_demarrage_remplacement() {
 int mdlMain::lire_mode_barre() {
     // Only 1 (small) and 2 (full) are kept: a stored 0 would start hidden, and
     // an unreadable or out-of-range value must not stop the program from starting.
-    try {
-        const int16_t mode = CInt(prog.GetSetting(QStringLiteral("modeBarre"), QStringLiteral("2")));
-        return mode == 1 ? 1 : 2;
-    } catch (...) {
-        return 2;
-    }
+    int mode = BARRE_COMPLETE;
+    Piege::muet()([&] {
+        if (CInt(prog.GetSetting(QStringLiteral("modeBarre"), QStringLiteral("2"))) == BARRE_PETITE) mode = BARRE_PETITE;
+    });
+    return mode;
 }
 
 void mdlMain::Main() {
     // Each step traps its own errors; this trap only keeps a failing step
     // from stopping the ones after it.
-    Piege t(prog.rapporteur(), QStringLiteral("Main"), QStringLiteral("mdlMain"));
+    Piege t(prog.rapporteur(), QStringLiteral("Main"), MODULE);
     init_controles_communs();
 
     if (est_demarrage_remplacement()) {
@@ -83,7 +84,7 @@ void mdlMain::Main() {
 void mdlMain::fin_du_programme() {
     if (fini_) return;
     fini_ = true;
-    Piege t(prog.rapporteur(), QStringLiteral("fin_du_programme"), QStringLiteral("mdlMain"));
+    Piege t(prog.rapporteur(), QStringLiteral("fin_du_programme"), MODULE);
     t([&] { prog.plateforme.shell.trayDelete(); });
     t([&] {
         if (auto* f = prog.frmMain_si_charge()) f->Unload(vbAppWindows);
@@ -97,7 +98,7 @@ void mdlMain::fin_du_programme() {
 // without letting window events run.
 void mdlMain::animation_demarrage() {
     frmMain& f = prog.frmMain();
-    Piege t(prog.rapporteur(), QStringLiteral("animation_demarrage"), QStringLiteral("mdlMain"));
+    Piege t(prog.rapporteur(), QStringLiteral("animation_demarrage"), MODULE);
     t([&] { f.TimerGetValues->setEnabled(false); });
     for (int i = 1; i <= 114; ++i) {
         t([&] {

@@ -2,7 +2,7 @@
 
 #include "app/frmMain.h"
 #include "bar/mdlAppBar.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "drives/mdlDisk.h"
 #include "help/frmPostit.h"
 #include "help/mdlAide.h"
@@ -76,7 +76,6 @@ RapporteurErreur Programme::rapporteur() {
     };
 }
 
-Piege Programme::piege(const QString& routine, const QString& module) { return Piege(rapporteur(), routine, module); }
 
 QString Programme::GetSetting(const QString& cle, const QString& defaut) {
     return plateforme.registry.getSetting(plateforme.files.exeBaseName(), QStringLiteral("Settings"), cle, defaut);

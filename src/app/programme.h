@@ -36,6 +36,13 @@ struct NOTIFYICONDATA {
     QString szTip;
 };
 
+// The bar's modes, with the numbers kept in the settings.
+enum ModeBarre : int16_t {
+    BARRE_CACHEE = 0,   // hidden: slides in when the mouse reaches the top of the screen
+    BARRE_PETITE = 1,   // small: the meters only
+    BARRE_COMPLETE = 2, // full: the drive rows as well
+};
+
 class Programme {
 public:
     explicit Programme(const Plateforme& plateforme);
@@ -46,7 +53,7 @@ public:
     const Plateforme plateforme;
 
     // Program-wide values.
-    int16_t modeBarre = 2;        // 0 hidden, 1 small, 2 full
+    int16_t modeBarre = BARRE_COMPLETE; // a ModeBarre
     bool est_vista = false;
     bool aide_active = false;
     bool lissage = false;
@@ -83,7 +90,6 @@ public:
 
     // Error convention: where trapped errors go, and a trap for one procedure.
     RapporteurErreur rapporteur();
-    Piege piege(const QString& routine, const QString& module);
 
     // Settings store of this program: application = executable base name, section "Settings".
     QString GetSetting(const QString& cle, const QString& defaut);

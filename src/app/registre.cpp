@@ -1,35 +1,29 @@
 #include "app/registre.h"
 
 #include "app/programme.h"
+#include "diag/textes.h"
 
 namespace tk {
 
 const char* const CLE_RUN = "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
 
 QString lire_registre(Programme& prog, RacineRegistre racine, const QString& chemin, const QString& nom) {
-    try {
+    QString resultat;
+    Piege::muet()([&] {
         QString valeur;
-        if (!prog.plateforme.registry.readValue(racine, chemin, nom, valeur)) return QString();
-        const qsizetype nul = valeur.indexOf(QChar(u'\0'));
-        return nul < 0 ? valeur : valeur.left(nul);
-    } catch (...) {
-        return QString();
-    }
+        if (!prog.plateforme.registry.readValue(racine, chemin, nom, valeur)) return;
+        resultat = sans_nul_final(valeur);
+    });
+    return resultat;
 }
 
 void ecrire_registre(Programme& prog, RacineRegistre racine, const QString& chemin, const QString& nom,
                      const QString& donnees) {
-    try {
-        prog.plateforme.registry.writeValue(racine, chemin, nom, donnees);
-    } catch (...) {
-    }
+    Piege::muet()([&] { prog.plateforme.registry.writeValue(racine, chemin, nom, donnees); });
 }
 
 void effacer_valeur_registre(Programme& prog, RacineRegistre racine, const QString& chemin, const QString& nom) {
-    try {
-        prog.plateforme.registry.deleteValue(racine, chemin, nom);
-    } catch (...) {
-    }
+    Piege::muet()([&] { prog.plateforme.registry.deleteValue(racine, chemin, nom); });
 }
 
 void activer_demarrage_auto(Programme& prog) {

@@ -2,7 +2,7 @@
 
 #include "app/frmMain.h"
 #include "app/programme.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "diag/numerique.h"
 #include "help/mdlAide.h"
 #include "options/frmOption.h"
@@ -10,8 +10,8 @@
 namespace tk {
 
 namespace {
-const QString kModule = QStringLiteral("mdlAppBar");
-const QString kFenetre = QStringLiteral("frmMain");
+const QString MODULE = QStringLiteral("mdlAppBar");
+const QString FENETRE = QStringLiteral("frmMain");
 
 // Height of the bar window in twips for N drive rows (hidden and full modes).
 int16_t hauteur_lignes(int n) { return CInt(n * 270.0 + 30.0); }
@@ -20,9 +20,9 @@ int16_t hauteur_lignes(int n) { return CInt(n * 270.0 + 30.0); }
 void bulles_taille(frmMain& f, int16_t mode) {
     QString plus_petit, plus_grand;
     switch (mode) {
-    case 0: plus_petit = QStringLiteral("Hidden bar"); plus_grand = QStringLiteral("Small bar"); break;
-    case 1: plus_petit = QStringLiteral("Hidden bar"); plus_grand = QStringLiteral("Full bar"); break;
-    case 2: plus_petit = QStringLiteral("Small bar"); plus_grand = QStringLiteral("Full bar"); break;
+    case BARRE_CACHEE: plus_petit = QStringLiteral("Hidden bar"); plus_grand = QStringLiteral("Small bar"); break;
+    case BARRE_PETITE: plus_petit = QStringLiteral("Hidden bar"); plus_grand = QStringLiteral("Full bar"); break;
+    case BARRE_COMPLETE: plus_petit = QStringLiteral("Small bar"); plus_grand = QStringLiteral("Full bar"); break;
     default: return;
     }
     f.picTailleBarre(0).setToolTipText(plus_petit);
@@ -51,7 +51,7 @@ void mdlAppBar::brancher(frmMain& f) {
 // ---------------------------------------------------------------- docking
 
 void mdlAppBar::calcul_taille_fenetre() {
-    Piege t = prog.piege(QStringLiteral("calcul_taille_fenetre"), kModule);
+    Piege t(prog.rapporteur(), QStringLiteral("calcul_taille_fenetre"), MODULE);
     frmMain& f = prog.frmMain();
     const bool exterieur = !amarrage_en_cours_;
     amarrage_en_cours_ = true;
@@ -65,22 +65,22 @@ void mdlAppBar::calcul_taille_fenetre() {
     t([&] { DoEvents(); });
     const int n = f.picDisc.Count();
     switch (prog.modeBarre) {
-    case 0:
+    case BARRE_CACHEE:
         t([&] { f.setHeight(hauteur_lignes(n)); });
-        t([&] { bulles_taille(f, 0); });
+        t([&] { bulles_taille(f, BARRE_CACHEE); });
         t([&] { f.timerHide->setEnabled(true); });
         t([&] { prog.decalage_compteurs = CInt(div_entiere(f.Height(), 10)); });
         t([&] { f.Line(0, f.Height() - 15, f.Width(), f.Height() - 15, RGB(0, 0, 0)); });
         break;
-    case 1:
+    case BARRE_PETITE:
         t([&] { f.setHeight(315); });
-        t([&] { bulles_taille(f, 1); });
+        t([&] { bulles_taille(f, BARRE_PETITE); });
         t([&] { initialisation_mode_barre(21); });
         t([&] { prog.decalage_compteurs = -15; });
         break;
-    case 2:
+    case BARRE_COMPLETE:
         t([&] { f.setHeight(hauteur_lignes(n)); });
-        t([&] { bulles_taille(f, 2); });
+        t([&] { bulles_taille(f, BARRE_COMPLETE); });
         t([&] { initialisation_mode_barre(CInt(div_entiere(hauteur_lignes(n), 15))); });
         t([&] {
             if (f.Height() > 550)
@@ -98,7 +98,7 @@ void mdlAppBar::calcul_taille_fenetre() {
 }
 
 void mdlAppBar::initialisation_mode_barre(int16_t hauteur) {
-    Piege t = prog.piege(QStringLiteral("initialisation_mode_barre"), kModule);
+    Piege t(prog.rapporteur(), QStringLiteral("initialisation_mode_barre"), MODULE);
     frmMain& f = prog.frmMain();
     Shell& shell = prog.plateforme.shell;
     APPBARDATA& d = prog.donnees_barre;
@@ -123,7 +123,7 @@ void mdlAppBar::initialisation_mode_barre(int16_t hauteur) {
 }
 
 void mdlAppBar::retirer_barre() {
-    Piege t = prog.piege(QStringLiteral("retirer_barre"), kModule);
+    Piege t(prog.rapporteur(), QStringLiteral("retirer_barre"), MODULE);
     t([&] {
         frmMain* f = prog.frmMain_si_charge();
         if (f && f->hWnd()) prog.plateforme.shell.appBarMessage(ABM_REMOVE, prog.donnees_barre);
@@ -134,13 +134,13 @@ bool mdlAppBar::bureau_change() {
     frmMain* f = prog.frmMain_si_charge();
     if (!f) return true;
     if (amarrage_en_cours_ || prog.animation_en_cours) return false;
-    if (prog.modeBarre != 0) {
+    if (prog.modeBarre != BARRE_CACHEE) {
         calcul_taille_fenetre();
         return true;
     }
     // Hidden mode reserves nothing: the bar keeps its top (out of sight or
     // shown) and takes the primary monitor's new width.
-    Piege t = prog.piege(QStringLiteral("bureau_change"), kModule);
+    Piege t(prog.rapporteur(), QStringLiteral("bureau_change"), MODULE);
     APPBARDATA& d = prog.donnees_barre;
     t([&] {
         d.rc.left = 0;
@@ -169,14 +169,14 @@ void mdlAppBar::placer_fenetre(frmMain& f, bool au_dessus, int y, int hauteur, u
 // ---------------------------------------------------------------- modes and slides
 
 void mdlAppBar::picTailleBarre_Click(int index) {
-    Piege t = prog.piege(QStringLiteral("picTailleBarre_Click"), kFenetre);
+    Piege t(prog.rapporteur(), QStringLiteral("picTailleBarre_Click"), FENETRE);
     t([&] {
         if (index == 1 || index == 3) {
             prog.modeBarre = static_cast<int16_t>(prog.modeBarre + 1);
-            if (prog.modeBarre > 2) prog.modeBarre = 0;
+            if (prog.modeBarre > BARRE_COMPLETE) prog.modeBarre = BARRE_CACHEE;
         } else {
             prog.modeBarre = static_cast<int16_t>(prog.modeBarre - 1);
-            if (prog.modeBarre < 0) prog.modeBarre = 2;
+            if (prog.modeBarre < BARRE_CACHEE) prog.modeBarre = BARRE_COMPLETE;
         }
     });
     t([&] { prog.SaveSetting(QStringLiteral("modeBarre"), QString::number(prog.modeBarre)); });
@@ -184,15 +184,15 @@ void mdlAppBar::picTailleBarre_Click(int index) {
 }
 
 void mdlAppBar::picTailleBarre_MouseMove(int index, int, int, float, float) {
-    Piege t = prog.piege(QStringLiteral("picTailleBarre_MouseMove"), kFenetre);
+    Piege t(prog.rapporteur(), QStringLiteral("picTailleBarre_MouseMove"), FENETRE);
     frmMain* f = prog.frmMain_si_charge();
     if (!f) return;
     if (index == 0 || index == 2) {
-        t([&] { prog.aide().afficher_aide(1, 0); });
+        t([&] { prog.aide().afficher_aide(AIDE_BOUTON_REDUIRE, 0); });
         t([&] { f->picTailleBarre(2).setVisible(true); });
         t([&] { f->picTailleBarre(3).setVisible(false); });
     } else if (index == 1 || index == 3) {
-        t([&] { prog.aide().afficher_aide(2, 0); });
+        t([&] { prog.aide().afficher_aide(AIDE_BOUTON_AGRANDIR, 0); });
         t([&] { f->picTailleBarre(3).setVisible(true); });
         t([&] { f->picTailleBarre(2).setVisible(false); });
     }
@@ -215,7 +215,7 @@ void mdlAppBar::pas_de_glissement(frmMain& f, Piege& t, int y, int h) {
 void mdlAppBar::cacher_la_barre() {
     if (prog.animation_en_cours) return;
     prog.animation_en_cours = true;
-    Piege t = prog.piege(QStringLiteral("cacher_la_barre"), kModule);
+    Piege t(prog.rapporteur(), QStringLiteral("cacher_la_barre"), MODULE);
     frmMain& f = prog.frmMain();
     int h = 0;
     t([&] { f.timerHide->setEnabled(false); });
@@ -229,7 +229,7 @@ void mdlAppBar::cacher_la_barre() {
 void mdlAppBar::montrer_la_barre() {
     if (prog.animation_en_cours) return;
     prog.animation_en_cours = true;
-    Piege t = prog.piege(QStringLiteral("montrer_la_barre"), kModule);
+    Piege t(prog.rapporteur(), QStringLiteral("montrer_la_barre"), MODULE);
     frmMain& f = prog.frmMain();
     int h = 0;
     t([&] { h = div_entiere(f.Height(), TWIPS_PAR_PIXEL); });
@@ -244,7 +244,7 @@ void mdlAppBar::montrer_la_barre() {
 // Hides the bar once the mouse has left it; the bottom edge has 10 pixels of
 // tolerance so that a pointer just under the bar does not make it flicker.
 void mdlAppBar::timerHide_Timer() {
-    Piege t = prog.piege(QStringLiteral("timerHide_Timer"), kFenetre);
+    Piege t(prog.rapporteur(), QStringLiteral("timerHide_Timer"), FENETRE);
     frmMain* f = prog.frmMain_si_charge();
     if (!f) return;
     bool dehors = false;
@@ -255,7 +255,7 @@ void mdlAppBar::timerHide_Timer() {
                  p.y() < div_entiere(f->Top(), ty) || p.y() - 10 > div_entiere(f->Top() + f->Height(), ty);
     });
     if (!dehors) return;
-    if (prog.modeBarre != 0) {
+    if (prog.modeBarre != BARRE_CACHEE) {
         t([&] { f->timerHide->setEnabled(false); });
         return;
     }
@@ -265,7 +265,7 @@ void mdlAppBar::timerHide_Timer() {
 // ---------------------------------------------------------------- layout
 
 void mdlAppBar::alignement_global_compteurs() {
-    Piege t = prog.piege(QStringLiteral("alignement_global_compteurs"), kModule);
+    Piege t(prog.rapporteur(), QStringLiteral("alignement_global_compteurs"), MODULE);
     frmMain& f = prog.frmMain();
     // Running positions are 32-bit: a wide screen goes past 32767 twips.
     int32_t x = 0, largeur = 0;
@@ -299,7 +299,7 @@ void mdlAppBar::alignement_global_compteurs() {
 
 void mdlAppBar::placer_le_compteur(int32_t x, int16_t k, int32_t largeur, int16_t hauteur, int16_t haut,
                                    bool avec_icone) {
-    Piege t = prog.piege(QStringLiteral("placer_le_compteur"), kModule);
+    Piege t(prog.rapporteur(), QStringLiteral("placer_le_compteur"), MODULE);
     frmMain& f = prog.frmMain();
     t([&] { f.picCompteur(k).setLeft(x - 100); });
     t([&] { f.picCompteur(k).setWidth(largeur); });
@@ -321,7 +321,7 @@ void mdlAppBar::placer_le_compteur(int32_t x, int16_t k, int32_t largeur, int16_
 }
 
 void mdlAppBar::alignement_global_autres_controles() {
-    Piege t = prog.piege(QStringLiteral("alignement_global_autres_controles"), kModule);
+    Piege t(prog.rapporteur(), QStringLiteral("alignement_global_autres_controles"), MODULE);
     frmMain& f = prog.frmMain();
     const double W = f.Width(), H = f.Height();
     const int16_t dc = prog.decalage_compteurs;

@@ -10,10 +10,12 @@ QString description_erreur(int numero) {
     case ERR_DIVISION_ZERO: return QStringLiteral("Division par zéro");
     case ERR_TYPE: return QStringLiteral("Incompatibilité de type");
     case ERR_FICHIER_INTROUVABLE: return QStringLiteral("Fichier introuvable");
+    case ERR_OBJET_NON_DEFINI: return QStringLiteral("Variable objet non définie");
     case ERR_ELEMENT_GROUPE: return QStringLiteral("L'élément de groupe de contrôles n'existe pas");
     case ERR_ELEMENT_EXISTE: return QStringLiteral("Objet déjà chargé");
     case ERR_DECHARGEMENT: return QStringLiteral("Impossible de décharger les contrôles créés au moment de la création");
     case ERR_VALEUR_PROPRIETE: return QStringLiteral("Valeur de propriété non valide");
+    case ERR_IMAGE_INCORRECTE: return QStringLiteral("Image incorrecte");
     default: return QStringLiteral("Erreur définie par l'application ou par l'objet");
     }
 }

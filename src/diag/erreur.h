@@ -17,10 +17,12 @@ enum NumeroErreur : int {
     ERR_DIVISION_ZERO = 11,     // division by zero
     ERR_TYPE = 13,              // type mismatch
     ERR_FICHIER_INTROUVABLE = 53,
+    ERR_OBJET_NON_DEFINI = 91,  // object variable not set
     ERR_ELEMENT_GROUPE = 340,   // control array element does not exist
     ERR_ELEMENT_EXISTE = 360,   // object already loaded
     ERR_DECHARGEMENT = 362,     // cannot unload design-time controls
     ERR_VALEUR_PROPRIETE = 380, // invalid property value
+    ERR_IMAGE_INCORRECTE = 481, // invalid picture
 };
 
 // The description the runtime gives for a classic error number.

@@ -2,8 +2,11 @@
 // - conversion of a real to a whole number rounds halves to the even neighbour;
 // - integer division rounds both operands that way, then truncates toward zero;
 // - the whole part of a value is the largest whole number not above it;
-// - conversions to 16- and 32-bit integers are checked (error 6 on overflow).
+// - conversions to 16- and 32-bit integers are checked (error 6 on overflow);
+// - table access is checked (error 9 outside the table).
 #pragma once
+
+#include "diag/erreur.h"
 
 #include <QString>
 #include <cstdint>
@@ -42,6 +45,13 @@ double partie_entiere(double v);
 
 // Checked division: error 11 on a zero divisor.
 double diviser(double a, double b);
+
+// Checked table access t(i): error 9 outside the table.
+template <class Tableau>
+auto& a_indice(Tableau& t, long i) {
+    if (i < 0 || i >= static_cast<long>(t.size())) lever(ERR_INDICE);
+    return t[static_cast<size_t>(i)];
+}
 
 // Shortest decimal text of a number, as the runtime prints it ("3", "0.5", "-12.25").
 QString texte_nombre(double v);

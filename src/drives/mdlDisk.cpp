@@ -5,7 +5,7 @@
 #include "bar/mdlAppBar.h"
 #include "diag/erreur.h"
 #include "diag/format.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "diag/numerique.h"
 #include "drives/dessins_disques.h"
 #include "help/mdlAide.h"
@@ -468,17 +468,17 @@ void mdlDisk::picTypeDisc_Click(int index) {
 
 void mdlDisk::picTypeDisc_MouseMove(int index, int, int, float, float) {
     Piege t(prog.rapporteur(), QStringLiteral("picTypeDisc_MouseMove"), FENETRE);
-    t([&] { prog.aide().afficher_aide(6, CInt(index)); });
+    t([&] { prog.aide().afficher_aide(AIDE_ICONE_DISQUE, CInt(index)); });
 }
 
 void mdlDisk::picDebitDiskL_MouseMove(int index, int, int, float, float) {
     Piege t(prog.rapporteur(), QStringLiteral("picDebitDiskL_MouseMove"), FENETRE);
-    t([&] { prog.aide().afficher_aide(5, CInt(index)); });
+    t([&] { prog.aide().afficher_aide(AIDE_LECTURE_DISQUE, CInt(index)); });
 }
 
 void mdlDisk::picDebitDiskE_MouseMove(int index, int, int, float, float) {
     Piege t(prog.rapporteur(), QStringLiteral("picDebitDiskE_MouseMove"), FENETRE);
-    t([&] { prog.aide().afficher_aide(7, CInt(index)); });
+    t([&] { prog.aide().afficher_aide(AIDE_ECRITURE_DISQUE, CInt(index)); });
 }
 
 } // namespace tk

@@ -90,8 +90,6 @@ QColor en_qcolor(Couleur c) {
 
 Couleur depuis_qcolor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
 
-void lever_groupe(int numero) { lever(numero); }
-
 // ---------------------------------------------------------------- Controle
 
 Controle::Controle(QWidget* widget, QString nom) : widget_(widget), nom_(std::move(nom)) {

@@ -3,6 +3,8 @@
 // pixel), kept exactly as assigned; the widget geometry follows in pixels.
 #pragma once
 
+#include "diag/erreur.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -451,16 +453,15 @@ private:
     std::vector<std::unique_ptr<T>> membres_;
 };
 
-[[noreturn]] void lever_groupe(int numero);
 
 template <class T>
-void GroupeControles<T>::lever_absent() { lever_groupe(340); }
+void GroupeControles<T>::lever_absent() { lever(ERR_ELEMENT_GROUPE); }
 
 template <class T>
 void GroupeControles<T>::Load(int index) {
-    if (index < 0 || index > 32767) lever_groupe(340);
-    if (membres_.empty() || !membres_[0]) lever_groupe(340);
-    if (existe(index)) lever_groupe(360);
+    if (index < 0 || index > 32767) lever(ERR_ELEMENT_GROUPE);
+    if (membres_.empty() || !membres_[0]) lever(ERR_ELEMENT_GROUPE);
+    if (existe(index)) lever(ERR_ELEMENT_EXISTE);
     std::unique_ptr<Controle> copie = membres_[0]->cloner();
     std::unique_ptr<T> membre(static_cast<T*>(copie.release()));
     membre->setIndex(index);
@@ -471,8 +472,8 @@ void GroupeControles<T>::Load(int index) {
 
 template <class T>
 void GroupeControles<T>::Unload(int index) {
-    if (!existe(index)) lever_groupe(340);
-    if (index == 0) lever_groupe(362);
+    if (!existe(index)) lever(ERR_ELEMENT_GROUPE);
+    if (index == 0) lever(ERR_DECHARGEMENT);
     membres_[index].reset();
     while (!membres_.empty() && !membres_.back()) membres_.pop_back();
 }

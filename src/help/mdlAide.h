@@ -9,6 +9,21 @@ namespace tk {
 
 class Programme;
 class frmMain;
+class frmPostit;
+class Label;
+class Piege;
+
+// The help subjects, with the numbers afficher_aide is called with.
+enum SujetAide : int16_t {
+    AIDE_BOUTON_REDUIRE = 1,   // the button that makes the bar smaller
+    AIDE_BOUTON_AGRANDIR = 2,  // the button that makes the bar larger
+    AIDE_MAIL = 3,             // the mailbox
+    AIDE_SON = 4,              // the speaker
+    AIDE_LECTURE_DISQUE = 5,   // a drive's read meter
+    AIDE_ICONE_DISQUE = 6,     // a drive's icon
+    AIDE_ECRITURE_DISQUE = 7,  // a drive's write meter
+    AIDE_COMPTEUR = 8,         // a meter: 0 processor, 1 memory, 2 and up network
+};
 
 class mdlAide {
 public:
@@ -17,10 +32,8 @@ public:
     // the mouse moves of picMail and picCompteur and the tick of timerAide.
     void brancher(frmMain& f);
 
-    // Shows the help balloon for a subject (and a number: meter, row...):
-    // 1 smaller button, 2 larger button, 3 mailbox, 4 speaker, 5 and 7 a
-    // drive's read and write meters, 6 a drive's icon, 8 a meter (0
-    // processor, 1 memory, 2 and up network). Failing steps are skipped.
+    // Shows the help balloon for a subject (SujetAide) and a number (meter,
+    // row...). Failing steps are skipped.
     void afficher_aide(int16_t sujet, int16_t numero);
 
     // Tick of timerAide: the balloon goes.
@@ -34,6 +47,17 @@ public:
     int16_t carte_du_compteur(int16_t numero);
 
 private:
+    // The balloon being filled, and the silent trap its steps run through.
+    struct Bulle;
+    void aide_taille_barre(Bulle& a, int16_t sujet);
+    void aide_mail(Bulle& a);
+    void aide_son(Bulle& a);
+    void aide_debit_disque(Bulle& a, int16_t sujet, int16_t numero);
+    void aide_icone_disque(Bulle& a, int16_t numero);
+    void aide_processeur(Bulle& a);
+    void aide_memoire(Bulle& a);
+    void aide_reseau(Bulle& a, int16_t numero);
+
     Programme& prog;
 };
 

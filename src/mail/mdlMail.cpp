@@ -2,10 +2,10 @@
 
 #include "app/frmMain.h"
 #include "app/programme.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "diag/numerique.h"
 #include "mail/dessins_mail.h"
-#include "mail/lecture_pop.h"
+#include "protocol/lecture_pop.h"
 #include "options/frmOption.h"
 
 #include <limits>
@@ -95,7 +95,7 @@ void mdlMail::timerMail_Timer() {
     // A check still under way (or a server that never answered) is closed first;
     // the one socket of the bar window is reused.
     t([&] {
-        if (!f.POP) lever(91);
+        if (!f.POP) lever(ERR_OBJET_NON_DEFINI);
         f.POP->close();
     });
     // Each check runs the whole dialogue, whatever the previous one left.
@@ -103,7 +103,7 @@ void mdlMail::timerMail_Timer() {
     decoupeur_.vider();
     ++numero_check_;
     t([&] {
-        if (!f.POP) lever(91);
+        if (!f.POP) lever(ERR_OBJET_NON_DEFINI);
         QString hote;
         int port = PORT_POP3;
         serveur_pop(serveur, hote, port);
@@ -181,7 +181,7 @@ void mdlMail::traiter_reponse(const QString& donnees) {
         if (!a_jour()) return;
         derniere_commande_pop.clear();
         t([&] {
-            if (!f.POP) lever(91);
+            if (!f.POP) lever(ERR_OBJET_NON_DEFINI);
             fermer_connexion();
         });
         return;
@@ -190,7 +190,7 @@ void mdlMail::traiter_reponse(const QString& donnees) {
 
     derniere_commande_pop = suivante;
     t([&] {
-        if (!f.POP) lever(91);
+        if (!f.POP) lever(ERR_OBJET_NON_DEFINI);
         f.POP->send(DecoupeurPop::encoder(suivante + QStringLiteral("\r\n")));
     });
     t([&] { prog.fonctions().trace_debug(QStringLiteral("ENVOI:") + suivante); });

@@ -3,7 +3,7 @@
 // and sounds the chosen alarm when it has grown.
 #pragma once
 
-#include "mail/lecture_pop.h"
+#include "protocol/lecture_pop.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,7 +4,7 @@
 // sample in the meter's history and redraws the whole graph from it.
 #include "app/frmMain.h"
 #include "app/programme.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "diag/numerique.h"
 #include "meters/mdlPdh.h"
 #include "meters/modAntiAlias.h"
@@ -22,17 +22,10 @@ namespace tk {
 namespace {
 
 const QString MODULE = QStringLiteral("mdlPdh");
-constexpr int ERR_OBJET_NON_DEFINI = 91;
 
-// Checked table access: error 9 outside the table.
-template <class Tableau>
-auto& a_indice(Tableau& t, long i) {
-    if (i < 0 || i >= static_cast<long>(t.size())) lever(ERR_INDICE);
-    return t[static_cast<size_t>(i)];
-}
 
 PictureBox& exiger(PictureBox* s) {
-    if (!s) lever(ERR_OBJET_NON_DEFINI, QStringLiteral("Variable objet non définie"));
+    if (!s) lever(ERR_OBJET_NON_DEFINI);
     return *s;
 }
 

@@ -4,7 +4,7 @@
 
 #include "app/frmMain.h"
 #include "app/programme.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "diag/numerique.h"
 #include "drives/mdlDisk.h"
 #include "network/mdlRezo.h"
@@ -13,7 +13,8 @@
 namespace tk {
 
 namespace {
-constexpr int ERR_OBJET_NON_DEFINI = 91;
+
+const QString FENETRE = QStringLiteral("frmMain");
 
 const QString MODULE = QStringLiteral("mdlPdh");
 
@@ -29,7 +30,7 @@ void mdlPdh::brancher(frmMain& f) {
 }
 
 void mdlPdh::ajouter_compteur(compteur_pdh& c) {
-    if (!requete_pdh) lever(ERR_OBJET_NON_DEFINI, QStringLiteral("Variable objet non définie"));
+    if (!requete_pdh) lever(ERR_OBJET_NON_DEFINI);
     // A refused path must not inherit the handle of the counter added before
     // it, or its meter would show that other counter's figures.
     hcompteur_courant = 0;
@@ -40,7 +41,7 @@ void mdlPdh::ajouter_compteur(compteur_pdh& c) {
 }
 
 double mdlPdh::valeur(const compteur_pdh& c) {
-    if (!requete_pdh) lever(ERR_OBJET_NON_DEFINI, QStringLiteral("Variable objet non définie"));
+    if (!requete_pdh) lever(ERR_OBJET_NON_DEFINI);
     int32_t statut = 0; // not examined: a counter without a rate reads what the query gives
     return requete_pdh->value(c.hcompteur, statut);
 }
@@ -129,7 +130,7 @@ void mdlPdh::init_pdh() {
 }
 
 void mdlPdh::TimerGetValues_Timer() {
-    Piege t(prog.rapporteur(), QStringLiteral("TimerGetValues_Timer"), QStringLiteral("frmMain"));
+    Piege t(prog.rapporteur(), QStringLiteral("TimerGetValues_Timer"), FENETRE);
     t([&] {
         bool forcer = false;
         prog.disk().recuperation_info_Disk(forcer);
@@ -147,7 +148,7 @@ void mdlPdh::lire_compteurs() {
     frmMain& f = prog.frmMain();
 
     t([&] {
-        if (!requete_pdh) lever(ERR_OBJET_NON_DEFINI, QStringLiteral("Variable objet non définie"));
+        if (!requete_pdh) lever(ERR_OBJET_NON_DEFINI);
         requete_pdh->collect();
     });
 

@@ -12,6 +12,8 @@ namespace tk {
 
 namespace {
 
+const QString MODULE = QStringLiteral("modAntiAlias");
+
 // Reading a pixel outside the surface gives the invalid colour (all bits
 // set); writing one there does nothing. No clipping is done otherwise.
 constexpr Couleur COULEUR_INVALIDE = 0xFFFFFFFFu;
@@ -148,7 +150,7 @@ modAntiAlias::modAntiAlias(Programme& p) : prog(p) {}
 void modAntiAlias::brancher(frmMain&) {}
 
 void modAntiAlias::init_couleurs_lissage() {
-    Piege t(prog.rapporteur(), QStringLiteral("init_couleurs_lissage"), QStringLiteral("modAntiAlias"));
+    Piege t(prog.rapporteur(), QStringLiteral("init_couleurs_lissage"), MODULE);
     // The colours the bar shows for the inactive and active title-bar system colours.
     t([&] { couleur_remplissage = depuis_qcolor(en_qcolor(vbSysteme(COLOR_INACTIVECAPTION))) & 0xFFFFFFu; });
     t([&] { couleur_trait = depuis_qcolor(en_qcolor(vbSysteme(COLOR_ACTIVECAPTION))) & 0xFFFFFFu; });

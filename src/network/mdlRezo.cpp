@@ -2,6 +2,7 @@
 
 #include "app/frmMain.h"
 #include "diag/numerique.h"
+#include "diag/textes.h"
 #include "app/programme.h"
 #include "bar/mdlAppBar.h"
 #include "meters/mdlPdh.h"
@@ -15,14 +16,12 @@
 namespace tk {
 
 namespace {
+
+const QString MODULE = QStringLiteral("mdlRezo");
+const QString FENETRE = QStringLiteral("frmMain");
 constexpr int DERNIERE_ENTREE = 30;
 const QString NON_CONNECTE = QStringLiteral("Non connecté...");
 } // namespace
-
-QString sans_nul_final(const QString& texte) {
-    const qsizetype nul = texte.indexOf(QChar(u'\0'));
-    return nul < 0 ? texte : texte.left(nul);
-}
 
 mdlRezo::mdlRezo(Programme& p) : prog(p) {}
 
@@ -76,7 +75,7 @@ QString mdlRezo::nettoyer_nom(QString nom) {
 }
 
 void mdlRezo::inventaire_cartes_reseau() {
-    Piege t(prog.rapporteur(), QStringLiteral("inventaire_cartes_reseau"), QStringLiteral("mdlRezo"));
+    Piege t(prog.rapporteur(), QStringLiteral("inventaire_cartes_reseau"), MODULE);
     std::vector<MIB_IFROW> lignes;
     bool lu = false;
     t([&] { lu = prog.plateforme.system.ifTable(lignes); });
@@ -111,7 +110,7 @@ bool mdlRezo::carte_affichable(int16_t i) {
 }
 
 void mdlRezo::TimerCarteReseau_Timer() {
-    Piege t(prog.rapporteur(), QStringLiteral("TimerCarteReseau_Timer"), QStringLiteral("frmMain"));
+    Piege t(prog.rapporteur(), QStringLiteral("TimerCarteReseau_Timer"), FENETRE);
 
     // 1. Count the interfaces shown.
     t([&] { nb_cartes_reseau = 0; });

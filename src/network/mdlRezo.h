@@ -20,9 +20,6 @@ struct CarteReseau {
     QString adresse_ip; // not filled: the help balloon shows it empty
 };
 
-// Text up to, not including, the first NUL character (the whole text when it has none).
-QString sans_nul_final(const QString& texte);
-
 class mdlRezo {
 public:
     explicit mdlRezo(Programme& prog);

@@ -1,12 +1,14 @@
 // The new-mail alarm choice and the message to the author.
 #include "app/programme.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "options/frmOption.h"
 #include "platform/dialogs.h"
 
 namespace tk {
 
 namespace {
+
+const QString MODULE = QStringLiteral("frmOption");
 // Linux file names are case-sensitive: the upper-case extensions are listed too.
 const QString FILTRE_SON_LISTE = QStringLiteral("Fichiers son (*.mp3;*.wav)|*.mp3;*.wav;*.MP3;*.WAV");
 const QString FILTRE_SON_BOUTON = QStringLiteral("Audio files (*.mp3;*.wav)|*.mp3;*.wav;*.MP3;*.WAV");
@@ -17,7 +19,7 @@ constexpr int DELAI_ENVOI_MS = 15000;
 
 void frmOption::ComboAlarme_Click() {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("ComboAlarme_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("ComboAlarme_Click"), MODULE);
     QString texte;
     t([&] { texte = ComboAlarme->Text(); });
     if (texte == QLatin1String("No sound")) {
@@ -43,7 +45,7 @@ void frmOption::ComboAlarme_Click() {
 
 void frmOption::btnPlaySound_Click() {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("btnPlaySound_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("btnPlaySound_Click"), MODULE);
     QString texte;
     t([&] { texte = ComboAlarme->Text(); });
     if (texte == QLatin1String("No sound")) {
@@ -74,7 +76,7 @@ void frmOption::btnPlaySound_Click() {
 // server took it.
 void frmOption::btnSend_Click() {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("btnSend_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("btnSend_Click"), MODULE);
     t([&] { txtInfo->setCaption(QStringLiteral("Sending message...")); });
     t([&] { prog.fonctions().trace_debug(QStringLiteral(" btnSend_Click")); });
     bool envoye = false;

@@ -22,6 +22,8 @@ namespace tk {
 
 namespace {
 
+const QString MODULE = QStringLiteral("frmOption");
+
 const QString TIP_ICONE = QStringLiteral("Tarvik(running)");
 
 } // namespace
@@ -207,7 +209,7 @@ void frmOption::creer_page_apropos(QWidget* page) {
 QString frmOption::adresse_page_web() { return prog.adresse_serveur() + QStringLiteral("/tarvik/index_2.html"); }
 
 void frmOption::Form_Load() {
-    Piege t(prog.rapporteur(), QStringLiteral("Form_Load"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("Form_Load"), MODULE);
 
     // 1. Pages in place, hidden; then the first one shown.
     for (int i = 1; i <= 5; ++i) {
@@ -289,7 +291,7 @@ void frmOption::Form_Load() {
 
 void frmOption::remplir_liste_disques() {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("remplir_liste_disques"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("remplir_liste_disques"), MODULE);
     mdlDisk& d = prog.disk();
     if (d.etat.indice_max <= 0) return; // no inventory taken yet
     t([&] { LV->Clear(); });
@@ -298,7 +300,7 @@ void frmOption::remplir_liste_disques() {
 }
 
 void frmOption::Form_QueryUnload(int&, int mode) {
-    Piege t(prog.rapporteur(), QStringLiteral("Form_QueryUnload"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("Form_QueryUnload"), MODULE);
     t([&] { btnOK_Click(); });
     if (mode != vbFormControlMenu) t([&] { prog.plateforme.shell.trayDelete(); });
 }
@@ -306,7 +308,7 @@ void frmOption::Form_QueryUnload(int&, int mode) {
 // OK hides the dialog and stores every choice; the choices already act.
 void frmOption::btnOK_Click() {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("btnOK_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("btnOK_Click"), MODULE);
     auto ecrire = [this](const char* cle, const QString& valeur) {
         prog.SaveSetting(QString::fromLatin1(cle), valeur);
     };
@@ -331,27 +333,27 @@ void frmOption::btnOK_Click() {
 
 void frmOption::TabStrip1_Click() {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("TabStrip1_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("TabStrip1_Click"), MODULE);
     for (int i = 1; i <= 5; ++i) t([&] { PictureFond(i).setVisible(false); });
     t([&] { PictureFond(TabStrip1->SelectedItem()).setVisible(true); });
 }
 
 void frmOption::CheckHelp_Click() {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("CheckHelp_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("CheckHelp_Click"), MODULE);
     t([&] { prog.antialias().init_couleurs_lissage(); });
     t([&] { prog.aide_active = CheckHelp->Value() == 1; });
 }
 
 void frmOption::CheckSmooth_Click() {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("CheckSmooth_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("CheckSmooth_Click"), MODULE);
     t([&] { prog.lissage = CheckSmooth->Value() == 1; });
 }
 
 void frmOption::checkStart_Click() {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("checkStart_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("checkStart_Click"), MODULE);
     t([&] {
         if (checkStart->Value() == 1) activer_demarrage_auto(prog);
         else desactiver_demarrage_auto(prog);
@@ -360,7 +362,7 @@ void frmOption::checkStart_Click() {
 
 void frmOption::CheckIcone_Click() {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("CheckIcone_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("CheckIcone_Click"), MODULE);
     t([&] {
         if (CheckIcone->Value() == 1) poser_icone(hWnd(), QStringLiteral("AAA"), true);
         else prog.plateforme.shell.trayDelete();
@@ -371,7 +373,7 @@ void frmOption::CheckIcone_Click() {
 // (an ordinary user cannot go below its current nice value) changes nothing.
 void frmOption::ComboProcessus_Click() {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("ComboProcessus_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("ComboProcessus_Click"), MODULE);
     t([&] {
         const QString texte = ComboProcessus->Text();
         int valeur = 0;
@@ -385,21 +387,21 @@ void frmOption::ComboProcessus_Click() {
 
 void frmOption::UpDownVerif_Change() {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("UpDownVerif_Change"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("UpDownVerif_Change"), MODULE);
     t([&] { txtVerifDelay->setText(QString::number(UpDownVerif->Value())); });
     t([&] { prog.frmMain().TimerGetValues->setInterval(UpDownVerif->Value()); });
 }
 
 void frmOption::UpDown1_Change() {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("UpDown1_Change"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("UpDown1_Change"), MODULE);
     t([&] { txtMail(3).setText(QString::number(UpDown1->Value())); });
 }
 
 // `index` is the item's position in the list (from 1); the entry index is one less.
 void frmOption::LV_ItemCheck(int index) {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("LV_ItemCheck"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("LV_ItemCheck"), MODULE);
     const int i = index - 1;
     bool coche = false;
     t([&] { coche = LV->Checked(index); });
@@ -416,19 +418,19 @@ void frmOption::LV_ItemCheck(int index) {
 }
 
 void frmOption::Label2_Click() {
-    Piege t(prog.rapporteur(), QStringLiteral("Label2_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("Label2_Click"), MODULE);
     t([&] { prog.plateforme.files.openWithDesktop(adresse_page_web()); });
 }
 
 void frmOption::btnMaj_Click() {
-    Piege t(prog.rapporteur(), QStringLiteral("btnMaj_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("btnMaj_Click"), MODULE);
     t([&] { prog.maj().recherche_mise_a_jour(); });
 }
 
 // ------------------------------------------------------------ tray icon and menu
 
 void frmOption::poser_icone(QWidget* hWnd, const QString& nom_ressource, bool avec_proprietaire) {
-    Piege t(prog.rapporteur(), QStringLiteral("poser_icone"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("poser_icone"), MODULE);
     QWidget* proprietaire = nullptr;
     t([&] {
         if (avec_proprietaire && hWnd) proprietaire = hWnd->window();
@@ -456,12 +458,12 @@ void frmOption::poser_icone(QWidget* hWnd, const QString& nom_ressource, bool av
 
 void frmOption::mnuHideIcon_Click() {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("mnuHideIcon_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("mnuHideIcon_Click"), MODULE);
     t([&] { CheckIcone->setValue(CheckIcone->Value() == 1 ? 0 : 1); });
 }
 
 void frmOption::mnuOptions_Click() {
-    Piege t(prog.rapporteur(), QStringLiteral("mnuOptions_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("mnuOptions_Click"), MODULE);
     t([&] { Show(); });
     t([&] {
         if (hWnd()) {
@@ -474,7 +476,7 @@ void frmOption::mnuOptions_Click() {
 // "Exit": the tray icon goes, the bar unloads (giving the work area back),
 // the options are stored by the dialog's own unload, and the process ends.
 void frmOption::mnuQuitter_Click() {
-    Piege t(prog.rapporteur(), QStringLiteral("mnuQuitter_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("mnuQuitter_Click"), MODULE);
     t([&] { prog.plateforme.shell.trayDelete(); });
     t([&] {
         if (auto* f = prog.frmMain_si_charge()) f->Unload(vbFormCode);

@@ -2,7 +2,7 @@
 #include "app/frmMain.h"
 #include "app/programme.h"
 #include "app/registre.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "options/frmOption.h"
 #include "platform/dialogs.h"
 
@@ -13,6 +13,8 @@ namespace tk {
 
 namespace {
 
+const QString MODULE = QStringLiteral("frmOption");
+
 const QString FILTRE_IMAGES =
     QStringLiteral("Fichiers image (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp;*.JPG;*.JPEG;*.BMP");
 
@@ -20,7 +22,7 @@ const QString FILTRE_IMAGES =
 QPixmap lire_image(const QString& fichier) {
     if (fichier.isEmpty() || !QFileInfo::exists(fichier)) lever(ERR_FICHIER_INTROUVABLE);
     QPixmap image(fichier);
-    if (image.isNull()) lever(481, QStringLiteral("Image incorrecte"));
+    if (image.isNull()) lever(ERR_IMAGE_INCORRECTE);
     return image;
 }
 
@@ -43,7 +45,7 @@ QString DialogueFichier::ShowOpen(Dialogs& dialogues) {
 
 void frmOption::ComboSkin_Click() {
     Load();
-    Piege t(prog.rapporteur(), QStringLiteral("ComboSkin_Click"), nom());
+    Piege t(prog.rapporteur(), QStringLiteral("ComboSkin_Click"), MODULE);
     QString texte;
     t([&] { texte = ComboSkin->Text(); });
     frmMain& f = prog.frmMain();

@@ -44,8 +44,8 @@ struct ReponseHttp {
     // the size limit, and exactly the announced length when one was given.
     bool ok = false;
     int status = 0;         // HTTP status, 0 when no reply
-    QByteArray corps;
-    QString erreur;
+    QByteArray body;
+    QString error;
 };
 
 // Size limits of the bodies the program accepts.

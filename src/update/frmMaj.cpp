@@ -14,6 +14,8 @@ namespace tk {
 
 namespace {
 
+const QString MODULE = QStringLiteral("frmMaj");
+
 const QString CRLF = QStringLiteral("\r\n");
 
 // Design geometry (twips).
@@ -97,14 +99,14 @@ void frmMaj::creer_controles(QWidget* w) {
 }
 
 void frmMaj::Form_Load() {
-    Piege t(prog.rapporteur(), QStringLiteral("Form_Load"), QStringLiteral("frmMaj"));
+    Piege t(prog.rapporteur(), QStringLiteral("Form_Load"), MODULE);
     // Centred on the screen.
     t([&] { Move((Ecran::Width() - Width()) / 2, (Ecran::Height() - Height()) / 2, Width(), Height()); });
     t([&] { TimerCligno->setEnabled(true); });
 }
 
 void frmMaj::TimerCligno_Timer() {
-    Piege t(prog.rapporteur(), QStringLiteral("TimerCligno_Timer"), QStringLiteral("frmMaj"));
+    Piege t(prog.rapporteur(), QStringLiteral("TimerCligno_Timer"), MODULE);
     t([&] { picFleche(1).setVisible(!picFleche(1).Visible()); });
 }
 
@@ -120,7 +122,7 @@ void frmMaj::btnAction_Click(int16_t Index) {
     // Only the question gives the buttons a meaning.
     if (!charge() || !btnAction.existe(0) || btnAction(0).Caption() != QStringLiteral("Oui")) return;
     if (en_reponse_) return;
-    Piege t(prog.rapporteur(), QStringLiteral("btnAction_Click"), QStringLiteral("frmMaj"));
+    Piege t(prog.rapporteur(), QStringLiteral("btnAction_Click"), MODULE);
     if (Index == 0) {
         en_reponse_ = true;
         accepter_mise_a_jour(); // ends the process unless the download failed
@@ -136,7 +138,7 @@ void frmMaj::btnAction_Click(int16_t Index) {
 
 void frmMaj::accepter_mise_a_jour() {
     // Part of the button's handler: failures are reported under its name.
-    Piege t(prog.rapporteur(), QStringLiteral("btnAction_Click"), QStringLiteral("frmMaj"));
+    Piege t(prog.rapporteur(), QStringLiteral("btnAction_Click"), MODULE);
     Files& fichiers = prog.plateforme.files;
     mdlMaj& maj = prog.maj();
 

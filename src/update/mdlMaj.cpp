@@ -2,11 +2,11 @@
 
 #include "app/frmMain.h"
 #include "app/programme.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "diag/numerique.h"
 #include "options/frmOption.h"
 #include "update/frmMaj.h"
-#include "update/verification.h"
+#include "protocol/verification.h"
 
 #include <QHostAddress>
 #include <QUrl>

@@ -15,6 +15,10 @@ namespace tk {
 
 namespace {
 
+// The volume refresh reports under mdlFonctions, the module it belongs to.
+const QString MODULE = QStringLiteral("mdlFonctions");
+const QString FENETRE = QStringLiteral("frmMain");
+
 constexpr uint32_t TAILLE_CONTROLE = 152;
 // Raw ranges whose maximum is at least this are scaled to percent.
 constexpr int64_t MAXIMUM_ECHELLE = 101;
@@ -189,7 +193,7 @@ bool mdlVolume::lire_muet(int32_t numero) { return lire_valeur_controle(hMixer, 
 // ---------------------------------------------------------------- the widget
 
 void mdlVolume::recuperation_info_volume() {
-    Piege t(prog.rapporteur(), QStringLiteral("recuperation_info_volume"), QStringLiteral("mdlFonctions"));
+    Piege t(prog.rapporteur(), QStringLiteral("recuperation_info_volume"), MODULE);
     // The knob belongs to the user while it is dragged.
     if (reglage_son_en_cours) return;
     frmMain* f = nullptr;
@@ -222,7 +226,7 @@ void mdlVolume::recuperation_info_volume() {
 }
 
 void mdlVolume::picSliderSon_MouseMove(int bouton, int, float x, float) {
-    Piege t(prog.rapporteur(), QStringLiteral("picSliderSon_MouseMove"), QStringLiteral("frmMain"));
+    Piege t(prog.rapporteur(), QStringLiteral("picSliderSon_MouseMove"), FENETRE);
     if (bouton != vbLeftButton) return;
     frmMain* f = nullptr;
     t([&] { f = &prog.frmMain(); });
@@ -255,13 +259,13 @@ void mdlVolume::picSliderSon_MouseMove(int bouton, int, float x, float) {
 }
 
 void mdlVolume::picSliderSon_MouseUp(int, int, float, float) {
-    Piege t(prog.rapporteur(), QStringLiteral("picSliderSon_MouseUp"), QStringLiteral("frmMain"));
+    Piege t(prog.rapporteur(), QStringLiteral("picSliderSon_MouseUp"), FENETRE);
     t([&] { prog.plateforme.sound.beep(); });
     t([&] { reglage_son_en_cours = false; });
 }
 
 void mdlVolume::picFondSon_MouseUp(int, int, float x, float) {
-    Piege t(prog.rapporteur(), QStringLiteral("picFondSon_MouseUp"), QStringLiteral("frmMain"));
+    Piege t(prog.rapporteur(), QStringLiteral("picFondSon_MouseUp"), FENETRE);
     frmMain* f = nullptr;
     t([&] { f = &prog.frmMain(); });
     if (!f) return;
@@ -286,15 +290,15 @@ void mdlVolume::picFondSon_MouseUp(int, int, float x, float) {
 }
 
 void mdlVolume::picSon_Click(int) {
-    Piege t(prog.rapporteur(), QStringLiteral("picSon_Click"), QStringLiteral("frmMain"));
+    Piege t(prog.rapporteur(), QStringLiteral("picSon_Click"), FENETRE);
     t([&] { prog.frmMain().picSon(0).setVisible(!prog.frmMain().picSon(0).Visible()); });
     // A visible muted symbol means muted.
     t([&] { regler_muet(SLOT_MUET_GENERAL, prog.frmMain().picSon(0).Visible()); });
 }
 
 void mdlVolume::picSon_MouseMove(int, int, int, float, float) {
-    Piege t(prog.rapporteur(), QStringLiteral("picSon_MouseMove"), QStringLiteral("frmMain"));
-    t([&] { prog.aide().afficher_aide(4, 0); });
+    Piege t(prog.rapporteur(), QStringLiteral("picSon_MouseMove"), FENETRE);
+    t([&] { prog.aide().afficher_aide(AIDE_SON, 0); });
 }
 
 } // namespace tk

@@ -3,7 +3,7 @@
 #include "app/frmMain.h"
 #include "app/mdlMain.h"
 #include "app/registre.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "fakes/fake_plateforme.h"
 #include "options/frmOption.h"
 
@@ -22,15 +22,15 @@ TEST(Demarrage, OnlyTheExactRebootArgumentOrTheReplacementNameRoutesToTheReplace
                          Cas{"-REBOOT", "tarvik", false}, Cas{"", "Tarvik_", true}, Cas{"", "tarvik_x", false},
                          Cas{"-reboot -x", "tarvik", false}}) {
         Banc b;
-        b.fp.files.ligneCommande = c.ligne;
-        b.fp.files.nomExe = c.exe;
+        b.fp.files.commandText = c.ligne;
+        b.fp.files.exeName = c.exe;
         mdlMain m(b.p());
         if (c.remplacement) {
             // The replacement ends the process itself; the start never goes on.
-            EXPECT_THROW(m.Main(), FinProcessus) << c.ligne.toStdString() << c.exe.toStdString();
+            EXPECT_THROW(m.Main(), ProcessEnd) << c.ligne.toStdString() << c.exe.toStdString();
             EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
             EXPECT_EQ(b.p().frmMain_si_charge(), nullptr);
-            EXPECT_FALSE(b.fp.files.fichiers.contains(b.fp.files.dansDossier(QStringLiteral("err.log"))));
+            EXPECT_FALSE(b.fp.files.fichiers.contains(b.fp.files.inFolder(QStringLiteral("err.log"))));
         } else {
             m.Main();
             EXPECT_NE(b.p().frmMain_si_charge(), nullptr) << c.ligne.toStdString() << c.exe.toStdString();
@@ -60,7 +60,7 @@ TEST(Demarrage, OrdinaryStartEnablesTheThreePeriodicTimersOnly) {
 TEST(Demarrage, StepsRunInTheirOrderAroundTheMixerOpening) {
     Banc b;
     bool vu = false;
-    b.fp.mixer.pendantOuverture = [&] {
+    b.fp.mixer.duringOpen = [&] {
         vu = true;
         Programme& p = b.p();
         EXPECT_NE(p.frmOption_si_charge(), nullptr);
@@ -73,14 +73,14 @@ TEST(Demarrage, StepsRunInTheirOrderAroundTheMixerOpening) {
         EXPECT_TRUE(f.fenetre()->isVisible());
         EXPECT_FALSE(f.TimerGetValues->Enabled());
         EXPECT_FALSE(f.TimerCarteReseau->Enabled());
-        EXPECT_TRUE(b.fp.files.demandesPriorite.empty());
+        EXPECT_TRUE(b.fp.files.priorityRequests.empty());
         EXPECT_NE(p.frmMaj_si_charge(), nullptr);
     };
     mdlMain m(b.p());
     m.Main();
     EXPECT_TRUE(vu);
     EXPECT_EQ(b.fp.mixer.opens, 1);
-    EXPECT_EQ(b.fp.files.demandesPriorite, std::vector<int>{0}); // "Normal", once, at the end
+    EXPECT_EQ(b.fp.files.priorityRequests, std::vector<int>{0}); // "Normal", once, at the end
     EXPECT_TRUE(b.p().frmMain().TimerGetValues->Enabled());
     EXPECT_EQ(b.p().frmMaj_si_charge(), nullptr);
 }
@@ -89,11 +89,11 @@ TEST(Demarrage, StoredBarModeReadsOneOrTwoAndNothingElseStopsTheStart) {
     for (auto [stocke, attendu] : std::vector<std::pair<QString, int>>{
              {"", 2}, {"abc", 2}, {"99999", 2}, {"3", 2}, {"0", 2}, {"1", 1}, {"2", 2}, {"-1", 2}}) {
         Banc b;
-        b.fp.registry.poser("tarvik", "modeBarre", stocke);
+        b.fp.registry.put("tarvik", "modeBarre", stocke);
         mdlMain m(b.p());
         m.Main();
         EXPECT_EQ(b.p().modeBarre, attendu) << stocke.toStdString();
-        EXPECT_TRUE(b.fp.dialogs.boites.empty()) << stocke.toStdString(); // no error box either
+        EXPECT_TRUE(b.fp.dialogs.boxes.empty()) << stocke.toStdString(); // no error box either
     }
     Banc vide; // nothing stored: full mode
     mdlMain m(vide.p());
@@ -103,7 +103,7 @@ TEST(Demarrage, StoredBarModeReadsOneOrTwoAndNothingElseStopsTheStart) {
 
 TEST(Demarrage, ProductNameDecidesTheCounterSpelling) {
     Banc b;
-    b.fp.registry.poserValeur(RacineRegistre::HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+    b.fp.registry.putValue(RacineRegistre::HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
                               "productname", QString("Debian Vista") + QChar(u'\0') + "x");
     mdlMain m(b.p());
     m.Main();
@@ -117,39 +117,39 @@ TEST(Demarrage, ProductNameDecidesTheCounterSpelling) {
 TEST(ErreurAffichee, SameNumberIsShownAndLoggedOnceUntilAnotherOneWasShown) {
     Banc b;
     mdlFonctions& f = b.p().fonctions();
-    b.fp.dialogs.reponseDefaut = vbCancel;
+    b.fp.dialogs.defaultReply = vbCancel;
     f.afficher_erreur("Dépassement de capacité", 6, "lire_compteurs", "mdlPdh");
     f.afficher_erreur("Dépassement de capacité", 6, "lire_compteurs", "mdlPdh");
-    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
-    EXPECT_EQ(b.fp.dialogs.boites[0].texte,
+    ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(b.fp.dialogs.boxes[0].texte,
               "Une erreur est survenue dans le le logiciel!\r\nDéscriptif:\r\nModule:mdlPdh\r\n"
               "Routine:lire_compteurs\r\nErreur:6 Dépassement de capacité\r\nVoulez vous envoyer ce rapport d'erreur ?");
-    EXPECT_EQ(b.fp.dialogs.boites[0].titre, "Tarvik");
-    EXPECT_EQ(b.fp.dialogs.boites[0].style, vbOKCancel | vbCritical);
+    EXPECT_EQ(b.fp.dialogs.boxes[0].titre, "Tarvik");
+    EXPECT_EQ(b.fp.dialogs.boxes[0].style, vbOKCancel | vbCritical);
 
     f.afficher_erreur("Division par zéro", 11, "x", "y");
     f.afficher_erreur("Dépassement de capacité", 6, "lire_compteurs", "mdlPdh");
-    EXPECT_EQ(b.fp.dialogs.boites.size(), 3u);
+    EXPECT_EQ(b.fp.dialogs.boxes.size(), 3u);
 
     const QString log = QString::fromUtf8(b.fp.files.fichiers.value("/opt/tarvik/err.log"));
     const QStringList lignes = log.split("\r\n", Qt::SkipEmptyParts);
     ASSERT_EQ(lignes.size(), 3); // Cancel still logs
     EXPECT_TRUE(lignes[0].endsWith(" mdlPdh lire_compteurs 6 Dépassement de capacité")) << lignes[0].toStdString();
     EXPECT_TRUE(QDateTime::fromString(lignes[0].left(19), "dd/MM/yyyy HH:mm:ss").isValid());
-    EXPECT_TRUE(b.fp.network.requetes.empty()); // Cancel sends nothing
+    EXPECT_TRUE(b.fp.network.requests.empty()); // Cancel sends nothing
 }
 
 TEST(ErreurAffichee, TrappedStatementsReportTheirProcedureAndGoOn) {
     Banc b;
-    b.fp.dialogs.reponseDefaut = vbCancel;
-    Piege t = b.p().piege("placer_le_compteur", "mdlAppBar");
+    b.fp.dialogs.defaultReply = vbCancel;
+    Piege t(b.p().rapporteur(), "placer_le_compteur", "mdlAppBar");
     bool suite = false;
     t([&] { lever(ERR_VALEUR_PROPRIETE); });
     t([&] { suite = true; });
     EXPECT_TRUE(suite);
-    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
-    EXPECT_TRUE(b.fp.dialogs.boites[0].texte.contains("Routine:placer_le_compteur"));
-    EXPECT_TRUE(b.fp.dialogs.boites[0].texte.contains("Erreur:380 Valeur de propriété non valide"));
+    ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains("Routine:placer_le_compteur"));
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains("Erreur:380 Valeur de propriété non valide"));
 }
 
 TEST(Arret, ExitRemovesTheIconUnloadsTheBarStoresOptionsAndEnds) {
@@ -161,7 +161,7 @@ TEST(Arret, ExitRemovesTheIconUnloadsTheBarStoresOptionsAndEnds) {
     try {
         b.p().frmOption().mnuQuitter_Click();
         FAIL() << "the process did not end";
-    } catch (const FinProcessus& fin) {
+    } catch (const ProcessEnd& fin) {
         EXPECT_EQ(fin.code, 0);
     }
     EXPECT_GE(b.fp.shell.trayDeletes, suppressions + 1);

@@ -3,7 +3,7 @@
 // the options dialog and the update window.
 #include "app/frmMain.h"
 #include "bar/mdlAppBar.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "fakes/fake_plateforme.h"
 #include "help/frmPostit.h"
 #include "help/mdlAide.h"

@@ -78,7 +78,7 @@ TEST(Docking, FullBarWithOneDriveRowRegistersTwentyPixelsInOrder) {
     EXPECT_EQ(t.f.picTailleBarre(0).ToolTipText(), "Small bar");
     EXPECT_EQ(t.f.picTailleBarre(1).ToolTipText(), "Full bar");
     EXPECT_FALSE(t.a.barre_deplacee());
-    EXPECT_TRUE(t.b.fp.dialogs.boites.empty());
+    EXPECT_TRUE(t.b.fp.dialogs.boxes.empty());
 }
 
 TEST(Docking, FullBarWithTwoRowsTakesThirtyEightPixelsAndOffsetsTheMeters) {
@@ -234,10 +234,10 @@ TEST(Slides, TwentyOnePixelBarGoesUpThreePixelsAStepAndLeavesOneRow) {
     t.masquee();
     t.f.setHeight(315);
     t.b.fp.shell.clearCalls();
-    t.b.fp.files.sommeils.clear();
+    t.b.fp.files.sleeps.clear();
     t.a.cacher_la_barre();
     EXPECT_EQ(t.ys(), (std::vector<int>{-1, -4, -7, -10, -13, -16, -19, -20}));
-    EXPECT_EQ(t.b.fp.files.sommeils, std::vector<int>(7, 10));
+    EXPECT_EQ(t.b.fp.files.sleeps, std::vector<int>(7, 10));
     for (size_t i = 0; i < t.b.fp.shell.positions.size(); ++i) {
         const FakeShell::PosCall& p = t.b.fp.shell.positions[i];
         EXPECT_EQ(p.cy, 21);
@@ -284,7 +284,7 @@ TEST(Slides, ASlideAskedForDuringASlideIsDropped) {
     t.masquee();
     int appels = 0;
     // Mouse moves and ticks run inside a slide while it lets events run.
-    t.b.fp.files.pendantSommeil = [&](int) {
+    t.b.fp.files.duringSleep = [&](int) {
         ++appels;
         t.f.MouseMove(-1, 0, 0, 10, 10); // the strip touched: slide in (mode 0)
         t.a.cacher_la_barre();
@@ -295,7 +295,7 @@ TEST(Slides, ASlideAskedForDuringASlideIsDropped) {
     EXPECT_EQ(appels, 7);
     EXPECT_EQ(t.ys(), (std::vector<int>{-1, -4, -7, -10, -13, -16, -19, -19}));
     EXPECT_FALSE(t.b.p().animation_en_cours);
-    t.b.fp.files.pendantSommeil = nullptr;
+    t.b.fp.files.duringSleep = nullptr;
     t.b.fp.shell.clearCalls();
     t.f.MouseMove(-1, 0, 0, 10, 10); // after the slide, the next one runs
     EXPECT_EQ(t.ys().back(), 0);
@@ -441,16 +441,16 @@ TEST(Layout, WideScreenPositionsDoNotOverflow) {
     }
     EXPECT_EQ(t.f.picIcone(8).Left(), 33890);
     EXPECT_EQ(t.f.picTailleBarre(1).Left(), 57600 - 305);
-    EXPECT_TRUE(t.b.fp.dialogs.boites.empty());
+    EXPECT_TRUE(t.b.fp.dialogs.boxes.empty());
 }
 
 TEST(Layout, NegativeMeterWidthIsLoggedAndPlacementGoesOn) {
     Barre t(2, 400); // 6000 twips: narrower than the left part of the bar
     t.a.calcul_taille_fenetre();
-    ASSERT_EQ(t.b.fp.dialogs.boites.size(), 1u); // shown once per error number
-    EXPECT_TRUE(t.b.fp.dialogs.boites[0].texte.contains("placer_le_compteur"));
-    EXPECT_TRUE(t.b.fp.dialogs.boites[0].texte.contains("mdlAppBar"));
-    EXPECT_TRUE(t.b.fp.dialogs.boites[0].texte.contains("380"));
+    ASSERT_EQ(t.b.fp.dialogs.boxes.size(), 1u); // shown once per error number
+    EXPECT_TRUE(t.b.fp.dialogs.boxes[0].texte.contains("placer_le_compteur"));
+    EXPECT_TRUE(t.b.fp.dialogs.boxes[0].texte.contains("mdlAppBar"));
+    EXPECT_TRUE(t.b.fp.dialogs.boxes[0].texte.contains("380"));
     // Everything but the widths is placed.
     EXPECT_EQ(t.f.picCompteur(0).Left(), 7050);
     EXPECT_EQ(t.f.picCompteur(0).Top(), 15);

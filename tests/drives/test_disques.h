@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/frmMain.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "drives/mdlDisk.h"
 #include "fakes/fake_plateforme.h"
 
@@ -37,7 +37,7 @@ struct BancDisques {
         d().recuperation_info_Disk(forcer);
         return forcer;
     }
-    void reglage(const QString& cle, const QString& valeur) { b.fp.registry.poser(QStringLiteral("tarvik"), cle, valeur); }
+    void reglage(const QString& cle, const QString& valeur) { b.fp.registry.put(QStringLiteral("tarvik"), cle, valeur); }
     // Names of the rows on show.
     QStringList noms() {
         QStringList r;
@@ -45,7 +45,7 @@ struct BancDisques {
             if (f().lblNomDisc(k).Visible()) r << f().lblNomDisc(k).Caption();
         return r;
     }
-    int erreurs() { return static_cast<int>(b.fp.dialogs.boites.size()); }
+    int erreurs() { return static_cast<int>(b.fp.dialogs.boxes.size()); }
     // A pixel of row n's usage bar.
     Couleur px(int n, int x, int y) {
         const QRgb p = f().picDisc(n).image().pixel(x, y);

@@ -79,8 +79,8 @@ TEST(Panneau, ClickingAnIconOpensTheDrivesFolderAsOneArgument) {
     t.lecteur('D', DRIVE_FIXED, QStringLiteral("my data; rm -rf ~"), 100 * GO, 50 * GO);
     t.rafraichir(true);
     cliquer(t.f().picTypeDisc(1)); // new rows carry the handler
-    EXPECT_EQ(t.b.fp.files.ouvertures, QStringList{"/media/user/my data; rm -rf ~"});
-    EXPECT_TRUE(t.b.fp.files.lancements.empty());
+    EXPECT_EQ(t.b.fp.files.openedPaths, QStringList{"/media/user/my data; rm -rf ~"});
+    EXPECT_TRUE(t.b.fp.files.launches.empty());
 }
 
 // A volume label is the user's or a stick maker's text: shown as it is

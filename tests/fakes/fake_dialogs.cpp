@@ -3,18 +3,18 @@
 namespace tk {
 
 int FakeDialogs::msgBox(const QString& texte, int style, const QString& titre) {
-    boites.push_back({texte, style, titre});
-    if (pendantBoite) pendantBoite(boites.back());
-    if (!reponses.empty()) {
-        const int r = reponses.front();
-        reponses.pop_front();
+    boxes.push_back({texte, style, titre});
+    if (duringBox) duringBox(boxes.back());
+    if (!replies.empty()) {
+        const int r = replies.front();
+        replies.pop_front();
         return r;
     }
-    return reponseDefaut ? *reponseDefaut : reponse_fermeture(style);
+    return defaultReply ? *defaultReply : reponse_fermeture(style);
 }
 
 QString FakeDialogs::openFile(const QString& titre, const QString& filtre, const QString& dossier) {
-    demandesFichier.push_back({titre, filtre, dossier});
+    fileRequests.push_back({titre, filtre, dossier});
     if (fichiers.empty()) return {};
     const QString r = fichiers.front();
     fichiers.pop_front();

@@ -13,29 +13,29 @@ namespace tk {
 
 class FakeDialogs : public Dialogs {
 public:
-    struct Boite {
+    struct Box {
         QString texte;
         int style;
         QString titre;
     };
-    struct DemandeFichier {
+    struct FileRequest {
         QString titre, filtre, dossier;
     };
 
     // Answers given in order. When the queue is empty a box answers
-    // `reponseDefaut` if set, else what closing it gives (Cancel, No or OK),
+    // `defaultReply` if set, else what closing it gives (Cancel, No or OK),
     // and a file dialog answers "" (cancelled).
-    std::deque<int> reponses;
-    std::optional<int> reponseDefaut;
+    std::deque<int> replies;
+    std::optional<int> defaultReply;
     std::deque<QString> fichiers;
     // Called while a box is open (before it answers), as a modal box lets events run.
-    std::function<void(const Boite&)> pendantBoite;
+    std::function<void(const Box&)> duringBox;
 
-    std::vector<Boite> boites;
-    std::vector<DemandeFichier> demandesFichier;
+    std::vector<Box> boxes;
+    std::vector<FileRequest> fileRequests;
 
-    void repondre(int reponse) { reponses.push_back(reponse); }
-    void choisir(const QString& fichier) { fichiers.push_back(fichier); }
+    void reply(int reponse) { replies.push_back(reponse); }
+    void choose(const QString& fichier) { fichiers.push_back(fichier); }
 
     int msgBox(const QString& texte, int style, const QString& titre) override;
     QString openFile(const QString& titre, const QString& filtre, const QString& dossier) override;

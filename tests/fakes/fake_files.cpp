@@ -2,10 +2,10 @@
 
 namespace tk {
 
-bool FakeFiles::ecrivable(const QString& chemin) const {
-    if (nonEcrivables.contains(chemin)) return false;
+bool FakeFiles::writable(const QString& chemin) const {
+    if (unwritable.contains(chemin)) return false;
     const qsizetype barre = chemin.lastIndexOf(QLatin1Char('/'));
-    return barre < 0 || !dossiersProteges.contains(chemin.left(barre));
+    return barre < 0 || !protectedFolders.contains(chemin.left(barre));
 }
 
 bool FakeFiles::exists(const QString& chemin) { return fichiers.contains(chemin); }
@@ -16,14 +16,14 @@ int64_t FakeFiles::size(const QString& chemin) {
 }
 
 bool FakeFiles::remove(const QString& chemin) {
-    if (!fichiers.contains(chemin) || nonSupprimables.contains(chemin)) return false;
+    if (!fichiers.contains(chemin) || undeletable.contains(chemin)) return false;
     fichiers.remove(chemin);
     executables.remove(chemin);
     return true;
 }
 
 bool FakeFiles::copy(const QString& source, const QString& dest) {
-    if (!fichiers.contains(source) || !ecrivable(dest)) return false;
+    if (!fichiers.contains(source) || !writable(dest)) return false;
     fichiers.insert(dest, fichiers.value(source));
     if (executables.contains(source)) executables.insert(dest);
     else executables.remove(dest);
@@ -31,7 +31,7 @@ bool FakeFiles::copy(const QString& source, const QString& dest) {
 }
 
 bool FakeFiles::rename(const QString& source, const QString& dest) {
-    if (!fichiers.contains(source) || !ecrivable(dest)) return false;
+    if (!fichiers.contains(source) || !writable(dest)) return false;
     if (source == dest) return true;
     fichiers.insert(dest, fichiers.take(source));
     if (executables.remove(source)) executables.insert(dest);
@@ -46,7 +46,7 @@ bool FakeFiles::setExecutable(const QString& chemin) {
 }
 
 bool FakeFiles::appendText(const QString& chemin, const QByteArray& donnees) {
-    if (!ecrivable(chemin)) return false;
+    if (!writable(chemin)) return false;
     fichiers[chemin].append(donnees);
     return true;
 }
@@ -59,16 +59,16 @@ bool FakeFiles::readAll(const QString& chemin, QByteArray& donnees) {
 }
 
 bool FakeFiles::startDetached(const QString& programme, const QStringList& arguments) {
-    lancements.push_back({programme, arguments});
-    return !lancementsEchouent;
+    launches.push_back({programme, arguments});
+    return !launchesFail;
 }
 
 bool FakeFiles::runForOutput(const QString& programme, const QStringList& arguments, int, qint64 tailleMax,
                              QByteArray& sortie) {
-    executions.push_back({programme, arguments});
+    runs.push_back({programme, arguments});
     sortie.clear();
-    if (!surExecution) return false;
-    const bool ok = surExecution(executions.back(), sortie);
+    if (!onRun) return false;
+    const bool ok = onRun(runs.back(), sortie);
     if (sortie.size() > tailleMax) {
         sortie.clear();
         return false;
@@ -77,22 +77,22 @@ bool FakeFiles::runForOutput(const QString& programme, const QStringList& argume
 }
 
 bool FakeFiles::openWithDesktop(const QString& cible) {
-    ouvertures << cible;
-    return !lancementsEchouent;
+    openedPaths << cible;
+    return !launchesFail;
 }
 
 bool FakeFiles::setPriority(int valeur) {
-    demandesPriorite.push_back(valeur);
-    if (valeur < nice && !privilegie) return false;
+    priorityRequests.push_back(valeur);
+    if (valeur < nice && !privileged) return false;
     nice = valeur;
     return true;
 }
 
 void FakeFiles::sleepMs(int ms) {
-    sommeils.push_back(ms);
-    if (pendantSommeil) pendantSommeil(ms);
+    sleeps.push_back(ms);
+    if (duringSleep) duringSleep(ms);
 }
 
-void FakeFiles::endProcess(int code) { throw FinProcessus(code); }
+void FakeFiles::endProcess(int code) { throw ProcessEnd(code); }
 
 } // namespace tk

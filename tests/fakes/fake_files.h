@@ -14,64 +14,64 @@ namespace tk {
 // Thrown by FakeFiles::endProcess, so a test can see the program end. It is
 // no std::exception on purpose: a statement trap must not catch it, as the
 // real end of the process leaves every trap behind.
-class FinProcessus {
+class ProcessEnd {
 public:
-    explicit FinProcessus(int code) : code(code) {}
+    explicit ProcessEnd(int code) : code(code) {}
     int code;
 };
 
 class FakeFiles : public Files {
 public:
-    struct Lancement {
+    struct Launch {
         QString programme;
         QStringList arguments;
     };
 
-    // Program facts; exePath() is dossier + "/" + nomExe.
+    // Program facts; exePath() is dossier + "/" + exeName.
     QString dossier = QStringLiteral("/opt/tarvik");
-    QString nomExe = QStringLiteral("tarvik");
-    QString ligneCommande;
-    QString utilisateur = QStringLiteral("user");
-    QString ordinateur = QStringLiteral("PC");
+    QString exeName = QStringLiteral("tarvik");
+    QString commandText;
+    QString user = QStringLiteral("user");
+    QString computer = QStringLiteral("PC");
     // The program folder is writable unless it is listed here (an installed program).
-    QSet<QString> dossiersProteges;
+    QSet<QString> protectedFolders;
     // The user's state folder; empty: it cannot be created.
-    QString dossierEtat = QStringLiteral("/home/user/.local/state/tarvik");
+    QString stateDir = QStringLiteral("/home/user/.local/state/tarvik");
 
     // Files by full path.
     QMap<QString, QByteArray> fichiers;
     QSet<QString> executables;
-    QSet<QString> nonSupprimables; // remove() fails on these (a locked or protected file)
-    QSet<QString> nonEcrivables;   // appendText, copy and rename onto these fail
+    QSet<QString> undeletable; // remove() fails on these (a locked or protected file)
+    QSet<QString> unwritable;   // appendText, copy and rename onto these fail
 
     // Processes.
-    std::vector<Lancement> lancements;   // startDetached calls
-    std::vector<Lancement> executions;   // runForOutput calls
+    std::vector<Launch> launches;   // startDetached calls
+    std::vector<Launch> runs;   // runForOutput calls
     // What runForOutput answers: the program's output and whether it ended
     // well; by default a run fails with no output.
-    std::function<bool(const Lancement&, QByteArray&)> surExecution;
-    QStringList ouvertures;              // openWithDesktop targets
-    bool lancementsEchouent = false;
+    std::function<bool(const Launch&, QByteArray&)> onRun;
+    QStringList openedPaths;              // openWithDesktop targets
+    bool launchesFail = false;
     int nice = 0;
-    bool privilegie = false;             // false: a nice value below the current one is refused
-    std::vector<int> demandesPriorite;   // every setPriority request, refused ones included
-    std::vector<int> sommeils;           // sleepMs calls
-    std::function<void(int)> pendantSommeil;
+    bool privileged = false;             // false: a nice value below the current one is refused
+    std::vector<int> priorityRequests;   // every setPriority request, refused ones included
+    std::vector<int> sleeps;           // sleepMs calls
+    std::function<void(int)> duringSleep;
 
     // A file may be written at `chemin`: not listed as unwritable, not in a protected folder.
-    bool ecrivable(const QString& chemin) const;
+    bool writable(const QString& chemin) const;
 
     // Test helper: the path of a file in the program folder.
-    QString dansDossier(const QString& nom) const { return dossier + QLatin1Char('/') + nom; }
+    QString inFolder(const QString& nom) const { return dossier + QLatin1Char('/') + nom; }
 
     QString programFolder() override { return dossier; }
-    QString exeBaseName() override { return nomExe; }
-    QString exePath() override { return dansDossier(nomExe); }
-    QString commandLine() override { return ligneCommande; }
-    QString userName() override { return utilisateur; }
-    QString computerName() override { return ordinateur; }
-    bool canWriteFolder(const QString& d) override { return !dossiersProteges.contains(d); }
-    QString stateFolder() override { return dossierEtat; }
+    QString exeBaseName() override { return exeName; }
+    QString exePath() override { return inFolder(exeName); }
+    QString commandLine() override { return commandText; }
+    QString userName() override { return user; }
+    QString computerName() override { return computer; }
+    bool canWriteFolder(const QString& d) override { return !protectedFolders.contains(d); }
+    QString stateFolder() override { return stateDir; }
 
     bool exists(const QString& chemin) override;
     int64_t size(const QString& chemin) override;

@@ -8,7 +8,7 @@ FakeMixer::FakeMixer() = default;
 
 bool FakeMixer::open(int numero) {
     ++opens;
-    if (pendantOuverture) pendantOuverture();
+    if (duringOpen) duringOpen();
     opened = numero >= 0 && numero < devices;
     return opened;
 }

@@ -35,7 +35,7 @@ public:
     int opens = 0; // calls to open()
     int reads = 0; // calls to readVolume and readMute
     std::vector<Write> writes;
-    std::function<void()> pendantOuverture; // runs inside open(), before it answers
+    std::function<void()> duringOpen; // runs inside open(), before it answers
 
     Line& line(LigneMixer ligne) { return lines_[static_cast<size_t>(ligne)]; }
 

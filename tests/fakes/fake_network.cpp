@@ -9,16 +9,16 @@
 namespace tk {
 
 FakeSocket::~FakeSocket() {
-    if (reseau_) reseau_->sockets.removeAll(this);
+    if (network_) network_->sockets.removeAll(this);
 }
 
 void FakeSocket::connectTo(const QString& h, int p) {
     hote = h;
     port = p;
     tls = false;
-    ++connexions;
+    ++connections;
     etat = Connexion;
-    enAttente.clear();
+    pending.clear();
 }
 
 void FakeSocket::connectToTls(const QString& h, int p) {
@@ -27,59 +27,59 @@ void FakeSocket::connectToTls(const QString& h, int p) {
 }
 
 void FakeSocket::close() {
-    ++fermetures;
+    ++closes;
     etat = Ferme;
-    enAttente.clear();
+    pending.clear();
 }
 
 void FakeSocket::send(const QByteArray& donnees) {
-    if (etat == Connecte || etat == Connexion) envois << donnees;
+    if (etat == Connecte || etat == Connexion) sends << donnees;
 }
 
-void FakeSocket::accepter() {
+void FakeSocket::accept() {
     etat = Connecte;
     if (onConnected) onConnected();
 }
 
-void FakeSocket::recevoir(const QByteArray& donnees) {
-    if (enPause) {
-        enAttente += donnees;
+void FakeSocket::receive(const QByteArray& donnees) {
+    if (paused) {
+        pending += donnees;
         return;
     }
     if (onData) onData(donnees);
 }
 
-void FakeSocket::livrerAttente() {
-    if (enPause || enAttente.isEmpty()) return;
-    const QByteArray d = std::exchange(enAttente, {});
+void FakeSocket::deliverPending() {
+    if (paused || pending.isEmpty()) return;
+    const QByteArray d = std::exchange(pending, {});
     if (onData) onData(d);
 }
 
-void FakeSocket::fermerDistant() {
+void FakeSocket::closeRemote() {
     etat = Ferme;
     if (onClosed) onClosed();
 }
 
-void FakeSocket::echouer(const QString& message) {
+void FakeSocket::fail(const QString& message) {
     etat = Erreur;
     if (onError) onError(message);
 }
 
-void FakeSocket::echouerTls(const QString& message) {
+void FakeSocket::failTls(const QString& message) {
     etat = Erreur;
     if (onTlsError) onTlsError(message);
 }
 
 FakeNetwork::~FakeNetwork() {
-    for (FakeSocket* s : sockets) s->reseau_ = nullptr; // sockets that outlive the network
+    for (FakeSocket* s : sockets) s->network_ = nullptr; // sockets that outlive the network
 }
 
-void FakeNetwork::repondre(const QString& url, int status, const QByteArray& corps) {
+void FakeNetwork::reply(const QString& url, int status, const QByteArray& corps) {
     ReponseHttp r;
     r.status = status;
     r.ok = status == 200;
-    r.corps = corps;
-    reponses.insert(url, r);
+    r.body = corps;
+    replies.insert(url, r);
 }
 
 std::unique_ptr<Socket> FakeNetwork::createSocket() {
@@ -88,71 +88,71 @@ std::unique_ptr<Socket> FakeNetwork::createSocket() {
     return s;
 }
 
-ReponseHttp FakeNetwork::traiter(const Requete& r) {
-    requetes.push_back(r);
-    if (surRequete) return surRequete(r);
-    const auto it = reponses.constFind(r.url);
-    if (it != reponses.constEnd()) return *it;
+ReponseHttp FakeNetwork::answer(const Request& r) {
+    requests.push_back(r);
+    if (onRequest) return onRequest(r);
+    const auto it = replies.constFind(r.url);
+    if (it != replies.constEnd()) return *it;
     ReponseHttp refus;
-    refus.erreur = QStringLiteral("Connection refused");
+    refus.error = QStringLiteral("Connection refused");
     return refus;
 }
 
-ReponseHttp FakeNetwork::traiter_limite(const Requete& r) {
-    ReponseHttp rep = traiter(r);
-    if (rep.corps.size() > r.tailleMax) {
+ReponseHttp FakeNetwork::answerWithinLimit(const Request& r) {
+    ReponseHttp rep = answer(r);
+    if (rep.body.size() > r.tailleMax) {
         rep.ok = false;
-        rep.corps.clear();
-        rep.erreur = QStringLiteral("reply larger than the limit");
+        rep.body.clear();
+        rep.error = QStringLiteral("reply larger than the limit");
     }
     return rep;
 }
 
 ReponseHttp FakeNetwork::download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) {
-    Requete q;
-    q.methode = QStringLiteral("DOWNLOAD");
+    Request q;
+    q.method = QStringLiteral("DOWNLOAD");
     q.url = url;
     q.fichier = fichier;
     q.delaiMs = delaiMs;
     q.tailleMax = tailleMax;
-    ReponseHttp r = traiter_limite(q);
+    ReponseHttp r = answerWithinLimit(q);
     // As the real service: the file takes its name only when the whole reply arrived.
     if (r.ok) {
-        if (fichiers && !fichiers->ecrivable(fichier)) {
+        if (fichiers && !fichiers->writable(fichier)) {
             r.ok = false;
-            r.erreur = QStringLiteral("cannot write ") + fichier;
+            r.error = QStringLiteral("cannot write ") + fichier;
         } else if (fichiers) {
-            fichiers->fichiers.insert(fichier, r.corps);
+            fichiers->fichiers.insert(fichier, r.body);
             fichiers->executables.remove(fichier);
         } else {
             QSaveFile f(fichier);
-            if (!f.open(QIODevice::WriteOnly) || f.write(r.corps) != r.corps.size() || !f.commit()) r.ok = false;
+            if (!f.open(QIODevice::WriteOnly) || f.write(r.body) != r.body.size() || !f.commit()) r.ok = false;
         }
     }
-    r.corps.clear();
+    r.body.clear();
     return r;
 }
 
 ReponseHttp FakeNetwork::get(const QString& url, int delaiMs, qint64 tailleMax) {
-    Requete q;
-    q.methode = QStringLiteral("GET");
+    Request q;
+    q.method = QStringLiteral("GET");
     q.url = url;
     q.delaiMs = delaiMs;
     q.tailleMax = tailleMax;
-    return traiter_limite(q);
+    return answerWithinLimit(q);
 }
 
 ReponseHttp FakeNetwork::post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps,
                               bool attendre, int delaiMs, qint64 tailleMax) {
-    Requete q;
-    q.methode = QStringLiteral("POST");
+    Request q;
+    q.method = QStringLiteral("POST");
     q.url = url;
     q.type = enTeteType;
-    q.corps = corps;
+    q.body = corps;
     q.attendre = attendre;
     q.delaiMs = delaiMs;
     q.tailleMax = tailleMax;
-    const ReponseHttp r = traiter_limite(q);
+    const ReponseHttp r = answerWithinLimit(q);
     return attendre ? r : ReponseHttp{};
 }
 

@@ -17,7 +17,7 @@ class FakeNetwork;
 // data and sees everything the program sent.
 class FakeSocket : public Socket {
 public:
-    explicit FakeSocket(FakeNetwork* reseau) : reseau_(reseau) {}
+    explicit FakeSocket(FakeNetwork* reseau) : network_(reseau) {}
     ~FakeSocket() override;
 
     void connectTo(const QString& hote, int port) override;
@@ -25,42 +25,42 @@ public:
     void close() override;
     int state() override { return etat; }
     void send(const QByteArray& donnees) override;
-    // While paused, data pushed by recevoir() waits in `enAttente`; it is
+    // While paused, data pushed by receive() waits in `pending`; it is
     // delivered when the pause ends (from the event loop on the real socket;
-    // here by the next livrerAttente()).
-    void setReadingPaused(bool p) override { enPause = p; }
-    void livrerAttente();
+    // here by the next deliverPending()).
+    void setReadingPaused(bool p) override { paused = p; }
+    void deliverPending();
 
     // Server side.
-    void accepter();                        // the connection succeeds: Connecte, onConnected
-    void recevoir(const QByteArray& donnees); // one arrival event with `donnees`
-    void fermerDistant();                   // the server closes: Ferme, onClosed
-    void echouer(const QString& message);   // Erreur, onError
-    void echouerTls(const QString& message); // Erreur, onTlsError (certificate or handshake refused)
-    QByteArray envoiTotal() const { return envois.join(); }
+    void accept();                        // the connection succeeds: Connecte, onConnected
+    void receive(const QByteArray& donnees); // one arrival event with `donnees`
+    void closeRemote();                   // the server closes: Ferme, onClosed
+    void fail(const QString& message);   // Erreur, onError
+    void failTls(const QString& message); // Erreur, onTlsError (certificate or handshake refused)
+    QByteArray sentTotal() const { return sends.join(); }
 
     int etat = Ferme;
     QString hote;
     int port = 0;
     bool tls = false;          // the last connection asked for TLS
-    int connexions = 0;        // connectTo calls
-    int fermetures = 0;        // close calls
-    QList<QByteArray> envois;  // each send, in order
-    bool enPause = false;
-    QByteArray enAttente;      // data pushed while paused
+    int connections = 0;        // connectTo calls
+    int closes = 0;        // close calls
+    QList<QByteArray> sends;  // each send, in order
+    bool paused = false;
+    QByteArray pending;      // data pushed while paused
 
 private:
     friend class FakeNetwork;
-    FakeNetwork* reseau_;
+    FakeNetwork* network_;
 };
 
 class FakeNetwork : public Network {
 public:
-    struct Requete {
-        QString methode;   // "GET", "DOWNLOAD" or "POST"
+    struct Request {
+        QString method;   // "GET", "DOWNLOAD" or "POST"
         QString url;
         QByteArray type;   // POST content type
-        QByteArray corps;  // POST body
+        QByteArray body;   // POST body
         QString fichier;   // DOWNLOAD target
         bool attendre = true;
         int delaiMs = 0;
@@ -68,10 +68,10 @@ public:
     };
 
     // Replies by exact address; an address without one gets a refused
-    // connection (ok false, status 0). `surRequete`, when set, answers instead.
-    QMap<QString, ReponseHttp> reponses;
-    std::function<ReponseHttp(const Requete&)> surRequete;
-    std::vector<Requete> requetes;
+    // connection (ok false, status 0). `onRequest`, when set, answers instead.
+    QMap<QString, ReponseHttp> replies;
+    std::function<ReponseHttp(const Request&)> onRequest;
+    std::vector<Request> requests;
     // Where downloads are written; when null they go to the real disk.
     FakeFiles* fichiers = nullptr;
     // Every socket created and still alive, oldest first.
@@ -82,8 +82,8 @@ public:
     FakeNetwork(const FakeNetwork&) = delete;
     FakeNetwork& operator=(const FakeNetwork&) = delete;
 
-    void repondre(const QString& url, int status, const QByteArray& corps = {});
-    FakeSocket* derniereSocket() const { return sockets.isEmpty() ? nullptr : sockets.back(); }
+    void reply(const QString& url, int status, const QByteArray& corps = {});
+    FakeSocket* lastSocket() const { return sockets.isEmpty() ? nullptr : sockets.back(); }
 
     std::unique_ptr<Socket> createSocket() override;
     // A body longer than the request's limit fails, as with the real service.
@@ -94,8 +94,8 @@ public:
 
 private:
     friend class FakeSocket;
-    ReponseHttp traiter(const Requete& r);
-    ReponseHttp traiter_limite(const Requete& r);
+    ReponseHttp answer(const Request& r);
+    ReponseHttp answerWithinLimit(const Request& r);
 };
 
 } // namespace tk

@@ -4,11 +4,11 @@
 
 namespace tk {
 
-QString FakeRegistry::cleSetting(const QString& appli, const QString& section, const QString& cle) {
+QString FakeRegistry::settingKey(const QString& appli, const QString& section, const QString& cle) {
     return appli.toCaseFolded() + QLatin1Char('\n') + section.toCaseFolded() + QLatin1Char('\n') + cle.toCaseFolded();
 }
 
-QString FakeRegistry::cleValeur(RacineRegistre racine, const QString& chemin, const QString& nom) {
+QString FakeRegistry::valueKey(RacineRegistre racine, const QString& chemin, const QString& nom) {
     QString c = chemin;
     while (c.endsWith(QLatin1Char('\\'))) c.chop(1);
     return QString::number(static_cast<int>(racine)) + QLatin1Char('\n') + c.toCaseFolded() + QLatin1Char('\n') +
@@ -17,31 +17,31 @@ QString FakeRegistry::cleValeur(RacineRegistre racine, const QString& chemin, co
 
 QString FakeRegistry::getSetting(const QString& appli, const QString& section, const QString& cle,
                                  const QString& defaut) {
-    ++lectures;
-    return settings.value(cleSetting(appli, section, cle), defaut);
+    ++reads;
+    return settings.value(settingKey(appli, section, cle), defaut);
 }
 
 void FakeRegistry::saveSetting(const QString& appli, const QString& section, const QString& cle,
                                const QString& valeur) {
-    ecritures.push_back({appli, section, cle, valeur});
-    settings.insert(cleSetting(appli, section, cle), valeur);
-    if (groupes > 0) enAttente = true;
-    else ++reecritures;
+    writes.push_back({appli, section, cle, valeur});
+    settings.insert(settingKey(appli, section, cle), valeur);
+    if (groups > 0) pending = true;
+    else ++rewrites;
 }
 
-void FakeRegistry::beginWrites(const QString&) { ++groupes; }
+void FakeRegistry::beginWrites(const QString&) { ++groups; }
 
 void FakeRegistry::endWrites(const QString&) {
-    if (groupes > 0) --groupes;
-    if (groupes == 0 && enAttente) {
-        enAttente = false;
-        ++reecritures;
+    if (groups > 0) --groups;
+    if (groups == 0 && pending) {
+        pending = false;
+        ++rewrites;
     }
 }
 
 bool FakeRegistry::readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) {
-    const auto it = valeurs.constFind(cleValeur(racine, chemin, nom));
-    if (it == valeurs.constEnd()) return false;
+    const auto it = values.constFind(valueKey(racine, chemin, nom));
+    if (it == values.constEnd()) return false;
     valeur = it.value();
     return true;
 }
@@ -49,40 +49,40 @@ bool FakeRegistry::readValue(RacineRegistre racine, const QString& chemin, const
 bool FakeRegistry::writeValue(RacineRegistre racine, const QString& chemin, const QString& nom,
                               const QString& valeur) {
     operations.push_back({true, racine, chemin, nom, valeur});
-    valeurs.insert(cleValeur(racine, chemin, nom), valeur);
+    values.insert(valueKey(racine, chemin, nom), valeur);
     return true;
 }
 
 bool FakeRegistry::deleteValue(RacineRegistre racine, const QString& chemin, const QString& nom) {
     operations.push_back({false, racine, chemin, nom, {}});
-    valeurs.remove(cleValeur(racine, chemin, nom));
+    values.remove(valueKey(racine, chemin, nom));
     return true;
 }
 
-void FakeRegistry::poser(const QString& appli, const QString& cle, const QString& valeur, const QString& section) {
-    settings.insert(cleSetting(appli, section, cle), valeur);
+void FakeRegistry::put(const QString& appli, const QString& cle, const QString& valeur, const QString& section) {
+    settings.insert(settingKey(appli, section, cle), valeur);
 }
 
-bool FakeRegistry::contient(const QString& appli, const QString& cle, const QString& section) const {
-    return settings.contains(cleSetting(appli, section, cle));
+bool FakeRegistry::has(const QString& appli, const QString& cle, const QString& section) const {
+    return settings.contains(settingKey(appli, section, cle));
 }
 
 QString FakeRegistry::valeur(const QString& appli, const QString& cle, const QString& section) const {
-    return settings.value(cleSetting(appli, section, cle));
+    return settings.value(settingKey(appli, section, cle));
 }
 
-void FakeRegistry::poserValeur(RacineRegistre racine, const QString& chemin, const QString& nom,
+void FakeRegistry::putValue(RacineRegistre racine, const QString& chemin, const QString& nom,
                                const QString& valeur) {
-    valeurs.insert(cleValeur(racine, chemin, nom), valeur);
+    values.insert(valueKey(racine, chemin, nom), valeur);
 }
 
-bool FakeRegistry::contientValeur(RacineRegistre racine, const QString& chemin, const QString& nom) const {
-    return valeurs.contains(cleValeur(racine, chemin, nom));
+bool FakeRegistry::hasValue(RacineRegistre racine, const QString& chemin, const QString& nom) const {
+    return values.contains(valueKey(racine, chemin, nom));
 }
 
-QStringList FakeRegistry::clesEcrites() const {
+QStringList FakeRegistry::writtenKeys() const {
     QStringList r;
-    for (const Ecriture& e : ecritures) r << e.cle;
+    for (const Write& e : writes) r << e.cle;
     return r;
 }
 

@@ -12,7 +12,7 @@ namespace tk {
 class FakeRegistry : public Registry {
 public:
     // One write to the settings store, as the program made it (key spelling included).
-    struct Ecriture {
+    struct Write {
         QString appli, section, cle, valeur;
     };
     // One write or deletion of a registry value.
@@ -22,13 +22,13 @@ public:
         QString chemin, nom, valeur;
     };
 
-    std::vector<Ecriture> ecritures;    // saveSetting calls, in order
+    std::vector<Write> writes;    // saveSetting calls, in order
     std::vector<Operation> operations;  // writeValue / deleteValue calls, in order
-    int lectures = 0;                   // getSetting calls
+    int reads = 0;                   // getSetting calls
     // Rewrites of the store's file the writes would cost: one per write
     // outside a group, one per outermost group that wrote something.
-    int reecritures = 0;
-    int groupes = 0;                    // groups of writes open
+    int rewrites = 0;
+    int groups = 0;                    // groups of writes open
 
     QString getSetting(const QString& appli, const QString& section, const QString& cle,
                        const QString& defaut) override;
@@ -41,23 +41,23 @@ public:
     bool deleteValue(RacineRegistre racine, const QString& chemin, const QString& nom) override;
 
     // Test helpers; they record nothing. Section "Settings" unless given.
-    void poser(const QString& appli, const QString& cle, const QString& valeur,
+    void put(const QString& appli, const QString& cle, const QString& valeur,
                const QString& section = QStringLiteral("Settings"));
-    bool contient(const QString& appli, const QString& cle, const QString& section = QStringLiteral("Settings")) const;
+    bool has(const QString& appli, const QString& cle, const QString& section = QStringLiteral("Settings")) const;
     QString valeur(const QString& appli, const QString& cle, const QString& section = QStringLiteral("Settings")) const;
-    void poserValeur(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur);
-    bool contientValeur(RacineRegistre racine, const QString& chemin, const QString& nom) const;
+    void putValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur);
+    bool hasValue(RacineRegistre racine, const QString& chemin, const QString& nom) const;
     // Keys of the settings written, in order ("Skin", "mail0", ...).
-    QStringList clesEcrites() const;
+    QStringList writtenKeys() const;
 
     // Settings and values, keyed without regard to case.
     QMap<QString, QString> settings;
-    QMap<QString, QString> valeurs;
+    QMap<QString, QString> values;
 
 private:
-    bool enAttente = false;
-    static QString cleSetting(const QString& appli, const QString& section, const QString& cle);
-    static QString cleValeur(RacineRegistre racine, const QString& chemin, const QString& nom);
+    bool pending = false;
+    static QString settingKey(const QString& appli, const QString& section, const QString& cle);
+    static QString valueKey(RacineRegistre racine, const QString& chemin, const QString& nom);
 };
 
 } // namespace tk

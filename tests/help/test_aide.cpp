@@ -2,7 +2,7 @@
 // switch and its two exceptions, the figures of drives, memory and network
 // interfaces, the placement and the timer that closes the balloon.
 #include "app/frmMain.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "drives/mdlDisk.h"
 #include "fakes/fake_plateforme.h"
 #include "help/frmPostit.h"
@@ -203,7 +203,7 @@ TEST_F(Aide, CarteReseauDuCompteurEstLaKiemeAcceptee) {
     EXPECT_TRUE(texte().contains(fn.Affichage(1000000000, false)));
     montrer(8, 6); // no third interface: the title alone
     EXPECT_EQ(texte(), QStringLiteral("Informations carte reseau:\r\n"));
-    EXPECT_EQ(b.fp.dialogs.boites.size(), 0u);
+    EXPECT_EQ(b.fp.dialogs.boxes.size(), 0u);
 }
 
 } // namespace

@@ -91,17 +91,17 @@ TEST(LinuxFiles, PriorityLowersAndRefusedRaiseChangesNothing) {
 }
 
 TEST(LinuxDialogs, FilterInQtForm) {
-    EXPECT_EQ(LinuxDialogs::filtreQt("Pictures|*.bmp;*.jpg;*.JPG"), "Pictures (*.bmp *.jpg *.JPG)");
+    EXPECT_EQ(LinuxDialogs::qtFilter("Pictures|*.bmp;*.jpg;*.JPG"), "Pictures (*.bmp *.jpg *.JPG)");
     // A description that names its patterns shows them once.
-    EXPECT_EQ(LinuxDialogs::filtreQt("Sons (*.wav)|*.wav;*.WAV|Tous|*.*"), "Sons (*.wav *.WAV);;Tous (*.*)");
-    EXPECT_EQ(LinuxDialogs::filtreQt("Fichiers image (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp"),
+    EXPECT_EQ(LinuxDialogs::qtFilter("Sons (*.wav)|*.wav;*.WAV|Tous|*.*"), "Sons (*.wav *.WAV);;Tous (*.*)");
+    EXPECT_EQ(LinuxDialogs::qtFilter("Fichiers image (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp"),
               "Fichiers image (*.jpg *.jpeg *.bmp)");
-    EXPECT_EQ(LinuxDialogs::filtreQt(""), "");
+    EXPECT_EQ(LinuxDialogs::qtFilter(""), "");
 }
 
 TEST(LinuxDialogs, MessageBoxAnswers) {
     LinuxDialogs d;
-    auto repondre = [](QMessageBox::StandardButton bouton) {
+    auto reply = [](QMessageBox::StandardButton bouton) {
         QTimer::singleShot(50, [bouton] {
             auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(boite, nullptr);
@@ -109,10 +109,10 @@ TEST(LinuxDialogs, MessageBoxAnswers) {
             else boite->button(bouton)->click();
         });
     };
-    repondre(QMessageBox::No);
+    reply(QMessageBox::No);
     EXPECT_EQ(d.msgBox("Encore ?", vbYesNo + vbQuestion, "Tarvik"), vbNo);
-    repondre(QMessageBox::Ok);
+    reply(QMessageBox::Ok);
     EXPECT_EQ(d.msgBox("Envoyer ?", vbOKCancel + vbCritical, "Tarvik"), vbOK);
-    repondre(QMessageBox::NoButton); // closed without a button
+    reply(QMessageBox::NoButton); // closed without a button
     EXPECT_EQ(d.msgBox("Envoyer ?", vbOKCancel + vbCritical, "Tarvik"), vbCancel);
 }

@@ -54,22 +54,22 @@ TEST(MixerScale, AValueSetHereReadsBackUnchangedOnACoarseCard) {
     // The volume widget writes percent x 655; on a 0..31 card most of those
     // share a raw step with a neighbour, and must still read back as written.
     for (Range r : {Range{0, 31}, Range{0, 87}}) {
-        DerniereEcriture memoire;
+        LastWrites memoire;
         for (int64_t p = 0; p <= 100; ++p) {
             const int64_t v = p * 655;
             const int64_t raw = presentedToRaw(v, r.min, r.max);
-            memoire.noter(LigneMixer::Haut_parleurs, raw, v);
-            ASSERT_EQ(memoire.lire(LigneMixer::Haut_parleurs, raw, r.min, r.max), v) << r.max << " " << p;
+            memoire.remember(LigneMixer::Haut_parleurs, raw, v);
+            ASSERT_EQ(memoire.read(LigneMixer::Haut_parleurs, raw, r.min, r.max), v) << r.max << " " << p;
         }
     }
     // A step set elsewhere, another line, or a forgotten mixer reads through the scale.
-    DerniereEcriture memoire;
-    memoire.noter(LigneMixer::Haut_parleurs, 0, 655);
-    EXPECT_EQ(memoire.lire(LigneMixer::Haut_parleurs, 16, 0, 31), rawToPresented(16, 0, 31));
-    EXPECT_EQ(memoire.lire(LigneMixer::Micro, 0, 0, 31), 0);
-    memoire.noter(LigneMixer::Haut_parleurs, 0, 655);
-    memoire.oublier();
-    EXPECT_EQ(memoire.lire(LigneMixer::Haut_parleurs, 0, 0, 31), 0);
+    LastWrites memoire;
+    memoire.remember(LigneMixer::Haut_parleurs, 0, 655);
+    EXPECT_EQ(memoire.read(LigneMixer::Haut_parleurs, 16, 0, 31), rawToPresented(16, 0, 31));
+    EXPECT_EQ(memoire.read(LigneMixer::Micro, 0, 0, 31), 0);
+    memoire.remember(LigneMixer::Haut_parleurs, 0, 655);
+    memoire.forget();
+    EXPECT_EQ(memoire.read(LigneMixer::Haut_parleurs, 0, 0, 31), 0);
 }
 
 TEST(MixerScale, OutOfRangeIsClampedAndAnEmptyRangeIsHarmless) {

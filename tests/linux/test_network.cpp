@@ -82,7 +82,7 @@ TEST(LinuxNetwork, RefusedConnectionAndTimeLimit) {
     ReponseHttp r = net.download(QStringLiteral("http://127.0.0.1:%1/x").arg(port_ferme()), d.path() + "/x", 5000, 1000);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.status, 0);
-    EXPECT_FALSE(r.erreur.isEmpty());
+    EXPECT_FALSE(r.error.isEmpty());
     EXPECT_FALSE(QFile::exists(d.path() + "/x"));
 
     ServeurHttp muet; // accepts, never answers
@@ -108,7 +108,7 @@ TEST(LinuxNetwork, PostCarriesQueryAndBodyWhole) {
     ReponseHttp r = net.post(http.base() + "/tarvik/log.php?info=" + valeur,
                              "application/x-www-form-urlencoded", valeur, true, 5000, TAILLE_MAX_REPONSE);
     EXPECT_TRUE(r.ok);
-    EXPECT_EQ(r.corps, "merci");
+    EXPECT_EQ(r.body, "merci");
     ASSERT_EQ(http.entetes.size(), 1);
     EXPECT_TRUE(http.entetes[0].startsWith("POST /tarvik/log.php?info=" + valeur + " HTTP/1.1")) << http.entetes[0].constData();
     EXPECT_TRUE(http.entetes[0].toLower().contains("content-type: application/x-www-form-urlencoded"));
@@ -133,7 +133,7 @@ TEST(LinuxNetwork, OnlyAWholeReplyFromTheSameServerIsKept) {
     ASSERT_TRUE(http.pret());
     QByteArray programme(300 * 1024, '\0');
     for (qsizetype i = 0; i < programme.size(); ++i) programme[i] = static_cast<char>((i * 7919) >> 3);
-    http.poser(QStringLiteral("tarvik/tarvik.exe"), programme);
+    http.put(QStringLiteral("tarvik/tarvik.exe"), programme);
     QTemporaryDir d;
     const QString cible = d.path() + QStringLiteral("/tarvik_");
     QFile ancien(cible);
@@ -151,7 +151,7 @@ TEST(LinuxNetwork, OnlyAWholeReplyFromTheSameServerIsKept) {
                          Cas{"/tarvik/tarvik.exe", 200 * 1024}}) {
         const ReponseHttp r = net.download(http.base() + QLatin1String(c.chemin), cible, 20000, c.limite);
         EXPECT_FALSE(r.ok) << c.chemin;
-        EXPECT_FALSE(r.erreur.isEmpty()) << c.chemin;
+        EXPECT_FALSE(r.error.isEmpty()) << c.chemin;
         EXPECT_EQ(contenu(cible), "previous") << c.chemin;
         EXPECT_EQ(fichiers(d.path()), QStringList{QStringLiteral("tarvik_")}) << c.chemin;
     }
@@ -161,24 +161,24 @@ TEST(LinuxNetwork, OnlyAWholeReplyFromTheSameServerIsKept) {
     // A redirect on the same server is followed; a whole reply is kept.
     ReponseHttp r = net.download(http.base() + QStringLiteral("/here/tarvik/tarvik.exe"), cible, 20000,
                                  TAILLE_MAX_EXECUTABLE);
-    EXPECT_TRUE(r.ok) << r.erreur.toStdString();
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(contenu(cible), programme);
     EXPECT_EQ(fichiers(d.path()), QStringList{QStringLiteral("tarvik_")});
 
     // A reply held in memory stops at its limit too.
     r = net.get(http.base() + QStringLiteral("/endless"), 20000, TAILLE_MAX_VERSION);
     EXPECT_FALSE(r.ok);
-    EXPECT_LE(r.corps.size(), TAILLE_MAX_VERSION);
+    EXPECT_LE(r.body.size(), TAILLE_MAX_VERSION);
     r = net.get(http.base() + QStringLiteral("/half/tarvik/tarvik.exe"), 20000, TAILLE_MAX_EXECUTABLE);
     EXPECT_FALSE(r.ok);
     r = net.get(http.base() + QStringLiteral("/tarvik/tarvik.exe"), 20000, TAILLE_MAX_EXECUTABLE);
     EXPECT_TRUE(r.ok);
-    EXPECT_EQ(r.corps, programme);
+    EXPECT_EQ(r.body, programme);
 }
 
 TEST(LinuxNetwork, RedirectsStayOnTheSameSchemeHostAndPort) {
     auto permise = [](const char* a, const char* b) {
-        return LinuxNetwork::redirectionPermise(QUrl(QLatin1String(a)), QUrl(QLatin1String(b)));
+        return LinuxNetwork::redirectAllowed(QUrl(QLatin1String(a)), QUrl(QLatin1String(b)));
     };
     EXPECT_TRUE(permise("http://127.0.0.1:8080/tarvik/x", "http://127.0.0.1:8080/other"));
     EXPECT_TRUE(permise("https://Maj.Example/x", "https://maj.example:443/y"));

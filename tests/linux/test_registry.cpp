@@ -25,7 +25,7 @@ struct Banc {
     std::map<QString, QByteArray> sorties; // "program arg arg" -> output; absent: the program fails
     QStringList appels;
 
-    LinuxRegistry::Chemins chemins() {
+    LinuxRegistry::Paths chemins() {
         return {dossier.path() + "/config", dossier.path() + "/home", {dossier.path() + "/os-release"}, {}};
     }
     LinuxRegistry registre() {
@@ -252,14 +252,14 @@ TEST(LinuxRegistry, OtherValuesLiveInMemory) {
 TEST(LinuxRegistry, AGroupOfWritesIsOneRewrite) {
     Banc b;
     LinuxRegistry r = b.registre();
-    int reecritures = 0;
-    r.setWriteStepHook([&](const char* etape) { reecritures += QByteArray(etape) == "renamed"; });
+    int rewrites = 0;
+    r.setWriteStepHook([&](const char* etape) { rewrites += QByteArray(etape) == "renamed"; });
     auto fichier = [&] {
         QFile f(r.settingsFile("tarvik"));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     };
     r.saveSetting("tarvik", "Settings", "modeBarre", "1");
-    EXPECT_EQ(reecritures, 1);
+    EXPECT_EQ(rewrites, 1);
     EXPECT_TRUE(fichier().contains("modeBarre=1"));
 
     r.beginWrites("tarvik");
@@ -272,16 +272,16 @@ TEST(LinuxRegistry, AGroupOfWritesIsOneRewrite) {
     LinuxRegistry autre = b.registre();
     autre.saveSetting("tarvik", "Settings", "nbUse", "9");
     EXPECT_EQ(r.getSetting("tarvik", "Settings", "mail0", ""), "pop.example");
-    EXPECT_EQ(reecritures, 1);
+    EXPECT_EQ(rewrites, 1);
     EXPECT_FALSE(fichier().contains("mail0"));
     r.endWrites("tarvik");
-    EXPECT_EQ(reecritures, 2);
+    EXPECT_EQ(rewrites, 2);
     EXPECT_TRUE(fichier().contains("mail0=pop.example"));
     EXPECT_TRUE(fichier().contains("Skin=Windows skin"));
     // A group that wrote nothing does not touch the file.
     r.beginWrites("tarvik");
     r.endWrites("tarvik");
-    EXPECT_EQ(reecritures, 2);
+    EXPECT_EQ(rewrites, 2);
 }
 
 // Temporary files of an interrupted rewrite are removed when the settings
@@ -304,21 +304,21 @@ TEST(LinuxRegistry, LeftoverTemporaryFilesAreRemovedAtStart) {
 // Whatever text is parsed, writing it out and parsing it again gives the
 // same settings.
 TEST(LinuxRegistry, TheCodecReadsBackWhatItWrites) {
-    const std::vector<LinuxRegistry::Section> sections = {
+    const std::vector<SettingsSection> sections = {
         {"Settings",
          {{"mail2", " pass\\word=x \n\t\r"}, {"k=ey[1]", "[v]"}, {";c", "#d"}, {"nul", QString(QChar(0)) + "a\x01"},
           {"accents", "été «»"}, {"vide", ""}}},
         {"Autre]", {{"x", "y"}}},
     };
-    const QString texte = LinuxRegistry::ecrireTexte(sections);
-    const auto relues = LinuxRegistry::lireTexte(texte);
+    const QString texte = formatSettings(sections);
+    const auto relues = parseSettings(texte);
     ASSERT_EQ(relues.size(), sections.size());
     for (size_t i = 0; i < sections.size(); ++i) {
-        EXPECT_EQ(relues[i].nom, sections[i].nom);
-        ASSERT_EQ(relues[i].entrees.size(), sections[i].entrees.size());
-        for (size_t j = 0; j < sections[i].entrees.size(); ++j) {
-            EXPECT_EQ(relues[i].entrees[j].cle, sections[i].entrees[j].cle);
-            EXPECT_EQ(relues[i].entrees[j].valeur, sections[i].entrees[j].valeur);
+        EXPECT_EQ(relues[i].name, sections[i].name);
+        ASSERT_EQ(relues[i].entries.size(), sections[i].entries.size());
+        for (size_t j = 0; j < sections[i].entries.size(); ++j) {
+            EXPECT_EQ(relues[i].entries[j].key, sections[i].entries[j].key);
+            EXPECT_EQ(relues[i].entries[j].value, sections[i].entries[j].value);
         }
     }
 }

@@ -2,7 +2,7 @@
 // dialogue, the count display and its parsing, the alarm, and the faults
 // mended (split replies, a stale dialogue, large counts, a silent server).
 #include "app/frmMain.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "fakes/fake_plateforme.h"
 #include "mail/mdlMail.h"
 #include "options/frmOption.h"
@@ -27,7 +27,7 @@ struct Courrier : ::testing::Test {
         f = &b.p().frmMain();
         o = &b.p().frmOption();
         m = &b.p().mail();
-        s = b.fp.network.derniereSocket();
+        s = b.fp.network.lastSocket();
         ASSERT_NE(s, nullptr);
         o->txtMail(0).setText(QStringLiteral("pop.example.org"));
         o->txtMail(1).setText(QStringLiteral("u"));
@@ -42,11 +42,11 @@ struct Courrier : ::testing::Test {
     // One check from the tick to the STAT reply.
     void check(const QByteArray& stat) {
         tick();
-        s->accepter();
-        s->recevoir("+OK Dovecot ready.\r\n");
-        s->recevoir("+OK\r\n");
-        s->recevoir("+OK Logged in.\r\n");
-        s->recevoir(stat);
+        s->accept();
+        s->receive("+OK Dovecot ready.\r\n");
+        s->receive("+OK\r\n");
+        s->receive("+OK Logged in.\r\n");
+        s->receive(stat);
     }
     QString bulle() const {
         const QString t = f->picMail(0).ToolTipText();
@@ -63,7 +63,7 @@ struct Courrier : ::testing::Test {
         EXPECT_EQ(f->lblMail(0).Visible(), f->lblMail(1).Visible());
         return f->lblMail(0).Visible();
     }
-    int erreurs() const { return static_cast<int>(b.fp.dialogs.boites.size()); }
+    int erreurs() const { return static_cast<int>(b.fp.dialogs.boxes.size()); }
 };
 
 TEST_F(Courrier, SansServeurInactifAChaqueMinuteSansConnexion) {
@@ -73,7 +73,7 @@ TEST_F(Courrier, SansServeurInactifAChaqueMinuteSansConnexion) {
         EXPECT_FALSE(labels_visibles());
         EXPECT_EQ(bulle(), QStringLiteral("Inactive"));
     }
-    EXPECT_EQ(s->connexions, 0);
+    EXPECT_EQ(s->connections, 0);
     EXPECT_EQ(m->compteur_minutes_mail, 3);
 
     // After about 22 days the minute counter stays at its largest value, silently.
@@ -84,16 +84,16 @@ TEST_F(Courrier, SansServeurInactifAChaqueMinuteSansConnexion) {
     // A server typed in then is checked at the next tick, and the count starts again.
     o->txtMail(0).setText(QStringLiteral("pop.example.org"));
     tick();
-    EXPECT_EQ(s->connexions, 1);
+    EXPECT_EQ(s->connections, 1);
     EXPECT_EQ(m->compteur_minutes_mail, 0);
 }
 
 TEST_F(Courrier, DelaiQuatrePremierCheckAuQuatriemeTick) {
     o->txtMail(3).setText(QStringLiteral("4"));
     tick(3);
-    EXPECT_EQ(s->connexions, 0);
+    EXPECT_EQ(s->connections, 0);
     tick();
-    EXPECT_EQ(s->connexions, 1);
+    EXPECT_EQ(s->connections, 1);
     EXPECT_EQ(s->hote, QStringLiteral("pop.example.org"));
     EXPECT_EQ(s->port, 110);
     EXPECT_EQ(s->etat, Socket::Connexion);
@@ -102,15 +102,15 @@ TEST_F(Courrier, DelaiQuatrePremierCheckAuQuatriemeTick) {
     EXPECT_EQ(bulle(), QStringLiteral("Recherche POP"));
     EXPECT_EQ(m->compteur_minutes_mail, 0);
     tick(3);
-    EXPECT_EQ(s->connexions, 1);
+    EXPECT_EQ(s->connections, 1);
     tick();
-    EXPECT_EQ(s->connexions, 2);
+    EXPECT_EQ(s->connections, 2);
 }
 
 TEST_F(Courrier, ServeurMuetFermeParLeCheckSuivantSansRienAccumuler) {
     for (int i = 0; i < 50; ++i) tick();
-    EXPECT_EQ(s->connexions, 50);
-    EXPECT_GE(s->fermetures, 50); // closed before each new attempt
+    EXPECT_EQ(s->connections, 50);
+    EXPECT_GE(s->closes, 50); // closed before each new attempt
     EXPECT_EQ(b.fp.network.sockets.size(), 1);
     EXPECT_EQ(legende(), QStringLiteral("?"));
     EXPECT_EQ(erreurs(), 0);
@@ -118,10 +118,10 @@ TEST_F(Courrier, ServeurMuetFermeParLeCheckSuivantSansRienAccumuler) {
 
 TEST_F(Courrier, DialogueCompletEtAffichageDuCompte) {
     check("+OK 2 320\r\n");
-    ASSERT_EQ(s->envois.size(), 3);
-    EXPECT_EQ(s->envois[0], QByteArray("USER u\r\n"));
-    EXPECT_EQ(s->envois[1], QByteArray("PASS p\r\n"));
-    EXPECT_EQ(s->envois[2], QByteArray("STAT\r\n"));
+    ASSERT_EQ(s->sends.size(), 3);
+    EXPECT_EQ(s->sends[0], QByteArray("USER u\r\n"));
+    EXPECT_EQ(s->sends[1], QByteArray("PASS p\r\n"));
+    EXPECT_EQ(s->sends[2], QByteArray("STAT\r\n"));
     EXPECT_EQ(b.p().reponse_boite_mail, QStringLiteral("+OK Logged in.\r\n"));
     EXPECT_TRUE(labels_visibles());
     EXPECT_EQ(legende(), QStringLiteral("2"));
@@ -200,21 +200,21 @@ TEST_F(Courrier, LectureDesReponsesStat) {
 
 TEST_F(Courrier, RefusDeUserOuPassLaisseLaConnexionOuverte) {
     tick();
-    s->accepter();
-    s->recevoir("+OK ready\r\n");
-    s->recevoir("-ERR unknown user\r\n");
+    s->accept();
+    s->receive("+OK ready\r\n");
+    s->receive("-ERR unknown user\r\n");
     EXPECT_TRUE(labels_visibles());
     EXPECT_EQ(legende(), QStringLiteral("!"));
     EXPECT_EQ(bulle(), QStringLiteral("ERROR:ERROR:-ERR unknown user\r\n"));
     EXPECT_EQ(s->etat, Socket::Connecte);
-    EXPECT_EQ(s->envois.size(), 1);
+    EXPECT_EQ(s->sends.size(), 1);
     EXPECT_EQ(m->derniere_commande_pop, QStringLiteral("USER u"));
 
     tick();
-    s->accepter();
-    s->recevoir("+OK ready\r\n");
-    s->recevoir("+OK\r\n");
-    s->recevoir("-ERR [AUTH] Authentication failed.\r\n");
+    s->accept();
+    s->receive("+OK ready\r\n");
+    s->receive("+OK\r\n");
+    s->receive("-ERR [AUTH] Authentication failed.\r\n");
     EXPECT_EQ(legende(), QStringLiteral("!"));
     EXPECT_EQ(s->etat, Socket::Connecte);
     EXPECT_EQ(m->derniere_commande_pop, QStringLiteral("PASS p"));
@@ -224,54 +224,54 @@ TEST_F(Courrier, RefusDeUserOuPassLaisseLaConnexionOuverte) {
 TEST_F(Courrier, ApresUnMotDePasseRefuseLeCheckSuivantRefaitToutLeDialogue) {
     b.p().reponse_boite_mail = QStringLiteral("+OK old\r\n");
     tick();
-    s->accepter();
-    s->recevoir("+OK ready\r\n");
-    s->recevoir("+OK\r\n");
-    s->recevoir("-ERR [AUTH] Authentication failed.\r\n");
-    s->envois.clear();
+    s->accept();
+    s->receive("+OK ready\r\n");
+    s->receive("+OK\r\n");
+    s->receive("-ERR [AUTH] Authentication failed.\r\n");
+    s->sends.clear();
 
     o->txtMail(2).setText(QStringLiteral("good"));
     tick();
-    s->accepter();
-    s->recevoir("+OK Dovecot ready.\r\n");
-    ASSERT_EQ(s->envois.size(), 1);
-    EXPECT_EQ(s->envois[0], QByteArray("USER u\r\n")); // not STAT, and the greeting is no mailbox text
+    s->accept();
+    s->receive("+OK Dovecot ready.\r\n");
+    ASSERT_EQ(s->sends.size(), 1);
+    EXPECT_EQ(s->sends[0], QByteArray("USER u\r\n")); // not STAT, and the greeting is no mailbox text
     EXPECT_EQ(b.p().reponse_boite_mail, QStringLiteral("+OK old\r\n"));
-    s->recevoir("+OK\r\n");
-    s->recevoir("+OK Logged in.\r\n");
-    s->recevoir("+OK 1 200\r\n");
-    ASSERT_EQ(s->envois.size(), 3);
-    EXPECT_EQ(s->envois[1], QByteArray("PASS good\r\n"));
+    s->receive("+OK\r\n");
+    s->receive("+OK Logged in.\r\n");
+    s->receive("+OK 1 200\r\n");
+    ASSERT_EQ(s->sends.size(), 3);
+    EXPECT_EQ(s->sends[1], QByteArray("PASS good\r\n"));
     EXPECT_EQ(legende(), QStringLiteral("1"));
     EXPECT_EQ(erreurs(), 0);
 }
 
 TEST_F(Courrier, UneReponseEnPlusieursMorceauxCompteUneFois) {
     tick();
-    s->accepter();
-    s->recevoir("+OK Dove");
-    EXPECT_TRUE(s->envois.isEmpty());
-    s->recevoir("cot ready.\r");
-    EXPECT_TRUE(s->envois.isEmpty());
-    s->recevoir("\n");
-    ASSERT_EQ(s->envois.size(), 1);
+    s->accept();
+    s->receive("+OK Dove");
+    EXPECT_TRUE(s->sends.isEmpty());
+    s->receive("cot ready.\r");
+    EXPECT_TRUE(s->sends.isEmpty());
+    s->receive("\n");
+    ASSERT_EQ(s->sends.size(), 1);
     // Two replies in one arrival are two replies.
-    s->recevoir("+OK\r\n+OK Logged in.\r\n");
-    ASSERT_EQ(s->envois.size(), 3);
+    s->receive("+OK\r\n+OK Logged in.\r\n");
+    ASSERT_EQ(s->sends.size(), 3);
     EXPECT_EQ(b.p().reponse_boite_mail, QStringLiteral("+OK Logged in.\r\n"));
-    s->recevoir("+OK 2 ");
-    s->recevoir("320\r\n");
+    s->receive("+OK 2 ");
+    s->receive("320\r\n");
     EXPECT_EQ(legende(), QStringLiteral("2"));
     EXPECT_EQ(bulle(), QStringLiteral("2 message (") + b.p().fonctions().Affichage(320, false) + QStringLiteral(")"));
 
     // A server that never ends its line: what it sent is handled once the
     // buffer limit is reached, and nothing keeps growing.
     tick();
-    s->accepter();
+    s->accept();
     const QByteArray flot(mdlMail::LONGUEUR_MAX_REPONSE + 10, 'x');
-    s->recevoir(flot);
+    s->receive(flot);
     EXPECT_EQ(legende(), QStringLiteral("!"));
-    EXPECT_TRUE(s->envois.size() == 3);
+    EXPECT_TRUE(s->sends.size() == 3);
 }
 
 // The error box of a count beyond 32 bits lets events run: the server floods
@@ -279,33 +279,33 @@ TEST_F(Courrier, UneReponseEnPlusieursMorceauxCompteUneFois) {
 // handled, and the old reply does not touch the new connection.
 TEST_F(Courrier, PendantLaBoiteRienNEstLuEtLeCheckSuivantResteIntact) {
     int pendant = 0;
-    b.fp.dialogs.pendantBoite = [&](const FakeDialogs::Boite&) {
+    b.fp.dialogs.duringBox = [&](const FakeDialogs::Box&) {
         if (pendant++) return;
-        EXPECT_TRUE(s->enPause);
+        EXPECT_TRUE(s->paused);
         const QByteArray flot(64 * 1024, 'A');
-        for (int i = 0; i < 16; ++i) s->recevoir(flot);
-        EXPECT_EQ(s->enAttente.size(), 16 * flot.size()); // held back, not in the program
+        for (int i = 0; i < 16; ++i) s->receive(flot);
+        EXPECT_EQ(s->pending.size(), 16 * flot.size()); // held back, not in the program
         // The next check starts while the box is open; its greeting waits.
-        const int fermetures = s->fermetures;
+        const int closes = s->closes;
         tick();
-        EXPECT_EQ(s->fermetures, fermetures + 1);
-        EXPECT_TRUE(s->enAttente.isEmpty()); // the old connection's data went with it
-        s->accepter();
-        s->recevoir("+OK Dovecot ready.\r\n");
-        EXPECT_EQ(s->envois.size(), 3); // unanswered for now
+        EXPECT_EQ(s->closes, closes + 1);
+        EXPECT_TRUE(s->pending.isEmpty()); // the old connection's data went with it
+        s->accept();
+        s->receive("+OK Dovecot ready.\r\n");
+        EXPECT_EQ(s->sends.size(), 3); // unanswered for now
     };
     check("+OK 99999999999999999999 -5\r\n");
     EXPECT_EQ(erreurs(), 1);
-    EXPECT_TRUE(b.fp.dialogs.boites[0].texte.contains(QStringLiteral("Routine:affichage_nombre_mail")));
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Routine:affichage_nombre_mail")));
     // The box closed: the old reply closed nothing, the new check goes on.
     EXPECT_EQ(s->etat, Socket::Connecte);
-    EXPECT_FALSE(s->enPause);
-    s->livrerAttente();
-    ASSERT_EQ(s->envois.size(), 4);
-    EXPECT_EQ(s->envois[3], QByteArray("USER u\r\n"));
-    s->recevoir("+OK\r\n");
-    s->recevoir("+OK Logged in.\r\n");
-    s->recevoir("+OK 3 300\r\n");
+    EXPECT_FALSE(s->paused);
+    s->deliverPending();
+    ASSERT_EQ(s->sends.size(), 4);
+    EXPECT_EQ(s->sends[3], QByteArray("USER u\r\n"));
+    s->receive("+OK\r\n");
+    s->receive("+OK Logged in.\r\n");
+    s->receive("+OK 3 300\r\n");
     EXPECT_EQ(legende(), QStringLiteral("3"));
     EXPECT_EQ(s->etat, Socket::Ferme);
     EXPECT_EQ(erreurs(), 1);
@@ -315,25 +315,25 @@ TEST_F(Courrier, PendantLaBoiteRienNEstLuEtLeCheckSuivantResteIntact) {
 TEST_F(Courrier, AccueilEtMotDePasseEnUtf8) {
     o->txtMail(2).setText(QStringLiteral("pässwörd"));
     tick();
-    s->accepter();
-    s->recevoir(QStringLiteral("+OK Serveur prêt «été»\r\n").toUtf8());
-    s->recevoir("+OK\r\n");
-    ASSERT_EQ(s->envois.size(), 2);
-    EXPECT_EQ(s->envois[1], QStringLiteral("PASS pässwörd\r\n").toUtf8());
-    s->recevoir(QStringLiteral("+OK Connecté, boîte ouverte\r\n").toUtf8());
+    s->accept();
+    s->receive(QStringLiteral("+OK Serveur prêt «été»\r\n").toUtf8());
+    s->receive("+OK\r\n");
+    ASSERT_EQ(s->sends.size(), 2);
+    EXPECT_EQ(s->sends[1], QStringLiteral("PASS pässwörd\r\n").toUtf8());
+    s->receive(QStringLiteral("+OK Connecté, boîte ouverte\r\n").toUtf8());
     EXPECT_EQ(b.p().reponse_boite_mail, QStringLiteral("+OK Connecté, boîte ouverte\r\n"));
     // A reply refused shows the server's words as they were written.
     tick();
-    s->accepter();
-    s->recevoir(QStringLiteral("-ERR Accès refusé\r\n").toUtf8());
+    s->accept();
+    s->receive(QStringLiteral("-ERR Accès refusé\r\n").toUtf8());
     EXPECT_EQ(bulle(), QStringLiteral("ERROR:ERROR:-ERR Accès refusé\r\n"));
 }
 
 TEST_F(Courrier, PortReglable) {
-    b.fp.registry.poser(b.fp.files.exeBaseName(), QStringLiteral("portPop"), QStringLiteral("1110"));
+    b.fp.registry.put(b.fp.files.exeBaseName(), QStringLiteral("portPop"), QStringLiteral("1110"));
     tick();
     EXPECT_EQ(s->port, 1110);
-    b.fp.registry.poser(b.fp.files.exeBaseName(), QStringLiteral("portPop"), QStringLiteral("junk"));
+    b.fp.registry.put(b.fp.files.exeBaseName(), QStringLiteral("portPop"), QStringLiteral("junk"));
     tick();
     EXPECT_EQ(s->port, 110);
 }
@@ -366,7 +366,7 @@ TEST_F(Courrier, ServeurAvecPortEtTlsSur995) {
         EXPECT_EQ(s->tls, c.tls) << c.texte;
     }
     // The setting alone asks for 995 too.
-    b.fp.registry.poser(b.fp.files.exeBaseName(), QStringLiteral("portPop"), QStringLiteral("995"));
+    b.fp.registry.put(b.fp.files.exeBaseName(), QStringLiteral("portPop"), QStringLiteral("995"));
     o->txtMail(0).setText(QStringLiteral("pop.example.org"));
     tick();
     EXPECT_EQ(s->port, 995);
@@ -384,17 +384,17 @@ TEST_F(Courrier, CertificatRefuseAfficheLErreurPuisLeCheckSuivantRepart) {
     o->txtMail(0).setText(QStringLiteral("pop.example.org:995"));
     tick();
     EXPECT_EQ(legende(), QStringLiteral("?"));
-    s->echouerTls(QStringLiteral("The issuer certificate of a locally looked up certificate could not be found"));
+    s->failTls(QStringLiteral("The issuer certificate of a locally looked up certificate could not be found"));
     EXPECT_EQ(legende(), QStringLiteral("!"));
     EXPECT_TRUE(labels_visibles());
     EXPECT_EQ(bulle(), QStringLiteral("ERROR:ERROR:The issuer certificate of a locally looked up certificate could not be found"));
-    EXPECT_TRUE(s->envois.isEmpty()); // nothing, the password least of all, went out
+    EXPECT_TRUE(s->sends.isEmpty()); // nothing, the password least of all, went out
     EXPECT_EQ(erreurs(), 0);
 
     check("+OK 3 900\r\n");
     EXPECT_TRUE(s->tls);
     EXPECT_EQ(legende(), QStringLiteral("3"));
-    EXPECT_EQ(s->envois.size(), 3);
+    EXPECT_EQ(s->sends.size(), 3);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // services start one with user "u", password "p" and two messages, and give
 // its port in TARVIK_POP3_PORT). Skipped when no server is given.
 #include "app/frmMain.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "fakes/fake_plateforme.h"
 #include "mail/mdlMail.h"
 #include "options/frmOption.h"
@@ -91,7 +91,7 @@ TEST_F(MailLive, DeuxMessagesPuisMauvaisMotDePasse) {
     // The next check with the right password runs the whole dialogue again.
     ASSERT_TRUE(verifier(QStringLiteral("p")));
     EXPECT_EQ(f.lblMail(0).Caption(), QStringLiteral("2"));
-    EXPECT_EQ(fp.dialogs.boites.size(), 0u);
+    EXPECT_EQ(fp.dialogs.boxes.size(), 0u);
 }
 
 // POP3 over TLS: the test services' mailbox served by a dovecot on
@@ -138,7 +138,7 @@ TEST_F(MailLiveTls, ACertificateOfATrustedAuthorityGivesTheCount) {
         EXPECT_EQ(f.picMail(0).ToolTipText(),
                   QStringLiteral("2 message (") + prog->fonctions().Affichage(taille, false) + QStringLiteral(")"));
     }
-    EXPECT_EQ(fp.dialogs.boites.size(), 0u);
+    EXPECT_EQ(fp.dialogs.boxes.size(), 0u);
 }
 
 TEST_F(MailLiveTls, AnUntrustedCertificateShowsTheError) {
@@ -150,7 +150,7 @@ TEST_F(MailLiveTls, AnUntrustedCertificateShowsTheError) {
     EXPECT_TRUE(bulle.startsWith(QStringLiteral("ERROR:ERROR:"))) << bulle.toStdString();
     EXPECT_GT(bulle.size(), 20) << "the reason is given";
     EXPECT_TRUE(prog->reponse_boite_mail.isEmpty()); // no login took place
-    EXPECT_EQ(fp.dialogs.boites.size(), 0u);
+    EXPECT_EQ(fp.dialogs.boxes.size(), 0u);
 }
 
 } // namespace

@@ -29,7 +29,7 @@ struct Banc_cycle {
         b.fp.counters.setAcceptAll(true);
         pdh.espion = [this](const TraceDessin& t) { traces.push_back(t); };
     }
-    int erreurs() const { return static_cast<int>(b.fp.dialogs.boites.size()); }
+    int erreurs() const { return static_cast<int>(b.fp.dialogs.boxes.size()); }
 };
 
 } // namespace
@@ -136,8 +136,8 @@ TEST(Cycle, MemoryLoadFromSixtyFourBitSizes) {
     c.pdh.lire_compteurs();
     EXPECT_EQ(c.pdh.historique_ram[201], 75);
     ASSERT_EQ(c.erreurs(), 1);
-    EXPECT_TRUE(c.b.fp.dialogs.boites[0].texte.contains(QStringLiteral("Routine:ram0")));
-    EXPECT_TRUE(c.b.fp.dialogs.boites[0].texte.contains(QStringLiteral("Module:mdlPdh")));
+    EXPECT_TRUE(c.b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Routine:ram0")));
+    EXPECT_TRUE(c.b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Module:mdlPdh")));
 }
 
 TEST(Cycle, OnePassDrawsInOrder) {
@@ -186,8 +186,8 @@ TEST(Cycle, TimerTickSamplesEvenWhileTheVolumeKnobIsDragged) {
     c.pdh.init_pdh();
     c.b.fp.counters.setValue(CPU, 42);
     c.b.p().volume().reglage_son_en_cours = true;
-    const int lectures = c.b.fp.mixer.reads;
+    const int reads = c.b.fp.mixer.reads;
     c.f.TimerGetValues->declencher();
     EXPECT_EQ(c.pdh.historique_cpu[201], 42);
-    EXPECT_EQ(c.b.fp.mixer.reads, lectures);
+    EXPECT_EQ(c.b.fp.mixer.reads, reads);
 }

@@ -64,7 +64,7 @@ TEST(Inventaire, disparues_effacees_et_surplus_ecarte) {
     mdlRezo& r = b.p().rezo();
     r.inventaire_cartes_reseau();
     EXPECT_EQ(acceptees(r), 30);
-    EXPECT_TRUE(b.fp.dialogs.boites.empty()); // left out silently
+    EXPECT_TRUE(b.fp.dialogs.boxes.empty()); // left out silently
 
     s.interfaces.resize(1);
     r.inventaire_cartes_reseau();

@@ -27,8 +27,8 @@ struct Options : ::testing::Test {
     Banc b;
     FakeRegistry& reg() { return b.fp.registry; }
     QString setting(const char* cle) { return reg().valeur(APPLI, QString::fromLatin1(cle)); }
-    void poser(const char* cle, const char* valeur) {
-        reg().poser(APPLI, QString::fromLatin1(cle), QString::fromLatin1(valeur));
+    void put(const char* cle, const char* valeur) {
+        reg().put(APPLI, QString::fromLatin1(cle), QString::fromLatin1(valeur));
     }
     frmOption& f() { return b.p().frmOption(); }
     // The user closes the dialog with its window's close button.
@@ -63,7 +63,7 @@ TEST_F(Options, EmptyStoreGivesTheDefaultsAndCountsTheFirstUse) {
     EXPECT_EQ(setting("nbUse"), QStringLiteral("2"));
     // Loading does not touch the start-with-the-session entry when it is off.
     EXPECT_TRUE(reg().operations.empty());
-    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+    EXPECT_TRUE(b.fp.dialogs.boxes.empty());
     EXPECT_TRUE(b.fp.shell.trayShown);
     EXPECT_FALSE(f().hWnd()->windowIcon().isNull());
 }
@@ -82,18 +82,18 @@ TEST_F(Options, LoadPlacesTheDialogAndShowsTheFirstPage) {
 }
 
 TEST_F(Options, StoredSettingsRunTheirHandlers) {
-    poser("mail0", "pop.example.org");
-    poser("mail3", "7");
-    poser("mail4", "/home/u/ding.wav");
-    poser("Processus", "Bas");
-    poser("autoStart", "1");
-    poser("ShowIcone", "0");
-    poser("Help", "0");
-    poser("Smooth", "1");
-    poser("skin", "Mode transparent");
-    poser("DelayVerif", "1500");
-    poser("firstUse", "01/02/2020");
-    poser("nbUse", "41");
+    put("mail0", "pop.example.org");
+    put("mail3", "7");
+    put("mail4", "/home/u/ding.wav");
+    put("Processus", "Bas");
+    put("autoStart", "1");
+    put("ShowIcone", "0");
+    put("Help", "0");
+    put("Smooth", "1");
+    put("skin", "Mode transparent");
+    put("DelayVerif", "1500");
+    put("firstUse", "01/02/2020");
+    put("nbUse", "41");
     frmOption& o = f();
     EXPECT_EQ(o.txtMail(0).Text(), QStringLiteral("pop.example.org"));
     EXPECT_EQ(o.txtMail(3).Text(), QStringLiteral("7"));
@@ -113,16 +113,16 @@ TEST_F(Options, StoredSettingsRunTheirHandlers) {
     EXPECT_EQ(setting("firstUse"), QStringLiteral("01/02/2020"));
     EXPECT_EQ(setting("nbUse"), QStringLiteral("42"));
     // Loading alone leaves the priority to the start-up.
-    EXPECT_TRUE(b.fp.files.demandesPriorite.empty());
+    EXPECT_TRUE(b.fp.files.priorityRequests.empty());
 }
 
 TEST_F(Options, ASpinnerValueOutOfRangeIsReportedAndTheLoadGoesOn) {
-    poser("mail3", "11");
-    poser("mail4", "No sound");
+    put("mail3", "11");
+    put("mail4", "No sound");
     frmOption& o = f();
-    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
-    EXPECT_TRUE(b.fp.dialogs.boites[0].texte.contains(QStringLiteral("Routine:Form_Load")));
-    EXPECT_TRUE(b.fp.dialogs.boites[0].texte.contains(QStringLiteral("Erreur:380")));
+    ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Routine:Form_Load")));
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Erreur:380")));
     EXPECT_EQ(o.UpDown1->Value(), 4);
     EXPECT_EQ(o.ComboAlarme->Text(), QStringLiteral("No sound"));
     EXPECT_EQ(setting("nbUse"), QStringLiteral("2"));
@@ -131,12 +131,12 @@ TEST_F(Options, ASpinnerValueOutOfRangeIsReportedAndTheLoadGoesOn) {
 TEST_F(Options, OkHidesAndWritesEveryChoiceInOrder) {
     f().Show();
     f().txtMail(1).setText(QStringLiteral("jean"));
-    reg().ecritures.clear();
-    const int reecritures = reg().reecritures;
+    reg().writes.clear();
+    const int rewrites = reg().rewrites;
     cliquer(*f().btnOK);
-    EXPECT_EQ(reg().reecritures, reecritures + 1); // one rewrite of the file for the whole store
+    EXPECT_EQ(reg().rewrites, rewrites + 1); // one rewrite of the file for the whole store
     EXPECT_FALSE(f().hWnd()->isVisible());
-    EXPECT_EQ(reg().clesEcrites(), (QStringList{"majAuto", "mail0", "mail1", "mail2", "mail3", "mail4", "Processus",
+    EXPECT_EQ(reg().writtenKeys(), (QStringList{"majAuto", "mail0", "mail1", "mail2", "mail3", "mail4", "Processus",
                                                 "autoStart", "ShowIcone", "Help", "Smooth", "DelayVerif", "Skin"}));
     EXPECT_EQ(setting("mail1"), QStringLiteral("jean"));
     EXPECT_EQ(setting("skin"), QStringLiteral("Tarvik skin"));
@@ -154,28 +154,28 @@ TEST_F(Options, MailDelayTypedInTheBoxActsButOkStoresTheSpinner) {
     // The mail check reads the box: the very next minute starts a check.
     b.p().frmMain();
     b.p().mail().timerMail_Timer();
-    ASSERT_NE(b.fp.network.derniereSocket(), nullptr);
-    EXPECT_EQ(b.fp.network.derniereSocket()->connexions, 1);
+    ASSERT_NE(b.fp.network.lastSocket(), nullptr);
+    EXPECT_EQ(b.fp.network.lastSocket()->connections, 1);
     cliquer(*o.btnOK);
     EXPECT_EQ(setting("mail3"), QStringLiteral("6"));
 }
 
 TEST_F(Options, PriorityActsAtOnceAndARefusedRaiseIsSilent) {
     frmOption& o = f();
-    reg().ecritures.clear();
-    choisir(*o.ComboProcessus, QStringLiteral("Bas"));
+    reg().writes.clear();
+    choose(*o.ComboProcessus, QStringLiteral("Bas"));
     EXPECT_EQ(b.fp.files.nice, 19);
-    EXPECT_TRUE(reg().ecritures.empty()); // before any OK
-    choisir(*o.ComboProcessus, QStringLiteral("Haut")); // an ordinary user may not go back up
-    EXPECT_EQ(b.fp.files.demandesPriorite, (std::vector<int>{19, -5}));
+    EXPECT_TRUE(reg().writes.empty()); // before any OK
+    choose(*o.ComboProcessus, QStringLiteral("Haut")); // an ordinary user may not go back up
+    EXPECT_EQ(b.fp.files.priorityRequests, (std::vector<int>{19, -5}));
     EXPECT_EQ(b.fp.files.nice, 19);
-    EXPECT_TRUE(b.fp.dialogs.boites.empty());
-    b.fp.files.privilegie = true;
-    choisir(*o.ComboProcessus, QStringLiteral("Haut")); // the same item again is a choice again
+    EXPECT_TRUE(b.fp.dialogs.boxes.empty());
+    b.fp.files.privileged = true;
+    choose(*o.ComboProcessus, QStringLiteral("Haut")); // the same item again is a choice again
     EXPECT_EQ(b.fp.files.nice, -5);
     o.ComboProcessus->setText(QStringLiteral("Turbo")); // a stored setting, applied by code
     o.ComboProcessus_Click();
-    EXPECT_EQ(b.fp.files.demandesPriorite.size(), 3u);
+    EXPECT_EQ(b.fp.files.priorityRequests.size(), 3u);
 }
 
 TEST_F(Options, TabsShowOnlyTheirPageByMouseAndByKeyboard) {
@@ -197,9 +197,9 @@ TEST_F(Options, TabsShowOnlyTheirPageByMouseAndByKeyboard) {
 
 TEST_F(Options, OneClickOnOkStoresTheSettingsOnce) {
     f().Show();
-    reg().ecritures.clear();
+    reg().writes.clear();
     cliquer(*f().btnOK);
-    EXPECT_EQ(reg().clesEcrites().count(QStringLiteral("Skin")), 1);
+    EXPECT_EQ(reg().writtenKeys().count(QStringLiteral("Skin")), 1);
 }
 
 TEST_F(Options, StartWithTheSessionFollowsItsBox) {
@@ -238,7 +238,7 @@ void remplir_table(mdlDisk& d) {
 TEST_F(Options, ADialogLoadedAgainListsTheDrivesWithTheirTicks) {
     f();
     remplir_table(b.p().disk());
-    poser("disk1", "False");
+    put("disk1", "False");
     fermer();
     ASSERT_EQ(b.p().frmOption_si_charge(), nullptr);
     frmOption& o = f();
@@ -304,7 +304,7 @@ TEST_F(Options, TaskBarIconItemRemovesAndRestoresTheIcon) {
     EXPECT_TRUE(b.fp.shell.trayShown);
     EXPECT_EQ(b.fp.shell.trayTip, QStringLiteral("Tarvik(running)"));
     // Toggling from the menu stores nothing by itself.
-    EXPECT_FALSE(reg().contient(APPLI, QStringLiteral("ShowIcone")));
+    EXPECT_FALSE(reg().has(APPLI, QStringLiteral("ShowIcone")));
 }
 
 TEST_F(Options, ClosedByTheUserTheDialogKeepsItsIconAndReloadsWithOne) {
@@ -331,12 +331,12 @@ TEST_F(Options, ExitStoresTheOptionsRemovesTheIconAndGivesTheWorkAreaBack) {
     mdlMain(b.p()).Main();
     EXPECT_TRUE(b.fp.shell.trayShown);
     EXPECT_GE(b.fp.shell.reservedBottom, 0) << "the bar should be docked after start-up";
-    reg().ecritures.clear();
-    const int reecritures = reg().reecritures;
+    reg().writes.clear();
+    const int rewrites = reg().rewrites;
     bool fini = false;
     try {
         b.p().frmOption().Menu().declencher(QStringLiteral("mnuQuitter"));
-    } catch (const FinProcessus&) {
+    } catch (const ProcessEnd&) {
         fini = true;
     }
     EXPECT_TRUE(fini);
@@ -344,9 +344,9 @@ TEST_F(Options, ExitStoresTheOptionsRemovesTheIconAndGivesTheWorkAreaBack) {
     EXPECT_EQ(b.fp.shell.reservedBottom, -1);
     EXPECT_EQ(b.p().frmMain_si_charge(), nullptr);
     EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
-    EXPECT_TRUE(reg().clesEcrites().contains(QStringLiteral("Skin")));
-    EXPECT_TRUE(reg().clesEcrites().contains(QStringLiteral("ShowIcone")));
-    EXPECT_EQ(reg().reecritures, reecritures + 1);
+    EXPECT_TRUE(reg().writtenKeys().contains(QStringLiteral("Skin")));
+    EXPECT_TRUE(reg().writtenKeys().contains(QStringLiteral("ShowIcone")));
+    EXPECT_EQ(reg().rewrites, rewrites + 1);
 }
 
 } // namespace

@@ -23,7 +23,7 @@ struct Skins : ::testing::Test {
     // applied by code, as the load and every resize of the bar do.
     void choisir_skin(const QString& texte) {
         for (int i = 0; i < o().ComboSkin->ListCount(); ++i)
-            if (o().ComboSkin->List(i) == texte) return choisir(*o().ComboSkin, texte);
+            if (o().ComboSkin->List(i) == texte) return choose(*o().ComboSkin, texte);
         o().ComboSkin->setText(texte);
         o().ComboSkin_Click();
     }
@@ -47,16 +47,16 @@ TEST_F(Skins, WindowsSkinThenTarvikSkin) {
     EXPECT_TRUE(m().picFond->Visible());
     EXPECT_EQ(m().picFond->Height(), 450);
     EXPECT_EQ(m().picFond->Picture().size(), m().picSkin->Picture().size());
-    EXPECT_TRUE(b.fp.dialogs.boites.empty());
-    EXPECT_TRUE(b.fp.dialogs.demandesFichier.empty());
+    EXPECT_TRUE(b.fp.dialogs.boxes.empty());
+    EXPECT_TRUE(b.fp.dialogs.fileRequests.empty());
 }
 
 TEST_F(Skins, CancelledChoiceLeavesNoSkinAndTheBackground) {
     const QPixmap avant = m().picFond->Picture();
     o().ComboSkin->setToolTipText(QStringLiteral("avant"));
     choisir_skin(QStringLiteral("Select a new skin"));
-    ASSERT_EQ(b.fp.dialogs.demandesFichier.size(), 1u);
-    const QString filtre = b.fp.dialogs.demandesFichier[0].filtre;
+    ASSERT_EQ(b.fp.dialogs.fileRequests.size(), 1u);
+    const QString filtre = b.fp.dialogs.fileRequests[0].filtre;
     EXPECT_TRUE(filtre.startsWith(QStringLiteral("Fichiers image (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp")));
     EXPECT_TRUE(filtre.contains(QStringLiteral("*.JPG")));
     EXPECT_EQ(o().ComboSkin->Text(), QStringLiteral("No skin"));
@@ -64,13 +64,13 @@ TEST_F(Skins, CancelledChoiceLeavesNoSkinAndTheBackground) {
     EXPECT_EQ(o().ComboSkin->ToolTipText(), QStringLiteral("avant"));
     // Re-applying "No skin" (a new size, a new drive row, the next start) asks nothing.
     o().ComboSkin_Click();
-    EXPECT_EQ(b.fp.dialogs.demandesFichier.size(), 1u);
+    EXPECT_EQ(b.fp.dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(o().ComboSkin->Text(), QStringLiteral("No skin"));
 }
 
 TEST_F(Skins, ChosenPictureIsLoadedAndReappliedWithoutTheDialog) {
     const QString fichier = image("fond.bmp", QSize(30, 12), Qt::red);
-    b.fp.dialogs.choisir(fichier);
+    b.fp.dialogs.choose(fichier);
     choisir_skin(QStringLiteral("Select a new skin"));
     EXPECT_EQ(o().ComboSkin->Text(), fichier);
     EXPECT_EQ(m().picFond->Picture().size(), QSize(30, 12));
@@ -80,7 +80,7 @@ TEST_F(Skins, ChosenPictureIsLoadedAndReappliedWithoutTheDialog) {
     m().picFond->setPicture(QPixmap());
     o().ComboSkin_Click();
     o().ComboSkin_Click();
-    EXPECT_EQ(b.fp.dialogs.demandesFichier.size(), 1u);
+    EXPECT_EQ(b.fp.dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(m().picFond->Picture().size(), QSize(30, 12));
 
     // OK stores the path and the next load shows it.
@@ -91,11 +91,11 @@ TEST_F(Skins, ChosenPictureIsLoadedAndReappliedWithoutTheDialog) {
 TEST_F(Skins, UnreadablePictureIsLoggedAndChangesNothing) {
     const QPixmap avant = m().picFond->Picture();
     choisir_skin(dossier.filePath(QStringLiteral("parti.jpg")));
-    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
-    EXPECT_TRUE(b.fp.dialogs.boites[0].texte.contains(QStringLiteral("Routine:ComboSkin_Click")));
-    EXPECT_TRUE(b.fp.dialogs.demandesFichier.empty());
+    ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Routine:ComboSkin_Click")));
+    EXPECT_TRUE(b.fp.dialogs.fileRequests.empty());
     EXPECT_EQ(m().picFond->Picture().cacheKey(), avant.cacheKey());
-    EXPECT_TRUE(b.fp.files.fichiers.contains(b.fp.files.dansDossier(QStringLiteral("err.log"))));
+    EXPECT_TRUE(b.fp.files.fichiers.contains(b.fp.files.inFolder(QStringLiteral("err.log"))));
 }
 
 TEST_F(Skins, TransparentModePaintsTheTopBandOfTheWallpaper) {
@@ -110,7 +110,7 @@ TEST_F(Skins, TransparentModePaintsTheTopBandOfTheWallpaper) {
         for (int x = 0; x < 2 * W; ++x) papier.setPixel(x, y, x < W ? qRgb(0, 255, 0) : qRgb(255, 255, 0));
     const QString chemin = dossier.filePath(QStringLiteral("papier.png"));
     ASSERT_TRUE(papier.save(chemin));
-    b.fp.registry.poserValeur(RacineRegistre::HKEY_CURRENT_USER, QStringLiteral("Control Panel\\Desktop"),
+    b.fp.registry.putValue(RacineRegistre::HKEY_CURRENT_USER, QStringLiteral("Control Panel\\Desktop"),
                               QStringLiteral("Wallpaper"), chemin);
 
     choisir_skin(QStringLiteral("Mode transparent"));
@@ -123,7 +123,7 @@ TEST_F(Skins, TransparentModePaintsTheTopBandOfTheWallpaper) {
     EXPECT_EQ(QColor(dessin.pixel(W / 4, barre / 2)), QColor(0, 255, 0));
     EXPECT_EQ(QColor(dessin.pixel(3 * W / 4, barre / 2)), QColor(255, 255, 0));
     EXPECT_EQ(QColor(dessin.pixel(W / 4, barre - 2)), QColor(0, 255, 0));
-    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+    EXPECT_TRUE(b.fp.dialogs.boxes.empty());
 
     // Back to a skin: the painted band goes with "Windows skin".
     choisir_skin(QStringLiteral("Windows skin"));
@@ -134,24 +134,24 @@ TEST_F(Skins, TransparentModeWithoutWallpaperLeavesTheWindowColour) {
     choisir_skin(QStringLiteral("Mode transparent"));
     EXPECT_FALSE(m().picFond->Visible());
     EXPECT_TRUE(m().fenetre()->calque.isNull());
-    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+    EXPECT_TRUE(b.fp.dialogs.boxes.empty());
 }
 
 // ------------------------------------------------------------ alarm
 
 struct Alarme : Skins {
-    void choisir_alarme(int index) { choisir(*o().ComboAlarme, o().ComboAlarme->List(index)); }
+    void choisir_alarme(int index) { choose(*o().ComboAlarme, o().ComboAlarme->List(index)); }
 };
 
 TEST_F(Alarme, NoSoundSaysSoAndBeepBeepsOnce) {
     o().ComboAlarme->setToolTipText(QStringLiteral("x"));
     choisir_alarme(0);
-    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
-    EXPECT_EQ(b.fp.dialogs.boites[0].texte, QStringLiteral("no sound selected !"));
-    EXPECT_EQ(b.fp.dialogs.boites[0].style, vbOKOnly);
+    ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(b.fp.dialogs.boxes[0].texte, QStringLiteral("no sound selected !"));
+    EXPECT_EQ(b.fp.dialogs.boxes[0].style, vbOKOnly);
     EXPECT_EQ(o().ComboAlarme->ToolTipText(), QString()); // the dialog's last file: none yet
     cliquer(*o().btnPlaySound);
-    EXPECT_EQ(b.fp.dialogs.boites.size(), 2u);
+    EXPECT_EQ(b.fp.dialogs.boxes.size(), 2u);
     EXPECT_EQ(b.fp.sound.beeps, 0);
     choisir_alarme(1);
     cliquer(*o().btnPlaySound);
@@ -165,18 +165,18 @@ TEST_F(Alarme, CancellingEitherDialogLeavesNoSound) {
     o().ComboAlarme->setText(QStringLiteral("Select file to play"));
     cliquer(*o().btnPlaySound);
     EXPECT_EQ(o().ComboAlarme->Text(), QStringLiteral("No sound"));
-    ASSERT_EQ(b.fp.dialogs.demandesFichier.size(), 2u);
-    EXPECT_TRUE(b.fp.dialogs.demandesFichier[0].filtre.startsWith(
+    ASSERT_EQ(b.fp.dialogs.fileRequests.size(), 2u);
+    EXPECT_TRUE(b.fp.dialogs.fileRequests[0].filtre.startsWith(
         QStringLiteral("Fichiers son (*.mp3;*.wav)|*.mp3;*.wav")));
-    EXPECT_TRUE(b.fp.dialogs.demandesFichier[1].filtre.startsWith(
+    EXPECT_TRUE(b.fp.dialogs.fileRequests[1].filtre.startsWith(
         QStringLiteral("Audio files (*.mp3;*.wav)|*.mp3;*.wav")));
-    EXPECT_TRUE(b.fp.dialogs.demandesFichier[1].filtre.contains(QStringLiteral("*.WAV")));
+    EXPECT_TRUE(b.fp.dialogs.fileRequests[1].filtre.contains(QStringLiteral("*.WAV")));
     EXPECT_TRUE(b.fp.sound.played.isEmpty());
-    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+    EXPECT_TRUE(b.fp.dialogs.boxes.empty());
 }
 
 TEST_F(Alarme, ChosenFilePlaysAtOnceAndAgainOnThePlayButton) {
-    b.fp.dialogs.choisir(QStringLiteral("/home/u/Ding.WAV"));
+    b.fp.dialogs.choose(QStringLiteral("/home/u/Ding.WAV"));
     choisir_alarme(2);
     EXPECT_EQ(o().ComboAlarme->Text(), QStringLiteral("/home/u/Ding.WAV"));
     EXPECT_EQ(b.fp.sound.played, QStringList{QStringLiteral("/home/u/Ding.WAV")});
@@ -186,7 +186,7 @@ TEST_F(Alarme, ChosenFilePlaysAtOnceAndAgainOnThePlayButton) {
     // A file that cannot be played gives no message.
     b.fp.sound.playResult = false;
     cliquer(*o().btnPlaySound);
-    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+    EXPECT_TRUE(b.fp.dialogs.boxes.empty());
     cliquer(*o().btnOK);
     EXPECT_EQ(b.fp.registry.valeur(QStringLiteral("tarvik"), QStringLiteral("mail4")),
               QStringLiteral("/home/u/Ding.WAV"));

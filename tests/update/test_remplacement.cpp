@@ -23,23 +23,23 @@ struct MajRemplacement : ::testing::Test {
     FakeFiles& f = b.fp.files;
     QStringList textes; // the window's message at each wait
     void SetUp() override {
-        f.nomExe = QStringLiteral("tarvik_");
-        f.ligneCommande = QStringLiteral("-reboot");
+        f.exeName = QStringLiteral("tarvik_");
+        f.commandText = QStringLiteral("-reboot");
         f.fichiers.insert(ancien(), "old program");
         f.fichiers.insert(nouveau(), "new program");
         f.executables << ancien() << nouveau();
-        f.pendantSommeil = [this](int) {
+        f.duringSleep = [this](int) {
             frmMaj* m = b.p().frmMaj_si_charge();
             textes << (m ? m->txtInfo->Caption() : QStringLiteral("<unloaded>"));
         };
     }
-    QString ancien() { return f.dansDossier(QStringLiteral("tarvik")); }
-    QString nouveau() { return f.dansDossier(QStringLiteral("tarvik_")); }
+    QString ancien() { return f.inFolder(QStringLiteral("tarvik")); }
+    QString nouveau() { return f.inFolder(QStringLiteral("tarvik_")); }
     // Runs the replacement; true when it ended the process.
     bool lancer() {
         try {
             b.p().frmMaj().session_reboot();
-        } catch (const FinProcessus&) {
+        } catch (const ProcessEnd&) {
             return true;
         }
         return false;
@@ -59,13 +59,13 @@ TEST_F(MajRemplacement, ReplacesTheOldProgramAndStartsIt) {
     EXPECT_TRUE(f.executables.contains(ancien()));
     EXPECT_TRUE(f.exists(nouveau())); // the new program removes it at its start
     EXPECT_TRUE(autres().isEmpty()) << autres().join(' ').toStdString();
-    ASSERT_EQ(f.lancements.size(), 1u);
-    EXPECT_EQ(f.lancements[0].programme, ancien());
-    EXPECT_TRUE(f.lancements[0].arguments.isEmpty());
-    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+    ASSERT_EQ(f.launches.size(), 1u);
+    EXPECT_EQ(f.launches[0].programme, ancien());
+    EXPECT_TRUE(f.launches[0].arguments.isEmpty());
+    EXPECT_TRUE(b.fp.dialogs.boxes.empty());
 
     // The wait comes before the test, so attempt 2 is shown before the loop ends.
-    EXPECT_EQ(f.sommeils, (std::vector<int>{100, 1500, 1500, 1000, 500, 500, 500}));
+    EXPECT_EQ(f.sleeps, (std::vector<int>{100, 1500, 1500, 1000, 500, 500, 500}));
     EXPECT_EQ(textes, (QStringList{QStringLiteral("Mise à jour en cours..."), essai(1), essai(2),
                                    QStringLiteral("Supprimé!"), QStringLiteral("Copie nouvelle version..."),
                                    QStringLiteral("Copié!"), QStringLiteral("Redémarrage Tarvik...")}));
@@ -78,15 +78,15 @@ TEST_F(MajRemplacement, ReplacesTheOldProgramAndStartsIt) {
 }
 
 TEST_F(MajRemplacement, TheRunningProgramItselfIsNeverDeleted) {
-    f.nomExe = QStringLiteral("tarvik"); // "tarvik -reboot"
+    f.exeName = QStringLiteral("tarvik"); // "tarvik -reboot"
     ASSERT_TRUE(lancer());
     EXPECT_EQ(f.fichiers.value(ancien()), QByteArray("old program"));
-    EXPECT_TRUE(f.lancements.empty());
-    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
-    EXPECT_EQ(b.fp.dialogs.boites[0].texte, CANT_DELETE);
-    EXPECT_EQ(b.fp.dialogs.boites[0].style, vbExclamation);
-    EXPECT_TRUE(b.fp.dialogs.boites[0].titre.isEmpty());
-    ASSERT_EQ(f.sommeils.size(), 10u);
+    EXPECT_TRUE(f.launches.empty());
+    ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(b.fp.dialogs.boxes[0].texte, CANT_DELETE);
+    EXPECT_EQ(b.fp.dialogs.boxes[0].style, vbExclamation);
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].titre.isEmpty());
+    ASSERT_EQ(f.sleeps.size(), 10u);
     EXPECT_EQ(textes.back(), essai(9));
     EXPECT_TRUE(autres().isEmpty());
 
@@ -94,22 +94,22 @@ TEST_F(MajRemplacement, TheRunningProgramItselfIsNeverDeleted) {
 
 TEST_F(MajRemplacement, AFailingStepIsSkippedWithoutAMessage) {
     // Every wait fails: the steps go on and no error box comes up.
-    f.pendantSommeil = [](int) { lever(ERR_DEPASSEMENT); };
+    f.duringSleep = [](int) { lever(ERR_DEPASSEMENT); };
     ASSERT_TRUE(lancer());
     EXPECT_EQ(f.fichiers.value(ancien()), QByteArray("new program"));
-    EXPECT_EQ(f.lancements.size(), 1u);
-    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+    EXPECT_EQ(f.launches.size(), 1u);
+    EXPECT_TRUE(b.fp.dialogs.boxes.empty());
 }
 
 TEST_F(MajRemplacement, AnOldProgramThatCannotBeReplacedStaysWhole) {
-    f.nonEcrivables << ancien(); // renaming over it fails, as for a protected file
+    f.unwritable << ancien(); // renaming over it fails, as for a protected file
     ASSERT_TRUE(lancer());
     EXPECT_EQ(f.fichiers.value(ancien()), QByteArray("old program"));
-    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
-    EXPECT_EQ(b.fp.dialogs.boites[0].texte, CANT_DELETE);
-    EXPECT_TRUE(f.lancements.empty());
+    ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(b.fp.dialogs.boxes[0].texte, CANT_DELETE);
+    EXPECT_TRUE(f.launches.empty());
     EXPECT_TRUE(autres().isEmpty()) << autres().join(' ').toStdString();
-    EXPECT_EQ(std::count(f.sommeils.begin(), f.sommeils.end(), 1500), 9);
+    EXPECT_EQ(std::count(f.sleeps.begin(), f.sleeps.end(), 1500), 9);
 }
 
 TEST_F(MajRemplacement, NoCompleteCopyMeansNothingIsTouched) {
@@ -117,18 +117,18 @@ TEST_F(MajRemplacement, NoCompleteCopyMeansNothingIsTouched) {
     for (int cas = 0; cas < 2; ++cas) {
         Banc c;
         FakeFiles& g = c.fp.files;
-        g.nomExe = QStringLiteral("tarvik_");
-        g.fichiers.insert(g.dansDossier(QStringLiteral("tarvik")), "old program");
+        g.exeName = QStringLiteral("tarvik_");
+        g.fichiers.insert(g.inFolder(QStringLiteral("tarvik")), "old program");
         if (cas == 1) {
-            g.fichiers.insert(g.dansDossier(QStringLiteral("tarvik_")), "new program");
-            g.nonEcrivables << g.dansDossier(QStringLiteral(".tarvik_.nouveau"));
+            g.fichiers.insert(g.inFolder(QStringLiteral("tarvik_")), "new program");
+            g.unwritable << g.inFolder(QStringLiteral(".tarvik_.nouveau"));
         }
-        EXPECT_THROW(c.p().frmMaj().session_reboot(), FinProcessus);
-        EXPECT_EQ(g.fichiers.value(g.dansDossier(QStringLiteral("tarvik"))), QByteArray("old program")) << cas;
-        ASSERT_EQ(c.fp.dialogs.boites.size(), 1u) << cas;
-        EXPECT_EQ(c.fp.dialogs.boites[0].texte, CANT_COPY);
-        EXPECT_EQ(c.fp.dialogs.boites[0].style, vbExclamation);
-        EXPECT_TRUE(g.lancements.empty());
+        EXPECT_THROW(c.p().frmMaj().session_reboot(), ProcessEnd);
+        EXPECT_EQ(g.fichiers.value(g.inFolder(QStringLiteral("tarvik"))), QByteArray("old program")) << cas;
+        ASSERT_EQ(c.fp.dialogs.boxes.size(), 1u) << cas;
+        EXPECT_EQ(c.fp.dialogs.boxes[0].texte, CANT_COPY);
+        EXPECT_EQ(c.fp.dialogs.boxes[0].style, vbExclamation);
+        EXPECT_TRUE(g.launches.empty());
         EXPECT_EQ(g.fichiers.size(), cas == 0 ? 1 : 2);
     }
 }
@@ -138,8 +138,8 @@ TEST_F(MajRemplacement, AnAbsentOldProgramIsSimplyCopied) {
     ASSERT_TRUE(lancer());
     EXPECT_EQ(f.fichiers.value(ancien()), QByteArray("new program"));
     EXPECT_TRUE(f.executables.contains(ancien()));
-    ASSERT_EQ(f.lancements.size(), 1u);
-    EXPECT_EQ(f.lancements[0].programme, ancien());
+    ASSERT_EQ(f.launches.size(), 1u);
+    EXPECT_EQ(f.launches[0].programme, ancien());
     EXPECT_EQ(std::count(textes.begin(), textes.end(), essai(1)), 1);
     EXPECT_FALSE(textes.contains(essai(2)));
     EXPECT_TRUE(autres().isEmpty());
@@ -151,8 +151,8 @@ TEST_F(MajRemplacement, AnAbsentOldProgramIsSimplyCopied) {
 struct MajNettoyage : MajRemplacement {
     void SetUp() override {
         MajRemplacement::SetUp();
-        f.nomExe = QStringLiteral("tarvik");
-        f.ligneCommande.clear();
+        f.exeName = QStringLiteral("tarvik");
+        f.commandText.clear();
     }
 };
 
@@ -160,7 +160,7 @@ TEST_F(MajNettoyage, NothingLeftOver) {
     f.fichiers.remove(nouveau());
     b.p().frmMaj().session_nettoyage();
     EXPECT_EQ(textes, QStringList{QStringLiteral("Chargement Tarvik en cours...")});
-    EXPECT_EQ(f.sommeils, std::vector<int>{500});
+    EXPECT_EQ(f.sleeps, std::vector<int>{500});
     frmMaj& m = b.p().frmMaj();
     EXPECT_EQ(m.txtInfo->Caption(), QStringLiteral("Chargement..."));
     EXPECT_TRUE(m.hWnd()->isVisible());
@@ -172,24 +172,24 @@ TEST_F(MajNettoyage, NothingLeftOver) {
 }
 
 TEST_F(MajNettoyage, RemovesTheReplacementAtTheFirstAttempt) {
-    f.fichiers.insert(f.dansDossier(QStringLiteral(".tarvik_.nouveau")), "half copy");
+    f.fichiers.insert(f.inFolder(QStringLiteral(".tarvik_.nouveau")), "half copy");
     b.p().frmMaj().session_nettoyage();
     EXPECT_FALSE(f.exists(nouveau()));
     EXPECT_TRUE(f.exists(ancien()));
     EXPECT_TRUE(autres().isEmpty());
     EXPECT_EQ(textes, (QStringList{QStringLiteral("Chargement Tarvik en cours..."),
                                    QStringLiteral("Nettoyage des fichiers (essai N°1)")}));
-    EXPECT_EQ(f.sommeils, (std::vector<int>{500, 1000}));
+    EXPECT_EQ(f.sleeps, (std::vector<int>{500, 1000}));
     EXPECT_EQ(b.p().frmMaj().txtInfo->Caption(), QStringLiteral("Chargement..."));
 }
 
 TEST_F(MajNettoyage, AnUndeletableLeftoverIsLeftQuietly) {
-    f.nonSupprimables << nouveau();
+    f.undeletable << nouveau();
     b.p().frmMaj().session_nettoyage();
     EXPECT_TRUE(f.exists(nouveau()));
-    EXPECT_EQ(f.sommeils.size(), 10u);
+    EXPECT_EQ(f.sleeps.size(), 10u);
     EXPECT_EQ(textes.back(), QStringLiteral("Nettoyage des fichiers (essai N°9)"));
-    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+    EXPECT_TRUE(b.fp.dialogs.boxes.empty());
     EXPECT_EQ(b.p().frmMaj().txtInfo->Caption(), QStringLiteral("Chargement..."));
 }
 

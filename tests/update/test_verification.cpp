@@ -8,7 +8,6 @@
 #include "platform/linux/linux_network.h"
 #include "update/frmMaj.h"
 #include "update/mdlMaj.h"
-#include "update/verification.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -77,7 +76,7 @@ struct BancReel {
     Programme& p() { return *prog; }
     void publier(const QByteArray& version) { http.routes["/tarvik/tarvik.ver"] = {200, version}; }
     QString etat() { return p().frmOption().txtInfo->Caption(); }
-    QString ini() { return fp.files.dansDossier(QStringLiteral("tarvik.ini")); }
+    QString ini() { return fp.files.inFolder(QStringLiteral("tarvik.ini")); }
 };
 
 const QString A_JOUR = QStringLiteral("Votre version est à jour!");
@@ -107,7 +106,7 @@ TEST(MajVerification, AVersionLineWithMarkupShowsLiterally) {
     const QString ligne = QStringLiteral("<font color=\"red\"><u><i>6.6.6</i></u></font>");
     b.p().SaveSetting(QStringLiteral("adresseServeur"), QStringLiteral("https://maj.test"));
     b.fp.network.fichiers = &b.fp.files;
-    b.fp.network.repondre(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, ligne.toUtf8() + "\r\n");
+    b.fp.network.reply(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, ligne.toUtf8() + "\r\n");
     b.p().maj().recherche_mise_a_jour();
     ASSERT_NE(b.p().frmMaj_si_charge(), nullptr);
     Label& l = b.p().frmMaj().txtVersion(1);
@@ -155,12 +154,12 @@ TEST(MajVerification, FailedProbesCountUpToTheMessageBox) {
         cliquer(*b.p().frmOption().btnMaj);
         EXPECT_EQ(b.etat(), NON_CONNECTE) << i;
     }
-    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+    EXPECT_TRUE(b.fp.dialogs.boxes.empty());
     for (int i = 4; i <= 5; ++i) {
         cliquer(*b.p().frmOption().btnMaj);
         EXPECT_EQ(b.etat(), INTROUVABLE) << i;
-        ASSERT_EQ(b.fp.dialogs.boites.size(), static_cast<size_t>(i - 3));
-        const FakeDialogs::Boite& boite = b.fp.dialogs.boites.back();
+        ASSERT_EQ(b.fp.dialogs.boxes.size(), static_cast<size_t>(i - 3));
+        const FakeDialogs::Box& boite = b.fp.dialogs.boxes.back();
         EXPECT_EQ(boite.texte, QStringLiteral("Impossible de joindre le serveur de mise à jour."));
         EXPECT_EQ(boite.style, vbCritical);
         EXPECT_EQ(boite.titre, QStringLiteral("tarvik"));
@@ -198,13 +197,13 @@ TEST(MajVerification, OnlyHttpsOrThisMachine) {
     // The default address is https; a plain-http server elsewhere is never asked.
     Banc b;
     b.p().maj().recherche_mise_a_jour();
-    ASSERT_FALSE(b.fp.network.requetes.empty());
-    EXPECT_TRUE(b.fp.network.requetes[0].url.startsWith(QStringLiteral("https://")));
-    EXPECT_TRUE(b.fp.network.requetes[0].url.endsWith(QStringLiteral("/tarvik/tarvik.ver")));
+    ASSERT_FALSE(b.fp.network.requests.empty());
+    EXPECT_TRUE(b.fp.network.requests[0].url.startsWith(QStringLiteral("https://")));
+    EXPECT_TRUE(b.fp.network.requests[0].url.endsWith(QStringLiteral("/tarvik/tarvik.ver")));
     b.p().SaveSetting(QStringLiteral("adresseServeur"), QStringLiteral("http://updates.example"));
-    b.fp.network.requetes.clear();
+    b.fp.network.requests.clear();
     b.p().maj().recherche_mise_a_jour();
-    EXPECT_TRUE(b.fp.network.requetes.empty());
+    EXPECT_TRUE(b.fp.network.requests.empty());
     EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), NON_CONNECTE);
 }
 
@@ -214,34 +213,34 @@ TEST(MajInstallee, ANewerVersionIsAnnouncedWithoutDownloadingIt) {
     Banc b;
     FakeFiles& fichiers = b.fp.files;
     b.fp.network.fichiers = &fichiers;
-    fichiers.dossiersProteges.insert(fichiers.dossier);
+    fichiers.protectedFolders.insert(fichiers.dossier);
     b.p().SaveSetting(QStringLiteral("adresseServeur"), QStringLiteral("https://maj.test"));
-    b.fp.network.repondre(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, "9.9.9\r\n");
+    b.fp.network.reply(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, "9.9.9\r\n");
     b.p().frmMain();
     b.p().maj().recherche_mise_a_jour();
 
-    const QString ini = fichiers.dossierEtat + QStringLiteral("/tarvik.ini");
+    const QString ini = fichiers.stateDir + QStringLiteral("/tarvik.ini");
     QStringList demandes;
-    for (const auto& r : b.fp.network.requetes) demandes << r.methode + QLatin1Char(' ') + r.url.section(QLatin1Char('?'), 0, 0);
+    for (const auto& r : b.fp.network.requests) demandes << r.method + QLatin1Char(' ') + r.url.section(QLatin1Char('?'), 0, 0);
     EXPECT_EQ(demandes, (QStringList{QStringLiteral("DOWNLOAD https://maj.test/tarvik/tarvik.ver"),
                                      QStringLiteral("POST https://maj.test/tarvik/log.php")}));
-    EXPECT_EQ(b.fp.network.requetes[0].fichier, ini);
+    EXPECT_EQ(b.fp.network.requests[0].fichier, ini);
     EXPECT_FALSE(fichiers.exists(ini)); // read, then removed
-    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
-    EXPECT_EQ(b.fp.dialogs.boites[0].texte, QStringLiteral("Une nouvelle version de Tarvik est disponible.\r\n"
+    ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(b.fp.dialogs.boxes[0].texte, QStringLiteral("Une nouvelle version de Tarvik est disponible.\r\n"
                                                            "Tarvik est installé dans un dossier protégé : mettez-le "
                                                            "à jour avec le gestionnaire de paquets du système."));
-    EXPECT_EQ(b.fp.dialogs.boites[0].style, vbInformation);
-    EXPECT_EQ(b.fp.dialogs.boites[0].titre, QStringLiteral("Tarvik"));
+    EXPECT_EQ(b.fp.dialogs.boxes[0].style, vbInformation);
+    EXPECT_EQ(b.fp.dialogs.boxes[0].titre, QStringLiteral("Tarvik"));
     EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), QStringLiteral("Mise à jour disponible !"));
     EXPECT_EQ(b.p().frmMaj_si_charge(), nullptr); // no question, so no "Oui" to press
     EXPECT_EQ(b.fp.sound.beeps, 1);
 
     // The running version published: up to date, no box.
-    b.fp.network.repondre(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, version());
+    b.fp.network.reply(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, version());
     b.p().maj().recherche_mise_a_jour();
     EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), A_JOUR);
-    EXPECT_EQ(b.fp.dialogs.boites.size(), 1u);
+    EXPECT_EQ(b.fp.dialogs.boxes.size(), 1u);
 }
 
 // ------------------------------------------------------------------ answers
@@ -253,9 +252,9 @@ struct MajQuestion : ::testing::Test {
     void SetUp() override {
         b.fp.network.fichiers = &b.fp.files;
         b.p().SaveSetting(QStringLiteral("adresseServeur"), QStringLiteral("https://maj.test"));
-        b.fp.network.repondre(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, "9.9.9\r\n");
+        b.fp.network.reply(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, "9.9.9\r\n");
         // The served program says which version it is.
-        b.fp.files.surExecution = [this](const FakeFiles::Lancement& l, QByteArray& sortie) {
+        b.fp.files.onRun = [this](const FakeFiles::Launch& l, QByteArray& sortie) {
             if (l.arguments != QStringList{QStringLiteral("--version")}) return false;
             if (b.fp.files.fichiers.value(l.programme) != "new program") return false;
             sortie = "tarvik 9.9.9\n";
@@ -264,34 +263,34 @@ struct MajQuestion : ::testing::Test {
         b.p().frmMain();
         b.p().maj().recherche_mise_a_jour();
         ASSERT_NE(b.p().frmMaj_si_charge(), nullptr);
-        b.fp.files.sommeils.clear();
-        b.fp.files.pendantSommeil = [this](int) {
+        b.fp.files.sleeps.clear();
+        b.fp.files.duringSleep = [this](int) {
             frmMaj* f = b.p().frmMaj_si_charge();
             textes << (f ? f->txtInfo->Caption() : QStringLiteral("<unloaded>"));
         };
     }
-    QString remplacement() { return b.fp.files.dansDossier(QStringLiteral("tarvik_")); }
+    QString remplacement() { return b.fp.files.inFolder(QStringLiteral("tarvik_")); }
     void servir(int status, const QByteArray& corps) {
-        b.fp.network.repondre(QStringLiteral("https://maj.test") + exe_, status, corps);
+        b.fp.network.reply(QStringLiteral("https://maj.test") + exe_, status, corps);
     }
 };
 
 TEST_F(MajQuestion, YesDownloadsUnloadsAndHandsOver) {
     servir(200, "new program");
-    EXPECT_THROW(b.p().frmMaj().btnAction_Click(0), FinProcessus);
+    EXPECT_THROW(b.p().frmMaj().btnAction_Click(0), ProcessEnd);
 
-    EXPECT_EQ(b.fp.files.ouvertures, QStringList{QStringLiteral("https://maj.test/tarvik/index_2.html")});
+    EXPECT_EQ(b.fp.files.openedPaths, QStringList{QStringLiteral("https://maj.test/tarvik/index_2.html")});
     EXPECT_EQ(b.fp.files.fichiers.value(remplacement()), QByteArray("new program"));
     EXPECT_TRUE(b.fp.files.executables.contains(remplacement()));
-    EXPECT_EQ(b.fp.files.sommeils, (std::vector<int>{500, 500, 1000, 500}));
+    EXPECT_EQ(b.fp.files.sleeps, (std::vector<int>{500, 500, 1000, 500}));
     EXPECT_EQ(textes, (QStringList{QStringLiteral("Verify update components..."), QStringLiteral("Downloading... "),
                                    QStringLiteral("Rebooting Tarvik"), QStringLiteral("Rebooting Tarvik")}));
     EXPECT_EQ(b.p().frmMain_si_charge(), nullptr);
     EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
     EXPECT_EQ(b.p().frmMaj_si_charge(), nullptr);
-    ASSERT_EQ(b.fp.files.lancements.size(), 1u);
-    EXPECT_EQ(b.fp.files.lancements[0].programme, remplacement());
-    EXPECT_EQ(b.fp.files.lancements[0].arguments, QStringList{QStringLiteral("-reboot")});
+    ASSERT_EQ(b.fp.files.launches.size(), 1u);
+    EXPECT_EQ(b.fp.files.launches[0].programme, remplacement());
+    EXPECT_EQ(b.fp.files.launches[0].arguments, QStringList{QStringLiteral("-reboot")});
 }
 
 // A file that does not say it is the offered version (cut short, another
@@ -300,67 +299,57 @@ TEST_F(MajQuestion, AProgramThatDoesNotNameTheOfferedVersionIsNeverStarted) {
     servir(200, "cut progr");
     for (const QByteArray& sortie : {QByteArray(), QByteArray("tarvik 1.4.2\n"), QByteArray("tarvik 9.9.9.1\n"),
                                      QByteArray("tarvik 9.9\n")}) {
-        b.fp.files.surExecution = [&](const FakeFiles::Lancement&, QByteArray& s) {
+        b.fp.files.onRun = [&](const FakeFiles::Launch&, QByteArray& s) {
             s = sortie;
             return !sortie.isEmpty();
         };
-        b.fp.files.executions.clear();
+        b.fp.files.runs.clear();
         EXPECT_NO_THROW(b.p().frmMaj().btnAction_Click(0)) << sortie.constData();
-        ASSERT_EQ(b.fp.files.executions.size(), 1u);
-        EXPECT_EQ(b.fp.files.executions[0].programme, remplacement());
-        EXPECT_EQ(b.fp.files.executions[0].arguments, QStringList{QStringLiteral("--version")});
+        ASSERT_EQ(b.fp.files.runs.size(), 1u);
+        EXPECT_EQ(b.fp.files.runs[0].programme, remplacement());
+        EXPECT_EQ(b.fp.files.runs[0].arguments, QStringList{QStringLiteral("--version")});
         EXPECT_FALSE(b.fp.files.exists(remplacement()));
-        EXPECT_TRUE(b.fp.files.lancements.empty());
+        EXPECT_TRUE(b.fp.files.launches.empty());
         EXPECT_NE(b.p().frmMain_si_charge(), nullptr);
         EXPECT_EQ(b.p().frmMaj().txtInfo->Caption(), frmMaj::texte_echec_telechargement());
     }
     // Checked only after the whole file arrived: a short reply is never run.
-    b.fp.files.executions.clear();
-    b.fp.network.surRequete = [](const FakeNetwork::Requete&) {
+    b.fp.files.runs.clear();
+    b.fp.network.onRequest = [](const FakeNetwork::Request&) {
         ReponseHttp r;
         r.status = 200;
-        r.corps = "half";
-        r.erreur = QStringLiteral("2 bytes received of the 4 announced");
+        r.body = "half";
+        r.error = QStringLiteral("2 bytes received of the 4 announced");
         return r;
     };
     EXPECT_NO_THROW(b.p().frmMaj().btnAction_Click(0));
-    EXPECT_TRUE(b.fp.files.executions.empty());
+    EXPECT_TRUE(b.fp.files.runs.empty());
     EXPECT_FALSE(b.fp.files.exists(remplacement()));
     EXPECT_EQ(b.p().frmMaj().txtInfo->Caption(), frmMaj::texte_echec_telechargement());
 }
 
-TEST(MajVerification, TheVersionAProgramPrints) {
-    EXPECT_TRUE(version_annoncee("tarvik 9.9.9\n", QStringLiteral("9.9.9")));
-    EXPECT_TRUE(version_annoncee("9.9.9", QStringLiteral("9.9.9")));
-    EXPECT_FALSE(version_annoncee("tarvik 9.9.9 \n", QStringLiteral("9.9.9")));
-    EXPECT_FALSE(version_annoncee("tarvik 9.9.91\n", QStringLiteral("9.9.9")));
-    EXPECT_FALSE(version_annoncee("a b 9.9.9\n", QStringLiteral("9.9.9")));
-    EXPECT_FALSE(version_annoncee("", QString()));
-    EXPECT_FALSE(version_annoncee("tarvik \n", QString()));
-}
-
 TEST_F(MajQuestion, AFailingStepOfTheAnswerIsReportedUnderTheButton) {
     servir(200, "new program");
-    b.fp.dialogs.repondre(2); // Cancel: no report is sent
-    b.fp.files.pendantSommeil = [](int) { lever(ERR_DEPASSEMENT); };
-    EXPECT_THROW(b.p().frmMaj().btnAction_Click(0), FinProcessus);
+    b.fp.dialogs.reply(2); // Cancel: no report is sent
+    b.fp.files.duringSleep = [](int) { lever(ERR_DEPASSEMENT); };
+    EXPECT_THROW(b.p().frmMaj().btnAction_Click(0), ProcessEnd);
     // Shown once (the same number again is not shown), the hand-over still made.
-    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
-    EXPECT_TRUE(b.fp.dialogs.boites[0].texte.contains(QStringLiteral("Module:frmMaj\r\nRoutine:btnAction_Click")))
-        << b.fp.dialogs.boites[0].texte.toStdString();
-    EXPECT_EQ(b.fp.files.lancements.size(), 1u);
+    ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Module:frmMaj\r\nRoutine:btnAction_Click")))
+        << b.fp.dialogs.boxes[0].texte.toStdString();
+    EXPECT_EQ(b.fp.files.launches.size(), 1u);
 }
 
 TEST(MajTelechargement, AFailedDownloadKeepsTheBar) {
     BancReel b;
     b.publier("9.9.9");
-    b.fp.files.surExecution = [&](const FakeFiles::Lancement& l, QByteArray& sortie) {
+    b.fp.files.onRun = [&](const FakeFiles::Launch& l, QByteArray& sortie) {
         sortie = b.fp.files.fichiers.value(l.programme) == "new program" ? "tarvik 9.9.9\n" : "";
         return true;
     };
     b.p().frmMain();
     b.p().maj().recherche_mise_a_jour();
-    const QString remplacement = b.fp.files.dansDossier(QStringLiteral("tarvik_"));
+    const QString remplacement = b.fp.files.inFolder(QStringLiteral("tarvik_"));
     // Not found, then an empty file: nothing is started, the bar stays.
     for (const auto& [status, corps] : {std::pair{404, QByteArray("not found")}, std::pair{200, QByteArray()}}) {
         b.fp.files.fichiers.insert(remplacement, "stale leftover");
@@ -368,17 +357,17 @@ TEST(MajTelechargement, AFailedDownloadKeepsTheBar) {
         ASSERT_NE(b.p().frmMaj_si_charge(), nullptr);
         EXPECT_NO_THROW(b.p().frmMaj().btnAction_Click(0)) << status;
         EXPECT_FALSE(b.fp.files.exists(remplacement)) << status;
-        EXPECT_TRUE(b.fp.files.lancements.empty());
+        EXPECT_TRUE(b.fp.files.launches.empty());
         EXPECT_NE(b.p().frmMain_si_charge(), nullptr);
         EXPECT_NE(b.p().frmOption_si_charge(), nullptr);
         EXPECT_EQ(b.p().frmMaj().txtInfo->Caption(), frmMaj::texte_echec_telechargement());
         EXPECT_EQ(b.p().frmMaj().btnAction(0).Caption(), QStringLiteral("Oui")); // may try again
     }
     b.http.routes["/tarvik/tarvik.exe"] = {200, "new program"};
-    EXPECT_THROW(b.p().frmMaj().btnAction_Click(0), FinProcessus);
+    EXPECT_THROW(b.p().frmMaj().btnAction_Click(0), ProcessEnd);
     EXPECT_EQ(b.fp.files.fichiers.value(remplacement), QByteArray("new program"));
     EXPECT_TRUE(b.fp.files.executables.contains(remplacement));
-    EXPECT_EQ(b.fp.files.lancements.size(), 1u);
+    EXPECT_EQ(b.fp.files.launches.size(), 1u);
 }
 
 TEST_F(MajQuestion, NoLeavesTheUpdateAvailable) {
@@ -389,7 +378,7 @@ TEST_F(MajQuestion, NoLeavesTheUpdateAvailable) {
     QCoreApplication::processEvents();
     EXPECT_EQ(b.p().frmMaj_si_charge(), nullptr);
     EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), QStringLiteral("Mise à jour disponible !"));
-    EXPECT_TRUE(b.fp.files.lancements.empty());
+    EXPECT_TRUE(b.fp.files.launches.empty());
     EXPECT_NE(b.p().frmMain_si_charge(), nullptr);
 }
 
@@ -399,18 +388,18 @@ TEST(MajBoutons, DoNothingOutsideTheQuestion) {
     EXPECT_EQ(f.btnAction(0).Caption(), QStringLiteral("OK"));
     EXPECT_EQ(f.btnAction(1).Caption(), QStringLiteral("Annuler"));
     b.p().frmOption().txtInfo->setCaption(QStringLiteral("avant"));
-    int reponses = 0;
+    int replies = 0;
     for (int i : {0, 1}) {
         cliquer(f.btnAction(i));
         // The answer runs from the event loop: wait for it to have run.
-        QMetaObject::invokeMethod(&f, [&] { ++reponses; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(&f, [&] { ++replies; }, Qt::QueuedConnection);
     }
-    ASSERT_TRUE(QTest::qWaitFor([&] { return reponses == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return replies == 2; }));
     EXPECT_NE(b.p().frmMaj_si_charge(), nullptr);
     EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), QStringLiteral("avant"));
-    EXPECT_TRUE(b.fp.network.requetes.empty());
-    EXPECT_TRUE(b.fp.files.lancements.empty());
-    EXPECT_TRUE(b.fp.files.ouvertures.isEmpty());
+    EXPECT_TRUE(b.fp.network.requests.empty());
+    EXPECT_TRUE(b.fp.files.launches.empty());
+    EXPECT_TRUE(b.fp.files.openedPaths.isEmpty());
 
     // The arrow blinks from the moment the window is loaded.
     EXPECT_TRUE(f.TimerCligno->Enabled());
@@ -436,14 +425,14 @@ TEST(MajAutomatique, AnUnreachableServerIsTriedEveryTenSeconds) {
     EXPECT_EQ(b.p().maj().nb_echecs_maj, 2);
 
     // Once the server answers, the automatic check is done for the run.
-    b.fp.network.repondre(b.p().adresse_serveur() + QStringLiteral("/tarvik/tarvik.ver"), 200, version());
+    b.fp.network.reply(b.p().adresse_serveur() + QStringLiteral("/tarvik/tarvik.ver"), 200, version());
     f.TimerCarteReseau->declencher();
     EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), A_JOUR);
     EXPECT_TRUE(b.p().maj_auto_faite);
-    const size_t n = b.fp.network.requetes.size();
+    const size_t n = b.fp.network.requests.size();
     f.TimerCarteReseau->declencher();
-    for (size_t i = n; i < b.fp.network.requetes.size(); ++i)
-        EXPECT_FALSE(b.fp.network.requetes[i].url.endsWith(QStringLiteral(".ver")));
+    for (size_t i = n; i < b.fp.network.requests.size(); ++i)
+        EXPECT_FALSE(b.fp.network.requests[i].url.endsWith(QStringLiteral(".ver")));
 }
 
 
@@ -454,7 +443,7 @@ TEST(MajAutomatique, ATickDuringTheUsersOwnCheckLeavesTheAutomaticCheckToLater) 
     b.p().frmOption().checkmajAuto->setValue(1);
     // While the user's check waits for the server, the network timer ticks.
     bool tic = false;
-    b.fp.network.surRequete = [&](const FakeNetwork::Requete&) {
+    b.fp.network.onRequest = [&](const FakeNetwork::Request&) {
         if (!tic) {
             tic = true;
             f.TimerCarteReseau->declencher();
@@ -464,8 +453,8 @@ TEST(MajAutomatique, ATickDuringTheUsersOwnCheckLeavesTheAutomaticCheckToLater) 
     cliquer(*b.p().frmOption().btnMaj);
     EXPECT_TRUE(tic);
     EXPECT_FALSE(b.p().maj_auto_faite); // turned away, not done
-    b.fp.network.surRequete = nullptr;
-    b.fp.network.repondre(b.p().adresse_serveur() + QStringLiteral("/tarvik/tarvik.ver"), 200, version());
+    b.fp.network.onRequest = nullptr;
+    b.fp.network.reply(b.p().adresse_serveur() + QStringLiteral("/tarvik/tarvik.ver"), 200, version());
     f.TimerCarteReseau->declencher();
     EXPECT_TRUE(b.p().maj_auto_faite);
 }

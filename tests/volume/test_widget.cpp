@@ -49,10 +49,10 @@ TEST_F(Widget, glisser_le_bouton) {
     EXPECT_EQ(texte(), QStringLiteral("50 %"));
 
     // A report far from the knob counts as its middle: no move.
-    const size_t ecritures = m.writes.size();
+    const size_t writes = m.writes.size();
     for (float x : {201.0f, -201.0f}) glisser(3500, x);
     EXPECT_EQ(f->picSliderSon->Left(), 3500);
-    EXPECT_EQ(m.writes.size(), ecritures);
+    EXPECT_EQ(m.writes.size(), writes);
 
     f->picSliderSon->MouseUp(-1, vbLeftButton, 0, 80, 100);
     EXPECT_FALSE(v->reglage_son_en_cours);

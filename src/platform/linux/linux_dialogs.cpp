@@ -51,7 +51,7 @@ int LinuxDialogs::msgBox(const QString& texte, int style, const QString& titre) 
     return fermeture;
 }
 
-QString LinuxDialogs::filtreQt(const QString& filtre) {
+QString LinuxDialogs::qtFilter(const QString& filtre) {
     const QStringList morceaux = filtre.split(QLatin1Char('|'));
     QStringList r;
     for (qsizetype i = 0; i + 1 < morceaux.size(); i += 2) {
@@ -73,7 +73,7 @@ QString LinuxDialogs::filtreQt(const QString& filtre) {
 }
 
 QString LinuxDialogs::openFile(const QString& titre, const QString& filtre, const QString& dossier) {
-    return QFileDialog::getOpenFileName(nullptr, titre, dossier, filtreQt(filtre));
+    return QFileDialog::getOpenFileName(nullptr, titre, dossier, qtFilter(filtre));
 }
 
 } // namespace tk

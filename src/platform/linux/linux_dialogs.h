@@ -15,7 +15,7 @@ public:
     QString openFile(const QString& titre, const QString& filtre, const QString& dossier) override;
 
     // "Desc|*.a;*.b|Other|*.c" -> "Desc (*.a *.b);;Other (*.c)".
-    static QString filtreQt(const QString& filtre);
+    static QString qtFilter(const QString& filtre);
 };
 
 } // namespace tk

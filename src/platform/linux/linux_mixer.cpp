@@ -35,17 +35,17 @@ int64_t presentedToRaw(int64_t valeur, int64_t minimum, int64_t maximum) {
                                    kPresentedMax);
 }
 
-void DerniereEcriture::noter(LigneMixer ligne, int64_t raw, int64_t valeur) {
-    ecrits_.at(static_cast<size_t>(ligne)) = {true, raw, std::clamp<int64_t>(valeur, 0, kPresentedMax)};
+void LastWrites::remember(LigneMixer ligne, int64_t raw, int64_t valeur) {
+    writes_.at(static_cast<size_t>(ligne)) = {true, raw, std::clamp<int64_t>(valeur, 0, kPresentedMax)};
 }
 
-int64_t DerniereEcriture::lire(LigneMixer ligne, int64_t raw, int64_t minimum, int64_t maximum) const {
-    const Ecrit& e = ecrits_.at(static_cast<size_t>(ligne));
-    if (e.valide && e.raw == raw) return e.valeur;
+int64_t LastWrites::read(LigneMixer ligne, int64_t raw, int64_t minimum, int64_t maximum) const {
+    const Written& e = writes_.at(static_cast<size_t>(ligne));
+    if (e.valid && e.raw == raw) return e.value;
     return rawToPresented(raw, minimum, maximum);
 }
 
-void DerniereEcriture::oublier() { ecrits_ = {}; }
+void LastWrites::forget() { writes_ = {}; }
 
 const char* alsaElementName(LigneMixer ligne) {
     switch (ligne) {
@@ -92,7 +92,7 @@ snd_mixer_t* LinuxMixer::openDefault() {
 void LinuxMixer::close() {
     if (handle_) snd_mixer_close(handle_);
     handle_ = nullptr;
-    ecrits_.oublier();
+    writes_.forget();
 }
 
 int LinuxMixer::deviceCount() {
@@ -106,7 +106,7 @@ int LinuxMixer::deviceCount() {
 bool LinuxMixer::open(int numero) {
     if (numero != 0) return false;
     if (!handle_) handle_ = openDefault();
-    if (handle_) ouvertUneFois_ = true;
+    if (handle_) openedOnce_ = true;
     return handle_ != nullptr;
 }
 
@@ -114,14 +114,14 @@ bool LinuxMixer::refresh() {
     if (!handle_) {
         // Lost during the run: the default device again, not more often than
         // every kReopenMs (a server that is still away costs one attempt).
-        if (!ouvertUneFois_ || (depuisEssai_.isValid() && depuisEssai_.elapsed() < kReopenMs)) return false;
-        depuisEssai_.start();
+        if (!openedOnce_ || (sinceAttempt_.isValid() && sinceAttempt_.elapsed() < kReopenMs)) return false;
+        sinceAttempt_.start();
         handle_ = openDefault();
         if (!handle_) return false;
     }
     if (snd_mixer_handle_events(handle_) < 0) {
         close();
-        depuisEssai_.start();
+        sinceAttempt_.start();
         return false;
     }
     return true;
@@ -162,7 +162,7 @@ bool LinuxMixer::readVolume(LigneMixer ligne, int64_t& valeur) {
                || snd_mixer_selem_get_capture_volume(e, SND_MIXER_SCHN_FRONT_LEFT, &raw) < 0) {
         return false;
     }
-    valeur = ecrits_.lire(ligne, raw, mn, mx);
+    valeur = writes_.read(ligne, raw, mn, mx);
     return true;
 }
 
@@ -184,10 +184,10 @@ bool LinuxMixer::writeVolume(LigneMixer ligne, int64_t valeur) {
     }
     if (rc < 0) {
         close(); // the server went away: opened again on a later call
-        depuisEssai_.start();
+        sinceAttempt_.start();
         return false;
     }
-    ecrits_.noter(ligne, raw, valeur);
+    writes_.remember(ligne, raw, valeur);
     return true;
 }
 
@@ -222,7 +222,7 @@ bool LinuxMixer::writeMute(LigneMixer ligne, bool muet) {
         return false;
     if (rc < 0) {
         close();
-        depuisEssai_.start();
+        sinceAttempt_.start();
         return false;
     }
     return true;

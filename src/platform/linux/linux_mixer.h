@@ -25,19 +25,19 @@ int64_t presentedToRaw(int64_t valeur, int64_t minimum, int64_t maximum);
 // value written and the raw step it became; while the element still holds that
 // step, reading gives the value written. A change made elsewhere (another raw
 // step) reads through the scale as usual.
-class DerniereEcriture {
+class LastWrites {
 public:
-    void noter(LigneMixer ligne, int64_t raw, int64_t valeur);
-    int64_t lire(LigneMixer ligne, int64_t raw, int64_t minimum, int64_t maximum) const;
-    void oublier();
+    void remember(LigneMixer ligne, int64_t raw, int64_t valeur);
+    int64_t read(LigneMixer ligne, int64_t raw, int64_t minimum, int64_t maximum) const;
+    void forget();
 
 private:
-    struct Ecrit {
-        bool valide = false;
+    struct Written {
+        bool valid = false;
         int64_t raw = 0;
-        int64_t valeur = 0;
+        int64_t value = 0;
     };
-    std::array<Ecrit, 7> ecrits_{};
+    std::array<Written, 7> writes_{};
 };
 
 // The ALSA element that plays the role of each line ("Master" for the speakers).
@@ -84,9 +84,9 @@ private:
     void close();
 
     snd_mixer_t* handle_ = nullptr;
-    DerniereEcriture ecrits_;
-    bool ouvertUneFois_ = false; // open() succeeded once: a lost mixer is opened again
-    QElapsedTimer depuisEssai_;  // since the last attempt to open it again
+    LastWrites writes_;
+    bool openedOnce_ = false; // open() succeeded once: a lost mixer is opened again
+    QElapsedTimer sinceAttempt_;  // since the last attempt to open it again
 };
 
 } // namespace tk

@@ -17,29 +17,29 @@ namespace tk {
 LinuxSocket::LinuxSocket() : socket_(new QSslSocket) {
     // Arrived data that nobody takes (reading paused) stays bounded.
     socket_->setReadBufferSize(TAMPON_LECTURE);
-    QObject::connect(socket_, &QSslSocket::readyRead, socket_, [this] { livrer(); });
+    QObject::connect(socket_, &QSslSocket::readyRead, socket_, [this] { deliver(); });
     QObject::connect(socket_, &QSslSocket::connected, socket_, [this] {
-        erreur_ = false;
-        tcp_etabli_ = true;
+        failed_ = false;
+        tcpUp_ = true;
         if (!tls_ && onConnected) onConnected();
     });
     QObject::connect(socket_, &QSslSocket::encrypted, socket_, [this] {
-        chiffre_ = true;
+        encrypted_ = true;
         if (onConnected) onConnected();
     });
     QObject::connect(socket_, &QSslSocket::sslErrors, socket_, [this](const QList<QSslError>& erreurs) {
-        for (const QSslError& e : erreurs) erreurs_tls_ << e.errorString();
+        for (const QSslError& e : erreurs) tlsErrors_ << e.errorString();
     });
     QObject::connect(socket_, &QSslSocket::disconnected, socket_, [this] {
         if (onClosed) onClosed();
     });
     QObject::connect(socket_, &QSslSocket::errorOccurred, socket_, [this](QAbstractSocket::SocketError) {
-        erreur_ = true;
+        failed_ = true;
         // Once the TCP connection is up, a failure before the handshake
         // completed is the certificate or the handshake itself.
-        if (tls_ && tcp_etabli_ && !chiffre_) {
-            const QString texte = erreurs_tls_.isEmpty() ? socket_->errorString() : erreurs_tls_.join(QStringLiteral("; "));
-            erreurs_tls_.clear();
+        if (tls_ && tcpUp_ && !encrypted_) {
+            const QString texte = tlsErrors_.isEmpty() ? socket_->errorString() : tlsErrors_.join(QStringLiteral("; "));
+            tlsErrors_.clear();
             tls_ = false; // reported once
             if (onTlsError) onTlsError(texte);
             return;
@@ -48,35 +48,35 @@ LinuxSocket::LinuxSocket() : socket_(new QSslSocket) {
     });
 }
 
-void LinuxSocket::livrer() {
-    if (enPause_) return;
+void LinuxSocket::deliver() {
+    if (paused_) return;
     const QByteArray donnees = socket_->read(TAMPON_LECTURE);
     // The handler may destroy this object.
-    const std::weak_ptr<bool> vivant = vivant_;
+    const std::weak_ptr<bool> vivant = alive_;
     if (!donnees.isEmpty() && onData) onData(donnees);
     if (vivant.expired()) return;
     // More than one read's worth waited: the rest comes from the event loop,
     // never inside this handler.
-    if (!enPause_ && socket_->bytesAvailable() > 0) livrerPlusTard();
+    if (!paused_ && socket_->bytesAvailable() > 0) deliverLater();
 }
 
-void LinuxSocket::livrerPlusTard() {
+void LinuxSocket::deliverLater() {
     // The Qt socket outlives this object by a turn of the event loop: the
     // call is dropped once this object is gone.
     QMetaObject::invokeMethod(
         socket_,
-        [this, vivant = std::weak_ptr<bool>(vivant_)] {
-            if (!vivant.expired()) livrer();
+        [this, vivant = std::weak_ptr<bool>(alive_)] {
+            if (!vivant.expired()) deliver();
         },
         Qt::QueuedConnection);
 }
 
 void LinuxSocket::setReadingPaused(bool enPause) {
-    if (enPause_ == enPause) return;
-    enPause_ = enPause;
+    if (paused_ == enPause) return;
+    paused_ = enPause;
     // Data that waited during the pause is delivered once control is back
     // in the event loop.
-    if (!enPause_ && socket_->bytesAvailable() > 0) livrerPlusTard();
+    if (!paused_ && socket_->bytesAvailable() > 0) deliverLater();
 }
 
 LinuxSocket::~LinuxSocket() {
@@ -88,16 +88,16 @@ LinuxSocket::~LinuxSocket() {
 
 void LinuxSocket::connectTo(const QString& hote, int port) {
     socket_->abort();
-    erreur_ = tls_ = tcp_etabli_ = chiffre_ = false;
-    erreurs_tls_.clear();
+    failed_ = tls_ = tcpUp_ = encrypted_ = false;
+    tlsErrors_.clear();
     socket_->connectToHost(hote, static_cast<quint16>(port));
 }
 
 void LinuxSocket::connectToTls(const QString& hote, int port) {
     socket_->abort();
-    erreur_ = tcp_etabli_ = chiffre_ = false;
+    failed_ = tcpUp_ = encrypted_ = false;
     tls_ = true;
-    erreurs_tls_.clear();
+    tlsErrors_.clear();
     QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
     conf.setPeerVerifyMode(QSslSocket::VerifyPeer);
     const QString supplement = qEnvironmentVariable("SSL_CERT_FILE");
@@ -110,8 +110,8 @@ void LinuxSocket::connectToTls(const QString& hote, int port) {
 }
 
 void LinuxSocket::close() {
-    erreur_ = tls_ = tcp_etabli_ = chiffre_ = false;
-    erreurs_tls_.clear();
+    failed_ = tls_ = tcpUp_ = encrypted_ = false;
+    tlsErrors_.clear();
     socket_->abort();
 }
 
@@ -121,7 +121,7 @@ int LinuxSocket::state() {
     case QAbstractSocket::ConnectingState: return Connexion;
     case QAbstractSocket::ConnectedState: return Connecte;
     case QAbstractSocket::ClosingState: return Fermeture;
-    default: return erreur_ ? Erreur : Ferme;
+    default: return failed_ ? Erreur : Ferme;
     }
 }
 
@@ -131,21 +131,21 @@ void LinuxSocket::send(const QByteArray& donnees) {
 
 LinuxNetwork::LinuxNetwork() = default;
 
-LinuxNetwork::~LinuxNetwork() { delete gestionnaire_; }
+LinuxNetwork::~LinuxNetwork() { delete manager_; }
 
 std::unique_ptr<Socket> LinuxNetwork::createSocket() { return std::make_unique<LinuxSocket>(); }
 
-QNetworkAccessManager& LinuxNetwork::gestionnaire() {
-    if (!gestionnaire_) {
-        gestionnaire_ = new QNetworkAccessManager;
+QNetworkAccessManager& LinuxNetwork::manager() {
+    if (!manager_) {
+        manager_ = new QNetworkAccessManager;
         // A request nobody waits for (an error report) would otherwise stay
         // pending for the whole run with a server that accepts and never answers.
-        gestionnaire_->setTransferTimeout(60000);
+        manager_->setTransferTimeout(60000);
     }
-    return *gestionnaire_;
+    return *manager_;
 }
 
-QNetworkRequest LinuxNetwork::requete(const QString& url) {
+QNetworkRequest LinuxNetwork::request(const QString& url) {
     QNetworkRequest r{QUrl(url)};
     r.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     r.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
@@ -158,7 +158,7 @@ QNetworkRequest LinuxNetwork::requete(const QString& url) {
     return r;
 }
 
-bool LinuxNetwork::redirectionPermise(const QUrl& depart, const QUrl& cible) {
+bool LinuxNetwork::redirectAllowed(const QUrl& depart, const QUrl& cible) {
     if (!depart.isValid() || !cible.isValid()) return false;
     const QString schema = depart.scheme().toLower();
     if (schema.isEmpty() || cible.scheme().toLower() != schema) return false;
@@ -176,48 +176,48 @@ bool est_redirection(QNetworkReply* r) {
 }
 
 // The body of one reply as it arrives, with its limit and its redirects.
-struct Lecteur {
+struct Reader {
     QNetworkReply* reponse;
     qint64 tailleMax;
-    QIODevice* destination; // null: into `corps`
-    QByteArray corps;
-    qint64 recu = 0;
-    QString refus;          // why the transfer was stopped, empty when it was not
+    QIODevice* destination; // null: into `body`
+    QByteArray body;
+    qint64 received = 0;
+    QString refusal;          // why the transfer was stopped, empty when it was not
 
     // `lecture`: this reader takes the body on every arrival.
-    void brancher(bool lecture = true) {
+    void hookUp(bool lecture = true) {
         reponse->setReadBufferSize(64 * 1024);
         const QUrl depart = reponse->url();
-        if (lecture) QObject::connect(reponse, &QNetworkReply::readyRead, reponse, [this] { lire(); });
+        if (lecture) QObject::connect(reponse, &QNetworkReply::readyRead, reponse, [this] { take(); });
         QObject::connect(reponse, &QNetworkReply::redirected, reponse, [this, depart](const QUrl& cible) {
-            if (LinuxNetwork::redirectionPermise(depart, cible)) {
+            if (LinuxNetwork::redirectAllowed(depart, cible)) {
                 emit reponse->redirectAllowed();
             } else {
-                refus = QStringLiteral("redirect to another server refused: %1").arg(cible.toString());
+                refusal = QStringLiteral("redirect to another server refused: %1").arg(cible.toString());
                 reponse->abort();
             }
         });
     }
 
-    void lire() {
-        while (refus.isEmpty() && reponse->bytesAvailable() > 0) {
+    void take() {
+        while (refusal.isEmpty() && reponse->bytesAvailable() > 0) {
             const QByteArray morceau = reponse->read(64 * 1024);
             if (morceau.isEmpty()) break;
             if (est_redirection(reponse)) continue; // the body of a redirect is not the file
-            if (morceau.size() > tailleMax - recu) {
-                refus = QStringLiteral("reply larger than %1 bytes").arg(tailleMax);
+            if (morceau.size() > tailleMax - received) {
+                refusal = QStringLiteral("reply larger than %1 bytes").arg(tailleMax);
                 reponse->abort();
                 return;
             }
-            recu += morceau.size();
+            received += morceau.size();
             if (destination) {
                 if (destination->write(morceau) != morceau.size()) {
-                    refus = QStringLiteral("cannot write: %1").arg(destination->errorString());
+                    refusal = QStringLiteral("cannot write: %1").arg(destination->errorString());
                     reponse->abort();
                     return;
                 }
             } else {
-                corps += morceau;
+                body += morceau;
             }
         }
     }
@@ -227,8 +227,8 @@ struct Lecteur {
 
 ReponseHttp LinuxNetwork::attendre(QNetworkReply* reponse, int delaiMs, qint64 tailleMax, QIODevice* destination) {
     ReponseHttp r;
-    Lecteur lecteur{reponse, std::max<qint64>(0, tailleMax), destination, {}, 0, {}};
-    lecteur.brancher();
+    Reader reader{reponse, std::max<qint64>(0, tailleMax), destination, {}, 0, {}};
+    reader.hookUp();
     if (!reponse->isFinished()) {
         QEventLoop boucle;
         QTimer minuterie;
@@ -241,23 +241,23 @@ ReponseHttp LinuxNetwork::attendre(QNetworkReply* reponse, int delaiMs, qint64 t
     if (!reponse->isFinished()) {
         QObject::disconnect(reponse, nullptr, nullptr, nullptr);
         reponse->abort();
-        r.erreur = QStringLiteral("time limit reached");
+        r.error = QStringLiteral("time limit reached");
         reponse->deleteLater();
         return r;
     }
-    lecteur.lire();
+    reader.take();
     QObject::disconnect(reponse, nullptr, nullptr, nullptr);
     r.status = reponse->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (!lecteur.refus.isEmpty()) r.erreur = lecteur.refus;
-    else if (reponse->error() != QNetworkReply::NoError) r.erreur = reponse->errorString();
+    if (!reader.refusal.isEmpty()) r.error = reader.refusal;
+    else if (reponse->error() != QNetworkReply::NoError) r.error = reponse->errorString();
     bool longueurOk = true;
     const QVariant annonce = reponse->header(QNetworkRequest::ContentLengthHeader);
-    if (r.erreur.isEmpty() && annonce.isValid() && annonce.toLongLong() != lecteur.recu) {
+    if (r.error.isEmpty() && annonce.isValid() && annonce.toLongLong() != reader.received) {
         longueurOk = false;
-        r.erreur = QStringLiteral("%1 bytes received of the %2 announced").arg(lecteur.recu).arg(annonce.toLongLong());
+        r.error = QStringLiteral("%1 bytes received of the %2 announced").arg(reader.received).arg(annonce.toLongLong());
     }
-    r.ok = r.status == 200 && r.erreur.isEmpty() && longueurOk;
-    r.corps = std::move(lecteur.corps);
+    r.ok = r.status == 200 && r.error.isEmpty() && longueurOk;
+    r.body = std::move(reader.body);
     reponse->deleteLater();
     return r;
 }
@@ -268,36 +268,36 @@ ReponseHttp LinuxNetwork::download(const QString& url, const QString& fichier, i
     QSaveFile f(fichier);
     if (!f.open(QIODevice::WriteOnly)) {
         ReponseHttp r;
-        r.erreur = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
+        r.error = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
         return r;
     }
-    ReponseHttp r = attendre(gestionnaire().get(requete(url)), delaiMs, tailleMax, &f);
+    ReponseHttp r = attendre(manager().get(request(url)), delaiMs, tailleMax, &f);
     if (r.ok && !f.commit()) {
         r.ok = false;
-        r.erreur = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
+        r.error = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
     }
     if (!r.ok) f.cancelWriting(); // the temporary file goes with f
-    r.corps.clear();
+    r.body.clear();
     return r;
 }
 
 ReponseHttp LinuxNetwork::get(const QString& url, int delaiMs, qint64 tailleMax) {
-    return attendre(gestionnaire().get(requete(url)), delaiMs, tailleMax, nullptr);
+    return attendre(manager().get(request(url)), delaiMs, tailleMax, nullptr);
 }
 
 ReponseHttp LinuxNetwork::post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps,
                                bool attendreReponse, int delaiMs, qint64 tailleMax) {
-    QNetworkRequest req = requete(url);
+    QNetworkRequest req = request(url);
     if (!enTeteType.isEmpty()) req.setHeader(QNetworkRequest::ContentTypeHeader, enTeteType);
-    QNetworkReply* reponse = gestionnaire().post(req, corps);
+    QNetworkReply* reponse = manager().post(req, corps);
     if (!attendreReponse) {
         // Sent and forgotten: the reply is read and dropped as it comes, and
         // one longer than the limit (or a redirect elsewhere) ends the transfer.
-        auto lecteur = std::make_shared<Lecteur>(Lecteur{reponse, std::max<qint64>(0, tailleMax), nullptr, {}, 0, {}});
-        lecteur->brancher(false);
-        QObject::connect(reponse, &QNetworkReply::readyRead, reponse, [lecteur] {
-            lecteur->lire();
-            lecteur->corps.clear();
+        auto reader = std::make_shared<Reader>(Reader{reponse, std::max<qint64>(0, tailleMax), nullptr, {}, 0, {}});
+        reader->hookUp(false);
+        QObject::connect(reponse, &QNetworkReply::readyRead, reponse, [reader] {
+            reader->take();
+            reader->body.clear();
         });
         QObject::connect(reponse, &QNetworkReply::finished, reponse, &QObject::deleteLater);
         return {};

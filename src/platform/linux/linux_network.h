@@ -40,18 +40,18 @@ public:
 
 private:
     // Hands the arrived data to onData unless reading is paused.
-    void livrer();
+    void deliver();
     // The same, from the event loop.
-    void livrerPlusTard();
+    void deliverLater();
 
     QSslSocket* socket_;
-    std::shared_ptr<bool> vivant_ = std::make_shared<bool>(true);
-    bool erreur_ = false;
-    bool enPause_ = false;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    bool failed_ = false;
+    bool paused_ = false;
     bool tls_ = false;        // the connection asked for TLS
-    bool tcp_etabli_ = false; // the TCP connection is up (TLS: handshake under way or done)
-    bool chiffre_ = false;    // the TLS handshake succeeded
-    QStringList erreurs_tls_; // certificate errors of the handshake
+    bool tcpUp_ = false; // the TCP connection is up (TLS: handshake under way or done)
+    bool encrypted_ = false;    // the TLS handshake succeeded
+    QStringList tlsErrors_; // certificate errors of the handshake
 };
 
 // Waits run a local event loop, so timers and window events go on meanwhile.
@@ -68,17 +68,17 @@ public:
 
     // A redirect from `depart` to `cible` is followed only when both have the
     // same scheme, host and port (an absent port counts as the scheme's own).
-    static bool redirectionPermise(const QUrl& depart, const QUrl& cible);
+    static bool redirectAllowed(const QUrl& depart, const QUrl& cible);
 
 private:
-    QNetworkAccessManager& gestionnaire();
-    static QNetworkRequest requete(const QString& url);
+    QNetworkAccessManager& manager();
+    static QNetworkRequest request(const QString& url);
     // Reads the body of `reponse` as it arrives, into `destination` when given,
     // else into the result; checks redirects. Waits for the end (at most
     // `delaiMs`), then fills the result and deletes the reply.
     static ReponseHttp attendre(QNetworkReply* reponse, int delaiMs, qint64 tailleMax, QIODevice* destination);
 
-    QNetworkAccessManager* gestionnaire_ = nullptr;
+    QNetworkAccessManager* manager_ = nullptr;
 };
 
 } // namespace tk

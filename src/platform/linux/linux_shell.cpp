@@ -214,7 +214,7 @@ int LinuxShell::workAreaTop() {
 // The X server's monitors (RandR 1.5), primary first; empty without them.
 // Qt's screens are not always told of a monitor that moves or changes size
 // (an update in place keeps the old geometry), so the server is asked.
-QList<QRect> LinuxShell::moniteursServeur() {
+QList<QRect> LinuxShell::serverMonitors() {
     QList<QRect> liste;
     xcb_connection_t* c = connection();
     if (!c) return liste;
@@ -241,7 +241,7 @@ QList<QRect> LinuxShell::moniteursServeur() {
 }
 
 QRect LinuxShell::primaryDevice() {
-    const QList<QRect> m = moniteursServeur();
+    const QList<QRect> m = serverMonitors();
     return m.isEmpty() ? primaryQt() : m.first();
 }
 
@@ -278,13 +278,13 @@ int LinuxShell::othersTop() {
     return haut;
 }
 
-LinuxShell::Voisinage LinuxShell::voisinage() {
-    Voisinage v;
-    v.ecrans = moniteursServeur();
-    if (v.ecrans.isEmpty())
-        for (QScreen* s : QGuiApplication::screens()) v.ecrans.push_back(s->geometry());
-    v.moniteur = primaryDevice();
-    if (connection() && windowManagerRunning()) v.autres = othersTop();
+LinuxShell::Surroundings LinuxShell::surroundings() {
+    Surroundings v;
+    v.screens = serverMonitors();
+    if (v.screens.isEmpty())
+        for (QScreen* s : QGuiApplication::screens()) v.screens.push_back(s->geometry());
+    v.monitor = primaryDevice();
+    if (connection() && windowManagerRunning()) v.others = othersTop();
     return v;
 }
 
@@ -333,18 +333,18 @@ int32_t LinuxShell::appBarMessage(MessageBarre message, APPBARDATA& donnees) {
 // top edge of the primary monitor. Leaves the record alone when no window
 // manager keeps a work area.
 void LinuxShell::queryPos(APPBARDATA& donnees) {
-    connu_ = voisinage();
+    known_ = surroundings();
     const int zone = workAreaTop();
     if (zone < 0) return;
-    const int haut = connu_->autres;
+    const int haut = known_->others;
     const int zoneMoniteur = std::max(0, zone - primaryDevice().top());
     // The work area also counts the window manager's own margins, but it can
     // only be trusted once it no longer holds a reservation of ours (a re-dock
     // queries right after removing it). What the other reservations do not
     // explain is kept for the queries that cannot trust it.
     if (!reserved_ && (!sinceChange_.isValid() || sinceChange_.elapsed() >= kWorkAreaSettleMs))
-        margeGestionnaire_ = zoneMoniteur > haut ? zoneMoniteur : 0;
-    const int bas = std::max(haut, margeGestionnaire_);
+        wmMargin_ = zoneMoniteur > haut ? zoneMoniteur : 0;
+    const int bas = std::max(haut, wmMargin_);
     const int hautLogique = static_cast<int>(std::ceil(bas / ratio() - 1e-9));
     if (hautLogique > donnees.rc.top) donnees.rc.top = hautLogique;
 }
@@ -480,15 +480,15 @@ void LinuxShell::watchDesktop(std::function<bool()> changed) {
 
 void LinuxShell::checkDesktop() {
     watchClients();
-    const Voisinage v = voisinage();
-    if (connu_ && *connu_ == v) return;
-    if (!connu_ || !changed_) {
-        connu_ = v;
+    const Surroundings v = surroundings();
+    if (known_ && *known_ == v) return;
+    if (!known_ || !changed_) {
+        known_ = v;
         return;
     }
     if (changed_()) {
         // A re-dock records what it docked against; anything else is taken as seen.
-        if (!connu_ || !(*connu_ == voisinage())) connu_ = voisinage();
+        if (!known_ || !(*known_ == surroundings())) known_ = surroundings();
     } else if (watcher_) {
         watcher_->soon(kRetryMs);
     }

@@ -73,11 +73,11 @@ private:
     friend class Watcher;
     // What the bar docks against: the primary monitor, all monitors, and
     // the lowest top reservation of the other clients on the primary.
-    struct Voisinage {
-        QRect moniteur;
-        QList<QRect> ecrans;
-        int autres = 0;
-        bool operator==(const Voisinage&) const = default;
+    struct Surroundings {
+        QRect monitor;
+        QList<QRect> screens;
+        int others = 0;
+        bool operator==(const Surroundings&) const = default;
     };
 
     xcb_connection_t* connection() const;
@@ -88,7 +88,7 @@ private:
     bool windowManagerRunning();
     // The monitors as the X server has them now (primary first), the primary
     // monitor in device pixels, and its top left corner in Qt's coordinates.
-    QList<QRect> moniteursServeur();
+    QList<QRect> serverMonitors();
     QRect primaryDevice();
     QPoint origin();
     // One of this program's own windows (bar, dialogs, balloons, tray icon).
@@ -96,7 +96,7 @@ private:
     // The lowest top reservation of the other clients that covers the primary
     // monitor, counted from that monitor's top.
     int othersTop();
-    Voisinage voisinage();
+    Surroundings surroundings();
     void queryPos(APPBARDATA& donnees);
     void setPos(const APPBARDATA& donnees);
     void removeReservation(QWidget* fenetre);
@@ -114,14 +114,14 @@ private:
     // The top of the work area last read while it could be trusted, when the
     // other clients' reservations did not explain it (the window manager's own
     // margin, a panel without a reservation property); 0 otherwise.
-    int margeGestionnaire_ = 0;
+    int wmMargin_ = 0;
     std::unique_ptr<QSystemTrayIcon> tray_;
     QIcon trayIcon_;
     QString trayTip_;
 
     std::unique_ptr<Watcher> watcher_;
     std::function<bool()> changed_;
-    std::optional<Voisinage> connu_; // what the bar last docked against
+    std::optional<Surroundings> known_; // what the bar last docked against
     std::vector<uint32_t> watched_;  // other clients whose properties we receive
     int randr15_ = -1;               // the server has RandR 1.5 monitors (1), not (0), unknown (-1)
     uint32_t wmCheck_ = 0;           // the window manager whose name was read

@@ -1,23 +1,10 @@
-#include "mail/lecture_pop.h"
+#include "protocol/lecture_pop.h"
 
 #include "diag/erreur.h"
 #include "diag/numerique.h"
+#include "diag/textes.h"
 
 namespace tk {
-
-namespace {
-
-// Mid$(texte, debut, longueur) with a 1-based start: error 5 for a start
-// below 1 or a negative length, an empty text past the end.
-QString mid_vb(const QString& texte, qsizetype debut, qsizetype longueur) {
-    if (debut < 1 || longueur < 0) lever(ERR_APPEL_INCORRECT);
-    return texte.mid(debut - 1, longueur);
-}
-
-// InStr: 1-based position of the first occurrence, 0 when absent (case-sensitive).
-qsizetype instr(const QString& texte, const QString& cherche) { return texte.indexOf(cherche) + 1; }
-
-} // namespace
 
 qsizetype DecoupeurPop::ajouter(const QByteArray& donnees, qsizetype debut) {
     if (debut < 0 || debut >= donnees.size()) return 0;

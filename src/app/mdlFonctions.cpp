@@ -1,4 +1,4 @@
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 
 #include "app/programme.h"
 #include "diag/format.h"
@@ -9,6 +9,8 @@
 #include <QLocale>
 
 namespace tk {
+
+const QString MODULE = QStringLiteral("mdlFonctions");
 
 mdlFonctions::mdlFonctions(Programme& p) : prog(p) {}
 
@@ -25,7 +27,8 @@ QString mdlFonctions::chemin_log() { return dossier_ecriture() + QStringLiteral(
 
 void mdlFonctions::afficher_erreur(const QString& description, double numero, const QString& routine,
                                    const QString& module) {
-    try {
+    // The handler ignores its own errors.
+    Piege::muet()([&] {
         // An error that repeats is neither shown nor logged again until another was shown.
         if (numero == dernier_numero_) return;
         const QString crlf = QStringLiteral("\r\n");
@@ -42,16 +45,14 @@ void mdlFonctions::afficher_erreur(const QString& description, double numero, co
                               texte_nombre(numero) + QStringLiteral(" ") + description + crlf;
         prog.plateforme.files.appendText(chemin_log(), ligne.toUtf8());
         if (reponse_ == vbOK) MAF();
-    } catch (...) {
-        // The handler ignores its own errors.
-    }
+    });
 }
 
 void mdlFonctions::trace_debug(const QString&) { DoEvents(); }
 
 QString mdlFonctions::Affichage(double valeur, bool arrondir) {
     QString resultat;
-    Piege t(prog.rapporteur(), QStringLiteral("Affichage"), QStringLiteral("mdlFonctions"));
+    Piege t(prog.rapporteur(), QStringLiteral("Affichage"), MODULE);
     t([&] { resultat = affichage_texte(valeur, arrondir, QLocale()); });
     return resultat;
 }

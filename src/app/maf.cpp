@@ -1,7 +1,7 @@
 // The report sender: the message of the options dialog, the tail of the
 // error log and a few facts about the installation, posted to the server.
 #include "app/programme.h"
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "forms/controles.h"
 #include "options/frmOption.h"
 
@@ -13,6 +13,8 @@
 namespace tk {
 
 namespace {
+
+const QString MODULE = QStringLiteral("mdlFonctions");
 
 // The last field of a text read field by field, fields ending at a comma or
 // at a line end; leading blanks are skipped and a quoted field runs to its
@@ -100,7 +102,7 @@ QByteArray corps_rapport(const QString& rapport) {
 }
 
 bool mdlFonctions::MAF(bool attendre, int delaiMs) {
-    Piege t(prog.rapporteur(), QStringLiteral("MAF"), QStringLiteral("mdlFonctions"));
+    Piege t(prog.rapporteur(), QStringLiteral("MAF"), MODULE);
     Files& fichiers = prog.plateforme.files;
     const QString log = chemin_log();
 

@@ -1,6 +1,6 @@
 // The report sender, the error handler's OK and Cancel, and the send button,
 // against the fake network and against a real HTTP server on 127.0.0.1.
-#include "diag/mdlFonctions.h"
+#include "app/mdlFonctions.h"
 #include "fakes/fake_plateforme.h"
 #include "options/frmOption.h"
 #include "platform/linux/linux_network.h"
@@ -32,35 +32,35 @@ QString rapport_de(const QString& url) {
 
 struct Rapport : ::testing::Test {
     Banc b;
-    QString log() { return b.fp.files.dansDossier(QStringLiteral("err.log")); }
+    QString log() { return b.fp.files.inFolder(QStringLiteral("err.log")); }
     QString envoyer() {
         b.p().frmOption();
-        b.fp.network.requetes.clear();
+        b.fp.network.requests.clear();
         b.p().fonctions().MAF();
-        if (b.fp.network.requetes.size() != 1) return QStringLiteral("<%1 requests>").arg(b.fp.network.requetes.size());
-        return rapport_de(b.fp.network.requetes[0].url);
+        if (b.fp.network.requests.size() != 1) return QStringLiteral("<%1 requests>").arg(b.fp.network.requests.size());
+        return rapport_de(b.fp.network.requests[0].url);
     }
     QString fu() { return QDate::currentDate().toString(QStringLiteral("dd/MM/yy")); }
 };
 
 TEST_F(Rapport, TextOfAReportWithoutMessageNorLog) {
-    b.fp.files.ordinateur = QStringLiteral("PC-01");
-    b.fp.files.utilisateur = QStringLiteral("jean dupont");
+    b.fp.files.computer = QStringLiteral("PC-01");
+    b.fp.files.user = QStringLiteral("jean dupont");
     const QString texte = envoyer();
     EXPECT_EQ(texte, QStringLiteral("user=jean dupont_computer=PC_version=TK V%1.%2.%3_FU=%4_NBU=2_MSG=[]")
                          .arg(Programme::version_major())
                          .arg(Programme::version_minor())
                          .arg(Programme::version_revision())
                          .arg(fu()));
-    const FakeNetwork::Requete& r = b.fp.network.requetes[0];
-    EXPECT_EQ(r.methode, QStringLiteral("POST"));
+    const FakeNetwork::Request& r = b.fp.network.requests[0];
+    EXPECT_EQ(r.method, QStringLiteral("POST"));
     EXPECT_TRUE(r.url.startsWith(b.p().adresse_serveur() + QStringLiteral("/tarvik/log.php?info=user%3Djean%20dupont")))
         << r.url.toStdString();
     EXPECT_FALSE(r.url.contains(QLatin1Char(' ')));
     EXPECT_EQ(r.type, QByteArray("application/x-www-form-urlencoded"));
-    EXPECT_EQ(decoder(r.corps), texte);
+    EXPECT_EQ(decoder(r.body), texte);
     // The body is the report text itself, blanks as %20.
-    EXPECT_EQ(r.corps, texte.toUtf8().replace(" ", "%20"));
+    EXPECT_EQ(r.body, texte.toUtf8().replace(" ", "%20"));
     EXPECT_FALSE(r.attendre);
 }
 
@@ -95,39 +95,39 @@ TEST_F(Rapport, LastLogFieldIsAddedOnlyWhenRecentAndDated) {
         (recent.trimmed() + QStringLiteral(", et la suite de cette description est longue\r\n")).toUtf8();
     const QString texte = envoyer();
     EXPECT_TRUE(texte.endsWith(QStringLiteral("_MSG=[%1]").arg(b.fp.files.fichiers[log()].size()))) << texte.toStdString();
-    EXPECT_TRUE(b.fp.dialogs.boites.empty());
+    EXPECT_TRUE(b.fp.dialogs.boxes.empty());
 }
 
 TEST_F(Rapport, CharactersThatMeanSomethingInAnAddressAreEscaped) {
     b.p().frmOption().txtMessage->setText(QStringLiteral("a&b=c #d +e %f/g?h"));
     const QString texte = envoyer();
     EXPECT_TRUE(texte.endsWith(QStringLiteral("]a&b=c #d +e %f/g?h"))) << texte.toStdString();
-    const QString url = b.fp.network.requetes[0].url;
+    const QString url = b.fp.network.requests[0].url;
     const QString requete = url.mid(url.indexOf(QLatin1Char('?')) + 1);
     EXPECT_EQ(requete.count(QLatin1Char('&')), 0);
     EXPECT_EQ(requete.count(QLatin1Char('#')), 0);
     EXPECT_EQ(requete.count(QLatin1Char('+')), 0);
     EXPECT_EQ(requete.count(QLatin1Char('=')), 1);
     // In the body only what would end or change a form value is escaped.
-    const QByteArray corps = b.fp.network.requetes[0].corps;
+    const QByteArray corps = b.fp.network.requests[0].body;
     EXPECT_TRUE(corps.endsWith("]a%26b=c%20%23d%20%2Be%20%25f/g?h")) << corps.constData();
     EXPECT_EQ(corps_rapport(QStringLiteral("é\r\n\x7f~")), QByteArray("%C3%A9%0D%0A%7F~"));
 }
 
 TEST_F(Rapport, ErrorBoxCancelLogsButSendsNothingOkSendsTheLine) {
     b.p().frmOption();
-    b.fp.network.requetes.clear();
-    b.fp.dialogs.repondre(vbCancel);
+    b.fp.network.requests.clear();
+    b.fp.dialogs.reply(vbCancel);
     b.p().fonctions().afficher_erreur(QStringLiteral("Division par zéro"), 11, QStringLiteral("calcul"),
                                       QStringLiteral("mdlPdh"));
-    EXPECT_TRUE(b.fp.network.requetes.empty());
+    EXPECT_TRUE(b.fp.network.requests.empty());
     EXPECT_TRUE(b.fp.files.exists(log()));
 
-    b.fp.dialogs.repondre(vbOK);
+    b.fp.dialogs.reply(vbOK);
     b.p().fonctions().afficher_erreur(QStringLiteral("Dépassement de capacité"), 6, QStringLiteral("timerHide_Timer"),
                                       QStringLiteral("frmMain"));
-    ASSERT_EQ(b.fp.network.requetes.size(), 1u);
-    EXPECT_TRUE(rapport_de(b.fp.network.requetes[0].url)
+    ASSERT_EQ(b.fp.network.requests.size(), 1u);
+    EXPECT_TRUE(rapport_de(b.fp.network.requests[0].url)
                     .endsWith(QStringLiteral(" frmMain timerHide_Timer 6 Dépassement de capacité")));
 }
 
@@ -135,12 +135,12 @@ TEST_F(Rapport, ErrorBoxCancelLogsButSendsNothingOkSendsTheLine) {
 // user's state folder, and the report reads it from there.
 TEST_F(Rapport, AnInstalledProgramLogsInTheStateFolderAndReportsFromThere) {
     FakeFiles& fichiers = b.fp.files;
-    fichiers.dossiersProteges.insert(fichiers.dossier);
+    fichiers.protectedFolders.insert(fichiers.dossier);
     b.p().frmOption();
-    b.fp.dialogs.repondre(vbCancel);
+    b.fp.dialogs.reply(vbCancel);
     b.p().fonctions().afficher_erreur(QStringLiteral("Type incompatible"), 13, QStringLiteral("Form_Load"),
                                       QStringLiteral("frmOption"));
-    const QString etat = fichiers.dossierEtat + QStringLiteral("/err.log");
+    const QString etat = fichiers.stateDir + QStringLiteral("/err.log");
     EXPECT_EQ(b.p().fonctions().chemin_log(), etat);
     EXPECT_FALSE(fichiers.exists(log()));
     ASSERT_TRUE(fichiers.exists(etat));
@@ -152,10 +152,10 @@ TEST_F(Rapport, AnInstalledProgramLogsInTheStateFolderAndReportsFromThere) {
 
     // No state folder either: the program folder stays the log's place (and
     // writing there fails silently, as for any unwritable log).
-    fichiers.dossierEtat.clear();
+    fichiers.stateDir.clear();
     EXPECT_EQ(b.p().fonctions().chemin_log(), log());
     // A writable program folder keeps its log beside the executable.
-    fichiers.dossiersProteges.clear();
+    fichiers.protectedFolders.clear();
     b.p().fonctions().afficher_erreur(QStringLiteral("Dépassement de capacité"), 6, QStringLiteral("x"),
                                       QStringLiteral("frmMain"));
     EXPECT_TRUE(fichiers.exists(log()));
@@ -165,12 +165,12 @@ TEST_F(Rapport, SendButtonConfirmsOnlyWhatTheServerTook) {
     frmOption& o = b.p().frmOption();
     cliquer(*o.btnSend); // nobody answers
     EXPECT_EQ(o.txtInfo->Caption(), QStringLiteral("Non connecté..."));
-    EXPECT_TRUE(b.fp.dialogs.boites.empty());
-    ASSERT_EQ(b.fp.network.requetes.size(), 1u);
-    EXPECT_TRUE(b.fp.network.requetes[0].attendre);
-    EXPECT_GT(b.fp.network.requetes[0].delaiMs, 0);
+    EXPECT_TRUE(b.fp.dialogs.boxes.empty());
+    ASSERT_EQ(b.fp.network.requests.size(), 1u);
+    EXPECT_TRUE(b.fp.network.requests[0].attendre);
+    EXPECT_GT(b.fp.network.requests[0].delaiMs, 0);
 
-    b.fp.network.surRequete = [](const FakeNetwork::Requete&) {
+    b.fp.network.onRequest = [](const FakeNetwork::Request&) {
         ReponseHttp r;
         r.ok = true;
         r.status = 200;
@@ -178,9 +178,9 @@ TEST_F(Rapport, SendButtonConfirmsOnlyWhatTheServerTook) {
     };
     cliquer(*o.btnSend); // an empty message is sent all the same
     EXPECT_EQ(o.txtInfo->Caption(), QStringLiteral("OK"));
-    ASSERT_EQ(b.fp.dialogs.boites.size(), 1u);
-    EXPECT_EQ(b.fp.dialogs.boites[0].texte, QStringLiteral("Your message is successfully sent!"));
-    EXPECT_EQ(b.fp.dialogs.boites[0].style, vbOKOnly);
+    ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(b.fp.dialogs.boxes[0].texte, QStringLiteral("Your message is successfully sent!"));
+    EXPECT_EQ(b.fp.dialogs.boxes[0].style, vbOKOnly);
 }
 
 // ------------------------------------------------------------ a real server
@@ -198,15 +198,15 @@ struct RapportReel : ::testing::Test {
 TEST_F(RapportReel, AFormReaderFindsTheReportWhole) {
     ServeurPython serveur(QStringLiteral("http_hostile.py"));
     ASSERT_TRUE(serveur.pret());
-    fp.registry.poser(QStringLiteral("tarvik"), QStringLiteral("adresseServeur"), serveur.base());
-    fp.files.utilisateur = QStringLiteral("jean dupont");
+    fp.registry.put(QStringLiteral("tarvik"), QStringLiteral("adresseServeur"), serveur.base());
+    fp.files.user = QStringLiteral("jean dupont");
     frmOption& o = prog->frmOption();
     const QString message = QStringLiteral("R&D #1: 50% + 2 = \"ça va\"&info=x\ttab");
     o.txtMessage->setText(message);
     cliquer(*o.btnSend);
     EXPECT_EQ(o.txtInfo->Caption(), QStringLiteral("OK"));
-    ASSERT_EQ(fp.dialogs.boites.size(), 1u);
-    EXPECT_EQ(fp.dialogs.boites[0].texte, QStringLiteral("Your message is successfully sent!"));
+    ASSERT_EQ(fp.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(fp.dialogs.boxes[0].texte, QStringLiteral("Your message is successfully sent!"));
     QFile f(serveur.racine() + QStringLiteral("/forms.log"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QStringList lignes = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));

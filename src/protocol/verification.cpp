@@ -1,4 +1,4 @@
-#include "update/verification.h"
+#include "protocol/verification.h"
 
 namespace tk {
 
