@@ -80,7 +80,7 @@ void barre(benchmark::State& state, bool lisse) {
         banc.tick();
         banc.peindre();
     }
-    if (!banc.b.fp.dialogs.boites.empty()) state.SkipWithError("the tick reported an error");
+    if (!banc.b.fp.dialogs.boxes.empty()) state.SkipWithError("the tick reported an error");
 }
 
 void BM_BarTickPlain(benchmark::State& state) { barre(state, false); }
