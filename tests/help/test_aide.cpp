@@ -83,7 +83,7 @@ TEST_F(Aide, PlacementAffichageEtFermetureParLeTimer) {
     EXPECT_EQ(bulle()->Height(), frmPostit::HAUTEUR);
 }
 
-TEST_F(Aide, InterrupteurEteintSaufBoiteAuxLettresEtMemoire) {
+TEST_F(Aide, SwitchedOffExceptForTheMailboxAndMemory) {
     b.p().aide_active = false;
     for (auto [sujet, numero] : {std::pair{1, 0}, {2, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}, {8, 0}, {8, 2}}) {
         montrer(sujet, numero);
@@ -100,7 +100,7 @@ TEST_F(Aide, InterrupteurEteintSaufBoiteAuxLettresEtMemoire) {
     EXPECT_TRUE(f->timerAide->Enabled());
 }
 
-TEST_F(Aide, BoiteAuxLettresAvecMailEtHautParleur) {
+TEST_F(Aide, MailboxWithMailAndSpeaker) {
     b.p().reponse_boite_mail = QStringLiteral("+OK Logged in.\r\n");
     f->picMail(1).setVisible(true);
     f->picMail(1).MouseMove(1, 0, 0, 0, 0);
@@ -181,7 +181,7 @@ TEST_F(Aide, MemoireDeTroisGo) {
     EXPECT_TRUE(texte().contains(QStringLiteral("Memoire physique totale: 16384") + sep + QStringLiteral(" Mo\r\n")));
 }
 
-TEST_F(Aide, CarteReseauDuCompteurEstLaKiemeAcceptee) {
+TEST_F(Aide, TheMetersInterfaceIsTheKthAcceptedOne) {
     FakeSystem& s = b.fp.system;
     s.addInterface(QStringLiteral("lo"), 24);                          // entry 1: not shown
     s.addInterface(QStringLiteral("eth0"));                            // entry 2: first shown

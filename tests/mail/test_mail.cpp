@@ -66,7 +66,7 @@ struct Courrier : ::testing::Test {
     int erreurs() const { return static_cast<int>(b.fp.dialogs.boxes.size()); }
 };
 
-TEST_F(Courrier, SansServeurInactifAChaqueMinuteSansConnexion) {
+TEST_F(Courrier, WithoutAServerEachMinutePassesWithoutAConnection) {
     o->txtMail(0).setText(QString());
     for (int i = 0; i < 3; ++i) {
         tick();
@@ -107,7 +107,7 @@ TEST_F(Courrier, DelaiQuatrePremierCheckAuQuatriemeTick) {
     EXPECT_EQ(s->connections, 2);
 }
 
-TEST_F(Courrier, ServeurMuetFermeParLeCheckSuivantSansRienAccumuler) {
+TEST_F(Courrier, ASilentServerIsClosedByTheNextCheckWithNothingKept) {
     for (int i = 0; i < 50; ++i) tick();
     EXPECT_EQ(s->connections, 50);
     EXPECT_GE(s->closes, 50); // closed before each new attempt
@@ -116,7 +116,7 @@ TEST_F(Courrier, ServeurMuetFermeParLeCheckSuivantSansRienAccumuler) {
     EXPECT_EQ(erreurs(), 0);
 }
 
-TEST_F(Courrier, DialogueCompletEtAffichageDuCompte) {
+TEST_F(Courrier, AWholeDialogueShowsTheCount) {
     check("+OK 2 320\r\n");
     ASSERT_EQ(s->sends.size(), 3);
     EXPECT_EQ(s->sends[0], QByteArray("USER u\r\n"));
@@ -144,7 +144,7 @@ TEST_F(Courrier, DialogueCompletEtAffichageDuCompte) {
     EXPECT_EQ(m->nb_mail_precedent, 0);
 }
 
-TEST_F(Courrier, AlarmeQuandLeCompteGrandit) {
+TEST_F(Courrier, AlarmWhenTheCountGrows) {
     const int attendus[] = {1, 2, 2, 2, 3};
     const char* comptes[] = {"2", "3", "3", "1", "2"};
     for (int i = 0; i < 5; ++i) {
@@ -162,7 +162,7 @@ TEST_F(Courrier, AlarmeQuandLeCompteGrandit) {
     EXPECT_EQ(erreurs(), 0);
 }
 
-TEST_F(Courrier, LectureDesReponsesStat) {
+TEST_F(Courrier, StatRepliesAreRead) {
     struct Cas {
         const char* reponse;
         int compte;
@@ -221,7 +221,7 @@ TEST_F(Courrier, RefusDeUserOuPassLaisseLaConnexionOuverte) {
     EXPECT_EQ(b.fp.sound.beeps, 0);
 }
 
-TEST_F(Courrier, ApresUnMotDePasseRefuseLeCheckSuivantRefaitToutLeDialogue) {
+TEST_F(Courrier, AfterARefusedPasswordTheNextCheckRunsTheWholeDialogueAgain) {
     b.p().reponse_boite_mail = QStringLiteral("+OK old\r\n");
     tick();
     s->accept();
@@ -246,7 +246,7 @@ TEST_F(Courrier, ApresUnMotDePasseRefuseLeCheckSuivantRefaitToutLeDialogue) {
     EXPECT_EQ(erreurs(), 0);
 }
 
-TEST_F(Courrier, UneReponseEnPlusieursMorceauxCompteUneFois) {
+TEST_F(Courrier, AReplyInSeveralPiecesCountsOnce) {
     tick();
     s->accept();
     s->receive("+OK Dove");
@@ -277,7 +277,7 @@ TEST_F(Courrier, UneReponseEnPlusieursMorceauxCompteUneFois) {
 // The error box of a count beyond 32 bits lets events run: the server floods
 // meanwhile and the next check starts. Nothing is read while the reply is
 // handled, and the old reply does not touch the new connection.
-TEST_F(Courrier, PendantLaBoiteRienNEstLuEtLeCheckSuivantResteIntact) {
+TEST_F(Courrier, WhileTheBoxIsOpenNothingIsReadAndTheNextCheckIsUntouched) {
     int pendant = 0;
     b.fp.dialogs.duringBox = [&](const FakeDialogs::Box&) {
         if (pendant++) return;
@@ -340,7 +340,7 @@ TEST_F(Courrier, PortReglable) {
 
 // "host:port" in the server box names the port; port 995 is TLS from the
 // first byte, whether it comes from the box or from the setting.
-TEST_F(Courrier, ServeurAvecPortEtTlsSur995) {
+TEST_F(Courrier, ServerWithPortAndTlsOn995) {
     struct Cas {
         const char* texte;
         const char* hote;
@@ -380,7 +380,7 @@ TEST_F(Courrier, ServeurAvecPortEtTlsSur995) {
 
 // A refused certificate shows "!" with the reason, and the next check runs
 // the whole dialogue over a new connection.
-TEST_F(Courrier, CertificatRefuseAfficheLErreurPuisLeCheckSuivantRepart) {
+TEST_F(Courrier, ARefusedCertificateShowsTheErrorThenTheNextCheckStartsAgain) {
     o->txtMail(0).setText(QStringLiteral("pop.example.org:995"));
     tick();
     EXPECT_EQ(legende(), QStringLiteral("?"));

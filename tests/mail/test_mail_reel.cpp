@@ -68,7 +68,7 @@ double taille_boite() {
     return total;
 }
 
-TEST_F(MailLive, DeuxMessagesPuisMauvaisMotDePasse) {
+TEST_F(MailLive, TwoMessagesThenAWrongPassword) {
     frmMain& f = prog->frmMain();
     ASSERT_TRUE(verifier(QStringLiteral("p")));
     EXPECT_EQ(f.lblMail(0).Caption(), QStringLiteral("2"));

@@ -1,7 +1,7 @@
 // The options' store against a process killed at every step of the file
 // rewrites it makes: the settings file holds all the old options or all the
 // new ones, and the next start removes the temporary file left behind.
-// The test runs itself as a child process (the Enfant test), which stops
+// The test runs itself as a child process (the ChildWritesUntilKilled test), which stops
 // with SIGKILL at the chosen step of the file layer.
 #include "app/frmMain.h"
 #include "fakes/fake_plateforme.h"
@@ -50,9 +50,9 @@ const Valeur OPTIONS[] = {
 // The child: loads the dialog over the settings in $TK_COUPURE_CONFIG, sets
 // every option to its new value and presses OK; killed at step
 // $TK_COUPURE_ETAPE of the file layer.
-TEST(ReglagesCoupure, Enfant) {
+TEST(ReglagesCoupure, ChildWritesUntilKilled) {
     const QString config = qEnvironmentVariable("TK_COUPURE_CONFIG");
-    if (config.isEmpty()) GTEST_SKIP() << "run by ReglagesCoupure.ToutOuRien";
+    if (config.isEmpty()) GTEST_SKIP() << "run by ReglagesCoupure.AKillAtAnyStepLeavesAllOldOrAllNew";
     const int arret = qEnvironmentVariableIntValue("TK_COUPURE_ETAPE");
     LinuxRegistry reg = registre(config);
     int etapes = 0;
@@ -80,7 +80,7 @@ TEST(ReglagesCoupure, Enfant) {
     std::printf("steps %d\n", etapes);
 }
 
-TEST(ReglagesCoupure, ToutOuRien) {
+TEST(ReglagesCoupure, AKillAtAnyStepLeavesAllOldOrAllNew) {
     if (!qEnvironmentVariable("TK_COUPURE_CONFIG").isEmpty()) GTEST_SKIP();
     int tuees = 0, melanges = 0;
     for (int etape = 1; etape < 200; ++etape) {
@@ -101,7 +101,7 @@ TEST(ReglagesCoupure, ToutOuRien) {
         env.insert(QStringLiteral("TK_COUPURE_ETAPE"), QString::number(etape));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         enfant.setProcessEnvironment(env);
-        enfant.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=ReglagesCoupure.Enfant")});
+        enfant.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=ReglagesCoupure.ChildWritesUntilKilled")});
         ASSERT_TRUE(enfant.waitForFinished(60000));
         const bool tue = enfant.exitStatus() == QProcess::CrashExit;
         if (!tue) {
