@@ -351,18 +351,24 @@ void mdlDisk::charger_controle_disque(int16_t n) {
         t([&] { f.picDebitDiskL.Load(n); });
         t([&] { f.picDebitDiskE.Load(n); });
     }
-    t([&] { f.picDisc(n).setBackColor(RGB(255, 255, 255)); });
+    // A new background colour clears the surface; the same one again is left
+    // alone, so that an unchanged drive picture need not be drawn again.
+    t([&] {
+        if (f.picDisc(n).BackColor() != RGB(255, 255, 255)) f.picDisc(n).setBackColor(RGB(255, 255, 255));
+    });
     t([&] { f.lblEspaceOccupe(n).setContainer(&f.picDisc(n)); });
     t([&] { f.lblEspaceLibre(n).setContainer(&f.picDisc(n)); });
 
     visibilite_ligne(t, f, n, true);
 
-    t([&] { f.picDisc(n).ZOrder(); });
-    t([&] { f.lblNomDisc(n).ZOrder(); });
-    t([&] { f.lblTotalDisc(n).ZOrder(); });
-    t([&] { f.lblEspaceOccupe(n).ZOrder(); });
-    t([&] { f.lblEspaceLibre(n).ZOrder(); });
-    t([&] { f.picTypeDisc(n).ZOrder(); });
+    std::vector<Controle*> pile;
+    t([&] { pile.push_back(&f.picDisc(n)); });
+    t([&] { pile.push_back(&f.lblNomDisc(n)); });
+    t([&] { pile.push_back(&f.lblTotalDisc(n)); });
+    t([&] { pile.push_back(&f.lblEspaceOccupe(n)); });
+    t([&] { pile.push_back(&f.lblEspaceLibre(n)); });
+    t([&] { pile.push_back(&f.picTypeDisc(n)); });
+    t([&] { Controle::ZOrder(pile); });
 }
 
 void mdlDisk::alignement_vertical_controles_disk(int16_t i, int16_t n) {
@@ -383,12 +389,30 @@ void mdlDisk::alignement_vertical_controles_disk(int16_t i, int16_t n) {
     t([&] { H = f.picDisc(0).Height(); });
     t([&] { u = CInt(diviser(W * d.espace_occupe, d.taille_totale)); });
 
-    // Used part in the caption colours, free part framed in white.
-    t([&] { f.picDisc(n).Cls(); });
-    t([&] { boite(f.picDisc(n), 0, 0, u - 15, H - 45, vbSysteme(COLOR_INACTIVECAPTION), PictureBox::Boite); });
-    t([&] { boite(f.picDisc(n), 15, 15, u - 30, H - 60, vbSysteme(COLOR_ACTIVECAPTION), PictureBox::BoitePleine); });
-    t([&] { boite(f.picDisc(n), u, 0, W - 45, H - 45, RGB(255, 255, 255), PictureBox::Boite); });
-    t([&] { boite(f.picDisc(n), u, 15, W - 60, H - 60, vbSysteme(COLOR_INACTIVECAPTION), PictureBox::BoitePleine); });
+    // Used part in the caption colours, free part framed in white. The rows
+    // are rebuilt whenever a drive's used space moves by a step, mostly with
+    // the same picture: when the surface still holds what was drawn last from
+    // the same figures and colours, it is left alone and nothing repaints.
+    PictureBox& disque = f.picDisc(n);
+    const DessinLigne dessin{disque.image().cacheKey(),
+                             W,
+                             H,
+                             u,
+                             en_qcolor(disque.BackColor()).rgb(),
+                             en_qcolor(vbSysteme(COLOR_INACTIVECAPTION)).rgb(),
+                             en_qcolor(vbSysteme(COLOR_ACTIVECAPTION)).rgb()};
+    const std::size_t ligne = static_cast<std::size_t>(n);
+    if (ligne >= dessins_lignes_.size() || !(dessins_lignes_[ligne] == dessin)) {
+        t([&] { disque.Cls(); });
+        t([&] { boite(disque, 0, 0, u - 15, H - 45, vbSysteme(COLOR_INACTIVECAPTION), PictureBox::Boite); });
+        t([&] { boite(disque, 15, 15, u - 30, H - 60, vbSysteme(COLOR_ACTIVECAPTION), PictureBox::BoitePleine); });
+        t([&] { boite(disque, u, 0, W - 45, H - 45, RGB(255, 255, 255), PictureBox::Boite); });
+        t([&] { boite(disque, u, 15, W - 60, H - 60, vbSysteme(COLOR_INACTIVECAPTION), PictureBox::BoitePleine); });
+        if (ligne < dessins_lignes_.size()) {
+            dessins_lignes_[ligne] = dessin;
+            dessins_lignes_[ligne].image = disque.image().cacheKey();
+        }
+    }
 
     t([&] { f.lblNomDisc(n).setCaption(d.lettre + QStringLiteral(":") + d.nom_volume); });
     t([&] { f.lblEspaceOccupe(n).setCaption(prog.fonctions().Affichage(d.espace_occupe, false)); });

@@ -1,6 +1,7 @@
 // The drive inventory and the drive rows of the bar.
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -89,6 +90,17 @@ private:
     void visibilite_ligne(Piege& t, frmMain& f, int16_t n, bool visible);
     // The first rebuild sizes and docks the bar even when it shows no row.
     bool barre_placee_ = false;
+    // What each row's drive picture was last drawn from, and the surface's
+    // image as that drawing left it (any later change to the image, or a new
+    // surface, gives another key).
+    struct DessinLigne {
+        qint64 image = 0;
+        double W = 0, H = 0;
+        int16_t u = 0;
+        QRgb fond = 0, cadre = 0, plein = 0;
+        bool operator==(const DessinLigne&) const = default;
+    };
+    std::array<DessinLigne, NB_LIGNES_DISQUE> dessins_lignes_{};
     Programme& prog;
 };
 

@@ -21,12 +21,14 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStaticText>
 #include <QTabBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tk {
@@ -162,13 +164,44 @@ void Controle::setToolTipText(const QString& t) {
 void Controle::ZOrder() {
     if (widget_) widget_->raise();
 }
+void Controle::ZOrder(const std::vector<Controle*>& controles) {
+    // Raised one after another, the controls end up on top of their parents'
+    // stacking in this order. Where that is already so, raising them again
+    // would change nothing but make each repaint (and what shows through
+    // them), so they are left as they are.
+    std::vector<std::pair<QWidget*, std::vector<QWidget*>>> par_parent;
+    bool en_place = true;
+    for (Controle* c : controles) {
+        if (!c || !c->widget_ || !c->widget_->parentWidget()) {
+            en_place = false;
+            break;
+        }
+        QWidget* parent = c->widget_->parentWidget();
+        auto it = std::find_if(par_parent.begin(), par_parent.end(), [&](const auto& e) { return e.first == parent; });
+        if (it == par_parent.end()) it = par_parent.insert(par_parent.end(), {parent, {}});
+        it->second.push_back(c->widget_);
+    }
+    for (const auto& [parent, voulus] : par_parent) {
+        if (!en_place) break;
+        std::vector<QWidget*> dessus;
+        const QObjectList& enfants = parent->children();
+        for (auto it = enfants.rbegin(); it != enfants.rend() && dessus.size() < voulus.size(); ++it)
+            if (auto* w = qobject_cast<QWidget*>(*it)) dessus.insert(dessus.begin(), w);
+        en_place = dessus == voulus;
+    }
+    if (en_place) return;
+    for (Controle* c : controles)
+        if (c) c->ZOrder();
+}
 bool Controle::Enabled() const { return widget_ && widget_->isEnabled(); }
 void Controle::setEnabled(bool e) {
     if (widget_) widget_->setEnabled(e);
 }
 void Controle::setContainer(Controle* conteneur) {
     if (!widget_ || !conteneur || !conteneur->widget()) return;
-    widget_->setParent(conteneur->widget());
+    // Already inside: nothing to move (a new parent would hide the widget
+    // and repaint it).
+    if (widget_->parentWidget() != conteneur->widget()) widget_->setParent(conteneur->widget());
     appliquer_geometrie();
     widget_->setVisible(visible_);
 }
@@ -238,6 +271,45 @@ public:
     QImage image;
     QPixmap fond;
     QColor couleur_fond = Qt::lightGray;
+
+    // Texts written on the surface, laid out once per text and font and then
+    // drawn from that layout: a meter writes its caption twice a tick (a white
+    // shadow, then the text) and the same figures come back often. Most
+    // recently used last; the whole cache goes when the font changes.
+    struct TexteMisEnPage {
+        QString texte;
+        QStaticText statique;
+    };
+    QFont police_textes;
+    int ascent_entier = 0;     // the text cell's ascent, whole pixels
+    double ascent_exact = 0;   // the same ascent as the layout places the baseline
+    double hauteur_ligne = 0;  // line height in pixels, whole
+    std::vector<TexteMisEnPage> textes;
+    static constexpr std::size_t TEXTES_GARDES = 8;
+
+    const QStaticText& texte_mis_en_page(const QString& texte, const QFont& police) {
+        if (textes.empty() || police_textes != police) {
+            textes.clear();
+            police_textes = police;
+            const QFontMetrics fm(police, &image);
+            const QFontMetricsF fmf(police, &image);
+            ascent_entier = fm.ascent();
+            ascent_exact = fmf.ascent();
+            hauteur_ligne = fm.height();
+        }
+        for (std::size_t i = textes.size(); i-- > 0;) {
+            if (textes[i].texte != texte) continue;
+            if (i + 1 != textes.size()) std::rotate(textes.begin() + static_cast<std::ptrdiff_t>(i),
+                                                    textes.begin() + static_cast<std::ptrdiff_t>(i) + 1, textes.end());
+            return textes.back().statique;
+        }
+        if (textes.size() >= TEXTES_GARDES) textes.erase(textes.begin());
+        QStaticText st(texte);
+        st.setTextFormat(Qt::PlainText);
+        st.prepare(QTransform(), police);
+        textes.push_back({texte, std::move(st)});
+        return textes.back().statique;
+    }
     void redimensionner(QSize taille) {
         if (taille.isEmpty()) taille = QSize(1, 1);
         if (image.size() == taille) return;
@@ -266,12 +338,17 @@ QImage& PictureBox::image() { return surface()->image; }
 const QImage& PictureBox::image() const { return surface()->image; }
 
 void PictureBox::geometrie_changee() {
+    const QSize avant = surface()->image.size();
     surface()->redimensionner(widget_->size());
     if (!picture_.isNull()) {
         QPainter p(&surface()->image);
         p.drawPixmap(surface()->image.rect(), picture_);
+        widget_->update();
+    } else if (surface()->image.size() != avant) {
+        widget_->update();
     }
-    widget_->update();
+    // Otherwise the picture is what it was: a box moved (or set again where
+    // it stands) is repainted by the move itself where it shows, not here.
 }
 
 double PictureBox::en_pixels(double v) const { return mode_ == vbPixels ? v : v / TWIPS_PAR_PIXEL; }
@@ -348,16 +425,19 @@ Couleur PictureBox::Point(double x, double y) const {
 }
 
 void PictureBox::Print(const QString& texte) {
-    QImage& img = surface()->image;
-    QPainter p(&img);
-    p.setFont(widget_->font());
+    Surface& s = *surface();
+    const QFont police = widget_->font();
+    const QStaticText& st = s.texte_mis_en_page(texte, police);
+    QPainter p(&s.image);
+    p.setFont(police);
     p.setPen(en_qcolor(fore_));
-    // The top of the character cell stands at the text position.
-    const QFontMetrics fm = p.fontMetrics();
+    // The top of the character cell stands at the text position: the
+    // baseline falls a whole ascent below it, on a pixel row. The laid-out
+    // text puts its baseline at the exact ascent below the point given.
     const int x = px(en_pixels(CurrentX)), y = px(en_pixels(CurrentY));
-    p.drawText(x, y + fm.ascent(), texte);
+    p.drawStaticText(QPointF(x, y + s.ascent_entier - s.ascent_exact), st);
     CurrentX = 0;
-    CurrentY += mode_ == vbPixels ? fm.height() : fm.height() * TWIPS_PAR_PIXEL;
+    CurrentY += mode_ == vbPixels ? s.hauteur_ligne : s.hauteur_ligne * TWIPS_PAR_PIXEL;
     widget_->update();
 }
 
@@ -409,8 +489,13 @@ protected:
 Image::Image(QWidget* parent, QString nom) : Controle(new VueImage(parent), std::move(nom)) {}
 
 void Image::setPicture(const QPixmap& p) {
-    picture_ = p;
     auto* v = static_cast<VueImage*>(widget_.data());
+    // The same picture again shows nothing new: no repaint (the image is
+    // see-through, so a repaint would also repaint what lies beneath it).
+    if (!p.isNull() && p.cacheKey() == picture_.cacheKey() && v->image.cacheKey() == p.cacheKey() &&
+        v->etirer == Stretch)
+        return;
+    picture_ = p;
     v->image = p;
     v->etirer = Stretch;
     v->update();
@@ -446,6 +531,8 @@ Label::Label(QWidget* parent, QString nom) : Controle(new QLabel(parent), std::m
 QLabel* Label::label() const { return static_cast<QLabel*>(widget_.data()); }
 
 void Label::setCaption(const QString& c) {
+    // The same text again changes nothing on screen: no new layout, no repaint.
+    if (c == caption_ && label()->text() == c) return;
     caption_ = c;
     label()->setText(c);
     ajuster();

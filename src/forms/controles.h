@@ -109,6 +109,9 @@ public:
     QString ToolTipText() const;
     void setToolTipText(const QString& t);
     void ZOrder(); // bring to front
+    // Brings each to the front in turn, unless they already stand on top of
+    // their parents in that order (then nothing moves and nothing repaints).
+    static void ZOrder(const std::vector<Controle*>& controles);
     bool Enabled() const;
     void setEnabled(bool e);
 

@@ -7,6 +7,8 @@
 #include "erreur_attendue.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QPainter>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -211,4 +213,92 @@ TEST(Controles, ToolTipsShowTextThatLooksLikeMarkupAsItIs) {
     EXPECT_TRUE(l.widget()->toolTip().contains("&lt;b&gt;locked"));
     l.setToolTipText("2 message (1,1 ko)");
     EXPECT_EQ(l.widget()->toolTip(), "2 message (1,1 ko)");
+}
+
+namespace {
+// A caption written straight with the painter, top of the cell at (x, y):
+// what a picture box's Print must leave, whatever it keeps between calls.
+QImage texte_attendu(QSize taille, QColor fond, const QFont& police, QColor couleur, int x, int y, const QString& t) {
+    QImage img(taille, QImage::Format_RGB32);
+    img.fill(fond);
+    QPainter p(&img);
+    p.setFont(police);
+    p.setPen(couleur);
+    p.drawText(x, y + p.fontMetrics().ascent(), t);
+    return img;
+}
+} // namespace
+
+TEST(Controles, PrintDrawsEachTextAsThePainterWouldAcrossTextAndFontChanges) {
+    QWidget parent;
+    PictureBox p(&parent, "picCompteur");
+    p.setScaleMode(PictureBox::vbPixels);
+    p.Move(0, 0, 100 * 15, 19 * 15);
+    p.setBackColor(RGB(190, 190, 190));
+    const QStringList textes{"12 %", "0 ko/s", "1.5 Mo/s", "12 %", "3 Go used", "é ü Ø", "中 → ∞", "7", "12 %",
+                             "0 ko/s", "99 %", "1 ko/s", "2 ko/s", "12 %"};
+    const QFont petite = police(Police::SmallFonts, 6.75);
+    const QFont grande = police(Police::SmallFonts, 9, true);
+    int n = 0;
+    for (const QFont& f : {petite, grande, petite}) {
+        p.setFont(f);
+        for (const QString& t : textes) {
+            SCOPED_TRACE(t.toStdString() + " #" + std::to_string(n));
+            const bool blanc = n++ % 2 == 0;
+            p.Cls();
+            p.CurrentX = 3 + n % 5;
+            p.CurrentY = n % 3;
+            const int x = static_cast<int>(p.CurrentX), y = static_cast<int>(p.CurrentY);
+            p.setForeColor(blanc ? RGB(255, 255, 255) : RGB(0, 0, 0));
+            p.Print(t);
+            EXPECT_EQ(p.image(), texte_attendu(p.image().size(), QColor(190, 190, 190), f,
+                                               blanc ? Qt::white : Qt::black, x, y, t));
+            EXPECT_EQ(p.CurrentY, y + QFontMetrics(f).height()); // next line
+        }
+    }
+}
+
+TEST(Controles, UnchangedCaptionPictureOrPlaceRepaintsNothing) {
+    QWidget fenetre;
+    fenetre.resize(200, 40);
+    Label l(&fenetre, "lblEspaceLibre");
+    l.setBackStyleTransparent(true);
+    l.Move(0, 0, 900, 195);
+    l.setCaption("120 Go");
+    Image i(&fenetre, "picTypeDisc");
+    QPixmap icone(16, 16);
+    icone.fill(Qt::red);
+    i.Move(1200, 0, 240, 240);
+    i.setPicture(icone);
+    PictureBox b(&fenetre, "picDisc");
+    b.Move(1800, 0, 600, 240);
+    for (Controle* c : std::initializer_list<Controle*>{&l, &i, &b}) c->setVisible(true);
+    fenetre.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
+
+    struct Compteur : QObject {
+        int peintures = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++peintures;
+            return false;
+        }
+    } compteur;
+    for (QWidget* w : {static_cast<QWidget*>(&fenetre), l.widget(), i.widget(), b.widget()})
+        w->installEventFilter(&compteur);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    compteur.peintures = 0;
+
+    l.setCaption("120 Go");
+    i.setPicture(icone);
+    b.setTop(0);
+    b.setLeft(1800);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(compteur.peintures, 0);
+
+    // A new text still shows.
+    l.setCaption("119 Go");
+    QTRY_VERIFY_WITH_TIMEOUT(compteur.peintures > 0, 5000);
+    EXPECT_EQ(static_cast<QLabel*>(l.widget())->text(), "119 Go");
 }
