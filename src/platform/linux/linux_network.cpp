@@ -14,26 +14,29 @@
 
 namespace tk {
 
-LinuxSocket::LinuxSocket() : socket_(new QSslSocket) {
+// A plain socket unless TLS is asked for: the TLS library and Qt's TLS
+// back end are loaded only by a program that uses them.
+LinuxSocket::LinuxSocket() { useSocket(new QTcpSocket); }
+
+void LinuxSocket::useSocket(QTcpSocket* s) {
+    if (socket_) {
+        QObject::disconnect(socket_, nullptr, nullptr, nullptr);
+        socket_->abort();
+        socket_->deleteLater();
+    }
+    socket_ = s;
     // Arrived data that nobody takes (reading paused) stays bounded.
     socket_->setReadBufferSize(TAMPON_LECTURE);
-    QObject::connect(socket_, &QSslSocket::readyRead, socket_, [this] { deliver(); });
-    QObject::connect(socket_, &QSslSocket::connected, socket_, [this] {
+    QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] { deliver(); });
+    QObject::connect(socket_, &QTcpSocket::connected, socket_, [this] {
         failed_ = false;
         tcpUp_ = true;
         if (!tls_ && onConnected) onConnected();
     });
-    QObject::connect(socket_, &QSslSocket::encrypted, socket_, [this] {
-        encrypted_ = true;
-        if (onConnected) onConnected();
-    });
-    QObject::connect(socket_, &QSslSocket::sslErrors, socket_, [this](const QList<QSslError>& erreurs) {
-        for (const QSslError& e : erreurs) tlsErrors_ << e.errorString();
-    });
-    QObject::connect(socket_, &QSslSocket::disconnected, socket_, [this] {
+    QObject::connect(socket_, &QTcpSocket::disconnected, socket_, [this] {
         if (onClosed) onClosed();
     });
-    QObject::connect(socket_, &QSslSocket::errorOccurred, socket_, [this](QAbstractSocket::SocketError) {
+    QObject::connect(socket_, &QTcpSocket::errorOccurred, socket_, [this](QAbstractSocket::SocketError) {
         failed_ = true;
         // Once the TCP connection is up, a failure before the handshake
         // completed is the certificate or the handshake itself.
@@ -46,6 +49,15 @@ LinuxSocket::LinuxSocket() : socket_(new QSslSocket) {
         }
         if (onError) onError(socket_->errorString());
     });
+    if (auto* tls = qobject_cast<QSslSocket*>(socket_)) {
+        QObject::connect(tls, &QSslSocket::encrypted, tls, [this] {
+            encrypted_ = true;
+            if (onConnected) onConnected();
+        });
+        QObject::connect(tls, &QSslSocket::sslErrors, tls, [this](const QList<QSslError>& erreurs) {
+            for (const QSslError& e : erreurs) tlsErrors_ << e.errorString();
+        });
+    }
 }
 
 void LinuxSocket::deliver() {
@@ -98,6 +110,11 @@ void LinuxSocket::connectToTls(const QString& hote, int port) {
     failed_ = tcpUp_ = encrypted_ = false;
     tls_ = true;
     tlsErrors_.clear();
+    auto* tls = qobject_cast<QSslSocket*>(socket_);
+    if (!tls) {
+        tls = new QSslSocket;
+        useSocket(tls);
+    }
     QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
     conf.setPeerVerifyMode(QSslSocket::VerifyPeer);
     const QString supplement = qEnvironmentVariable("SSL_CERT_FILE");
@@ -105,8 +122,8 @@ void LinuxSocket::connectToTls(const QString& hote, int port) {
         const QList<QSslCertificate> autorites = QSslCertificate::fromPath(supplement, QSsl::Pem);
         if (!autorites.isEmpty()) conf.setCaCertificates(QSslConfiguration::systemCaCertificates() + autorites);
     }
-    socket_->setSslConfiguration(conf);
-    socket_->connectToHostEncrypted(hote, static_cast<quint16>(port));
+    tls->setSslConfiguration(conf);
+    tls->connectToHostEncrypted(hote, static_cast<quint16>(port));
 }
 
 void LinuxSocket::close() {

@@ -1,4 +1,4 @@
-// Network access on Linux: QSslSocket (plain, or TLS on request) for the mailbox dialogue,
+// Network access on Linux: QTcpSocket, or QSslSocket once TLS is asked for, for the mailbox dialogue,
 // QNetworkAccessManager for downloads and posts.
 #pragma once
 
@@ -14,11 +14,11 @@ class QNetworkReply;
 class QNetworkRequest;
 class QIODevice;
 class QUrl;
-class QSslSocket;
+class QTcpSocket;
 
 namespace tk {
 
-// A socket control over QSslSocket, plain unless connected with TLS. Its
+// A socket control over QTcpSocket, which becomes a QSslSocket the first time it connects with TLS. Its
 // handlers may close it, connect it again, or destroy it: the Qt socket is
 // released only once control is back in the event loop.
 // TLS trusts the system's store (/etc/ssl/certs); when SSL_CERT_FILE names a
@@ -43,8 +43,10 @@ private:
     void deliver();
     // The same, from the event loop.
     void deliverLater();
+    // Takes s as the connection's socket (the one before is let go).
+    void useSocket(QTcpSocket* s);
 
-    QSslSocket* socket_;
+    QTcpSocket* socket_ = nullptr;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     bool failed_ = false;
     bool paused_ = false;
