@@ -25,7 +25,7 @@ namespace {
 const QString APPLI = QStringLiteral("tarvik");
 
 LinuxRegistry registre(const QString& config) {
-    return LinuxRegistry({config, config, {}}, [](const QString&, const QStringList&, QByteArray&) { return false; });
+    return LinuxRegistry({config, config, {}, {}}, [](const QString&, const QStringList&, QByteArray&) { return false; });
 }
 
 // The settings the OK button stores, before (as in the file at the start)
