@@ -19,12 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const QLocale* l : {&francais, &c}) {
         try {
             (void)format_nombre(v, motif, *l);
-        } catch (const ErreurVB&) {
-        }
+        } catch (const ErreurVB&) {}
         try {
             (void)affichage_texte(v, arrondir, *l);
-        } catch (const ErreurVB&) {
-        }
+        } catch (const ErreurVB&) {}
     }
     return 0;
 }

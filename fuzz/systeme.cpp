@@ -72,8 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view lignes = p[4];
     while (!lignes.empty()) {
         std::string_view ligne = procfs::nextLine(lignes);
-        while (!procfs::nextWord(ligne).empty()) {
-        }
+        while (!procfs::nextWord(ligne).empty()) {}
     }
 
     ecrire("/proc/stat", p[0]);

@@ -51,7 +51,8 @@ private:
         entetes << tete;
         corps << tampon.mid(fin + 4, longueur);
         tampons_.erase(s);
-        const QByteArray cible = tete.left(tete.indexOf('\r') < 0 ? tete.size() : tete.indexOf('\r')).split(' ').value(1);
+        const QByteArray cible =
+            tete.left(tete.indexOf('\r') < 0 ? tete.size() : tete.indexOf('\r')).split(' ').value(1);
         const QByteArray chemin = cible.left(cible.indexOf('?') < 0 ? cible.size() : cible.indexOf('?'));
         cibles << cible;
         chemins << chemin;

@@ -39,9 +39,13 @@ QPixmap bouton_taille(int k) {
     g.drawRoundedRect(QRectF(5.5, 5.5, 11, 11), 2, 2);
     QPainterPath fleche;
     if (plus_grand) { // arrow down: the bar grows
-        fleche.moveTo(7.5, 9); fleche.lineTo(14.5, 9); fleche.lineTo(11, 13.5);
-    } else {          // arrow up: the bar shrinks
-        fleche.moveTo(7.5, 13); fleche.lineTo(14.5, 13); fleche.lineTo(11, 8.5);
+        fleche.moveTo(7.5, 9);
+        fleche.lineTo(14.5, 9);
+        fleche.lineTo(11, 13.5);
+    } else { // arrow up: the bar shrinks
+        fleche.moveTo(7.5, 13);
+        fleche.lineTo(14.5, 13);
+        fleche.lineTo(11, 8.5);
     }
     fleche.closeSubpath();
     g.setPen(Qt::NoPen);
@@ -55,8 +59,10 @@ QPixmap icone_processeur() {
     QPainter g(&p);
     g.setPen(QColor(190, 200, 210));
     for (int i = 4; i <= 11; i += 3) {
-        g.drawLine(i, 0, i, 2); g.drawLine(i, 13, i, 15);
-        g.drawLine(0, i, 2, i); g.drawLine(13, i, 15, i);
+        g.drawLine(i, 0, i, 2);
+        g.drawLine(i, 13, i, 15);
+        g.drawLine(0, i, 2, i);
+        g.drawLine(13, i, 15, i);
     }
     g.fillRect(3, 3, 10, 10, QColor(60, 130, 200));
     g.setPen(QColor(200, 230, 255));
@@ -142,7 +148,10 @@ QPixmap icone_programme(int taille) {
     g.drawRect(QRectF(1, 5, 30, 5)); // the bar along the top
     QPainterPath courbe;
     courbe.moveTo(4, 26);
-    courbe.lineTo(10, 18); courbe.lineTo(15, 22); courbe.lineTo(21, 13); courbe.lineTo(28, 17);
+    courbe.lineTo(10, 18);
+    courbe.lineTo(15, 22);
+    courbe.lineTo(21, 13);
+    courbe.lineTo(28, 17);
     g.setPen(QPen(QColor(90, 220, 120), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     g.setBrush(Qt::NoBrush);
     g.drawPath(courbe);

@@ -170,8 +170,9 @@ bool mdlFonctions::MAF(bool attendre, int delaiMs) {
     t([&] {
         const QString adresse =
             prog.adresse_serveur() + QStringLiteral("/tarvik/log.php?info=") + QString::fromLatin1(valeur);
-        const ReponseHttp r = prog.plateforme.network.post(adresse, QByteArrayLiteral("application/x-www-form-urlencoded"),
-                                                           corps, attendre, delaiMs, TAILLE_MAX_REPONSE);
+        const ReponseHttp r =
+            prog.plateforme.network.post(adresse, QByteArrayLiteral("application/x-www-form-urlencoded"), corps,
+                                         attendre, delaiMs, TAILLE_MAX_REPONSE);
         ok = attendre && r.ok;
     });
     t([&] { trace_debug(QStringLiteral(" MAF")); });

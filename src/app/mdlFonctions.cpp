@@ -35,7 +35,8 @@ void mdlFonctions::afficher_erreur(const QString& description, double numero, co
         message_ = QStringLiteral("Une erreur est survenue dans le le logiciel!") + crlf +
                    QStringLiteral("Déscriptif:") + crlf + QStringLiteral("Module:") + module + crlf +
                    QStringLiteral("Routine:") + routine + crlf + QStringLiteral("Erreur:") + texte_nombre(numero) +
-                   QStringLiteral(" ") + description + crlf + QStringLiteral("Voulez vous envoyer ce rapport d'erreur ?");
+                   QStringLiteral(" ") + description + crlf +
+                   QStringLiteral("Voulez vous envoyer ce rapport d'erreur ?");
         dernier_numero_ = numero;
         reponse_ = prog.plateforme.dialogs.msgBox(message_, vbOKCancel | vbCritical, QStringLiteral("Tarvik"));
         // The date is written day first with a four-digit year, so that the

@@ -35,7 +35,8 @@ int mdlMain::lire_mode_barre() {
     // an unreadable or out-of-range value must not stop the program from starting.
     int mode = BARRE_COMPLETE;
     Piege::muet()([&] {
-        if (CInt(prog.GetSetting(QStringLiteral("modeBarre"), QStringLiteral("2"))) == BARRE_PETITE) mode = BARRE_PETITE;
+        if (CInt(prog.GetSetting(QStringLiteral("modeBarre"), QStringLiteral("2"))) == BARRE_PETITE)
+            mode = BARRE_PETITE;
     });
     return mode;
 }

@@ -22,8 +22,8 @@ static const char* const ADRESSE_SERVEUR = "https://tarvik.org";
 
 struct Programme::Modules {
     explicit Modules(Programme& p)
-        : fonctions(p), appbar(p), pdh(p), antialias(p), disk(p), rezo(p), volume(p), mail(p), aide(p), maj(p),
-          main(p), option(p), majf(p), postit(p) {}
+        : fonctions(p), appbar(p), pdh(p), antialias(p), disk(p), rezo(p), volume(p), mail(p), aide(p), maj(p), main(p),
+          option(p), majf(p), postit(p) {}
     mdlFonctions fonctions;
     mdlAppBar appbar;
     mdlPdh pdh;
@@ -61,10 +61,22 @@ mdlMail& Programme::mail() { return m_->mail; }
 mdlAide& Programme::aide() { return m_->aide; }
 mdlMaj& Programme::maj() { return m_->maj; }
 
-tk::frmMain& Programme::frmMain() { m_->main.Load(); return m_->main; }
-tk::frmOption& Programme::frmOption() { m_->option.Load(); return m_->option; }
-tk::frmMaj& Programme::frmMaj() { m_->majf.Load(); return m_->majf; }
-tk::frmPostit& Programme::frmPostit() { m_->postit.Load(); return m_->postit; }
+tk::frmMain& Programme::frmMain() {
+    m_->main.Load();
+    return m_->main;
+}
+tk::frmOption& Programme::frmOption() {
+    m_->option.Load();
+    return m_->option;
+}
+tk::frmMaj& Programme::frmMaj() {
+    m_->majf.Load();
+    return m_->majf;
+}
+tk::frmPostit& Programme::frmPostit() {
+    m_->postit.Load();
+    return m_->postit;
+}
 tk::frmMain* Programme::frmMain_si_charge() { return m_->main.charge() ? &m_->main : nullptr; }
 tk::frmOption* Programme::frmOption_si_charge() { return m_->option.charge() ? &m_->option : nullptr; }
 tk::frmMaj* Programme::frmMaj_si_charge() { return m_->majf.charge() ? &m_->majf : nullptr; }
@@ -75,7 +87,6 @@ RapporteurErreur Programme::rapporteur() {
         m_->fonctions.afficher_erreur(description, numero, routine, module);
     };
 }
-
 
 QString Programme::GetSetting(const QString& cle, const QString& defaut) {
     return plateforme.registry.getSetting(plateforme.files.exeBaseName(), QStringLiteral("Settings"), cle, defaut);
@@ -90,7 +101,6 @@ Programme::EcrituresGroupees::EcrituresGroupees(Programme& p) : prog_(p), appli_
 }
 
 Programme::EcrituresGroupees::~EcrituresGroupees() { prog_.plateforme.registry.endWrites(appli_); }
-
 
 QString Programme::adresse_serveur() {
     QString a = GetSetting(QStringLiteral("adresseServeur"), QString()).trimmed();

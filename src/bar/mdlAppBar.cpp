@@ -20,9 +20,18 @@ int16_t hauteur_lignes(int n) { return CInt(n * 270.0 + 30.0); }
 void bulles_taille(frmMain& f, int16_t mode) {
     QString plus_petit, plus_grand;
     switch (mode) {
-    case BARRE_CACHEE: plus_petit = QStringLiteral("Hidden bar"); plus_grand = QStringLiteral("Small bar"); break;
-    case BARRE_PETITE: plus_petit = QStringLiteral("Hidden bar"); plus_grand = QStringLiteral("Full bar"); break;
-    case BARRE_COMPLETE: plus_petit = QStringLiteral("Small bar"); plus_grand = QStringLiteral("Full bar"); break;
+    case BARRE_CACHEE:
+        plus_petit = QStringLiteral("Hidden bar");
+        plus_grand = QStringLiteral("Small bar");
+        break;
+    case BARRE_PETITE:
+        plus_petit = QStringLiteral("Hidden bar");
+        plus_grand = QStringLiteral("Full bar");
+        break;
+    case BARRE_COMPLETE:
+        plus_petit = QStringLiteral("Small bar");
+        plus_grand = QStringLiteral("Full bar");
+        break;
     default: return;
     }
     f.picTailleBarre(0).setToolTipText(plus_petit);
@@ -58,7 +67,9 @@ void mdlAppBar::calcul_taille_fenetre() {
     struct Fin {
         bool& drapeau;
         bool remettre;
-        ~Fin() { if (remettre) drapeau = false; }
+        ~Fin() {
+            if (remettre) drapeau = false;
+        }
     } fin{amarrage_en_cours_, exterieur};
     t([&] { prog.fonctions().trace_debug(QStringLiteral(" calcul_taille_fenetre")); });
     t([&] { retirer_barre(); });
@@ -85,13 +96,11 @@ void mdlAppBar::calcul_taille_fenetre() {
         t([&] {
             if (f.Height() > 550)
                 prog.decalage_compteurs = CInt(div_entiere(f.Height() - 60 - f.picCompteur(0).Height(), 2));
-            else
-                prog.decalage_compteurs = 0;
+            else prog.decalage_compteurs = 0;
         });
         t([&] { prog.frmOption().ComboSkin_Click(); });
         break;
-    default:
-        break;
+    default: break;
     }
     t([&] { alignement_global_autres_controles(); });
     t([&] { alignement_global_compteurs(); });
@@ -374,10 +383,14 @@ void mdlAppBar::alignement_global_autres_controles() {
         t([&] { f.picTailleBarre(0).setLeft(W - 2 * w1 + 225); });
         t([&] { f.picTailleBarre(0).setTop(dc + 15); });
     }
-    t([&] { f.picTailleBarre(3).Move(f.picTailleBarre(1).Left(), f.picTailleBarre(1).Top(),
-                                      f.picTailleBarre(1).Width(), f.picTailleBarre(1).Height()); });
-    t([&] { f.picTailleBarre(2).Move(f.picTailleBarre(0).Left(), f.picTailleBarre(0).Top(),
-                                      f.picTailleBarre(0).Width(), f.picTailleBarre(0).Height()); });
+    t([&] {
+        f.picTailleBarre(3).Move(f.picTailleBarre(1).Left(), f.picTailleBarre(1).Top(), f.picTailleBarre(1).Width(),
+                                 f.picTailleBarre(1).Height());
+    });
+    t([&] {
+        f.picTailleBarre(2).Move(f.picTailleBarre(0).Left(), f.picTailleBarre(0).Top(), f.picTailleBarre(0).Width(),
+                                 f.picTailleBarre(0).Height());
+    });
 }
 
 } // namespace tk

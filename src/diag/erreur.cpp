@@ -13,7 +13,8 @@ QString description_erreur(int numero) {
     case ERR_OBJET_NON_DEFINI: return QStringLiteral("Variable objet non définie");
     case ERR_ELEMENT_GROUPE: return QStringLiteral("L'élément de groupe de contrôles n'existe pas");
     case ERR_ELEMENT_EXISTE: return QStringLiteral("Objet déjà chargé");
-    case ERR_DECHARGEMENT: return QStringLiteral("Impossible de décharger les contrôles créés au moment de la création");
+    case ERR_DECHARGEMENT:
+        return QStringLiteral("Impossible de décharger les contrôles créés au moment de la création");
     case ERR_VALEUR_PROPRIETE: return QStringLiteral("Valeur de propriété non valide");
     case ERR_IMAGE_INCORRECTE: return QStringLiteral("Image incorrecte");
     default: return QStringLiteral("Erreur définie par l'application ou par l'objet");
@@ -21,8 +22,7 @@ QString description_erreur(int numero) {
 }
 
 ErreurVB::ErreurVB(int numero, QString description)
-    : numero_(numero),
-      description_(description.isEmpty() ? description_erreur(numero) : std::move(description)),
+    : numero_(numero), description_(description.isEmpty() ? description_erreur(numero) : std::move(description)),
       what_(description_.toStdString()) {}
 
 void lever(int numero, const QString& description) { throw ErreurVB(numero, description); }

@@ -11,11 +11,11 @@
 namespace tk {
 
 enum NumeroErreur : int {
-    ERR_APPEL_INCORRECT = 5,    // invalid procedure call or argument
-    ERR_DEPASSEMENT = 6,        // overflow
-    ERR_INDICE = 9,             // subscript out of range
-    ERR_DIVISION_ZERO = 11,     // division by zero
-    ERR_TYPE = 13,              // type mismatch
+    ERR_APPEL_INCORRECT = 5, // invalid procedure call or argument
+    ERR_DEPASSEMENT = 6,     // overflow
+    ERR_INDICE = 9,          // subscript out of range
+    ERR_DIVISION_ZERO = 11,  // division by zero
+    ERR_TYPE = 13,           // type mismatch
     ERR_FICHIER_INTROUVABLE = 53,
     ERR_OBJET_NON_DEFINI = 91,  // object variable not set
     ERR_ELEMENT_GROUPE = 340,   // control array element does not exist

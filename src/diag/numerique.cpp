@@ -57,7 +57,7 @@ int32_t div_entiere(double a, double b) {
     const int64_t na = CLng(a);
     const int64_t nb = CLng(b);
     if (nb == 0) lever(ERR_DIVISION_ZERO);
-    const int64_t q = na / nb; // C++ truncates toward zero
+    const int64_t q = na / nb;                                           // C++ truncates toward zero
     if (q > std::numeric_limits<int32_t>::max()) lever(ERR_DEPASSEMENT); // INT_MIN / -1
     return static_cast<int32_t>(q);
 }

@@ -155,8 +155,8 @@ void mdlDisk::ecrire_compteurs_ligne(int16_t n, const InfoDisque& d) {
     compteur_pdh& e = pdh.compteurs_ecriture[n];
     compteur_pdh& l = pdh.compteurs_lecture[n];
     const QString base = QStringLiteral("\\Disque logique(") + d.lettre + QStringLiteral(":)\\");
-    const QString chemin_e =
-        base + (prog.est_vista ? QStringLiteral("Écritures disque, octets/s") : QStringLiteral("Ecritures disque, octets/s"));
+    const QString chemin_e = base + (prog.est_vista ? QStringLiteral("Écritures disque, octets/s")
+                                                    : QStringLiteral("Ecritures disque, octets/s"));
     const QString chemin_l = base + QStringLiteral("Lectures disque, octets/s");
 
     // A row that now shows another drive gets that drive's counters in the

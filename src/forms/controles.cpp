@@ -158,8 +158,7 @@ void Controle::setToolTipText(const QString& t) {
     // server's reply, say) is escaped rather than interpreted.
     if (Qt::mightBeRichText(t))
         widget_->setToolTip(QStringLiteral("<p style='white-space:pre'>") + t.toHtmlEscaped() + QStringLiteral("</p>"));
-    else
-        widget_->setToolTip(t);
+    else widget_->setToolTip(t);
 }
 void Controle::ZOrder() {
     if (widget_) widget_->raise();
@@ -281,9 +280,9 @@ public:
         QStaticText statique;
     };
     QFont police_textes;
-    int ascent_entier = 0;     // the text cell's ascent, whole pixels
-    double ascent_exact = 0;   // the same ascent as the layout places the baseline
-    double hauteur_ligne = 0;  // line height in pixels, whole
+    int ascent_entier = 0;    // the text cell's ascent, whole pixels
+    double ascent_exact = 0;  // the same ascent as the layout places the baseline
+    double hauteur_ligne = 0; // line height in pixels, whole
     std::vector<TexteMisEnPage> textes;
     static constexpr std::size_t TEXTES_GARDES = 8;
 
@@ -299,8 +298,9 @@ public:
         }
         for (std::size_t i = textes.size(); i-- > 0;) {
             if (textes[i].texte != texte) continue;
-            if (i + 1 != textes.size()) std::rotate(textes.begin() + static_cast<std::ptrdiff_t>(i),
-                                                    textes.begin() + static_cast<std::ptrdiff_t>(i) + 1, textes.end());
+            if (i + 1 != textes.size())
+                std::rotate(textes.begin() + static_cast<std::ptrdiff_t>(i),
+                            textes.begin() + static_cast<std::ptrdiff_t>(i) + 1, textes.end());
             return textes.back().statique;
         }
         if (textes.size() >= TEXTES_GARDES) textes.erase(textes.begin());
@@ -981,8 +981,7 @@ void Menu::AddItem(const QString& nom, const QString& caption, std::function<voi
     connect(a, &QAction::triggered, this, [action] {
         try {
             if (action) action();
-        } catch (...) {
-        }
+        } catch (...) {}
     });
 }
 

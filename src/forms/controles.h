@@ -55,8 +55,13 @@ QFont police(Police face, double points, bool gras = false);
 using Couleur = uint32_t;
 constexpr Couleur SYS_COULEUR = 0x80000000u;
 enum CouleurSysteme : uint32_t {
-    COLOR_ACTIVECAPTION = 2, COLOR_INACTIVECAPTION = 3, COLOR_WINDOW = 5, COLOR_WINDOWTEXT = 8,
-    COLOR_BTNFACE = 15, COLOR_INFOTEXT = 23, COLOR_INFOBK = 24,
+    COLOR_ACTIVECAPTION = 2,
+    COLOR_INACTIVECAPTION = 3,
+    COLOR_WINDOW = 5,
+    COLOR_WINDOWTEXT = 8,
+    COLOR_BTNFACE = 15,
+    COLOR_INFOTEXT = 23,
+    COLOR_INFOBK = 24,
 };
 constexpr Couleur vbSysteme(uint32_t index) { return SYS_COULEUR | index; }
 constexpr Couleur RGB(int r, int g, int b) {
@@ -100,8 +105,8 @@ public:
     float Height() const { return height_; }
     void setLeft(double v);
     void setTop(double v);
-    void setWidth(double v);   // a negative width is error 380
-    void setHeight(double v);  // a negative height is error 380
+    void setWidth(double v);  // a negative width is error 380
+    void setHeight(double v); // a negative height is error 380
     void Move(double left, double top, double width, double height);
 
     bool Visible() const { return visible_; }
@@ -154,7 +159,7 @@ public:
 
     PictureBox(QWidget* parent, QString nom);
 
-    void Cls();                  // clears to the background colour, text position 0,0
+    void Cls(); // clears to the background colour, text position 0,0
     void Line(double x1, double y1, double x2, double y2, Couleur couleur, StyleLigne style = Ligne);
     void PSet(double x, double y, Couleur couleur); // also moves the text position there
     Couleur Point(double x, double y) const;        // -1 outside the surface
@@ -172,7 +177,7 @@ public:
     double ScaleHeight() const;
     QFont Font() const;
     void setFont(const QFont& f);
-    double TextWidth(const QString& t) const;  // in the scale unit
+    double TextWidth(const QString& t) const; // in the scale unit
     double TextHeight(const QString& t) const;
 
     // Picture drawn under the drawing (stretched to the surface when set).
@@ -373,8 +378,8 @@ public:
     void AddTab(const QString& caption);
     int TabCount() const;
     QString TabCaption(int i) const; // 1-based
-    int SelectedItem() const;         // 1-based
-    void setSelectedItem(int i);      // runs Click
+    int SelectedItem() const;        // 1-based
+    void setSelectedItem(int i);     // runs Click
     std::unique_ptr<Controle> cloner() const override;
 
 protected:
@@ -395,10 +400,10 @@ public:
     void Clear();
     int Count() const;
     int Add(const QString& texte, const QStringList& sousElements, bool coche); // returns the 1-based index
-    QString Text(int i) const;            // 1-based
+    QString Text(int i) const;                                                  // 1-based
     QString SubItem(int i, int colonne) const;
     bool Checked(int i) const;
-    void setChecked(int i, bool coche);   // by code: no ItemCheck
+    void setChecked(int i, bool coche);       // by code: no ItemCheck
     std::function<void(int index)> ItemCheck; // 1-based index of the item the user ticked
     std::unique_ptr<Controle> cloner() const override;
 
@@ -426,9 +431,7 @@ public:
         if (index < 0 || index >= static_cast<int>(membres_.size()) || !membres_[index]) lever_absent();
         return *membres_[index];
     }
-    bool existe(int index) const {
-        return index >= 0 && index < static_cast<int>(membres_.size()) && membres_[index];
-    }
+    bool existe(int index) const { return index >= 0 && index < static_cast<int>(membres_.size()) && membres_[index]; }
     void Load(int index);
     void Unload(int index);
     int Count() const {
@@ -442,8 +445,10 @@ public:
         return -1;
     }
     const QString& nom() const { return nom_; }
-    template <class F> void pour_chaque(F f) const {
-        for (auto& m : membres_) if (m) f(*m);
+    template <class F>
+    void pour_chaque(F f) const {
+        for (auto& m : membres_)
+            if (m) f(*m);
     }
     // Destroys every member, the highest index first.
     void vider() {
@@ -456,9 +461,10 @@ private:
     std::vector<std::unique_ptr<T>> membres_;
 };
 
-
 template <class T>
-void GroupeControles<T>::lever_absent() { lever(ERR_ELEMENT_GROUPE); }
+void GroupeControles<T>::lever_absent() {
+    lever(ERR_ELEMENT_GROUPE);
+}
 
 template <class T>
 void GroupeControles<T>::Load(int index) {

@@ -177,7 +177,8 @@ void Forme::Line(double x1, double y1, double x2, double y2, Couleur couleur) {
     }
     QPainter p(&fenetre_->calque);
     p.setPen(QPen(en_qcolor(couleur), 0));
-    p.drawLine(QPointF(x1 / TWIPS_PAR_PIXEL, y1 / TWIPS_PAR_PIXEL), QPointF(x2 / TWIPS_PAR_PIXEL, y2 / TWIPS_PAR_PIXEL));
+    p.drawLine(QPointF(x1 / TWIPS_PAR_PIXEL, y1 / TWIPS_PAR_PIXEL),
+               QPointF(x2 / TWIPS_PAR_PIXEL, y2 / TWIPS_PAR_PIXEL));
     fenetre_->update();
 }
 
@@ -197,8 +198,7 @@ bool Forme::eventFilter(QObject* objet, QEvent* e) {
     const ArgumentsSouris a = arguments_souris(*static_cast<QMouseEvent*>(e));
     try {
         if (*g) (*g)(-1, a.bouton, a.shift, a.x, a.y);
-    } catch (...) {
-    }
+    } catch (...) {}
     return false;
 }
 

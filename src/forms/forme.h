@@ -53,10 +53,10 @@ public:
     const QString& nom() const { return nom_; }
     bool charge() const { return fenetre_ != nullptr; }
 
-    void Load();                          // nothing when already loaded
-    void Show();                          // loads first when needed
+    void Load(); // nothing when already loaded
+    void Show(); // loads first when needed
     void Hide();
-    bool Unload(int mode = vbFormCode);   // false when the query-unload handler cancelled
+    bool Unload(int mode = vbFormCode); // false when the query-unload handler cancelled
     QWidget* hWnd() const { return fenetre_; }
     FenetreForme* fenetre() const { return fenetre_; }
 

@@ -35,9 +35,9 @@ public:
     static constexpr Couleur JAUNE_PALE = 0x0080FFFF;
     static constexpr Couleur GRIS_TEXTE = 0x00404040;
 
-    std::unique_ptr<Image> Image1;  // the subject's icon
-    std::unique_ptr<Label> lbl1;    // the subject's text
-    std::unique_ptr<Shape> Shape1;  // the frame around the whole window
+    std::unique_ptr<Image> Image1; // the subject's icon
+    std::unique_ptr<Label> lbl1;   // the subject's text
+    std::unique_ptr<Shape> Shape1; // the frame around the whole window
 
 protected:
     Qt::WindowFlags drapeaux_fenetre() const override;

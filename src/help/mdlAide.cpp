@@ -26,9 +26,7 @@ void mdlAide::brancher(frmMain& f) {
     // Members loaded later (network meters) copy member 0's handler.
     auto sur_mail = [this](int index, int b, int s, float x, float y) { picMail_MouseMove(index, b, s, x, y); };
     f.picMail.pour_chaque([&](auto& c) { c.MouseMove = sur_mail; });
-    auto sur_compteur = [this](int index, int b, int s, float x, float y) {
-        picCompteur_MouseMove(index, b, s, x, y);
-    };
+    auto sur_compteur = [this](int index, int b, int s, float x, float y) { picCompteur_MouseMove(index, b, s, x, y); };
     f.picCompteur.pour_chaque([&](auto& c) { c.MouseMove = sur_compteur; });
 }
 
@@ -93,8 +91,7 @@ void mdlAide::afficher_aide(int16_t sujet, int16_t numero) {
         else if (numero == 1) aide_memoire(a);
         else if (numero >= 2) aide_reseau(a, numero);
         break;
-    default:
-        break;
+    default: break;
     }
 
     // The text and the frame fill the balloon's height.
@@ -161,7 +158,9 @@ void mdlAide::aide_debit_disque(Bulle& a, int16_t sujet, int16_t numero) {
         a.t([&] { a.ajouter(QStringLiteral("Emplacement du disque: ") + d.lettre + CRLF); });
         a.t([&] { a.ajouter(QStringLiteral("Nom du volume: ") + d.nom_volume + CRLF); });
         a.t([&] { a.ajouter(QStringLiteral("Type de disque: ") + d.type_disque + CRLF); });
-        a.t([&] { a.ajouter(QStringLiteral("Taille totale du disque: ") + fn.Affichage(d.taille_totale, false) + CRLF); });
+        a.t([&] {
+            a.ajouter(QStringLiteral("Taille totale du disque: ") + fn.Affichage(d.taille_totale, false) + CRLF);
+        });
         a.t([&] { a.ajouter(QStringLiteral("Espace occupé: ") + fn.Affichage(d.espace_occupe, false) + CRLF); });
         a.t([&] { a.ajouter(QStringLiteral("Espace libre: ") + fn.Affichage(d.espace_libre, false) + CRLF); });
     }
@@ -189,10 +188,20 @@ void mdlAide::aide_memoire(Bulle& a) {
     const QString motif = QStringLiteral("####.# Mo");
     mdlFonctions& fn = prog.fonctions();
     a.ajouter(QStringLiteral("Informations sur la memoire:") + CRLF);
-    a.t([&] { a.ajouter(QStringLiteral("Memoire physique totale: ") + format_nombre(total / 1024, motif, QLocale()) + CRLF); });
-    a.t([&] { a.ajouter(QStringLiteral("Memoire physique libre: ") + format_nombre(libre / 1024, motif, QLocale()) + CRLF); });
-    a.t([&] { a.ajouter(QStringLiteral("Memoire virtuelle totale: ") + fn.Affichage(static_cast<double>(m.dwTotalVirtual), false) + CRLF); });
-    a.t([&] { a.ajouter(QStringLiteral("Memoire virtuelle disponible: ") + fn.Affichage(static_cast<double>(m.dwAvailVirtual), false) + CRLF); });
+    a.t([&] {
+        a.ajouter(QStringLiteral("Memoire physique totale: ") + format_nombre(total / 1024, motif, QLocale()) + CRLF);
+    });
+    a.t([&] {
+        a.ajouter(QStringLiteral("Memoire physique libre: ") + format_nombre(libre / 1024, motif, QLocale()) + CRLF);
+    });
+    a.t([&] {
+        a.ajouter(QStringLiteral("Memoire virtuelle totale: ") +
+                  fn.Affichage(static_cast<double>(m.dwTotalVirtual), false) + CRLF);
+    });
+    a.t([&] {
+        a.ajouter(QStringLiteral("Memoire virtuelle disponible: ") +
+                  fn.Affichage(static_cast<double>(m.dwAvailVirtual), false) + CRLF);
+    });
     a.t([&] { a.b.setHeight(1200); });
 }
 
@@ -206,7 +215,8 @@ void mdlAide::aide_reseau(Bulle& a, int16_t numero) {
         a.t([&] { a.ajouter(QStringLiteral("admin_status: ") + c.etat_admin + CRLF); });
         a.t([&] { a.ajouter(QStringLiteral("IP: ") + c.adresse_ip + CRLF); });
         a.t([&] {
-            a.ajouter(QStringLiteral("maxi: ") + prog.fonctions().Affichage(nombre_depuis_espace(c.vitesse), false) + CRLF);
+            a.ajouter(QStringLiteral("maxi: ") + prog.fonctions().Affichage(nombre_depuis_espace(c.vitesse), false) +
+                      CRLF);
         });
         a.t([&] { a.ajouter(QStringLiteral("nom_carte: ") + c.nom + CRLF); });
         a.t([&] { a.ajouter(QStringLiteral("oper_status: ") + c.etat_oper + CRLF); });

@@ -15,14 +15,14 @@ class Piege;
 
 // The help subjects, with the numbers afficher_aide is called with.
 enum SujetAide : int16_t {
-    AIDE_BOUTON_REDUIRE = 1,   // the button that makes the bar smaller
-    AIDE_BOUTON_AGRANDIR = 2,  // the button that makes the bar larger
-    AIDE_MAIL = 3,             // the mailbox
-    AIDE_SON = 4,              // the speaker
-    AIDE_LECTURE_DISQUE = 5,   // a drive's read meter
-    AIDE_ICONE_DISQUE = 6,     // a drive's icon
-    AIDE_ECRITURE_DISQUE = 7,  // a drive's write meter
-    AIDE_COMPTEUR = 8,         // a meter: 0 processor, 1 memory, 2 and up network
+    AIDE_BOUTON_REDUIRE = 1,  // the button that makes the bar smaller
+    AIDE_BOUTON_AGRANDIR = 2, // the button that makes the bar larger
+    AIDE_MAIL = 3,            // the mailbox
+    AIDE_SON = 4,             // the speaker
+    AIDE_LECTURE_DISQUE = 5,  // a drive's read meter
+    AIDE_ICONE_DISQUE = 6,    // a drive's icon
+    AIDE_ECRITURE_DISQUE = 7, // a drive's write meter
+    AIDE_COMPTEUR = 8,        // a meter: 0 processor, 1 memory, 2 and up network
 };
 
 class mdlAide {

@@ -36,10 +36,11 @@ void mdlMail::brancher(frmMain& f) {
     if (f.POP) f.POP->onData = [this](const QByteArray& donnees) { POP_DataArrival(donnees); };
     // A refused certificate or handshake shows "!" with the reason, as a
     // refused login does; the next check tries again.
-    if (f.POP) f.POP->onTlsError = [this](const QString& raison) {
-        QString m = QStringLiteral("ERROR:") + raison;
-        affichage_nombre_mail(m);
-    };
+    if (f.POP)
+        f.POP->onTlsError = [this](const QString& raison) {
+            QString m = QStringLiteral("ERROR:") + raison;
+            affichage_nombre_mail(m);
+        };
 }
 
 int mdlMail::port_pop() {
@@ -59,7 +60,8 @@ void mdlMail::serveur_pop(const QString& texte, QString& hote, int& port) {
         deux_points = fin + 1;
     } else {
         deux_points = texte.indexOf(QLatin1Char(':'));
-        if (deux_points < 0 || texte.indexOf(QLatin1Char(':'), deux_points + 1) >= 0) return; // none, or a bare IPv6 address
+        if (deux_points < 0 || texte.indexOf(QLatin1Char(':'), deux_points + 1) >= 0)
+            return; // none, or a bare IPv6 address
     }
     const QString chiffres = texte.mid(deux_points + 1);
     if (chiffres.isEmpty() || chiffres.size() > 5) return;

@@ -59,8 +59,8 @@ private:
     void fermer_connexion();
 
     Programme& prog;
-    DecoupeurPop decoupeur_;   // data of the current connection not yet handled
-    bool en_lecture_ = false;  // inside POP_DataArrival (the trace lets events run)
+    DecoupeurPop decoupeur_;    // data of the current connection not yet handled
+    bool en_lecture_ = false;   // inside POP_DataArrival (the trace lets events run)
     uint32_t numero_check_ = 0; // grows at each connection
 };
 

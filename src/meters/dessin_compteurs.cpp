@@ -23,7 +23,6 @@ namespace {
 
 const QString MODULE = QStringLiteral("mdlPdh");
 
-
 PictureBox& exiger(PictureBox* s) {
     if (!s) lever(ERR_OBJET_NON_DEFINI);
     return *s;
@@ -209,8 +208,7 @@ void mdlPdh::dessiner_compteur_cpu(int16_t v) {
     };
     if (prog.lissage)
         colonnes_lissees(*s, t, static_cast<int>(arrondi(201 - s->Width() / 30)), 0, s->Width(), -3, -1, false, y, y);
-    else
-        colonnes_simples(*s, t, 201, y, y);
+    else colonnes_simples(*s, t, 201, y, y);
     t([&] { ecrire_sur_compteur(s, QString::number(v) + QStringLiteral(" %")); });
 }
 
@@ -242,7 +240,8 @@ void mdlPdh::dessiner_compteur_diskL(double v, PictureBox* surface, int16_t rang
 }
 
 void mdlPdh::dessiner_disque(double v, PictureBox* surface, int16_t rang, bool ecriture) {
-    const QString nom = ecriture ? QStringLiteral("dessiner_compteur_diskE") : QStringLiteral("dessiner_compteur_diskL");
+    const QString nom =
+        ecriture ? QStringLiteral("dessiner_compteur_diskE") : QStringLiteral("dessiner_compteur_diskL");
     Piege t(prog.rapporteur(), nom, MODULE);
     signaler(nom, surface);
     auto& historiques = ecriture ? historique_ecriture : historique_lecture;
@@ -269,10 +268,8 @@ void mdlPdh::dessiner_disque(double v, PictureBox* surface, int16_t rang, bool e
         p = 1;
     }
     const Hauteur y = [&](int n) { return arrondi(H - H * a_indice(a_indice(historiques, rang), n) / p); };
-    if (prog.lissage)
-        colonnes_lissees(s, t, 1, 1, 571, -1, 1, false, y, y);
-    else
-        colonnes_simples(s, t, 21, y, y);
+    if (prog.lissage) colonnes_lissees(s, t, 1, 1, 571, -1, 1, false, y, y);
+    else colonnes_simples(s, t, 21, y, y);
     t([&] { ecrire_sur_compteur(surface, prog.fonctions().Affichage(v, true)); });
 }
 
@@ -329,10 +326,8 @@ void mdlPdh::dessiner_compteur_REZO(double v, PictureBox* surface, int16_t k) {
         return borne_16(H - diviser(H * a_indice(a_indice(historique_rezo, k), n), a_indice(echelle_rezo, k)));
     };
     const Hauteur y2 = [&](int n) { return static_cast<double>(CInt(y1(n))); };
-    if (prog.lissage)
-        colonnes_lissees(s, t, static_cast<int>(arrondi(201 - W / 30 + 1)), 0, W, -2, 0, true, y1, y2);
-    else
-        colonnes_simples(s, t, 201, y1, y2);
+    if (prog.lissage) colonnes_lissees(s, t, static_cast<int>(arrondi(201 - W / 30 + 1)), 0, W, -2, 0, true, y1, y2);
+    else colonnes_simples(s, t, 201, y1, y2);
     t([&] { ecrire_sur_compteur(surface, prog.fonctions().Affichage(v, true)); });
 }
 

@@ -39,8 +39,8 @@ public:
 
     void ecrire(int32_t x, int32_t y, Couleur c) {
         if (!dedans(x, y)) return;
-        const QRgb p = qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                            static_cast<int>((c >> 16) & 0xFF));
+        const QRgb p =
+            qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
         if (direct_) ligne(y)[x] = p;
         else img_.setPixel(x, y, p);
     }
@@ -54,8 +54,8 @@ public:
             for (int r = debut; r <= fin; ++r) ecrire(x, r, c);
             return;
         }
-        const QRgb p = qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                            static_cast<int>((c >> 16) & 0xFF));
+        const QRgb p =
+            qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
         for (int r = debut; r <= fin; ++r) ligne(r)[x] = p;
     }
 
@@ -173,8 +173,7 @@ void modAntiAlias::point_lisse(PictureBox& dc, float x, float y, Couleur couleur
     point(px, x, y, couleur, couleur_remplissage, bas);
 }
 
-void modAntiAlias::ligne_lissee(PictureBox& dc, float x1, float y1, float x2, float y2, Couleur couleur,
-                                int16_t bas) {
+void modAntiAlias::ligne_lissee(PictureBox& dc, float x1, float y1, float x2, float y2, Couleur couleur, int16_t bas) {
     // A curve that runs off the meter flattens at its edge.
     if (y2 < 0) y2 = 0;
     if (y1 < 0) y1 = 0;

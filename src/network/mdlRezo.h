@@ -12,9 +12,9 @@ class Programme;
 class frmMain;
 
 struct CarteReseau {
-    QString nom;        // description, cleaned for use inside counter paths
+    QString nom; // description, cleaned for use inside counter paths
     QString type_carte;
-    QString vitesse;    // bits per second, grouped digits, no decimals
+    QString vitesse; // bits per second, grouped digits, no decimals
     QString etat_admin;
     QString etat_oper;
     QString adresse_ip; // not filled: the help balloon shows it empty

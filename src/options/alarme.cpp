@@ -86,7 +86,9 @@ void frmOption::btnSend_Click() {
         return;
     }
     t([&] { txtInfo->setCaption(QStringLiteral("OK")); });
-    t([&] { prog.plateforme.dialogs.msgBox(QStringLiteral("Your message is successfully sent!"), vbOKOnly, QString()); });
+    t([&] {
+        prog.plateforme.dialogs.msgBox(QStringLiteral("Your message is successfully sent!"), vbOKOnly, QString());
+    });
 }
 
 } // namespace tk

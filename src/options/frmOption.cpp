@@ -407,8 +407,7 @@ void frmOption::LV_ItemCheck(int index) {
     t([&] { coche = LV->Checked(index); });
     t([&] {
         if (i < 0 || i >= static_cast<int>(prog.disk().disques.size())) lever(ERR_INDICE);
-        prog.SaveSetting(mdlDisk::cle_disque(i),
-                         coche ? QStringLiteral("True") : QStringLiteral("False"));
+        prog.SaveSetting(mdlDisk::cle_disque(i), coche ? QStringLiteral("True") : QStringLiteral("False"));
         prog.disk().disques[static_cast<size_t>(i)].afficher = coche;
     });
     t([&] {

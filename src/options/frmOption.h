@@ -55,13 +55,13 @@ public:
     std::unique_ptr<CommandButton> btnOK;
 
     // Captions and pictures that no code changes.
-    std::unique_ptr<Label> lblMessage;                                // page 1
-    std::unique_ptr<Label> lblProcessus, lblSkin, lblDelai;           // page 2
-    std::unique_ptr<Label> lblPop, lblUser, lblPass, lblDelaiMail;    // page 3
-    QPointer<QGroupBox> fraAlarme;                                    // page 3, frame "Alarme "
-    std::unique_ptr<Label> lblDisques;                                // page 4
-    std::unique_ptr<Label> lblTitre, lblNotice;                       // page 5
-    std::unique_ptr<Image> imageApropos;                              // page 5
+    std::unique_ptr<Label> lblMessage;                             // page 1
+    std::unique_ptr<Label> lblProcessus, lblSkin, lblDelai;        // page 2
+    std::unique_ptr<Label> lblPop, lblUser, lblPass, lblDelaiMail; // page 3
+    QPointer<QGroupBox> fraAlarme;                                 // page 3, frame "Alarme "
+    std::unique_ptr<Label> lblDisques;                             // page 4
+    std::unique_ptr<Label> lblTitre, lblNotice;                    // page 5
+    std::unique_ptr<Image> imageApropos;                           // page 5
 
     // The common file dialog.
     DialogueFichier CD;

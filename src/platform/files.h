@@ -13,10 +13,10 @@ public:
     virtual ~Files() = default;
 
     // Program facts.
-    virtual QString programFolder() = 0;   // folder of the running executable, no trailing slash
-    virtual QString exeBaseName() = 0;     // executable name without folder and extension
-    virtual QString exePath() = 0;         // full path of the running executable
-    virtual QString commandLine() = 0;     // the arguments as one string, joined by blanks
+    virtual QString programFolder() = 0; // folder of the running executable, no trailing slash
+    virtual QString exeBaseName() = 0;   // executable name without folder and extension
+    virtual QString exePath() = 0;       // full path of the running executable
+    virtual QString commandLine() = 0;   // the arguments as one string, joined by blanks
     virtual QString userName() = 0;
     virtual QString computerName() = 0;
     // True when this user may create and write files in `dossier`.
@@ -28,7 +28,7 @@ public:
 
     // Files.
     virtual bool exists(const QString& chemin) = 0;
-    virtual int64_t size(const QString& chemin) = 0;          // -1 when missing
+    virtual int64_t size(const QString& chemin) = 0; // -1 when missing
     virtual bool remove(const QString& chemin) = 0;
     virtual bool copy(const QString& source, const QString& dest) = 0;
     virtual bool rename(const QString& source, const QString& dest) = 0;
@@ -42,8 +42,8 @@ public:
     // it to end, keeping at most `tailleMax` bytes of its standard output in
     // `sortie`. True only when it ran to a normal end with status 0 within
     // the time and output limits; otherwise it is killed if still running.
-    virtual bool runForOutput(const QString& programme, const QStringList& arguments, int delaiMs,
-                              qint64 tailleMax, QByteArray& sortie) = 0;
+    virtual bool runForOutput(const QString& programme, const QStringList& arguments, int delaiMs, qint64 tailleMax,
+                              QByteArray& sortie) = 0;
     // Opens a folder or address with the desktop's handler; the target is one argument, never shell text.
     virtual bool openWithDesktop(const QString& cible) = 0;
     // Process priority as a nice value; false when the system refused it (nothing changed).

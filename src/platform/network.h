@@ -43,15 +43,15 @@ struct ReponseHttp {
     // A whole reply arrived with status 200: no transfer error, no more than
     // the size limit, and exactly the announced length when one was given.
     bool ok = false;
-    int status = 0;         // HTTP status, 0 when no reply
+    int status = 0; // HTTP status, 0 when no reply
     QByteArray body;
     QString error;
 };
 
 // Size limits of the bodies the program accepts.
-constexpr qint64 TAILLE_MAX_VERSION = 64 * 1024;            // version file
+constexpr qint64 TAILLE_MAX_VERSION = 64 * 1024;              // version file
 constexpr qint64 TAILLE_MAX_EXECUTABLE = 256LL * 1024 * 1024; // new executable
-constexpr qint64 TAILLE_MAX_REPONSE = 64 * 1024;            // reply to a report
+constexpr qint64 TAILLE_MAX_REPONSE = 64 * 1024;              // reply to a report
 
 class Network {
 public:
@@ -71,8 +71,8 @@ public:
     // POST; when `attendre` is false it is sent and forgotten (the result is
     // empty, the reply is read and dropped), otherwise the reply is awaited for
     // at most `delaiMs`.
-    virtual ReponseHttp post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps,
-                             bool attendre, int delaiMs, qint64 tailleMax) = 0;
+    virtual ReponseHttp post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps, bool attendre,
+                             int delaiMs, qint64 tailleMax) = 0;
 };
 
 } // namespace tk

@@ -32,7 +32,8 @@ public:
     //  - HKLM "Software\Microsoft\Windows\CurrentVersion\Run\" <name>: an XDG autostart entry.
     // A value that cannot be read returns false and leaves `valeur` untouched.
     virtual bool readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) = 0;
-    virtual bool writeValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) = 0;
+    virtual bool writeValue(RacineRegistre racine, const QString& chemin, const QString& nom,
+                            const QString& valeur) = 0;
     virtual bool deleteValue(RacineRegistre racine, const QString& chemin, const QString& nom) = 0;
 };
 

@@ -12,7 +12,9 @@ class QWidget;
 
 namespace tk {
 
-struct RECT { int32_t left = 0, top = 0, right = 0, bottom = 0; };
+struct RECT {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
 
 // The application-bar record: size, window, notification message, edge, rectangle (pixels).
 struct APPBARDATA {

@@ -12,7 +12,7 @@ struct MEMORYSTATUS {
     uint32_t dwLength = 0;
     uint32_t dwMemoryLoad = 0;
     uint64_t dwTotalPhys = 0;
-    uint64_t dwAvailPhys = 0;   // what a user calls free: available for new programs
+    uint64_t dwAvailPhys = 0; // what a user calls free: available for new programs
     uint64_t dwTotalPageFile = 0;
     uint64_t dwAvailPageFile = 0;
     uint64_t dwTotalVirtual = 0;
@@ -21,16 +21,21 @@ struct MEMORYSTATUS {
 
 // Drive types, with the classic values.
 enum TypeLecteur : int {
-    DRIVE_UNKNOWN = 0, DRIVE_NO_ROOT_DIR = 1, DRIVE_REMOVABLE = 2, DRIVE_FIXED = 3,
-    DRIVE_REMOTE = 4, DRIVE_CDROM = 5, DRIVE_RAMDISK = 6,
+    DRIVE_UNKNOWN = 0,
+    DRIVE_NO_ROOT_DIR = 1,
+    DRIVE_REMOVABLE = 2,
+    DRIVE_FIXED = 3,
+    DRIVE_REMOTE = 4,
+    DRIVE_CDROM = 5,
+    DRIVE_RAMDISK = 6,
 };
 
 // One row of the interface table.
 struct MIB_IFROW {
-    QString bDescr;          // description: the interface name on Linux
+    QString bDescr; // description: the interface name on Linux
     uint32_t dwIndex = 0;
-    uint32_t dwType = 0;     // 6 wired, 71 wireless, 24 loopback, 23 point-to-point, 28 slip, 1 other
-    int64_t dwSpeed = 0;     // bits per second
+    uint32_t dwType = 0;        // 6 wired, 71 wireless, 24 loopback, 23 point-to-point, 28 slip, 1 other
+    int64_t dwSpeed = 0;        // bits per second
     uint32_t dwAdminStatus = 0; // 1 up, 2 down
     uint32_t dwOperStatus = 0;  // 5 operational, 2 disconnected, 0 non-operational
 };
@@ -43,7 +48,7 @@ public:
 
     // Drive list: "C:\<NUL>D:\<NUL><NUL>", letters from C in mount order.
     virtual QString logicalDriveStrings() = 0;
-    virtual int driveType(const QString& racine) = 0;      // racine like "C:\"
+    virtual int driveType(const QString& racine) = 0; // racine like "C:\"
     virtual QString volumeLabel(const QString& racine) = 0;
     // Free bytes for the caller, total bytes, total free bytes. False when the query fails.
     virtual bool diskFreeSpaceEx(const QString& racine, uint64_t& libreAppelant, uint64_t& total,

@@ -71,7 +71,7 @@ QPixmap image_fleche(int largeur, int hauteur, const QColor& couleur) {
     QPainter g(&p);
     g.setRenderHint(QPainter::Antialiasing);
     const double w = largeur, h = hauteur;
-    const double tige = h * 0.36;      // thickness of the shaft
+    const double tige = h * 0.36;                      // thickness of the shaft
     const double pointe = std::min(w * 0.45, h * 0.9); // length of the head
     QPolygonF forme;
     forme << QPointF(1, (h - tige) / 2) << QPointF(w - pointe, (h - tige) / 2) << QPointF(w - pointe, 1)

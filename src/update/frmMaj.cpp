@@ -20,8 +20,8 @@ const QString CRLF = QStringLiteral("\r\n");
 
 // Design geometry (twips).
 constexpr double LARGEUR = 5400, HAUTEUR = 3060;
-constexpr double APPLI = 720;                      // program pictures, 48 px
-constexpr double FLECHE_L = 720, FLECHE_H = 480;   // arrows, 48 x 32 px
+constexpr double APPLI = 720;                    // program pictures, 48 px
+constexpr double FLECHE_L = 720, FLECHE_H = 480; // arrows, 48 x 32 px
 
 } // namespace
 
@@ -50,8 +50,8 @@ Qt::WindowFlags frmMaj::drapeaux_fenetre() const {
     return Qt::Window | Qt::WindowStaysOnTopHint;
 }
 
-Label& frmMaj::etiquette(std::unique_ptr<Label>& place, QWidget* parent, const char* nom, double l, double t,
-                         double w, double h) {
+Label& frmMaj::etiquette(std::unique_ptr<Label>& place, QWidget* parent, const char* nom, double l, double t, double w,
+                         double h) {
     Label& c = creer(place, parent, nom, l, t, w, h);
     c.setBackStyleTransparent(true);
     c.setAlignment(Label::vbCenter);
@@ -187,8 +187,8 @@ bool frmMaj::est_programme_courant(const QString& chemin) {
 QString frmMaj::copie_temporaire(const QString& source) {
     Files& fichiers = prog.plateforme.files;
     if (!fichiers.exists(source)) return {};
-    const QString copie = prog.plateforme.files.programFolder() + QStringLiteral("/.") +
-                          QFileInfo(source).fileName() + QStringLiteral(".nouveau");
+    const QString copie = prog.plateforme.files.programFolder() + QStringLiteral("/.") + QFileInfo(source).fileName() +
+                          QStringLiteral(".nouveau");
     if (fichiers.exists(copie)) fichiers.remove(copie);
     const int64_t taille = fichiers.size(source);
     if (!fichiers.copy(source, copie) || taille <= 0 || fichiers.size(copie) != taille ||
@@ -324,8 +324,8 @@ void frmMaj::session_nettoyage() {
     }
     // A copy left by a replacement that was interrupted.
     t([&] {
-        const QString copie = fichiers.programFolder() + QStringLiteral("/.") + fichiers.exeBaseName() +
-                              QStringLiteral("_.nouveau");
+        const QString copie =
+            fichiers.programFolder() + QStringLiteral("/.") + fichiers.exeBaseName() + QStringLiteral("_.nouveau");
         if (fichiers.exists(copie)) fichiers.remove(copie);
     });
 

@@ -179,8 +179,8 @@ bool mdlMaj::telechargement_fichier(QString& distant, QString& local) {
     bool ok = false;
     t([&] {
         if (!adresse_sure(adresse_maj)) return;
-        const ReponseHttp r = prog.plateforme.network.download(adresse_maj + distant, chemin, DELAI_EXECUTABLE_MS,
-                                                               TAILLE_MAX_EXECUTABLE);
+        const ReponseHttp r =
+            prog.plateforme.network.download(adresse_maj + distant, chemin, DELAI_EXECUTABLE_MS, TAILLE_MAX_EXECUTABLE);
         ok = r.ok && r.status == 200 && fichiers.size(chemin) > 0 && fichiers.setExecutable(chemin);
     });
     // Whatever is under the local name now (a partial file, an older

@@ -41,16 +41,12 @@ bool ligne_du_composant(uint32_t type_composant, LigneMixer& ligne) {
 }
 
 // Control identifiers: 1 + 2 × line + 1 for the mute, so that 0 means no control.
-uint32_t identifiant(LigneMixer ligne, bool muet) {
-    return 1 + 2 * static_cast<uint32_t>(ligne) + (muet ? 1 : 0);
-}
-LigneMixer ligne_du_controle(const MIXERCONTROL& c) {
-    return static_cast<LigneMixer>((c.dwControlID - 1) / 2);
-}
+uint32_t identifiant(LigneMixer ligne, bool muet) { return 1 + 2 * static_cast<uint32_t>(ligne) + (muet ? 1 : 0); }
+LigneMixer ligne_du_controle(const MIXERCONTROL& c) { return static_cast<LigneMixer>((c.dwControlID - 1) / 2); }
 
 int32_t en_32_bits(int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 QString texte_volume(int32_t v) { return QString::number(v) + QStringLiteral(" %"); }
@@ -69,7 +65,9 @@ void mdlVolume::brancher(frmMain& f) {
         f.picSon(k).setPicture(dessins::haut_parleur(k == 0));
         f.picSon(k).setMousePointer(curseur);
         f.picSon(k).Click = [this](int index) { picSon_Click(index); };
-        f.picSon(k).MouseMove = [this](int index, int b, int s, float x, float y) { picSon_MouseMove(index, b, s, x, y); };
+        f.picSon(k).MouseMove = [this](int index, int b, int s, float x, float y) {
+            picSon_MouseMove(index, b, s, x, y);
+        };
     }
     if (f.picSon.existe(0)) f.picSon(0).ZOrder(); // the muted symbol lies over the other
 
@@ -217,8 +215,7 @@ void mdlVolume::recuperation_info_volume() {
     t([&] { dernier_volume = v; });
     t([&] { f->lblSon->setCaption(texte_volume(v)); });
     t([&] {
-        double gauche = f->picFondSon->Left() +
-                        (v / 100.0) * (f->picFondSon->Width() - f->picSliderSon->Width());
+        double gauche = f->picFondSon->Left() + (v / 100.0) * (f->picFondSon->Width() - f->picSliderSon->Width());
         if (gauche > maxLeft) gauche = maxLeft;
         if (gauche < minLeft) gauche = minLeft;
         f->picSliderSon->setLeft(gauche);

@@ -18,9 +18,9 @@ TEST(Demarrage, OnlyTheExactRebootArgumentOrTheReplacementNameRoutesToTheReplace
         QString ligne, exe;
         bool remplacement;
     };
-    for (const Cas& c : {Cas{"-reboot", "tarvik", true}, Cas{"-reboot ", "tarvik", false},
-                         Cas{"-REBOOT", "tarvik", false}, Cas{"", "Tarvik_", true}, Cas{"", "tarvik_x", false},
-                         Cas{"-reboot -x", "tarvik", false}}) {
+    for (const Cas& c :
+         {Cas{"-reboot", "tarvik", true}, Cas{"-reboot ", "tarvik", false}, Cas{"-REBOOT", "tarvik", false},
+          Cas{"", "Tarvik_", true}, Cas{"", "tarvik_x", false}, Cas{"-reboot -x", "tarvik", false}}) {
         Banc b;
         b.fp.files.commandText = c.ligne;
         b.fp.files.exeName = c.exe;
@@ -104,7 +104,7 @@ TEST(Demarrage, StoredBarModeReadsOneOrTwoAndNothingElseStopsTheStart) {
 TEST(Demarrage, ProductNameDecidesTheCounterSpelling) {
     Banc b;
     b.fp.registry.putValue(RacineRegistre::HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-                              "productname", QString("Debian Vista") + QChar(u'\0') + "x");
+                           "productname", QString("Debian Vista") + QChar(u'\0') + "x");
     mdlMain m(b.p());
     m.Main();
     EXPECT_TRUE(b.p().est_vista);
@@ -121,9 +121,10 @@ TEST(ErreurAffichee, SameNumberIsShownAndLoggedOnceUntilAnotherOneWasShown) {
     f.afficher_erreur("Dépassement de capacité", 6, "lire_compteurs", "mdlPdh");
     f.afficher_erreur("Dépassement de capacité", 6, "lire_compteurs", "mdlPdh");
     ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(b.fp.dialogs.boxes[0].texte,
-              "Une erreur est survenue dans le le logiciel!\r\nDéscriptif:\r\nModule:mdlPdh\r\n"
-              "Routine:lire_compteurs\r\nErreur:6 Dépassement de capacité\r\nVoulez vous envoyer ce rapport d'erreur ?");
+    EXPECT_EQ(
+        b.fp.dialogs.boxes[0].texte,
+        "Une erreur est survenue dans le le logiciel!\r\nDéscriptif:\r\nModule:mdlPdh\r\n"
+        "Routine:lire_compteurs\r\nErreur:6 Dépassement de capacité\r\nVoulez vous envoyer ce rapport d'erreur ?");
     EXPECT_EQ(b.fp.dialogs.boxes[0].titre, "Tarvik");
     EXPECT_EQ(b.fp.dialogs.boxes[0].style, vbOKCancel | vbCritical);
 

@@ -94,7 +94,8 @@ TEST_F(Rapport, LastLogFieldIsAddedOnlyWhenRecentAndDated) {
     b.fp.files.fichiers[log()] =
         (recent.trimmed() + QStringLiteral(", et la suite de cette description est longue\r\n")).toUtf8();
     const QString texte = envoyer();
-    EXPECT_TRUE(texte.endsWith(QStringLiteral("_MSG=[%1]").arg(b.fp.files.fichiers[log()].size()))) << texte.toStdString();
+    EXPECT_TRUE(texte.endsWith(QStringLiteral("_MSG=[%1]").arg(b.fp.files.fichiers[log()].size())))
+        << texte.toStdString();
     EXPECT_TRUE(b.fp.dialogs.boxes.empty());
 }
 
@@ -147,7 +148,8 @@ TEST_F(Rapport, AnInstalledProgramLogsInTheStateFolderAndReportsFromThere) {
     EXPECT_TRUE(fichiers.fichiers.value(etat).endsWith(" frmOption Form_Load 13 Type incompatible\r\n"));
 
     const QString r = envoyer();
-    EXPECT_TRUE(r.contains(QStringLiteral("_MSG=[") + QString::number(fichiers.size(etat)) + QLatin1Char(']'))) << r.toStdString();
+    EXPECT_TRUE(r.contains(QStringLiteral("_MSG=[") + QString::number(fichiers.size(etat)) + QLatin1Char(']')))
+        << r.toStdString();
     EXPECT_TRUE(r.endsWith(QStringLiteral(" frmOption Form_Load 13 Type incompatible"))) << r.toStdString();
 
     // No state folder either: the program folder stays the log's place (and
@@ -188,7 +190,8 @@ TEST_F(Rapport, SendButtonConfirmsOnlyWhatTheServerTook) {
 struct RapportReel : ::testing::Test {
     FakePlateforme fp;
     LinuxNetwork reseau;
-    Plateforme plateforme{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry, reseau, fp.files, fp.sound, fp.dialogs};
+    Plateforme plateforme{fp.shell, fp.counters, fp.system, fp.mixer,  fp.registry,
+                          reseau,   fp.files,    fp.sound,  fp.dialogs};
     std::unique_ptr<Programme> prog = std::make_unique<Programme>(plateforme);
 };
 

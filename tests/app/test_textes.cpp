@@ -39,8 +39,8 @@ QRect etendue(const Label& l, const QString& texte) {
 void tient(const Label& l, const QString& texte) {
     const QRect e = etendue(l, texte);
     if (qEnvironmentVariableIsSet("TARVIK_MESURES"))
-        printf("%-16s %4dx%-4d in %4dx%-4d %s\n", qPrintable(l.nom()), e.width(), e.height(), px(l.Width()), px(l.Height()),
-               qPrintable(QString(texte).replace("\r\n", " | ")));
+        printf("%-16s %4dx%-4d in %4dx%-4d %s\n", qPrintable(l.nom()), e.width(), e.height(), px(l.Width()),
+               px(l.Height()), qPrintable(QString(texte).replace("\r\n", " | ")));
     EXPECT_LE(e.width(), px(l.Width())) << l.nom().toStdString() << ": " << texte.toStdString();
     EXPECT_LE(e.height(), px(l.Height())) << l.nom().toStdString() << ": " << texte.toStdString();
 }
@@ -66,7 +66,8 @@ void tient(CheckBox& c) {
 TEST(Textes, TheMappedFacesAreInstalled) {
     // A missing face would silently fall back to a wider one.
     EXPECT_EQ(QFontInfo(police(Police::MSSansSerif, 8.25)).family(), QStringLiteral("DejaVu Sans Condensed"));
-    EXPECT_TRUE(QFontInfo(police(Police::SmallFonts, 6.75, true)).family().startsWith(QStringLiteral("Nimbus Sans Narrow")));
+    EXPECT_TRUE(
+        QFontInfo(police(Police::SmallFonts, 6.75, true)).family().startsWith(QStringLiteral("Nimbus Sans Narrow")));
     EXPECT_EQ(police(Police::MSSansSerif, 8.25).pixelSize(), 11);
     EXPECT_EQ(police(Police::SmallFonts, 6.75).pixelSize(), 9);
     EXPECT_EQ(police(Police::SmallFonts, 6).pixelSize(), 8);
@@ -174,16 +175,16 @@ TEST(Textes, OptionsAndUpdateWindowsHoldTheirTexts) {
                           "Mise à jour disponible !", "Sending message...", "OK"})
         tient(*o.txtInfo, QString::fromUtf8(t));
     for (CommandButton* c : {o.btnMaj.get(), o.btnSend.get(), o.btnPlaySound.get(), o.btnOK.get()}) tient(*c);
-    for (CheckBox* c : {o.CheckSmooth.get(), o.CheckHelp.get(), o.CheckIcone.get(), o.checkStart.get(),
-                        o.checkmajAuto.get()})
+    for (CheckBox* c :
+         {o.CheckSmooth.get(), o.CheckHelp.get(), o.CheckIcone.get(), o.checkStart.get(), o.checkmajAuto.get()})
         tient(*c);
 
     frmMaj& m = b.p().frmMaj();
-    for (const QString& t : {frmMaj::texte_question(), frmMaj::texte_echec_telechargement(),
-                             QStringLiteral("Verify update components..."), QStringLiteral("Downloading... "),
-                             QStringLiteral("Suppression ancienne version (essai N°9)"),
-                             QStringLiteral("Nettoyage des fichiers (essai N°9)"),
-                             QStringLiteral("Chargement Tarvik en cours..."), QStringLiteral("Redémarrage Tarvik...")})
+    for (const QString& t :
+         {frmMaj::texte_question(), frmMaj::texte_echec_telechargement(), QStringLiteral("Verify update components..."),
+          QStringLiteral("Downloading... "), QStringLiteral("Suppression ancienne version (essai N°9)"),
+          QStringLiteral("Nettoyage des fichiers (essai N°9)"), QStringLiteral("Chargement Tarvik en cours..."),
+          QStringLiteral("Redémarrage Tarvik...")})
         tient(*m.txtInfo, t);
     for (const char* t : {"V1.4.2 beta", "V99.99.999"}) tient(m.txtVersion(0), QString::fromLatin1(t));
     for (int i : {0, 1})

@@ -211,7 +211,8 @@ TEST(Modes, SizeButtonsCycleAndStoreTheMode) {
     EXPECT_EQ(t.b.p().modeBarre, 1);
     EXPECT_EQ(t.b.fp.shell.workAreaTop(), 21);
     // (the buttons overlap: the part of button 1 right of the highlighted picture is its own)
-    const QPoint droite(t.f.picTailleBarre(2).widget()->geometry().right() - t.f.picTailleBarre(1).widget()->x() + 2, 5);
+    const QPoint droite(t.f.picTailleBarre(2).widget()->geometry().right() - t.f.picTailleBarre(1).widget()->x() + 2,
+                        5);
     QTest::mouseMove(t.f.picTailleBarre(1).widget(), droite);
     ASSERT_TRUE(t.f.picTailleBarre(3).Visible());
     cliquer(t.f.picTailleBarre(3)); // larger in small: full
@@ -357,7 +358,7 @@ TEST(Layout, SmallBar) {
     attendre(f.picSon(0), {4315, 30}, "picSon0");
     attendre(*f.lblSon, {4315, 285}, "lblSon");
     attendre(*f.picFondSon, {4805, 120}, "picFondSon"); // (315 - 75) \ 2
-    EXPECT_EQ(f.picSliderSon->Top(), 120 + 35 - 157);  // 315 \ 2 = 157
+    EXPECT_EQ(f.picSliderSon->Top(), 120 + 35 - 157);   // 315 \ 2 = 157
     attendre(f.picTailleBarre(1), {W - 360 + 55, -15}, "taille1");
     attendre(f.picTailleBarre(0), {W - 720 + 225, 0}, "taille0");
     attendre(f.picTailleBarre(3), {W - 360 + 55, -15}, "taille3");

@@ -76,8 +76,7 @@ TEST(FormatNombre, GroupedWholeNumbers) {
     EXPECT_EQ(format_nombre(0, "###,###,###,###", fr), "");
     EXPECT_EQ(format_nombre(999, "###,###,###,###", fr), "999");
     EXPECT_EQ(format_nombre(1000, "###,###,###,###", fr), "1" + g + "000");
-    EXPECT_EQ(format_nombre(123456789012.0, "###,###,###,###", fr),
-              "123" + g + "456" + g + "789" + g + "012");
+    EXPECT_EQ(format_nombre(123456789012.0, "###,###,###,###", fr), "123" + g + "456" + g + "789" + g + "012");
     EXPECT_EQ(format_nombre(1234567, "###,###,###,###", point), "1,234,567");
     EXPECT_EQ(format_nombre(1234567, "###,###,###,###", QLocale(QLocale::English)), "1,234,567");
     EXPECT_EQ(format_nombre(1999.5, "###,###,###,###", point), "2,000");

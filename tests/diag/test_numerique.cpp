@@ -52,10 +52,10 @@ TEST(Numerique, TextConversions) {
 }
 
 TEST(Numerique, IntegerDivision) {
-    EXPECT_EQ(div_entiere(7.5, 2), 4);   // 8 \ 2
-    EXPECT_EQ(div_entiere(6.5, 2), 3);   // 6 \ 2
-    EXPECT_EQ(div_entiere(7, 2.5), 3);   // 7 \ 2
-    EXPECT_EQ(div_entiere(-7, 2), -3);   // toward zero
+    EXPECT_EQ(div_entiere(7.5, 2), 4); // 8 \ 2
+    EXPECT_EQ(div_entiere(6.5, 2), 3); // 6 \ 2
+    EXPECT_EQ(div_entiere(7, 2.5), 3); // 7 \ 2
+    EXPECT_EQ(div_entiere(-7, 2), -3); // toward zero
     EXPECT_EQ(div_entiere(7, -2), -3);
     EXPECT_EQ(numero_erreur([] { div_entiere(1, 0); }), 11);
     EXPECT_EQ(numero_erreur([] { div_entiere(1, 0.4); }), 11); // divisor rounds to 0

@@ -37,7 +37,9 @@ struct BancDisques {
         d().recuperation_info_Disk(forcer);
         return forcer;
     }
-    void reglage(const QString& cle, const QString& valeur) { b.fp.registry.put(QStringLiteral("tarvik"), cle, valeur); }
+    void reglage(const QString& cle, const QString& valeur) {
+        b.fp.registry.put(QStringLiteral("tarvik"), cle, valeur);
+    }
     // Names of the rows on show.
     QStringList noms() {
         QStringList r;

@@ -39,7 +39,10 @@ TEST(Inventaire, UsedSpaceRebuildsOnlyWhenItCrossesAStep) {
     t.rafraichir(true);
     Label& nom = t.f().lblNomDisc(0);
     nom.setCaption(QStringLiteral("marque")); // survives until a rebuild
-    auto ecrire = [&c](uint64_t octets) { c.freeCaller -= octets; c.freeTotal -= octets; };
+    auto ecrire = [&c](uint64_t octets) {
+        c.freeCaller -= octets;
+        c.freeTotal -= octets;
+    };
     ecrire(100000); // 100 kB written, same 900000-byte step
     EXPECT_FALSE(t.rafraichir());
     EXPECT_EQ(nom.Caption(), "marque");
@@ -176,7 +179,7 @@ TEST(FaitsDisque, SizesAndFailures) {
     EXPECT_EQ(d.lire_type_disque(QStringLiteral("C")), TYPE_RESEAU);
     EXPECT_EQ(d.lire_type_disque(QStringLiteral("Q")), TYPE_INEXISTANT);
     c.freeCaller = 0;
-    EXPECT_EQ(d.espace_disque(QStringLiteral("C"), 1), ""); // 0 prints as nothing...
+    EXPECT_EQ(d.espace_disque(QStringLiteral("C"), 1), "");   // 0 prints as nothing...
     EXPECT_EQ(d.lire_espace_libre(QStringLiteral("C")), "0"); // ...which reads as 0
     c.queryFails = true;
     EXPECT_EQ(d.espace_disque(QStringLiteral("C"), 3), "0");

@@ -42,19 +42,19 @@ public:
     QMap<QString, QByteArray> fichiers;
     QSet<QString> executables;
     QSet<QString> undeletable; // remove() fails on these (a locked or protected file)
-    QSet<QString> unwritable;   // appendText, copy and rename onto these fail
+    QSet<QString> unwritable;  // appendText, copy and rename onto these fail
 
     // Processes.
-    std::vector<Launch> launches;   // startDetached calls
-    std::vector<Launch> runs;   // runForOutput calls
+    std::vector<Launch> launches; // startDetached calls
+    std::vector<Launch> runs;     // runForOutput calls
     // What runForOutput answers: the program's output and whether it ended
     // well; by default a run fails with no output.
     std::function<bool(const Launch&, QByteArray&)> onRun;
-    QStringList openedPaths;              // openWithDesktop targets
+    QStringList openedPaths; // openWithDesktop targets
     bool launchesFail = false;
     int nice = 0;
-    bool privileged = false;             // false: a nice value below the current one is refused
-    std::vector<int> priorityRequests;   // every setPriority request, refused ones included
+    bool privileged = false;           // false: a nice value below the current one is refused
+    std::vector<int> priorityRequests; // every setPriority request, refused ones included
     std::vector<int> sleeps;           // sleepMs calls
     std::function<void(int)> duringSleep;
 

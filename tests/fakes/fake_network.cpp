@@ -142,8 +142,8 @@ ReponseHttp FakeNetwork::get(const QString& url, int delaiMs, qint64 tailleMax) 
     return answerWithinLimit(q);
 }
 
-ReponseHttp FakeNetwork::post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps,
-                              bool attendre, int delaiMs, qint64 tailleMax) {
+ReponseHttp FakeNetwork::post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps, bool attendre,
+                              int delaiMs, qint64 tailleMax) {
     Request q;
     q.method = QStringLiteral("POST");
     q.url = url;

@@ -32,22 +32,22 @@ public:
     void deliverPending();
 
     // Server side.
-    void accept();                        // the connection succeeds: Connecte, onConnected
+    void accept();                           // the connection succeeds: Connecte, onConnected
     void receive(const QByteArray& donnees); // one arrival event with `donnees`
-    void closeRemote();                   // the server closes: Ferme, onClosed
-    void fail(const QString& message);   // Erreur, onError
-    void failTls(const QString& message); // Erreur, onTlsError (certificate or handshake refused)
+    void closeRemote();                      // the server closes: Ferme, onClosed
+    void fail(const QString& message);       // Erreur, onError
+    void failTls(const QString& message);    // Erreur, onTlsError (certificate or handshake refused)
     QByteArray sentTotal() const { return sends.join(); }
 
     int etat = Ferme;
     QString hote;
     int port = 0;
-    bool tls = false;          // the last connection asked for TLS
-    int connections = 0;        // connectTo calls
-    int closes = 0;        // close calls
-    QList<QByteArray> sends;  // each send, in order
+    bool tls = false;        // the last connection asked for TLS
+    int connections = 0;     // connectTo calls
+    int closes = 0;          // close calls
+    QList<QByteArray> sends; // each send, in order
     bool paused = false;
-    QByteArray pending;      // data pushed while paused
+    QByteArray pending; // data pushed while paused
 
 private:
     friend class FakeNetwork;
@@ -57,11 +57,11 @@ private:
 class FakeNetwork : public Network {
 public:
     struct Request {
-        QString method;   // "GET", "DOWNLOAD" or "POST"
+        QString method; // "GET", "DOWNLOAD" or "POST"
         QString url;
-        QByteArray type;   // POST content type
-        QByteArray body;   // POST body
-        QString fichier;   // DOWNLOAD target
+        QByteArray type; // POST content type
+        QByteArray body; // POST body
+        QString fichier; // DOWNLOAD target
         bool attendre = true;
         int delaiMs = 0;
         qint64 tailleMax = 0;

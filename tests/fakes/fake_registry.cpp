@@ -46,8 +46,7 @@ bool FakeRegistry::readValue(RacineRegistre racine, const QString& chemin, const
     return true;
 }
 
-bool FakeRegistry::writeValue(RacineRegistre racine, const QString& chemin, const QString& nom,
-                              const QString& valeur) {
+bool FakeRegistry::writeValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) {
     operations.push_back({true, racine, chemin, nom, valeur});
     values.insert(valueKey(racine, chemin, nom), valeur);
     return true;
@@ -71,8 +70,7 @@ QString FakeRegistry::valeur(const QString& appli, const QString& cle, const QSt
     return settings.value(settingKey(appli, section, cle));
 }
 
-void FakeRegistry::putValue(RacineRegistre racine, const QString& chemin, const QString& nom,
-                               const QString& valeur) {
+void FakeRegistry::putValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) {
     values.insert(valueKey(racine, chemin, nom), valeur);
 }
 

@@ -22,18 +22,17 @@ public:
         QString chemin, nom, valeur;
     };
 
-    std::vector<Write> writes;    // saveSetting calls, in order
-    std::vector<Operation> operations;  // writeValue / deleteValue calls, in order
-    int reads = 0;                   // getSetting calls
+    std::vector<Write> writes;         // saveSetting calls, in order
+    std::vector<Operation> operations; // writeValue / deleteValue calls, in order
+    int reads = 0;                     // getSetting calls
     // Rewrites of the store's file the writes would cost: one per write
     // outside a group, one per outermost group that wrote something.
     int rewrites = 0;
-    int groups = 0;                    // groups of writes open
+    int groups = 0; // groups of writes open
 
     QString getSetting(const QString& appli, const QString& section, const QString& cle,
                        const QString& defaut) override;
-    void saveSetting(const QString& appli, const QString& section, const QString& cle,
-                     const QString& valeur) override;
+    void saveSetting(const QString& appli, const QString& section, const QString& cle, const QString& valeur) override;
     void beginWrites(const QString& appli) override;
     void endWrites(const QString& appli) override;
     bool readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) override;
@@ -42,7 +41,7 @@ public:
 
     // Test helpers; they record nothing. Section "Settings" unless given.
     void put(const QString& appli, const QString& cle, const QString& valeur,
-               const QString& section = QStringLiteral("Settings"));
+             const QString& section = QStringLiteral("Settings"));
     bool has(const QString& appli, const QString& cle, const QString& section = QStringLiteral("Settings")) const;
     QString valeur(const QString& appli, const QString& cle, const QString& section = QStringLiteral("Settings")) const;
     void putValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur);

@@ -24,15 +24,11 @@ int32_t FakeShell::appBarMessage(MessageBarre message, APPBARDATA& donnees) {
     BarCall call{message, donnees, donnees};
     int32_t resultat = 1;
     switch (message) {
-    case ABM_NEW:
-        registered = donnees.hWnd;
-        break;
+    case ABM_NEW: registered = donnees.hWnd; break;
     case ABM_QUERYPOS:
         if (otherTopBar > donnees.rc.top) donnees.rc.top = otherTopBar;
         break;
-    case ABM_SETPOS:
-        reservedBottom = donnees.rc.bottom;
-        break;
+    case ABM_SETPOS: reservedBottom = donnees.rc.bottom; break;
     case ABM_REMOVE:
         registered = nullptr;
         reservedBottom = -1;
@@ -43,8 +39,7 @@ int32_t FakeShell::appBarMessage(MessageBarre message, APPBARDATA& donnees) {
     return resultat;
 }
 
-void FakeShell::setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy,
-                             uint32_t drapeaux) {
+void FakeShell::setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy, uint32_t drapeaux) {
     positions.push_back({fenetre, apres, x, y, cx, cy, drapeaux});
     if (!moveWindows || !fenetre) return;
     fenetre->window()->setGeometry(x, y, std::max(cx, 0), std::max(cy, 0));

@@ -29,16 +29,16 @@ public:
     int width = 1280;
     int height = 800;
     QPoint cursor;
-    int otherTopBar = 0;      // bottom of another program's bar at the top edge; ABM_QUERYPOS moves the top to it
-    bool trayHost = true;     // a system tray is available
-    bool moveWindows = true;  // setWindowPos also moves (and with SWP_SHOWWINDOW shows) the widget
+    int otherTopBar = 0;     // bottom of another program's bar at the top edge; ABM_QUERYPOS moves the top to it
+    bool trayHost = true;    // a system tray is available
+    bool moveWindows = true; // setWindowPos also moves (and with SWP_SHOWWINDOW shows) the widget
 
     // Recorded.
     std::vector<BarCall> barCalls;
     std::vector<PosCall> positions;
     std::vector<QWidget*> docks; // windows passed to prepareDock
     QWidget* registered = nullptr;
-    int reservedBottom = -1;  // our reservation's bottom, -1 when none
+    int reservedBottom = -1; // our reservation's bottom, -1 when none
     bool trayShown = false;
     QIcon trayIcon;
     std::function<bool()> desktopChanged; // what watchDesktop was given
@@ -53,8 +53,7 @@ public:
 
     void prepareDock(QWidget* fenetre) override;
     int32_t appBarMessage(MessageBarre message, APPBARDATA& donnees) override;
-    void setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy,
-                      uint32_t drapeaux) override;
+    void setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy, uint32_t drapeaux) override;
     void watchDesktop(std::function<bool()> changed) override { desktopChanged = std::move(changed); }
     int screenWidth() override { return width; }
     int screenHeight() override { return height; }

@@ -98,8 +98,8 @@ bool FakeSystem::diskFreeSpace(const QString& racine, int32_t& secteursParCluste
     if (!d || d->queryFails) return false;
     secteursParCluster = d->sectorsPerCluster;
     octetsParSecteur = d->bytesPerSector;
-    uint64_t cluster = std::max<uint64_t>(1, uint64_t(std::max(d->sectorsPerCluster, 1))
-                                                 * uint64_t(std::max(d->bytesPerSector, 1)));
+    uint64_t cluster =
+        std::max<uint64_t>(1, uint64_t(std::max(d->sectorsPerCluster, 1)) * uint64_t(std::max(d->bytesPerSector, 1)));
     clustersLibres = clamp32(d->freeCaller / cluster);
     clustersTotal = clamp32(d->total / cluster);
     return true;

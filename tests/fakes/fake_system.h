@@ -14,22 +14,22 @@ struct FakeDrive {
     QChar letter;
     int type = DRIVE_FIXED;
     QString label;
-    uint64_t freeCaller = 0;   // free bytes for the caller
+    uint64_t freeCaller = 0; // free bytes for the caller
     uint64_t total = 0;
-    uint64_t freeTotal = 0;    // free bytes including reserved ones
-    QString folder;            // what driveFolder gives
+    uint64_t freeTotal = 0; // free bytes including reserved ones
+    QString folder;         // what driveFolder gives
     // Geometry of the classic cluster query; the cluster counts follow the
     // byte figures (clamped to 32 bits).
     int32_t sectorsPerCluster = 8;
     int32_t bytesPerSector = 512;
-    bool queryFails = false;   // the free-space queries fail for this drive
+    bool queryFails = false; // the free-space queries fail for this drive
 };
 
 class FakeSystem : public System {
 public:
-    MEMORYSTATUS memory;                // what globalMemoryStatus gives (length kept from the caller)
-    std::vector<FakeDrive> drives;      // in list order
-    std::vector<MIB_IFROW> interfaces;  // given as they are (sort them yourself)
+    MEMORYSTATUS memory;               // what globalMemoryStatus gives (length kept from the caller)
+    std::vector<FakeDrive> drives;     // in list order
+    std::vector<MIB_IFROW> interfaces; // given as they are (sort them yourself)
     bool ifTableFails = false;
     uint32_t build = 2600;
     bool versionFails = false;
@@ -47,8 +47,8 @@ public:
     void removeDrive(QChar letter);
     FakeDrive* drive(QChar letter);
     // Adds an interface row.
-    MIB_IFROW& addInterface(const QString& name, uint32_t type = 6, uint32_t operStatus = 5,
-                            int64_t speed = 1000000000, uint32_t adminStatus = 1);
+    MIB_IFROW& addInterface(const QString& name, uint32_t type = 6, uint32_t operStatus = 5, int64_t speed = 1000000000,
+                            uint32_t adminStatus = 1);
 
     void globalMemoryStatus(MEMORYSTATUS& etat) override;
     QString logicalDriveStrings() override;

@@ -48,9 +48,9 @@ TEST(Controles, ControlArraysLoadHiddenCopiesAndReportMissingMembers) {
 
     EXPECT_EQ(g.Count(), 2);
     EXPECT_EQ(g.UBound(), 2);
-    EXPECT_EQ(numero_erreur([&] { g(1); }), 340);       // a gap is a missing member
+    EXPECT_EQ(numero_erreur([&] { g(1); }), 340); // a gap is a missing member
     EXPECT_EQ(numero_erreur([&] { g(7).Caption(); }), 340);
-    EXPECT_EQ(numero_erreur([&] { g.Load(2); }), 360);  // already loaded
+    EXPECT_EQ(numero_erreur([&] { g.Load(2); }), 360);   // already loaded
     EXPECT_EQ(numero_erreur([&] { g.Unload(0); }), 362); // member 0 stays
     EXPECT_EQ(numero_erreur([&] { g.Unload(5); }), 340);
     g.Unload(2);
@@ -235,8 +235,8 @@ TEST(Controles, PrintDrawsEachTextAsThePainterWouldAcrossTextAndFontChanges) {
     p.setScaleMode(PictureBox::vbPixels);
     p.Move(0, 0, 100 * 15, 19 * 15);
     p.setBackColor(RGB(190, 190, 190));
-    const QStringList textes{"12 %", "0 ko/s", "1.5 Mo/s", "12 %", "3 Go used", "é ü Ø", "中 → ∞", "7", "12 %",
-                             "0 ko/s", "99 %", "1 ko/s", "2 ko/s", "12 %"};
+    const QStringList textes{"12 %", "0 ko/s", "1.5 Mo/s", "12 %", "3 Go used", "é ü Ø",  "中 → ∞",
+                             "7",    "12 %",   "0 ko/s",   "99 %", "1 ko/s",    "2 ko/s", "12 %"};
     const QFont petite = police(Police::SmallFonts, 6.75);
     const QFont grande = police(Police::SmallFonts, 9, true);
     int n = 0;

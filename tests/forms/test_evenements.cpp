@@ -221,7 +221,8 @@ TEST(Evenements, UnloadDestroysWhatTheFormCreatedInReverseOrder) {
     QObject::connect(f.picCompteur(2).widget(), &QObject::destroyed, [&] { f.detruits.push_back("picCompteur2"); });
     f.timer->setEnabled(true);
     EXPECT_TRUE(f.Unload());
-    EXPECT_EQ(f.detruits, (std::vector<QString>{"lblMail", "picCompteur2", "picCompteur1", "picCompteur0", "picIcone"}));
+    EXPECT_EQ(f.detruits,
+              (std::vector<QString>{"lblMail", "picCompteur2", "picCompteur1", "picCompteur0", "picIcone"}));
     EXPECT_EQ(f.timer, nullptr);
     EXPECT_EQ(f.picCompteur.Count(), 0);
     f.detruits.clear();
@@ -251,7 +252,8 @@ TEST(Evenements, GeometryRefusesWhatIsNotAFiniteNumberAndKeepsTheOldValues) {
     EXPECT_EQ(numero_erreur([&] { f.setWidth(inf); }), 380);
     EXPECT_EQ(numero_erreur([&] { f.Move(inf, 0, 10, 10); }), 380);
     EXPECT_EQ(numero_erreur([&] { f.setHeight(-15); }), 380);
-    EXPECT_EQ((std::vector<float>{f.Left(), f.Top(), f.Width(), f.Height()}), (std::vector<float>{150, 300, 4500, 1500}));
+    EXPECT_EQ((std::vector<float>{f.Left(), f.Top(), f.Width(), f.Height()}),
+              (std::vector<float>{150, 300, 4500, 1500}));
 }
 
 TEST(Evenements, PasswordBoxShowsAStarPerCharacter) {

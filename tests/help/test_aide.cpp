@@ -30,7 +30,9 @@ struct Aide : ::testing::Test {
         f = &b.p().frmMain();
         b.p().aide_active = true;
     }
-    void montrer(int sujet, int numero) { b.p().aide().afficher_aide(static_cast<int16_t>(sujet), static_cast<int16_t>(numero)); }
+    void montrer(int sujet, int numero) {
+        b.p().aide().afficher_aide(static_cast<int16_t>(sujet), static_cast<int16_t>(numero));
+    }
     frmPostit* bulle() { return b.p().frmPostit_si_charge(); }
     QString texte() { return bulle() ? bulle()->lbl1->Caption() : QStringLiteral("<no balloon>"); }
     void fermer() { f->timerAide->declencher(); }
@@ -141,10 +143,11 @@ TEST_F(Aide, DebitDuDisqueCEtiqueteSystem) {
     ASSERT_TRUE(f->lblNomDisc(0).Caption().startsWith(QLatin1Char('C')));
 
     mdlFonctions& fn = b.p().fonctions();
-    const QString details = QStringLiteral("Emplacement du disque: C\r\nNom du volume: SYSTEM\r\nType de disque: Fixe\r\n") +
-                            QStringLiteral("Taille totale du disque: ") + fn.Affichage(100.0 * GO, false) +
-                            QStringLiteral("\r\nEspace occupé: ") + fn.Affichage(60.0 * GO, false) +
-                            QStringLiteral("\r\nEspace libre: ") + fn.Affichage(40.0 * GO, false) + QStringLiteral("\r\n");
+    const QString details =
+        QStringLiteral("Emplacement du disque: C\r\nNom du volume: SYSTEM\r\nType de disque: Fixe\r\n") +
+        QStringLiteral("Taille totale du disque: ") + fn.Affichage(100.0 * GO, false) +
+        QStringLiteral("\r\nEspace occupé: ") + fn.Affichage(60.0 * GO, false) + QStringLiteral("\r\nEspace libre: ") +
+        fn.Affichage(40.0 * GO, false) + QStringLiteral("\r\n");
     f->picDebitDiskL(0).MouseMove(0, 0, 0, 0, 0);
     EXPECT_EQ(texte(), QStringLiteral("Débit de lecture du disque.\r\n") + details);
     EXPECT_TRUE(meme_image(bulle()->Image1->Picture(), f->picTypeDisc(0).Picture()));
@@ -169,8 +172,9 @@ TEST_F(Aide, MemoireDeTroisGo) {
     EXPECT_EQ(texte(), QStringLiteral("Informations sur la memoire:\r\n") +
                            QStringLiteral("Memoire physique totale: 3072") + sep + QStringLiteral(" Mo\r\n") +
                            QStringLiteral("Memoire physique libre: 1536") + sep + QStringLiteral(" Mo\r\n") +
-                           QStringLiteral("Memoire virtuelle totale: ") + fn.Affichage(4.0 * GO, false) + QStringLiteral("\r\n") +
-                           QStringLiteral("Memoire virtuelle disponible: ") + fn.Affichage(2.0 * GO, false) + QStringLiteral("\r\n"));
+                           QStringLiteral("Memoire virtuelle totale: ") + fn.Affichage(4.0 * GO, false) +
+                           QStringLiteral("\r\n") + QStringLiteral("Memoire virtuelle disponible: ") +
+                           fn.Affichage(2.0 * GO, false) + QStringLiteral("\r\n"));
     EXPECT_TRUE(meme_image(bulle()->Image1->Picture(), f->imageRAM->Picture()));
     EXPECT_EQ(bulle()->Height(), 1200);
 
@@ -183,10 +187,10 @@ TEST_F(Aide, MemoireDeTroisGo) {
 
 TEST_F(Aide, TheMetersInterfaceIsTheKthAcceptedOne) {
     FakeSystem& s = b.fp.system;
-    s.addInterface(QStringLiteral("lo"), 24);                          // entry 1: not shown
-    s.addInterface(QStringLiteral("eth0"));                            // entry 2: first shown
-    s.addInterface(QStringLiteral("eth9"), 6, 2);                      // entry 3: down, not shown
-    s.addInterface(QStringLiteral("eth1"), 6, 5, 100000000);           // entry 4: second shown
+    s.addInterface(QStringLiteral("lo"), 24);                // entry 1: not shown
+    s.addInterface(QStringLiteral("eth0"));                  // entry 2: first shown
+    s.addInterface(QStringLiteral("eth9"), 6, 2);            // entry 3: down, not shown
+    s.addInterface(QStringLiteral("eth1"), 6, 5, 100000000); // entry 4: second shown
     b.p().rezo().inventaire_cartes_reseau();
     mdlFonctions& fn = b.p().fonctions();
 

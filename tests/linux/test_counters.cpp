@@ -27,7 +27,9 @@ namespace {
 const QString kCpu = QStringLiteral(u"\\Processeur(_Total)\\% Temps processeur");
 const QString kCpuVista = QStringLiteral(u"\\Processeur(_Total)\\Pourcentage de temps processeur");
 QString diskWrite(QChar l) { return QStringLiteral(u"\\Disque logique(%1:)\\Écritures disque, octets/s").arg(l); }
-QString diskWriteNoAccent(QChar l) { return QStringLiteral(u"\\Disque logique(%1:)\\Ecritures disque, octets/s").arg(l); }
+QString diskWriteNoAccent(QChar l) {
+    return QStringLiteral(u"\\Disque logique(%1:)\\Ecritures disque, octets/s").arg(l);
+}
 QString diskRead(QChar l) { return QStringLiteral(u"\\Disque logique(%1:)\\Lectures disque, octets/s").arg(l); }
 QString netIn(const QString& n) { return QStringLiteral(u"\\Interface réseau(%1)\\Octets reçus/s").arg(n); }
 QString netOut(const QString& n) { return QStringLiteral(u"\\Interface réseau(%1)\\Octets envoyés/s").arg(n); }
@@ -75,15 +77,19 @@ TEST(Counters, KnownPathsGetDistinctHandlesUnknownOnesLeaveTheHandleAlone) {
         for (int32_t old : handles) EXPECT_NE(h, old);
         handles.push_back(h);
     }
-    struct Bad { QString path; int32_t status; };
-    for (const Bad& b : {Bad{QStringLiteral(u"\\Processor(_Total)\\% Processor Time"), PDH_CSTATUS_NO_OBJECT},
-                         Bad{QStringLiteral(u"\\Processeur(_Total)\\% Temps utilisateur"), PDH_CSTATUS_NO_COUNTER},
-                         Bad{QStringLiteral(u"\\Processeur(0)\\% Temps processeur"), PDH_CSTATUS_NO_OBJECT},
-                         Bad{QStringLiteral(u"\\Disque logique(CD:)\\Lectures disque, octets/s"), PDH_CSTATUS_NO_OBJECT},
-                         Bad{QStringLiteral(u"\\Disque logique(C:)\\Lectures disque/s"), PDH_CSTATUS_NO_COUNTER},
-                         Bad{QStringLiteral(u"\\Interface réseau()\\Octets reçus/s"), PDH_CSTATUS_NO_OBJECT},
-                         Bad{QStringLiteral(u"\\Interface réseau(eth0)\\Paquets reçus/s"), PDH_CSTATUS_NO_COUNTER},
-                         Bad{QString(), PDH_CSTATUS_NO_OBJECT}, Bad{QStringLiteral(u"RAM"), PDH_CSTATUS_NO_OBJECT}}) {
+    struct Bad {
+        QString path;
+        int32_t status;
+    };
+    for (const Bad& b :
+         {Bad{QStringLiteral(u"\\Processor(_Total)\\% Processor Time"), PDH_CSTATUS_NO_OBJECT},
+          Bad{QStringLiteral(u"\\Processeur(_Total)\\% Temps utilisateur"), PDH_CSTATUS_NO_COUNTER},
+          Bad{QStringLiteral(u"\\Processeur(0)\\% Temps processeur"), PDH_CSTATUS_NO_OBJECT},
+          Bad{QStringLiteral(u"\\Disque logique(CD:)\\Lectures disque, octets/s"), PDH_CSTATUS_NO_OBJECT},
+          Bad{QStringLiteral(u"\\Disque logique(C:)\\Lectures disque/s"), PDH_CSTATUS_NO_COUNTER},
+          Bad{QStringLiteral(u"\\Interface réseau()\\Octets reçus/s"), PDH_CSTATUS_NO_OBJECT},
+          Bad{QStringLiteral(u"\\Interface réseau(eth0)\\Paquets reçus/s"), PDH_CSTATUS_NO_COUNTER},
+          Bad{QString(), PDH_CSTATUS_NO_OBJECT}, Bad{QStringLiteral(u"RAM"), PDH_CSTATUS_NO_OBJECT}}) {
         int32_t h = 4242;
         EXPECT_EQ(q->addCounter(b.path, h), b.status) << b.path.toStdString();
         EXPECT_EQ(h, 4242) << b.path.toStdString();
@@ -122,16 +128,19 @@ TEST(Counters, DriveRatesComeFromTheMountsOwnDeviceOnly) {
     FakeRoot fs;
     // C is an LVM volume (dm-0, 254:0) on sda2; sda and sda2 see the same
     // writes as dm-0 and must not be added to it.
-    fs.write("proc/self/mountinfo",
-             "25 1 0:30 / / rw - overlay overlay rw\n"
-             "26 1 254:0 / /data rw - ext4 /dev/mapper/vg-data rw\n"
-             "27 1 0:40 / /net rw - nfs4 srv:/x rw\n");
+    fs.write("proc/self/mountinfo", "25 1 0:30 / / rw - overlay overlay rw\n"
+                                    "26 1 254:0 / /data rw - ext4 /dev/mapper/vg-data rw\n"
+                                    "27 1 0:40 / /net rw - nfs4 srv:/x rw\n");
     const qint64 base = 5000000000000LL; // beyond 32 bits
     auto stats = [&](qint64 dmRead, qint64 dmWritten) {
         return QStringLiteral("   8       0 sda 1 0 %1 0 1 0 %2 0 0 0 0\n"
                               "   8       2 sda2 1 0 %1 0 1 0 %2 0 0 0 0\n"
                               " 254       0 dm-0 1 0 %3 0 1 0 %4 0 0 0 0 0 0 0 0 0 0\n")
-            .arg(dmRead * 2).arg(dmWritten * 2).arg(dmRead).arg(dmWritten).toUtf8();
+            .arg(dmRead * 2)
+            .arg(dmWritten * 2)
+            .arg(dmRead)
+            .arg(dmWritten)
+            .toUtf8();
     };
     fs.write("proc/diskstats", stats(base, base));
     DriveMap drives(fs.root());
@@ -160,12 +169,15 @@ TEST(Counters, DriveRatesComeFromTheMountsOwnDeviceOnly) {
 TEST(Counters, InterfacesAreFoundByTheirCleanedNames) {
     FakeRoot fs;
     auto netdev = [](qint64 rx, qint64 tx) {
-        return QStringLiteral(
-                   "Inter-|   Receive                                                |  Transmit\n"
-                   " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs drop fifo colls carrier compressed\n"
-                   "    lo:    100       1    0    0    0     0          0         0      100       1    0    0    0     0       0          0\n"
-                   "wl(a)#1: %1 9 0 0 0 0 0 0 %2 9 0 0 0 0 0 0\n")
-            .arg(rx).arg(tx).toUtf8();
+        return QStringLiteral("Inter-|   Receive                                                |  Transmit\n"
+                              " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs "
+                              "drop fifo colls carrier compressed\n"
+                              "    lo:    100       1    0    0    0     0          0         0      100       1    0  "
+                              "  0    0     0       0          0\n"
+                              "wl(a)#1: %1 9 0 0 0 0 0 0 %2 9 0 0 0 0 0 0\n")
+            .arg(rx)
+            .arg(tx)
+            .toUtf8();
     };
     fs.write("proc/net/dev", netdev(1000, 5000));
     DriveMap drives(fs.root());
@@ -211,9 +223,10 @@ TEST(CountersOnThisMachine, WritingAndSyncingAFileRaisesTheDrivesWriteRate) {
     for (const Drive& d : drives.drives()) {
         if (d.devMajor == 0 || d.type == DRIVE_CDROM) continue;
         // Prefer the temporary folder when it lies on this filesystem.
-        struct stat mp {}, tmp {};
-        bool sameAsTmp = ::stat(d.mountPoint.toLocal8Bit().constData(), &mp) == 0
-                         && ::stat(QDir::tempPath().toLocal8Bit().constData(), &tmp) == 0 && mp.st_dev == tmp.st_dev;
+        struct stat mp {
+        }, tmp{};
+        bool sameAsTmp = ::stat(d.mountPoint.toLocal8Bit().constData(), &mp) == 0 &&
+                         ::stat(QDir::tempPath().toLocal8Bit().constData(), &tmp) == 0 && mp.st_dev == tmp.st_dev;
         QString f = sameAsTmp ? QDir::tempPath() : d.mountPoint;
         if (::access(f.toLocal8Bit().constData(), W_OK) == 0) {
             target = &d;

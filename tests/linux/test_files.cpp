@@ -55,7 +55,7 @@ TEST(LinuxFiles, CopyAndRenameReplaceTheDestination) {
 
     ASSERT_TRUE(f.copy(a, b));
     EXPECT_EQ(contenu(b), "new build");
-    EXPECT_TRUE(QFileInfo(b).isExecutable()); // permissions follow the copy
+    EXPECT_TRUE(QFileInfo(b).isExecutable());                                  // permissions follow the copy
     EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary left
     EXPECT_FALSE(f.copy(d.path() + "/missing", b));
     EXPECT_EQ(contenu(b), "new build");

@@ -18,13 +18,15 @@ using namespace tk;
 
 namespace {
 
-struct Range { int64_t min, max; };
+struct Range {
+    int64_t min, max;
+};
 
 } // namespace
 
 TEST(MixerScale, BothEndsMapExactlyWhateverTheRange) {
-    for (Range r : {Range{0, 87}, Range{0, 65536}, Range{-10, 10}, Range{0, 1}, Range{-6400, 0},
-                    Range{3, 2147483647}}) {
+    for (Range r :
+         {Range{0, 87}, Range{0, 65536}, Range{-10, 10}, Range{0, 1}, Range{-6400, 0}, Range{3, 2147483647}}) {
         SCOPED_TRACE(testing::Message() << r.min << ".." << r.max);
         EXPECT_EQ(rawToPresented(r.min, r.min, r.max), 0);
         EXPECT_EQ(rawToPresented(r.max, r.min, r.max), 65535);

@@ -56,7 +56,8 @@ TEST(LinuxNetwork, DownloadWritesTheFileOnlyOnStatus200) {
     QTemporaryDir d;
     LinuxNetwork net;
 
-    ReponseHttp r = net.download(http.base() + "/tarvik/tarvik.ver", d.path() + "/tarvik.ini", 5000, TAILLE_MAX_VERSION);
+    ReponseHttp r =
+        net.download(http.base() + "/tarvik/tarvik.ver", d.path() + "/tarvik.ini", 5000, TAILLE_MAX_VERSION);
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.status, 200);
     EXPECT_EQ(contenu(d.path() + "/tarvik.ini"), "1.4.3\r\nnotes\r\n");
@@ -79,7 +80,8 @@ TEST(LinuxNetwork, DownloadWritesTheFileOnlyOnStatus200) {
 TEST(LinuxNetwork, RefusedConnectionAndTimeLimit) {
     QTemporaryDir d;
     LinuxNetwork net;
-    ReponseHttp r = net.download(QStringLiteral("http://127.0.0.1:%1/x").arg(port_ferme()), d.path() + "/x", 5000, 1000);
+    ReponseHttp r =
+        net.download(QStringLiteral("http://127.0.0.1:%1/x").arg(port_ferme()), d.path() + "/x", 5000, 1000);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.status, 0);
     EXPECT_FALSE(r.error.isEmpty());
@@ -105,17 +107,19 @@ TEST(LinuxNetwork, PostCarriesQueryAndBodyWhole) {
     http.routes["/tarvik/log.php"] = {200, "merci"};
     LinuxNetwork net;
     const QByteArray valeur = "user=a%20b_MSG=%5B%5Dx%26y%25z%2Bw%23v";
-    ReponseHttp r = net.post(http.base() + "/tarvik/log.php?info=" + valeur,
-                             "application/x-www-form-urlencoded", valeur, true, 5000, TAILLE_MAX_REPONSE);
+    ReponseHttp r = net.post(http.base() + "/tarvik/log.php?info=" + valeur, "application/x-www-form-urlencoded",
+                             valeur, true, 5000, TAILLE_MAX_REPONSE);
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.body, "merci");
     ASSERT_EQ(http.entetes.size(), 1);
-    EXPECT_TRUE(http.entetes[0].startsWith("POST /tarvik/log.php?info=" + valeur + " HTTP/1.1")) << http.entetes[0].constData();
+    EXPECT_TRUE(http.entetes[0].startsWith("POST /tarvik/log.php?info=" + valeur + " HTTP/1.1"))
+        << http.entetes[0].constData();
     EXPECT_TRUE(http.entetes[0].toLower().contains("content-type: application/x-www-form-urlencoded"));
     EXPECT_EQ(http.corps[0], valeur);
 
     // Sent and forgotten: the call returns at once, the request still arrives.
-    net.post(http.base() + "/tarvik/log.php?info=2", "application/x-www-form-urlencoded", "a&b", false, 0, TAILLE_MAX_REPONSE);
+    net.post(http.base() + "/tarvik/log.php?info=2", "application/x-www-form-urlencoded", "a&b", false, 0,
+             TAILLE_MAX_REPONSE);
     EXPECT_EQ(http.entetes.size(), 1);
     ASSERT_TRUE(attendre_que([&] { return http.entetes.size() == 2; }));
     EXPECT_EQ(http.corps[1], "a&b");
@@ -146,9 +150,9 @@ TEST(LinuxNetwork, OnlyAWholeReplyFromTheSameServerIsKept) {
         const char* chemin;
         qint64 limite;
     };
-    for (const Cas& c : {Cas{"/half/tarvik/tarvik.exe", TAILLE_MAX_EXECUTABLE}, Cas{"/endless", 1 << 20},
-                         Cas{"/elsewhere/tarvik/tarvik.exe", TAILLE_MAX_EXECUTABLE},
-                         Cas{"/tarvik/tarvik.exe", 200 * 1024}}) {
+    for (const Cas& c :
+         {Cas{"/half/tarvik/tarvik.exe", TAILLE_MAX_EXECUTABLE}, Cas{"/endless", 1 << 20},
+          Cas{"/elsewhere/tarvik/tarvik.exe", TAILLE_MAX_EXECUTABLE}, Cas{"/tarvik/tarvik.exe", 200 * 1024}}) {
         const ReponseHttp r = net.download(http.base() + QLatin1String(c.chemin), cible, 20000, c.limite);
         EXPECT_FALSE(r.ok) << c.chemin;
         EXPECT_FALSE(r.error.isEmpty()) << c.chemin;
@@ -156,11 +160,12 @@ TEST(LinuxNetwork, OnlyAWholeReplyFromTheSameServerIsKept) {
         EXPECT_EQ(fichiers(d.path()), QStringList{QStringLiteral("tarvik_")}) << c.chemin;
     }
     // The redirect elsewhere was not followed.
-    EXPECT_FALSE(http.journal().contains(QByteArray::number(http.port(1)) + " /tarvik/tarvik.exe")) << http.journal().constData();
+    EXPECT_FALSE(http.journal().contains(QByteArray::number(http.port(1)) + " /tarvik/tarvik.exe"))
+        << http.journal().constData();
 
     // A redirect on the same server is followed; a whole reply is kept.
-    ReponseHttp r = net.download(http.base() + QStringLiteral("/here/tarvik/tarvik.exe"), cible, 20000,
-                                 TAILLE_MAX_EXECUTABLE);
+    ReponseHttp r =
+        net.download(http.base() + QStringLiteral("/here/tarvik/tarvik.exe"), cible, 20000, TAILLE_MAX_EXECUTABLE);
     EXPECT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(contenu(cible), programme);
     EXPECT_EQ(fichiers(d.path()), QStringList{QStringLiteral("tarvik_")});
@@ -252,13 +257,15 @@ TEST(LinuxSocket, PausedReadingHoldsTheSenderBack) {
     }
     // Wait until the sender stops making progress: it is held back.
     qint64 avant = -1;
-    ASSERT_TRUE(attendre_que([&] {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
-        const qint64 maintenant = cote->bytesToWrite();
-        const bool stable = maintenant == avant;
-        avant = maintenant;
-        return stable;
-    }, 20000));
+    ASSERT_TRUE(attendre_que(
+        [&] {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+            const qint64 maintenant = cote->bytesToWrite();
+            const bool stable = maintenant == avant;
+            avant = maintenant;
+            return stable;
+        },
+        20000));
     EXPECT_EQ(recu, 0);
     EXPECT_GT(cote->bytesToWrite(), total / 2);
 

@@ -70,9 +70,21 @@ TEST(LinuxRegistry, KeysIgnoreCaseAndKeepFirstSpelling) {
 TEST(LinuxRegistry, AnyTextRoundTripsThroughTheFile) {
     Banc b;
     const QStringList textes = {
-        "  leading and trailing  ", "; not a comment", "# nor this", "a=b=c", "back\\slash\\",
-        "\"quoted\" 'single'", "accents éàç€ 日本", "two\nlines\r\n", "tab\tend\t", QString("nul") + QChar(0) + "cut",
-        "[Settings]", "\\x41 is not A", " ", "", QString(QChar(0x00A0)) + "nbsp" + QChar(0x202F),
+        "  leading and trailing  ",
+        "; not a comment",
+        "# nor this",
+        "a=b=c",
+        "back\\slash\\",
+        "\"quoted\" 'single'",
+        "accents éàç€ 日本",
+        "two\nlines\r\n",
+        "tab\tend\t",
+        QString("nul") + QChar(0) + "cut",
+        "[Settings]",
+        "\\x41 is not A",
+        " ",
+        "",
+        QString(QChar(0x00A0)) + "nbsp" + QChar(0x202F),
     };
     {
         LinuxRegistry r = b.registre();
@@ -136,7 +148,9 @@ TEST(LinuxRegistry, AutostartEntryQuotesTheProgramPath) {
     EXPECT_TRUE(texte.contains("\nIcon=tarvik\n")); // the icon the package installs
     // Quoting escapes " ` $ \ with a backslash and % as %%; the key file's own
     // escaping then doubles every backslash.
-    EXPECT_TRUE(texte.contains(R"(Exec="/opt/my apps/\\"tk\\" 100%%/\\$HOME\\`x\\`\\\\tarvik")" "\n")) << qPrintable(texte);
+    EXPECT_TRUE(texte.contains(R"(Exec="/opt/my apps/\\"tk\\" 100%%/\\$HOME\\`x\\`\\\\tarvik")"
+                               "\n"))
+        << qPrintable(texte);
     // The desktop's own checker accepts the entry, when it is installed.
     const QString validateur = QStandardPaths::findExecutable("desktop-file-validate");
     if (!validateur.isEmpty()) {
@@ -205,8 +219,8 @@ TEST(LinuxRegistry, WallpaperFromGnomeXfceOrFehWhenTheFileLoads) {
         const QString f = image(b, "home/x.png");
         b.sorties["gsettings get org.gnome.desktop.background picture-uri"] =
             "'file:///usr/share/backgrounds/gnome/no-such-picture.jpg'\n";
-        b.sorties["xfconf-query -c xfce4-desktop -l"] =
-            "/backdrop/screen0/monitorVirtual1/workspace0/image-style\n/backdrop/screen0/monitorVirtual1/workspace0/last-image\n";
+        b.sorties["xfconf-query -c xfce4-desktop -l"] = "/backdrop/screen0/monitorVirtual1/workspace0/image-style\n/"
+                                                        "backdrop/screen0/monitorVirtual1/workspace0/last-image\n";
         b.sorties["xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitorVirtual1/workspace0/last-image"] =
             f.toUtf8() + "\n";
         LinuxRegistry r = b.registre();
@@ -231,7 +245,8 @@ TEST(LinuxRegistry, WallpaperFromGnomeXfceOrFehWhenTheFileLoads) {
         valeur = "kept";
         EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, bureau, "Wallpaper", valeur));
         EXPECT_EQ(valeur, "kept");
-        EXPECT_TRUE(b.appels.contains("xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitor0/workspace0/last-image"));
+        EXPECT_TRUE(
+            b.appels.contains("xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitor0/workspace0/last-image"));
     }
 }
 
@@ -306,8 +321,12 @@ TEST(LinuxRegistry, LeftoverTemporaryFilesAreRemovedAtStart) {
 TEST(LinuxRegistry, TheCodecReadsBackWhatItWrites) {
     const std::vector<SettingsSection> sections = {
         {"Settings",
-         {{"mail2", " pass\\word=x \n\t\r"}, {"k=ey[1]", "[v]"}, {";c", "#d"}, {"nul", QString(QChar(0)) + "a\x01"},
-          {"accents", "été «»"}, {"vide", ""}}},
+         {{"mail2", " pass\\word=x \n\t\r"},
+          {"k=ey[1]", "[v]"},
+          {";c", "#d"},
+          {"nul", QString(QChar(0)) + "a\x01"},
+          {"accents", "été «»"},
+          {"vide", ""}}},
         {"Autre]", {{"x", "y"}}},
     };
     const QString texte = formatSettings(sections);

@@ -79,8 +79,8 @@ int dock(LinuxShell& shell, QWidget& w, APPBARDATA& d, int hauteur) {
     shell.appBarMessage(ABM_QUERYPOS, d);
     d.rc.bottom = d.rc.top + hauteur;
     shell.appBarMessage(ABM_SETPOS, d);
-    shell.setWindowPos(&w, InsererApres::HWND_TOP, d.rc.left, d.rc.top, d.rc.right - d.rc.left,
-                       d.rc.bottom - d.rc.top, SWP_NOACTIVATE);
+    shell.setWindowPos(&w, InsererApres::HWND_TOP, d.rc.left, d.rc.top, d.rc.right - d.rc.left, d.rc.bottom - d.rc.top,
+                       SWP_NOACTIVATE);
     w.show();
     return d.rc.top;
 }
@@ -193,8 +193,8 @@ TEST_F(ShellLive, QueryPlacesTheBarBelowAnotherProgramsBar) {
 TEST_F(ShellLive, TheWindowManagersTopMarginIsKeptAcrossADockAgain) {
     const QString dossier = qEnvironmentVariable("XDG_CONFIG_HOME") + "/openbox";
     QFile source("/etc/xdg/openbox/rc.xml");
-    if (qEnvironmentVariable("XDG_CONFIG_HOME").isEmpty() || QFile::exists(dossier + "/rc.xml")
-        || !source.open(QIODevice::ReadOnly))
+    if (qEnvironmentVariable("XDG_CONFIG_HOME").isEmpty() || QFile::exists(dossier + "/rc.xml") ||
+        !source.open(QIODevice::ReadOnly))
         GTEST_SKIP() << "needs openbox's default configuration and a private configuration folder";
     QByteArray rc = source.readAll();
     const QByteArray sans = "<margins>\n  <top>0</top>";

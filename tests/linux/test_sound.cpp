@@ -29,12 +29,10 @@ QByteArray chunk(const char* id, const QByteArray& body) {
 }
 QByteArray fmt(uint16_t format, int channels, int rate, int bits) {
     const int align = channels * bits / 8;
-    return le16(format) + le16(uint16_t(channels)) + le32(uint32_t(rate)) + le32(uint32_t(rate * align))
-           + le16(uint16_t(align)) + le16(uint16_t(bits));
+    return le16(format) + le16(uint16_t(channels)) + le32(uint32_t(rate)) + le32(uint32_t(rate * align)) +
+           le16(uint16_t(align)) + le16(uint16_t(bits));
 }
-QByteArray riff(const QByteArray& chunks) {
-    return "RIFF" + le32(uint32_t(4 + chunks.size())) + "WAVE" + chunks;
-}
+QByteArray riff(const QByteArray& chunks) { return "RIFF" + le32(uint32_t(4 + chunks.size())) + "WAVE" + chunks; }
 QByteArray tone(int frames, int channels, int bits) {
     QByteArray s;
     for (int i = 0; i < frames * channels; ++i)
@@ -61,8 +59,8 @@ TEST(Wav, ReadsPlainPcmAndSkipsOtherChunks) {
     EXPECT_EQ(w.samples, mono);
 
     // Extensible format whose sub-format is PCM.
-    QByteArray ext = fmt(0xFFFE, 2, 22050, 16) + le16(22) + le16(16) + le32(3) + le16(1)
-                     + QByteArray::fromHex("000000001000800000aa00389b71");
+    QByteArray ext = fmt(0xFFFE, 2, 22050, 16) + le16(22) + le16(16) + le32(3) + le16(1) +
+                     QByteArray::fromHex("000000001000800000aa00389b71");
     ASSERT_TRUE(parseWav(riff(chunk("fmt ", ext) + chunk("data", stereo)), w));
     EXPECT_EQ(w.rate, 22050);
 }

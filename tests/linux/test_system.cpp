@@ -45,23 +45,22 @@ struct FakeRoot {
     void mkdir(const QString& relative) { QDir().mkpath(path(relative)); }
 };
 
-const QByteArray kMounts =
-    "21 26 0:20 / /proc rw,relatime - proc proc rw\n"
-    "22 26 0:21 / /sys rw,relatime - sysfs sysfs rw\n"
-    "24 23 0:22 / /dev/shm rw,relatime - tmpfs tmpfs rw\n"
-    "25 1 0:30 / / rw,relatime - overlay overlay rw,lowerdir=/a:/b\n"
-    "26 25 8:2 / /data rw,relatime shared:1 - ext4 /dev/sda2 rw\n"
-    "27 25 8:2 /sub /srv/bind rw,relatime - ext4 /dev/sda2 rw\n"
-    "28 25 0:40 / /mnt/nfs rw,relatime - nfs4 server:/export rw,vers=4.2\n"
-    "29 25 11:0 / /media/cdrom ro,relatime - iso9660 /dev/sr0 ro\n"
-    "30 25 0:41 /@home /home rw,relatime - btrfs /dev/mapper/crypt rw\n"
-    "31 25 0:41 /@snap /var/snapshots rw,relatime - btrfs /dev/mapper/crypt rw\n"
-    "32 25 7:0 / /snap/core/1 ro,relatime - squashfs /dev/loop0 ro\n"
-    "33 25 8:17 / /run/media/u/My\\040Stick rw,relatime - vfat /dev/sdb1 rw\n"
-    "34 25 8:33 / /mnt/usb rw,relatime - ext4 /dev/sdc1 rw\n"
-    "35 25 8:48 /x /etc/hostname rw,relatime - ext4 /dev/sdd rw\n"
-    "36 25 0:50 / /mnt/ssh rw,relatime - fuse.sshfs u@host: rw\n"
-    "37 22 0:27 / /sys/fs/cgroup rw,relatime - cgroup2 cgroup2 rw\n";
+const QByteArray kMounts = "21 26 0:20 / /proc rw,relatime - proc proc rw\n"
+                           "22 26 0:21 / /sys rw,relatime - sysfs sysfs rw\n"
+                           "24 23 0:22 / /dev/shm rw,relatime - tmpfs tmpfs rw\n"
+                           "25 1 0:30 / / rw,relatime - overlay overlay rw,lowerdir=/a:/b\n"
+                           "26 25 8:2 / /data rw,relatime shared:1 - ext4 /dev/sda2 rw\n"
+                           "27 25 8:2 /sub /srv/bind rw,relatime - ext4 /dev/sda2 rw\n"
+                           "28 25 0:40 / /mnt/nfs rw,relatime - nfs4 server:/export rw,vers=4.2\n"
+                           "29 25 11:0 / /media/cdrom ro,relatime - iso9660 /dev/sr0 ro\n"
+                           "30 25 0:41 /@home /home rw,relatime - btrfs /dev/mapper/crypt rw\n"
+                           "31 25 0:41 /@snap /var/snapshots rw,relatime - btrfs /dev/mapper/crypt rw\n"
+                           "32 25 7:0 / /snap/core/1 ro,relatime - squashfs /dev/loop0 ro\n"
+                           "33 25 8:17 / /run/media/u/My\\040Stick rw,relatime - vfat /dev/sdb1 rw\n"
+                           "34 25 8:33 / /mnt/usb rw,relatime - ext4 /dev/sdc1 rw\n"
+                           "35 25 8:48 /x /etc/hostname rw,relatime - ext4 /dev/sdd rw\n"
+                           "36 25 0:50 / /mnt/ssh rw,relatime - fuse.sshfs u@host: rw\n"
+                           "37 22 0:27 / /sys/fs/cgroup rw,relatime - cgroup2 cgroup2 rw\n";
 
 // The fixture system: devices, labels and sysfs entries behind kMounts.
 void buildSystem(FakeRoot& fs) {
@@ -93,13 +92,17 @@ TEST(Drives, OnlyRealFilesystemsGetLettersInMountOrderWithTheirTypes) {
     DriveMap map(fs.root());
     LinuxSystem sys(map, fs.root());
     EXPECT_EQ(drivesOf(sys), QStringLiteral("C:\\|D:\\|E:\\|F:\\|G:\\|H:\\|I:\\||"));
-    struct Want { char letter; const char* folder; int type; const char* label; };
-    for (const Want& w : {Want{'C', "/data", DRIVE_FIXED, "DATA"}, Want{'D', "/mnt/nfs", DRIVE_REMOTE, "/mnt/nfs"},
-                          Want{'E', "/media/cdrom", DRIVE_CDROM, "/media/cdrom"},
-                          Want{'F', "/home", DRIVE_FIXED, "/home"},
-                          Want{'G', "/run/media/u/My Stick", DRIVE_REMOVABLE, "My Stick"},
-                          Want{'H', "/mnt/usb", DRIVE_REMOVABLE, "/mnt/usb"},
-                          Want{'I', "/mnt/ssh", DRIVE_REMOTE, "/mnt/ssh"}}) {
+    struct Want {
+        char letter;
+        const char* folder;
+        int type;
+        const char* label;
+    };
+    for (const Want& w :
+         {Want{'C', "/data", DRIVE_FIXED, "DATA"}, Want{'D', "/mnt/nfs", DRIVE_REMOTE, "/mnt/nfs"},
+          Want{'E', "/media/cdrom", DRIVE_CDROM, "/media/cdrom"}, Want{'F', "/home", DRIVE_FIXED, "/home"},
+          Want{'G', "/run/media/u/My Stick", DRIVE_REMOVABLE, "My Stick"},
+          Want{'H', "/mnt/usb", DRIVE_REMOVABLE, "/mnt/usb"}, Want{'I', "/mnt/ssh", DRIVE_REMOTE, "/mnt/ssh"}}) {
         QString root = QStringLiteral("%1:\\").arg(QChar(w.letter));
         EXPECT_EQ(sys.driveFolder(QString(QChar(w.letter))), QString::fromUtf8(w.folder)) << w.letter;
         EXPECT_EQ(sys.driveType(root), w.type) << w.letter;
@@ -212,8 +215,17 @@ TEST(Memory, SizesAre64BitAndTheLoadRoundsHalvesToEven) {
 
 TEST(Interfaces, TypesSpeedsAndStatesFromSysfsSortedByIndex) {
     FakeRoot fs;
-    struct Iface { const char* name; int index; int type; const char* flags; const char* oper; const char* carrier;
-                   const char* speed; bool device; bool wireless; };
+    struct Iface {
+        const char* name;
+        int index;
+        int type;
+        const char* flags;
+        const char* oper;
+        const char* carrier;
+        const char* speed;
+        bool device;
+        bool wireless;
+    };
     for (const Iface& i : {Iface{"wlan0", 3, 1, "0x1003", "down", "0", nullptr, true, true},
                            Iface{"eth0", 2, 1, "0x1003", "up", "1", "10000", true, false},
                            Iface{"lo", 1, 772, "0x9", "unknown", "1", nullptr, false, false},
@@ -236,10 +248,16 @@ TEST(Interfaces, TypesSpeedsAndStatesFromSysfsSortedByIndex) {
     std::vector<MIB_IFROW> rows;
     ASSERT_TRUE(sys.ifTable(rows));
     ASSERT_EQ(rows.size(), 7u);
-    struct Want { const char* name; uint32_t type; int64_t speed; uint32_t admin; uint32_t oper; };
-    const Want want[] = {{"lo", 24, 0, 1, 0},           {"eth0", 6, 10000000000LL, 1, 5}, {"wlan0", 71, 0, 1, 2},
-                         {"br-1", 1, 0, 2, 2},         {"ppp0", 23, 0, 1, 0},            {"enp1s0", 6, 1000000000, 1, 5},
-                         {"sl0", 28, 0, 1, 0}};
+    struct Want {
+        const char* name;
+        uint32_t type;
+        int64_t speed;
+        uint32_t admin;
+        uint32_t oper;
+    };
+    const Want want[] = {
+        {"lo", 24, 0, 1, 0},   {"eth0", 6, 10000000000LL, 1, 5}, {"wlan0", 71, 0, 1, 2}, {"br-1", 1, 0, 2, 2},
+        {"ppp0", 23, 0, 1, 0}, {"enp1s0", 6, 1000000000, 1, 5},  {"sl0", 28, 0, 1, 0}};
     for (size_t k = 0; k < rows.size(); ++k) {
         SCOPED_TRACE(want[k].name);
         EXPECT_EQ(rows[k].bDescr, QString::fromUtf8(want[k].name));
@@ -259,7 +277,9 @@ TEST(Interfaces, NamesAreCleanedForCounterPaths) {
 
 namespace {
 
-struct MountLine { std::string mountPoint, fsType; };
+struct MountLine {
+    std::string mountPoint, fsType;
+};
 std::vector<MountLine> realMounts() {
     std::vector<MountLine> out;
     std::ifstream in("/proc/self/mountinfo");

@@ -174,9 +174,9 @@ TEST_F(Courrier, StatRepliesAreRead) {
         {"+OK 7 12345\r\n", 7, 12345},
         {"+OK 3 messages (4096 octets)\r\n", 3, 4096},
         {"+OK 1 messages 512 octets\r\n", 1, 512},
-        {"+OK 2.9 100\r\n", 2, 100},                                  // whole part
+        {"+OK 2.9 100\r\n", 2, 100}, // whole part
         {"+OK this server says something long without a count\r\n", 0, -1},
-        {"+OK 40000 99999\r\n", 40000, 99999},                        // beyond 16 bits
+        {"+OK 40000 99999\r\n", 40000, 99999}, // beyond 16 bits
     };
     for (const Cas& c : cas) {
         QString message = QString::fromLatin1(c.reponse);
@@ -351,7 +351,7 @@ TEST_F(Courrier, ServerWithPortAndTlsOn995) {
         {"pop.example.org:995", "pop.example.org", 995, true},
         {"pop.example.org:110", "pop.example.org", 110, false},
         {"[::1]:995", "::1", 995, true},
-        {"::1", "::1", 110, false},           // a bare IPv6 address has no port
+        {"::1", "::1", 110, false}, // a bare IPv6 address has no port
         {"pop.example.org:", "pop.example.org:", 110, false},
         {"pop.example.org:abc", "pop.example.org:abc", 110, false},
         {"pop.example.org:0", "pop.example.org:0", 110, false},
@@ -387,7 +387,8 @@ TEST_F(Courrier, ARefusedCertificateShowsTheErrorThenTheNextCheckStartsAgain) {
     s->failTls(QStringLiteral("The issuer certificate of a locally looked up certificate could not be found"));
     EXPECT_EQ(legende(), QStringLiteral("!"));
     EXPECT_TRUE(labels_visibles());
-    EXPECT_EQ(bulle(), QStringLiteral("ERROR:ERROR:The issuer certificate of a locally looked up certificate could not be found"));
+    EXPECT_EQ(bulle(), QStringLiteral(
+                           "ERROR:ERROR:The issuer certificate of a locally looked up certificate could not be found"));
     EXPECT_TRUE(s->sends.isEmpty()); // nothing, the password least of all, went out
     EXPECT_EQ(erreurs(), 0);
 

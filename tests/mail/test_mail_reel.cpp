@@ -30,8 +30,8 @@ struct MailLive : ::testing::Test {
     void SetUp() override {
         port = qEnvironmentVariable("TARVIK_POP3_PORT");
         if (port.isEmpty()) GTEST_SKIP() << "no POP3 server (TARVIK_POP3_PORT unset)";
-        prog = std::make_unique<Programme>(Plateforme{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry,
-                                                      reseau, fp.files, fp.sound, fp.dialogs});
+        prog = std::make_unique<Programme>(Plateforme{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry, reseau,
+                                                      fp.files, fp.sound, fp.dialogs});
         prog->SaveSetting(QStringLiteral("portPop"), port);
         frmOption& o = prog->frmOption();
         o.txtMail(0).setText(QStringLiteral("127.0.0.1"));
@@ -79,14 +79,16 @@ TEST_F(MailLive, TwoMessagesThenAWrongPassword) {
     EXPECT_TRUE(bulle.startsWith(QStringLiteral("2 message ("))) << bulle.toStdString();
     const double taille = taille_boite();
     if (taille > 0) {
-        EXPECT_EQ(bulle, QStringLiteral("2 message (") + prog->fonctions().Affichage(taille, false) + QStringLiteral(")"));
+        EXPECT_EQ(bulle,
+                  QStringLiteral("2 message (") + prog->fonctions().Affichage(taille, false) + QStringLiteral(")"));
     }
     EXPECT_EQ(fp.sound.beeps, 1);
     EXPECT_TRUE(prog->mail().derniere_commande_pop.isEmpty());
 
     ASSERT_TRUE(verifier(QStringLiteral("wrong")));
     EXPECT_EQ(f.lblMail(0).Caption(), QStringLiteral("!"));
-    EXPECT_TRUE(f.picMail(0).ToolTipText().startsWith(QStringLiteral("ERROR:ERROR:-ERR"))) << f.picMail(0).ToolTipText().toStdString();
+    EXPECT_TRUE(f.picMail(0).ToolTipText().startsWith(QStringLiteral("ERROR:ERROR:-ERR")))
+        << f.picMail(0).ToolTipText().toStdString();
 
     // The next check with the right password runs the whole dialogue again.
     ASSERT_TRUE(verifier(QStringLiteral("p")));
@@ -104,8 +106,8 @@ struct MailLiveTls : ::testing::Test {
 
     void SetUp() override {
         if (qEnvironmentVariable("TARVIK_POP3S").isEmpty()) GTEST_SKIP() << "no POP3S server (TARVIK_POP3S unset)";
-        prog = std::make_unique<Programme>(Plateforme{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry,
-                                                      reseau, fp.files, fp.sound, fp.dialogs});
+        prog = std::make_unique<Programme>(Plateforme{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry, reseau,
+                                                      fp.files, fp.sound, fp.dialogs});
         frmOption& o = prog->frmOption();
         o.txtMail(0).setText(QStringLiteral("127.0.0.1:995")); // the port given in the server box
         o.txtMail(1).setText(QStringLiteral("u"));

@@ -42,8 +42,8 @@ TEST(AntiAlias, PointSpreadsOverFourPixelsThenFillsBelow) {
     ASSERT_EQ(t.s->image().height(), 16);
     t.aa->point_lisse(*t.s, 10.25f, 4.5f, BLANC, 16);
     // Weights 0.375, 0.125 on row 4; 0.375 (then filled over) and 0.125 on row 5.
-    EXPECT_EQ(t.px(10, 4), RGB(96, 96, 96));   // 95.625
-    EXPECT_EQ(t.px(11, 4), RGB(32, 32, 32));   // 31.875
+    EXPECT_EQ(t.px(10, 4), RGB(96, 96, 96)); // 95.625
+    EXPECT_EQ(t.px(11, 4), RGB(32, 32, 32)); // 31.875
     EXPECT_EQ(t.px(11, 5), RGB(32, 32, 32));
     for (int r = 5; r <= 14; ++r) EXPECT_EQ(t.px(10, r), VERT) << r;
     EXPECT_EQ(t.px(10, 15), NOIR); // the bottom margin stays

@@ -14,8 +14,12 @@ namespace {
 
 const QString CPU = QStringLiteral("\\Processeur(_Total)\\% Temps processeur");
 const QString CPU_VISTA = QStringLiteral("\\Processeur(_Total)\\Pourcentage de temps processeur");
-QString recus(const QString& n) { return QStringLiteral("\\Interface réseau(") + n + QStringLiteral(")\\Octets reçus/s"); }
-QString envoyes(const QString& n) { return QStringLiteral("\\Interface réseau(") + n + QStringLiteral(")\\Octets envoyés/s"); }
+QString recus(const QString& n) {
+    return QStringLiteral("\\Interface réseau(") + n + QStringLiteral(")\\Octets reçus/s");
+}
+QString envoyes(const QString& n) {
+    return QStringLiteral("\\Interface réseau(") + n + QStringLiteral(")\\Octets envoyés/s");
+}
 const QString ECR_C = QStringLiteral("\\Disque logique(C:)\\Ecritures disque, octets/s");
 const QString LEC_C = QStringLiteral("\\Disque logique(C:)\\Lectures disque, octets/s");
 
@@ -152,11 +156,10 @@ TEST(Cycle, OnePassDrawsInOrder) {
     for (auto& t : c.traces)
         if (t.quoi.startsWith(QStringLiteral("dessiner_compteur")))
             ordre << t.quoi + QStringLiteral(":") + t.surface->nom() + QString::number(t.surface->Index());
-    const QStringList attendu{
-        "dessiner_compteur_cpu:picCompteur0",     "dessiner_compteur_ram:picCompteur1",
-        "dessiner_compteur_diskE:picDebitDiskE0", "dessiner_compteur_diskL:picDebitDiskL0",
-        "dessiner_compteur_diskE:picDebitDiskE1", "dessiner_compteur_diskL:picDebitDiskL1",
-        "dessiner_compteur_REZO:picCompteur2",    "dessiner_compteur_REZO:picCompteur3"};
+    const QStringList attendu{"dessiner_compteur_cpu:picCompteur0",     "dessiner_compteur_ram:picCompteur1",
+                              "dessiner_compteur_diskE:picDebitDiskE0", "dessiner_compteur_diskL:picDebitDiskL0",
+                              "dessiner_compteur_diskE:picDebitDiskE1", "dessiner_compteur_diskL:picDebitDiskL1",
+                              "dessiner_compteur_REZO:picCompteur2",    "dessiner_compteur_REZO:picCompteur3"};
     EXPECT_EQ(ordre, attendu);
     EXPECT_EQ(c.b.fp.counters.collections(), 1);
     EXPECT_EQ(c.erreurs(), 0);

@@ -62,8 +62,7 @@ void comparer(const QImage& obtenue, const QString& nom) {
         obtenue.save(QStringLiteral("references-obtenues/") + nom + QStringLiteral(".png"));
     }
     ASSERT_EQ(reference.size(), obtenue.size()) << nom.toStdString();
-    EXPECT_EQ(differents, 0) << nom.toStdString() << ": first difference at (" << premier_x << ", " << premier_y
-                             << ")";
+    EXPECT_EQ(differents, 0) << nom.toStdString() << ": first difference at (" << premier_x << ", " << premier_y << ")";
 }
 
 // The bar's meters in their usual sizes, one drive row, one interface pair,
@@ -95,7 +94,9 @@ struct Banc_references {
 
 // Fixed sample sequences: a slow wave with sharp steps, zeros and full scale.
 double onde(int i) { return 0.5 + 0.5 * std::sin(i * 0.21) * std::cos(i * 0.047); }
-int16_t pourcent(int i) { return static_cast<int16_t>(i % 37 == 0 ? 100 : i % 23 == 0 ? 0 : std::lround(100 * onde(i))); }
+int16_t pourcent(int i) {
+    return static_cast<int16_t>(i % 37 == 0 ? 100 : i % 23 == 0 ? 0 : std::lround(100 * onde(i)));
+}
 double debit(int i, double crete) { return i % 9 < 2 ? 0 : std::round(crete * onde(i + 5)); }
 
 // Runs a check in the plain style, then in the smoothed one; the reference

@@ -165,7 +165,7 @@ TEST_F(Options, PriorityActsAtOnceAndARefusedRaiseIsSilent) {
     reg().writes.clear();
     choose(*o.ComboProcessus, QStringLiteral("Bas"));
     EXPECT_EQ(b.fp.files.nice, 19);
-    EXPECT_TRUE(reg().writes.empty()); // before any OK
+    EXPECT_TRUE(reg().writes.empty());                 // before any OK
     choose(*o.ComboProcessus, QStringLiteral("Haut")); // an ordinary user may not go back up
     EXPECT_EQ(b.fp.files.priorityRequests, (std::vector<int>{19, -5}));
     EXPECT_EQ(b.fp.files.nice, 19);

@@ -25,7 +25,8 @@ namespace {
 const QString APPLI = QStringLiteral("tarvik");
 
 LinuxRegistry registre(const QString& config) {
-    return LinuxRegistry({config, config, {}, {}}, [](const QString&, const QStringList&, QByteArray&) { return false; });
+    return LinuxRegistry({config, config, {}, {}},
+                         [](const QString&, const QStringList&, QByteArray&) { return false; });
 }
 
 // The settings the OK button stores, before (as in the file at the start)
@@ -36,12 +37,18 @@ struct Valeur {
     const char* nouvelle;
 };
 const Valeur OPTIONS[] = {
-    {"majAuto", "0", "1"},          {"mail0", "old.example", "pop.example"},
-    {"mail1", "ancien", "nouveau"}, {"mail2", "secret1", "secret2"},
-    {"mail3", "3", "7"},            {"mail4", "No sound", "Beep"},
-    {"Processus", "Bas", "Normal"}, {"autoStart", "0", "0"},
-    {"ShowIcone", "0", "1"},        {"Help", "0", "1"},
-    {"Smooth", "1", "0"},           {"DelayVerif", "1050", "2050"},
+    {"majAuto", "0", "1"},
+    {"mail0", "old.example", "pop.example"},
+    {"mail1", "ancien", "nouveau"},
+    {"mail2", "secret1", "secret2"},
+    {"mail3", "3", "7"},
+    {"mail4", "No sound", "Beep"},
+    {"Processus", "Bas", "Normal"},
+    {"autoStart", "0", "0"},
+    {"ShowIcone", "0", "1"},
+    {"Help", "0", "1"},
+    {"Smooth", "1", "0"},
+    {"DelayVerif", "1050", "2050"},
     {"Skin", "Windows skin", "Tarvik skin"},
 };
 
@@ -60,8 +67,8 @@ TEST(ReglagesCoupure, ChildWritesUntilKilled) {
         if (++etapes == arret) ::kill(::getpid(), SIGKILL);
     });
     FakePlateforme fp;
-    Programme prog(Plateforme{fp.shell, fp.counters, fp.system, fp.mixer, reg, fp.network, fp.files, fp.sound,
-                              fp.dialogs});
+    Programme prog(
+        Plateforme{fp.shell, fp.counters, fp.system, fp.mixer, reg, fp.network, fp.files, fp.sound, fp.dialogs});
     frmOption& o = prog.frmOption();
     o.Show();
     o.checkmajAuto->setValue(1);
@@ -101,7 +108,8 @@ TEST(ReglagesCoupure, AKillAtAnyStepLeavesAllOldOrAllNew) {
         env.insert(QStringLiteral("TK_COUPURE_ETAPE"), QString::number(etape));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         enfant.setProcessEnvironment(env);
-        enfant.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=ReglagesCoupure.ChildWritesUntilKilled")});
+        enfant.start(QCoreApplication::applicationFilePath(),
+                     {QStringLiteral("--gtest_filter=ReglagesCoupure.ChildWritesUntilKilled")});
         ASSERT_TRUE(enfant.waitForFinished(60000));
         const bool tue = enfant.exitStatus() == QProcess::CrashExit;
         if (!tue) {
@@ -117,15 +125,16 @@ TEST(ReglagesCoupure, AKillAtAnyStepLeavesAllOldOrAllNew) {
             nouvelles += lu == QLatin1String(v.nouvelle);
         }
         const int n = static_cast<int>(std::size(OPTIONS));
-        const QStringList restes = QDir(config + QStringLiteral("/tarvik"))
-                                       .entryList(QDir::Files | QDir::Hidden | QDir::System);
+        const QStringList restes =
+            QDir(config + QStringLiteral("/tarvik")).entryList(QDir::Files | QDir::Hidden | QDir::System);
         EXPECT_EQ(restes, QStringList{QStringLiteral("tarvik.ini")}) << "step " << etape;
         if (anciennes != n && nouvelles != n) ++melanges;
         EXPECT_TRUE(anciennes == n || nouvelles == n)
             << "step " << etape << ": " << anciennes << " old and " << nouvelles << " new options";
         // The use count of the load is stored with its date, as one group.
         const QString nb = suivant.getSetting(APPLI, QStringLiteral("Settings"), QStringLiteral("nbUse"), QString());
-        EXPECT_TRUE(nb == QLatin1String("5") || nb == QLatin1String("6")) << "step " << etape << ": " << nb.toStdString();
+        EXPECT_TRUE(nb == QLatin1String("5") || nb == QLatin1String("6"))
+            << "step " << etape << ": " << nb.toStdString();
         if (!tue) break;
         ++tuees;
     }

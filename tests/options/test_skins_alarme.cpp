@@ -111,7 +111,7 @@ TEST_F(Skins, TransparentModePaintsTheTopBandOfTheWallpaper) {
     const QString chemin = dossier.filePath(QStringLiteral("papier.png"));
     ASSERT_TRUE(papier.save(chemin));
     b.fp.registry.putValue(RacineRegistre::HKEY_CURRENT_USER, QStringLiteral("Control Panel\\Desktop"),
-                              QStringLiteral("Wallpaper"), chemin);
+                           QStringLiteral("Wallpaper"), chemin);
 
     choisir_skin(QStringLiteral("Mode transparent"));
     EXPECT_FALSE(m().picFond->Visible());
@@ -166,10 +166,10 @@ TEST_F(Alarme, CancellingEitherDialogLeavesNoSound) {
     cliquer(*o().btnPlaySound);
     EXPECT_EQ(o().ComboAlarme->Text(), QStringLiteral("No sound"));
     ASSERT_EQ(b.fp.dialogs.fileRequests.size(), 2u);
-    EXPECT_TRUE(b.fp.dialogs.fileRequests[0].filtre.startsWith(
-        QStringLiteral("Fichiers son (*.mp3;*.wav)|*.mp3;*.wav")));
-    EXPECT_TRUE(b.fp.dialogs.fileRequests[1].filtre.startsWith(
-        QStringLiteral("Audio files (*.mp3;*.wav)|*.mp3;*.wav")));
+    EXPECT_TRUE(
+        b.fp.dialogs.fileRequests[0].filtre.startsWith(QStringLiteral("Fichiers son (*.mp3;*.wav)|*.mp3;*.wav")));
+    EXPECT_TRUE(
+        b.fp.dialogs.fileRequests[1].filtre.startsWith(QStringLiteral("Audio files (*.mp3;*.wav)|*.mp3;*.wav")));
     EXPECT_TRUE(b.fp.dialogs.fileRequests[1].filtre.contains(QStringLiteral("*.WAV")));
     EXPECT_TRUE(b.fp.sound.played.isEmpty());
     EXPECT_TRUE(b.fp.dialogs.boxes.empty());

@@ -89,7 +89,6 @@ TEST_F(MajRemplacement, TheRunningProgramItselfIsNeverDeleted) {
     ASSERT_EQ(f.sleeps.size(), 10u);
     EXPECT_EQ(textes.back(), essai(9));
     EXPECT_TRUE(autres().isEmpty());
-
 }
 
 TEST_F(MajRemplacement, AFailingStepIsSkippedWithoutAMessage) {
@@ -143,7 +142,6 @@ TEST_F(MajRemplacement, AnAbsentOldProgramIsSimplyCopied) {
     EXPECT_EQ(std::count(textes.begin(), textes.end(), essai(1)), 1);
     EXPECT_FALSE(textes.contains(essai(2)));
     EXPECT_TRUE(autres().isEmpty());
-
 }
 
 // ------------------------------------------------------------------ clean-up

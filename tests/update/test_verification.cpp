@@ -51,8 +51,8 @@ public:
     ReponseHttp get(const QString& url, int delaiMs, qint64 tailleMax) override {
         return net_.get(url, delaiMs, tailleMax);
     }
-    ReponseHttp post(const QString& url, const QByteArray& type, const QByteArray& corps, bool attendre,
-                     int delaiMs, qint64 tailleMax) override {
+    ReponseHttp post(const QString& url, const QByteArray& type, const QByteArray& corps, bool attendre, int delaiMs,
+                     qint64 tailleMax) override {
         return net_.post(url, type, corps, attendre, delaiMs, tailleMax);
     }
 
@@ -86,8 +86,8 @@ const QString INTROUVABLE = QStringLiteral("Server MAj introuvable !");
 QByteArray version() { return mdlMaj::version_courante().toLatin1(); }
 
 TEST(MajVerification, SameVersionOnTheFirstLineIsUpToDate) {
-    for (const QByteArray& fin : {QByteArray(), QByteArray("\r\n"), QByteArray("\n9.9.9\nnotes\n"),
-                                  QByteArray("\r\n0.0.1 other lines\r\n")}) {
+    for (const QByteArray& fin :
+         {QByteArray(), QByteArray("\r\n"), QByteArray("\n9.9.9\nnotes\n"), QByteArray("\r\n0.0.1 other lines\r\n")}) {
         BancReel b;
         b.publier(version() + fin);
         b.p().maj().recherche_mise_a_jour();
@@ -221,15 +221,16 @@ TEST(MajInstallee, ANewerVersionIsAnnouncedWithoutDownloadingIt) {
 
     const QString ini = fichiers.stateDir + QStringLiteral("/tarvik.ini");
     QStringList demandes;
-    for (const auto& r : b.fp.network.requests) demandes << r.method + QLatin1Char(' ') + r.url.section(QLatin1Char('?'), 0, 0);
+    for (const auto& r : b.fp.network.requests)
+        demandes << r.method + QLatin1Char(' ') + r.url.section(QLatin1Char('?'), 0, 0);
     EXPECT_EQ(demandes, (QStringList{QStringLiteral("DOWNLOAD https://maj.test/tarvik/tarvik.ver"),
                                      QStringLiteral("POST https://maj.test/tarvik/log.php")}));
     EXPECT_EQ(b.fp.network.requests[0].fichier, ini);
     EXPECT_FALSE(fichiers.exists(ini)); // read, then removed
     ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
     EXPECT_EQ(b.fp.dialogs.boxes[0].texte, QStringLiteral("Une nouvelle version de Tarvik est disponible.\r\n"
-                                                           "Tarvik est installé dans un dossier protégé : mettez-le "
-                                                           "à jour avec le gestionnaire de paquets du système."));
+                                                          "Tarvik est installé dans un dossier protégé : mettez-le "
+                                                          "à jour avec le gestionnaire de paquets du système."));
     EXPECT_EQ(b.fp.dialogs.boxes[0].style, vbInformation);
     EXPECT_EQ(b.fp.dialogs.boxes[0].titre, QStringLiteral("Tarvik"));
     EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), QStringLiteral("Mise à jour disponible !"));
@@ -297,8 +298,8 @@ TEST_F(MajQuestion, YesDownloadsUnloadsAndHandsOver) {
 // build, a program that crashes or hangs) is deleted and never started.
 TEST_F(MajQuestion, AProgramThatDoesNotNameTheOfferedVersionIsNeverStarted) {
     servir(200, "cut progr");
-    for (const QByteArray& sortie : {QByteArray(), QByteArray("tarvik 1.4.2\n"), QByteArray("tarvik 9.9.9.1\n"),
-                                     QByteArray("tarvik 9.9\n")}) {
+    for (const QByteArray& sortie :
+         {QByteArray(), QByteArray("tarvik 1.4.2\n"), QByteArray("tarvik 9.9.9.1\n"), QByteArray("tarvik 9.9\n")}) {
         b.fp.files.onRun = [&](const FakeFiles::Launch&, QByteArray& s) {
             s = sortie;
             return !sortie.isEmpty();
@@ -392,7 +393,8 @@ TEST(MajBoutons, DoNothingOutsideTheQuestion) {
     for (int i : {0, 1}) {
         cliquer(f.btnAction(i));
         // The answer runs from the event loop: wait for it to have run.
-        QMetaObject::invokeMethod(&f, [&] { ++replies; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &f, [&] { ++replies; }, Qt::QueuedConnection);
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return replies == 2; }));
     EXPECT_NE(b.p().frmMaj_si_charge(), nullptr);
@@ -434,7 +436,6 @@ TEST(MajAutomatique, AnUnreachableServerIsTriedEveryTenSeconds) {
     for (size_t i = n; i < b.fp.network.requests.size(); ++i)
         EXPECT_FALSE(b.fp.network.requests[i].url.endsWith(QStringLiteral(".ver")));
 }
-
 
 TEST(MajAutomatique, ATickDuringTheUsersOwnCheckLeavesTheAutomaticCheckToLater) {
     Banc b;

@@ -35,8 +35,11 @@ QString programOfExec(const QString& exec) {
     for (qsizetype i = 0; i < exec.size(); ++i) {
         if (exec[i] == u'\\' && i + 1 < exec.size()) {
             const QChar e = exec[++i];
-            v += e == u'n' ? QChar(u'\n') : e == u'r' ? QChar(u'\r') : e == u't' ? QChar(u'\t')
-                : e == u's' ? QChar(u' ') : e;
+            v += e == u'n'   ? QChar(u'\n')
+                 : e == u'r' ? QChar(u'\r')
+                 : e == u't' ? QChar(u'\t')
+                 : e == u's' ? QChar(u' ')
+                             : e;
         } else {
             v += exec[i];
         }
@@ -85,8 +88,11 @@ QString readAutostart(const QString& file) {
 bool writeAutostart(const QString& file, const QString& name, const QString& program) {
     QString nomEchappe;
     for (const QChar ch : name)
-        nomEchappe += ch == u'\\' ? QStringLiteral("\\\\") : ch == u'\n' ? QStringLiteral("\\n")
-                    : ch == u'\r' ? QStringLiteral("\\r") : ch == u'\t' ? QStringLiteral("\\t") : QString(ch);
+        nomEchappe += ch == u'\\'   ? QStringLiteral("\\\\")
+                      : ch == u'\n' ? QStringLiteral("\\n")
+                      : ch == u'\r' ? QStringLiteral("\\r")
+                      : ch == u'\t' ? QStringLiteral("\\t")
+                                    : QString(ch);
     const QString texte = QStringLiteral("[Desktop Entry]\nType=Application\nName=") + nomEchappe +
                           QStringLiteral("\nExec=") + desktopExec(program) +
                           QStringLiteral("\nIcon=tarvik\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");

@@ -58,9 +58,7 @@ QStringList mots_shell(const QString& ligne) {
         } else if (c == u'"') {
             dansMot = true;
             for (++i; i < ligne.size() && ligne[i] != u'"'; ++i) {
-                if (ligne[i] == u'\\' && i + 1 < ligne.size() &&
-                    QStringView(u"\"\\$`").contains(ligne[i + 1]))
-                    ++i;
+                if (ligne[i] == u'\\' && i + 1 < ligne.size() && QStringView(u"\"\\$`").contains(ligne[i + 1])) ++i;
                 mot += ligne[i];
             }
         } else if (c == u'\\' && i + 1 < ligne.size()) {
@@ -142,8 +140,8 @@ QString wallpaper(const HelperRunner& run, const QString& home, const QString& r
         // GNOME
         for (const char* cle : {"picture-uri", "picture-uri-dark"}) {
             if (run(QStringLiteral("gsettings"),
-                           {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.background"), QLatin1String(cle)},
-                           sortie)) {
+                    {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.background"), QLatin1String(cle)},
+                    sortie)) {
                 const QString f = fichier_image(QString::fromUtf8(sortie));
                 if (image_lisible(f)) return f;
             }
@@ -151,9 +149,9 @@ QString wallpaper(const HelperRunner& run, const QString& home, const QString& r
         // Xfce: the usual property, else the last-image properties listed.
         const QStringList xfce = {QStringLiteral("-c"), QStringLiteral("xfce4-desktop")};
         if (run(QStringLiteral("xfconf-query"),
-                       xfce + QStringList{QStringLiteral("-p"),
-                                          QStringLiteral("/backdrop/screen0/monitor0/workspace0/last-image")},
-                       sortie)) {
+                xfce + QStringList{QStringLiteral("-p"),
+                                   QStringLiteral("/backdrop/screen0/monitor0/workspace0/last-image")},
+                sortie)) {
             const QString f = fichier_image(QString::fromUtf8(sortie));
             if (image_lisible(f)) return f;
         }
@@ -210,8 +208,8 @@ QString rootWindowPicture(const QString& saveAs) {
     std::free(a);
     if (atome == XCB_ATOM_NONE) return {};
     xcb_pixmap_t pixmap = XCB_NONE;
-    xcb_get_property_reply_t* p = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, ecran.data->root, atome, XCB_ATOM_PIXMAP, 0, 1), nullptr);
+    xcb_get_property_reply_t* p =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, ecran.data->root, atome, XCB_ATOM_PIXMAP, 0, 1), nullptr);
     if (p && p->type == XCB_ATOM_PIXMAP && p->format == 32 && xcb_get_property_value_length(p) >= 4)
         pixmap = *static_cast<const xcb_pixmap_t*>(xcb_get_property_value(p));
     std::free(p);
@@ -223,14 +221,14 @@ QString rootWindowPicture(const QString& saveAs) {
     int bits = 0;
     for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f))
         if (f.data->depth == profondeur) bits = f.data->bits_per_pixel;
-    if ((profondeur != 24 && profondeur != 32) || bits != 32 || largeur <= 0 || hauteur <= 0
-        || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
+    if ((profondeur != 24 && profondeur != 32) || bits != 32 || largeur <= 0 || hauteur <= 0 ||
+        setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
         return {};
-    xcb_get_image_reply_t* im = xcb_get_image_reply(
-        c,
-        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, 0, 0, static_cast<uint16_t>(largeur),
-                      static_cast<uint16_t>(hauteur), ~0u),
-        nullptr);
+    xcb_get_image_reply_t* im =
+        xcb_get_image_reply(c,
+                            xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, 0, 0, static_cast<uint16_t>(largeur),
+                                          static_cast<uint16_t>(hauteur), ~0u),
+                            nullptr);
     if (!im) return {};
     const int octets = xcb_get_image_data_length(im);
     const uint8_t* donnees = xcb_get_image_data(im);

@@ -25,11 +25,11 @@ constexpr long kProcMagic = 0x9fa0;
 // device: kernel interfaces, memory filesystems, container layers, images.
 bool pseudoFilesystem(std::string_view fs) {
     static const std::set<std::string_view> names = {
-        "proc", "sysfs", "tmpfs", "devtmpfs", "devpts", "overlay", "overlayfs", "squashfs", "cgroup", "cgroup2",
-        "securityfs", "debugfs", "tracefs", "pstore", "bpf", "mqueue", "hugetlbfs", "configfs", "fusectl",
-        "autofs", "binfmt_misc", "efivarfs", "ramfs", "rpc_pipefs", "nsfs", "selinuxfs", "nfsd",
-        "fuse.gvfsd-fuse", "fuse.portal", "fuse.lxcfs", "fuse.snapfuse", "erofs", "aufs", "shiftfs",
-        "zonefs"};
+        "proc",        "sysfs",      "tmpfs",         "devtmpfs",   "devpts",    "overlay", "overlayfs",
+        "squashfs",    "cgroup",     "cgroup2",       "securityfs", "debugfs",   "tracefs", "pstore",
+        "bpf",         "mqueue",     "hugetlbfs",     "configfs",   "fusectl",   "autofs",  "binfmt_misc",
+        "efivarfs",    "ramfs",      "rpc_pipefs",    "nsfs",       "selinuxfs", "nfsd",    "fuse.gvfsd-fuse",
+        "fuse.portal", "fuse.lxcfs", "fuse.snapfuse", "erofs",      "aufs",      "shiftfs", "zonefs"};
     return names.count(fs) != 0;
 }
 
@@ -82,11 +82,11 @@ bool resolveSource(const std::string& root, const std::string& source, uint32_t&
 
 // Kernel name of a block device and whether the disk it belongs to is
 // removable (a partition's flag lives on its whole disk).
-void deviceFacts(const std::string& root, const std::string& source, uint32_t major, uint32_t minor,
-                 std::string& name, bool& removable) {
+void deviceFacts(const std::string& root, const std::string& source, uint32_t major, uint32_t minor, std::string& name,
+                 bool& removable) {
     removable = false;
-    std::string sysPath = realPath(
-        procfs::joinRoot(root, "sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor)));
+    std::string sysPath =
+        realPath(procfs::joinRoot(root, "sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor)));
     if (sysPath.empty()) {
         // No sysfs entry: fall back to the name of the device node.
         std::string real = startsWith(source, "/dev/") ? realPath(procfs::joinRoot(root, source)) : std::string();
@@ -147,7 +147,10 @@ bool DriveMap::refresh() {
         char buf[8192];
         for (;;) {
             ssize_t n = ::read(m_fd, buf, sizeof buf);
-            if (n < 0) { ok = false; break; }
+            if (n < 0) {
+                ok = false;
+                break;
+            }
             if (n == 0) break;
             text.append(buf, static_cast<size_t>(n));
         }
@@ -168,8 +171,8 @@ bool DriveMap::refresh() {
     for (size_t i = 0; !changed && i < drives.size(); ++i) {
         const Drive& a = drives[i];
         const Drive& b = m_drives[i];
-        changed = a.letter != b.letter || a.mountPoint != b.mountPoint || a.source != b.source
-                  || a.fsType != b.fsType || a.devMajor != b.devMajor || a.devMinor != b.devMinor || a.type != b.type;
+        changed = a.letter != b.letter || a.mountPoint != b.mountPoint || a.source != b.source ||
+                  a.fsType != b.fsType || a.devMajor != b.devMajor || a.devMinor != b.devMinor || a.type != b.type;
     }
     m_drives = std::move(drives);
     if (changed) ++m_generation;
@@ -226,12 +229,10 @@ std::vector<Drive> DriveMap::parse(std::string_view mountinfo, const std::string
             d.devMajor = major;
             d.devMinor = minor;
             d.deviceName = QString::fromStdString(name);
-            if (opticalFilesystem(fsType) || startsWith(name, "sr"))
-                d.type = DRIVE_CDROM;
+            if (opticalFilesystem(fsType) || startsWith(name, "sr")) d.type = DRIVE_CDROM;
             else if (removable || startsWith(mountPoint, "/media/") || startsWith(mountPoint, "/run/media/"))
                 d.type = DRIVE_REMOVABLE;
-            else
-                d.type = DRIVE_FIXED;
+            else d.type = DRIVE_FIXED;
         }
         seen.insert({fsMajor, fsMinor});
         d.letter = QChar(letter++);

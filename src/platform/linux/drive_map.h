@@ -16,14 +16,14 @@
 namespace tk {
 
 struct Drive {
-    QChar letter;              // 'C', 'D', ...
-    QString mountPoint;        // "/", "/home", "/media/user/STICK"
-    QString source;            // as mounted: "/dev/sda1", "server:/export"
-    QString fsType;            // "ext4", "nfs4", "iso9660"
-    QString deviceName;        // kernel name of the block device ("sda1", "dm-0"); empty for a share
-    uint32_t devMajor = 0;     // the block device holding the filesystem; 0:0 when none
+    QChar letter;          // 'C', 'D', ...
+    QString mountPoint;    // "/", "/home", "/media/user/STICK"
+    QString source;        // as mounted: "/dev/sda1", "server:/export"
+    QString fsType;        // "ext4", "nfs4", "iso9660"
+    QString deviceName;    // kernel name of the block device ("sda1", "dm-0"); empty for a share
+    uint32_t devMajor = 0; // the block device holding the filesystem; 0:0 when none
     uint32_t devMinor = 0;
-    int type = 3;              // TypeLecteur value (fixed, removable, remote, CD-ROM)
+    int type = 3; // TypeLecteur value (fixed, removable, remote, CD-ROM)
     bool remote() const;
 };
 

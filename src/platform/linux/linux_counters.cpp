@@ -14,12 +14,12 @@ enum class Kind { Cpu, DiskWrite, DiskRead, NetReceived, NetSent };
 
 struct Counter {
     Kind kind;
-    QChar letter;            // drive counters
-    std::string interface;   // interface counters: the cleaned name
-    uint32_t devMajor = 0;   // drive counters: the device read at the last collection
+    QChar letter;          // drive counters
+    std::string interface; // interface counters: the cleaned name
+    uint32_t devMajor = 0; // drive counters: the device read at the last collection
     uint32_t devMinor = 0;
     bool haveDevice = false;
-    bool haveLast = false;   // a raw count from the previous collection exists
+    bool haveLast = false; // a raw count from the previous collection exists
     uint64_t last = 0;
     double value = 0;
 };
@@ -39,10 +39,8 @@ bool splitPath(const QString& path, QString& object, QString& instance, QString&
 class LinuxCounterQuery : public CounterQuery {
 public:
     LinuxCounterQuery(DriveMap& drives, const std::string& root)
-        : m_drives(drives),
-          m_stat(procfs::joinRoot(root, "proc/stat")),
-          m_diskstats(procfs::joinRoot(root, "proc/diskstats")),
-          m_netdev(procfs::joinRoot(root, "proc/net/dev")) {}
+        : m_drives(drives), m_stat(procfs::joinRoot(root, "proc/stat")),
+          m_diskstats(procfs::joinRoot(root, "proc/diskstats")), m_netdev(procfs::joinRoot(root, "proc/net/dev")) {}
 
     int32_t addCounter(const QString& chemin, int32_t& handle) override {
         QString object, instance, name;
@@ -51,32 +49,27 @@ public:
         Counter c{};
         if (object == QStringLiteral(u"Processeur")) {
             if (instance != QStringLiteral(u"_Total")) return PDH_CSTATUS_NO_OBJECT;
-            if (name != QStringLiteral(u"% Temps processeur")
-                && name != QStringLiteral(u"Pourcentage de temps processeur"))
+            if (name != QStringLiteral(u"% Temps processeur") &&
+                name != QStringLiteral(u"Pourcentage de temps processeur"))
                 return PDH_CSTATUS_NO_COUNTER;
             c.kind = Kind::Cpu;
             m_needStat = true;
         } else if (object == QStringLiteral(u"Disque logique")) {
-            if (instance.size() != 2 || instance[1] != QLatin1Char(':')
-                || !(instance[0].toUpper() >= QLatin1Char('A') && instance[0].toUpper() <= QLatin1Char('Z')))
+            if (instance.size() != 2 || instance[1] != QLatin1Char(':') ||
+                !(instance[0].toUpper() >= QLatin1Char('A') && instance[0].toUpper() <= QLatin1Char('Z')))
                 return PDH_CSTATUS_NO_OBJECT;
-            if (name == QStringLiteral(u"Écritures disque, octets/s")
-                || name == QStringLiteral(u"Ecritures disque, octets/s"))
+            if (name == QStringLiteral(u"Écritures disque, octets/s") ||
+                name == QStringLiteral(u"Ecritures disque, octets/s"))
                 c.kind = Kind::DiskWrite;
-            else if (name == QStringLiteral(u"Lectures disque, octets/s"))
-                c.kind = Kind::DiskRead;
-            else
-                return PDH_CSTATUS_NO_COUNTER;
+            else if (name == QStringLiteral(u"Lectures disque, octets/s")) c.kind = Kind::DiskRead;
+            else return PDH_CSTATUS_NO_COUNTER;
             c.letter = instance[0].toUpper();
             m_needDisk = true;
         } else if (object == QStringLiteral(u"Interface réseau")) {
             if (instance.isEmpty()) return PDH_CSTATUS_NO_OBJECT;
-            if (name == QStringLiteral(u"Octets reçus/s"))
-                c.kind = Kind::NetReceived;
-            else if (name == QStringLiteral(u"Octets envoyés/s"))
-                c.kind = Kind::NetSent;
-            else
-                return PDH_CSTATUS_NO_COUNTER;
+            if (name == QStringLiteral(u"Octets reçus/s")) c.kind = Kind::NetReceived;
+            else if (name == QStringLiteral(u"Octets envoyés/s")) c.kind = Kind::NetSent;
+            else return PDH_CSTATUS_NO_COUNTER;
             // Interfaces are matched by their cleaned names; cleaning the
             // name given as well makes a raw name work too.
             c.interface = procfs::cleanInterfaceName(instance.toUtf8().toStdString());
@@ -91,17 +84,15 @@ public:
 
     int32_t collect() override {
         const auto now = std::chrono::steady_clock::now();
-        const double seconds =
-            m_collected ? std::chrono::duration<double>(now - m_lastTime).count() : 0.0;
+        const double seconds = m_collected ? std::chrono::duration<double>(now - m_lastTime).count() : 0.0;
 
         bool statOk = m_needStat && m_stat.read(m_buffer);
         procfs::CpuTimes cpu;
         if (statOk && procfs::parseCpuTimes(m_buffer, cpu)) {
             if (m_haveCpu && cpu.total > m_cpu.total && cpu.busy >= m_cpu.busy)
-                m_cpuValue = 100.0 * static_cast<double>(cpu.busy - m_cpu.busy)
-                             / static_cast<double>(cpu.total - m_cpu.total);
-            else
-                m_cpuValue = 0;
+                m_cpuValue =
+                    100.0 * static_cast<double>(cpu.busy - m_cpu.busy) / static_cast<double>(cpu.total - m_cpu.total);
+            else m_cpuValue = 0;
             m_cpu = cpu;
             m_haveCpu = true;
         } else {
@@ -168,10 +159,8 @@ private:
             c.value = 0;
             return;
         }
-        if (c.haveLast && seconds > 0 && raw >= c.last)
-            c.value = static_cast<double>(raw - c.last) * unit / seconds;
-        else
-            c.value = 0;
+        if (c.haveLast && seconds > 0 && raw >= c.last) c.value = static_cast<double>(raw - c.last) * unit / seconds;
+        else c.value = 0;
         c.last = raw;
         c.haveLast = true;
     }

@@ -114,8 +114,8 @@ bool LinuxFiles::startDetached(const QString& programme, const QStringList& argu
     return QProcess::startDetached(programme, arguments);
 }
 
-bool LinuxFiles::runForOutput(const QString& programme, const QStringList& arguments, int delaiMs,
-                              qint64 tailleMax, QByteArray& sortie) {
+bool LinuxFiles::runForOutput(const QString& programme, const QStringList& arguments, int delaiMs, qint64 tailleMax,
+                              QByteArray& sortie) {
     sortie.clear();
     QProcess p;
     p.setProgram(programme);

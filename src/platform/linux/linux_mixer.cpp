@@ -31,8 +31,8 @@ int64_t rawToPresented(int64_t raw, int64_t minimum, int64_t maximum) {
 int64_t presentedToRaw(int64_t valeur, int64_t minimum, int64_t maximum) {
     if (maximum <= minimum) return minimum;
     valeur = std::clamp<int64_t>(valeur, 0, kPresentedMax);
-    return minimum + divideRounded(static_cast<__int128>(valeur) * (static_cast<__int128>(maximum) - minimum),
-                                   kPresentedMax);
+    return minimum +
+           divideRounded(static_cast<__int128>(valeur) * (static_cast<__int128>(maximum) - minimum), kPresentedMax);
 }
 
 void LastWrites::remember(LigneMixer ligne, int64_t raw, int64_t valeur) {
@@ -73,8 +73,8 @@ snd_mixer_t* LinuxMixer::openDefault() {
     silenceAlsaErrors();
     snd_mixer_t* h = nullptr;
     if (snd_mixer_open(&h, 0) < 0) return nullptr;
-    if (snd_mixer_attach(h, "default") < 0 || snd_mixer_selem_register(h, nullptr, nullptr) < 0
-        || snd_mixer_load(h) < 0) {
+    if (snd_mixer_attach(h, "default") < 0 || snd_mixer_selem_register(h, nullptr, nullptr) < 0 ||
+        snd_mixer_load(h) < 0) {
         snd_mixer_close(h);
         return nullptr;
     }
@@ -155,11 +155,11 @@ bool LinuxMixer::readVolume(LigneMixer ligne, int64_t& valeur) {
     if (!e) return false;
     long mn = 0, mx = 0, raw = 0;
     if (snd_mixer_selem_has_playback_volume(e)) {
-        if (snd_mixer_selem_get_playback_volume_range(e, &mn, &mx) < 0
-            || snd_mixer_selem_get_playback_volume(e, SND_MIXER_SCHN_FRONT_LEFT, &raw) < 0)
+        if (snd_mixer_selem_get_playback_volume_range(e, &mn, &mx) < 0 ||
+            snd_mixer_selem_get_playback_volume(e, SND_MIXER_SCHN_FRONT_LEFT, &raw) < 0)
             return false;
-    } else if (snd_mixer_selem_get_capture_volume_range(e, &mn, &mx) < 0
-               || snd_mixer_selem_get_capture_volume(e, SND_MIXER_SCHN_FRONT_LEFT, &raw) < 0) {
+    } else if (snd_mixer_selem_get_capture_volume_range(e, &mn, &mx) < 0 ||
+               snd_mixer_selem_get_capture_volume(e, SND_MIXER_SCHN_FRONT_LEFT, &raw) < 0) {
         return false;
     }
     valeur = writes_.read(ligne, raw, mn, mx);
@@ -214,12 +214,9 @@ bool LinuxMixer::writeMute(LigneMixer ligne, bool muet) {
     snd_mixer_elem_t* e = element(ligne);
     if (!e) return false;
     int rc = 0;
-    if (snd_mixer_selem_has_playback_switch(e))
-        rc = snd_mixer_selem_set_playback_switch_all(e, muet ? 0 : 1);
-    else if (snd_mixer_selem_has_capture_switch(e))
-        rc = snd_mixer_selem_set_capture_switch_all(e, muet ? 0 : 1);
-    else
-        return false;
+    if (snd_mixer_selem_has_playback_switch(e)) rc = snd_mixer_selem_set_playback_switch_all(e, muet ? 0 : 1);
+    else if (snd_mixer_selem_has_capture_switch(e)) rc = snd_mixer_selem_set_capture_switch_all(e, muet ? 0 : 1);
+    else return false;
     if (rc < 0) {
         close();
         sinceAttempt_.start();

@@ -85,8 +85,8 @@ private:
 
     snd_mixer_t* handle_ = nullptr;
     LastWrites writes_;
-    bool openedOnce_ = false; // open() succeeded once: a lost mixer is opened again
-    QElapsedTimer sinceAttempt_;  // since the last attempt to open it again
+    bool openedOnce_ = false;    // open() succeeded once: a lost mixer is opened again
+    QElapsedTimer sinceAttempt_; // since the last attempt to open it again
 };
 
 } // namespace tk

@@ -188,8 +188,7 @@ namespace {
 
 bool est_redirection(QNetworkReply* r) {
     const int s = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    return (s == 301 || s == 302 || s == 303 || s == 307 || s == 308) &&
-           r->hasRawHeader(QByteArrayLiteral("Location"));
+    return (s == 301 || s == 302 || s == 303 || s == 307 || s == 308) && r->hasRawHeader(QByteArrayLiteral("Location"));
 }
 
 // The body of one reply as it arrives, with its limit and its redirects.
@@ -199,7 +198,7 @@ struct Reader {
     QIODevice* destination; // null: into `body`
     QByteArray body;
     qint64 received = 0;
-    QString refusal;          // why the transfer was stopped, empty when it was not
+    QString refusal; // why the transfer was stopped, empty when it was not
 
     // `lecture`: this reader takes the body on every arrival.
     void hookUp(bool lecture = true) {
@@ -271,7 +270,8 @@ ReponseHttp LinuxNetwork::attendre(QNetworkReply* reponse, int delaiMs, qint64 t
     const QVariant annonce = reponse->header(QNetworkRequest::ContentLengthHeader);
     if (r.error.isEmpty() && annonce.isValid() && annonce.toLongLong() != reader.received) {
         longueurOk = false;
-        r.error = QStringLiteral("%1 bytes received of the %2 announced").arg(reader.received).arg(annonce.toLongLong());
+        r.error =
+            QStringLiteral("%1 bytes received of the %2 announced").arg(reader.received).arg(annonce.toLongLong());
     }
     r.ok = r.status == 200 && r.error.isEmpty() && longueurOk;
     r.body = std::move(reader.body);

@@ -50,10 +50,10 @@ private:
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     bool failed_ = false;
     bool paused_ = false;
-    bool tls_ = false;        // the connection asked for TLS
-    bool tcpUp_ = false; // the TCP connection is up (TLS: handshake under way or done)
-    bool encrypted_ = false;    // the TLS handshake succeeded
-    QStringList tlsErrors_; // certificate errors of the handshake
+    bool tls_ = false;       // the connection asked for TLS
+    bool tcpUp_ = false;     // the TCP connection is up (TLS: handshake under way or done)
+    bool encrypted_ = false; // the TLS handshake succeeded
+    QStringList tlsErrors_;  // certificate errors of the handshake
 };
 
 // Waits run a local event loop, so timers and window events go on meanwhile.

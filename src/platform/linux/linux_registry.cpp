@@ -31,8 +31,8 @@ LinuxRegistry::LinuxRegistry() {
     paths_.osRelease = {QStringLiteral("/etc/os-release"), QStringLiteral("/usr/lib/os-release")};
     QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (runtime.isEmpty() || !QFileInfo(runtime).isDir()) runtime = QDir::tempPath();
-    paths_.rootPicture = runtime + QStringLiteral("/tarvik-fond-ecran-") + QString::number(::getuid())
-                         + QStringLiteral(".png");
+    paths_.rootPicture =
+        runtime + QStringLiteral("/tarvik-fond-ecran-") + QString::number(::getuid()) + QStringLiteral(".png");
     run_ = [](const QString& p, const QStringList& a, QByteArray& s) { return runHelper(p, a, s); };
     settings_ = SettingsFiles(paths_.config);
 }
@@ -59,9 +59,11 @@ QString LinuxRegistry::autostartFile(const QString& nom) const { return tk::auto
 bool LinuxRegistry::readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) {
     const QString c = chemin_normal(chemin);
     QString r;
-    if (racine == RacineRegistre::HKEY_LOCAL_MACHINE && sameName(c, kProduit) && sameName(nom, QLatin1String("productname"))) {
+    if (racine == RacineRegistre::HKEY_LOCAL_MACHINE && sameName(c, kProduit) &&
+        sameName(nom, QLatin1String("productname"))) {
         r = productName(paths_.osRelease);
-    } else if (racine == RacineRegistre::HKEY_CURRENT_USER && sameName(c, kBureau) && sameName(nom, QLatin1String("Wallpaper"))) {
+    } else if (racine == RacineRegistre::HKEY_CURRENT_USER && sameName(c, kBureau) &&
+               sameName(nom, QLatin1String("Wallpaper"))) {
         r = wallpaper(run_, paths_.home, paths_.rootPicture);
     } else if (racine == RacineRegistre::HKEY_LOCAL_MACHINE && sameName(c, kDemarrage)) {
         if (nom.isEmpty() || nom.contains(QLatin1Char('/'))) return false;
@@ -78,7 +80,8 @@ bool LinuxRegistry::readValue(RacineRegistre racine, const QString& chemin, cons
     return true;
 }
 
-bool LinuxRegistry::writeValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) {
+bool LinuxRegistry::writeValue(RacineRegistre racine, const QString& chemin, const QString& nom,
+                               const QString& valeur) {
     const QString c = chemin_normal(chemin);
     if (racine == RacineRegistre::HKEY_LOCAL_MACHINE && sameName(c, kDemarrage)) {
         if (nom.isEmpty() || nom.contains(QLatin1Char('/')) || nom == QLatin1String(".") || nom == QLatin1String(".."))

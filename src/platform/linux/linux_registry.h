@@ -24,10 +24,10 @@ namespace tk {
 class LinuxRegistry : public Registry {
 public:
     struct Paths {
-        QString config;       // <config>: $XDG_CONFIG_HOME or ~/.config
-        QString home;         // home folder, for ~/.fehbg
+        QString config;        // <config>: $XDG_CONFIG_HOME or ~/.config
+        QString home;          // home folder, for ~/.fehbg
         QStringList osRelease; // os-release files, the first readable one wins
-        QString rootPicture;  // where the root window's picture is saved; empty: not looked at
+        QString rootPicture;   // where the root window's picture is saved; empty: not looked at
     };
 
     // Paths from the environment; helpers run by QProcess with a 1 s limit.
@@ -36,8 +36,7 @@ public:
 
     QString getSetting(const QString& appli, const QString& section, const QString& cle,
                        const QString& defaut) override;
-    void saveSetting(const QString& appli, const QString& section, const QString& cle,
-                     const QString& valeur) override;
+    void saveSetting(const QString& appli, const QString& section, const QString& cle, const QString& valeur) override;
     void beginWrites(const QString& appli) override;
     void endWrites(const QString& appli) override;
 

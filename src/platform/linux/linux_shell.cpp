@@ -53,7 +53,6 @@ QRect primaryQt() {
                  QSize(int(std::lround(g.width() * r)), int(std::lround(g.height() * r))));
 }
 
-
 } // namespace
 
 // Receives the X events the shell watches (Qt hands every event to native
@@ -124,8 +123,7 @@ public:
                 QTimer::singleShot(0, this, [this] { shell_.trayHostCame(); });
             break;
         }
-        default:
-            break;
+        default: break;
         }
         return false;
     }
@@ -186,8 +184,8 @@ std::vector<uint32_t> LinuxShell::cardinals(uint32_t fenetre, const char* propri
     std::vector<uint32_t> valeurs;
     xcb_connection_t* c = connection();
     if (!c || !fenetre) return valeurs;
-    xcb_get_property_reply_t* r = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, fenetre, atom(propriete), type, 0, 1024), nullptr);
+    xcb_get_property_reply_t* r =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, fenetre, atom(propriete), type, 0, 1024), nullptr);
     if (r && r->type == type && r->format == 32) {
         const auto* p = static_cast<const uint32_t*>(xcb_get_property_value(r));
         valeurs.assign(p, p + xcb_get_property_value_length(r) / 4);
@@ -303,8 +301,7 @@ void LinuxShell::prepareDock(QWidget* fenetre) {
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &type);
     const uint32_t etats[] = {atom("_NET_WM_STATE_ABOVE"), atom("_NET_WM_STATE_STICKY")};
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 2, etats);
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,
-                        &kAllDesktops);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1, &kAllDesktops);
     xcb_flush(c);
 }
 
@@ -314,9 +311,7 @@ int32_t LinuxShell::appBarMessage(MessageBarre message, APPBARDATA& donnees) {
         if (!donnees.hWnd) return 0;
         registered_ = donnees.hWnd->window();
         return 1;
-    case ABM_QUERYPOS:
-        queryPos(donnees);
-        return 1;
+    case ABM_QUERYPOS: queryPos(donnees); return 1;
     case ABM_SETPOS:
         if (!donnees.hWnd) return 0;
         setPos(donnees);
@@ -358,8 +353,18 @@ void LinuxShell::setPos(const APPBARDATA& donnees) {
     const QRect ecran = primaryDevice();
     const long bas = std::lround(donnees.rc.bottom * ratio());
     const uint32_t haut = static_cast<uint32_t>(bas > 0 ? ecran.top() + bas : 0);
-    const uint32_t partiel[12] = {0, 0, haut, 0, 0, 0, 0, 0, static_cast<uint32_t>(ecran.left()),
-                                  static_cast<uint32_t>(std::max(ecran.left(), ecran.right())), 0, 0};
+    const uint32_t partiel[12] = {0,
+                                  0,
+                                  haut,
+                                  0,
+                                  0,
+                                  0,
+                                  0,
+                                  0,
+                                  static_cast<uint32_t>(ecran.left()),
+                                  static_cast<uint32_t>(std::max(ecran.left(), ecran.right())),
+                                  0,
+                                  0};
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, 32, 12,
                         partiel);
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STRUT"), XCB_ATOM_CARDINAL, 32, 4, partiel);
@@ -406,16 +411,14 @@ void LinuxShell::keepAbove(QWidget* fenetre) {
         ev.data.data32[0] = kNetWmStateAdd;
         ev.data.data32[1] = atom("_NET_WM_STATE_ABOVE");
         ev.data.data32[3] = kSourceApplication;
-        xcb_send_event(c, 0, root(),
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+        xcb_send_event(c, 0, root(), XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                        reinterpret_cast<const char*>(&ev));
     }
     const uint32_t pile = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(c, id, XCB_CONFIG_WINDOW_STACK_MODE, &pile);
 }
 
-void LinuxShell::setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy,
-                              uint32_t drapeaux) {
+void LinuxShell::setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy, uint32_t drapeaux) {
     if (!fenetre) return;
     QWidget* w = fenetre->window();
     // A window manager that keeps docks in place would leave a bar meant to
@@ -435,20 +438,16 @@ void LinuxShell::setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y
     if (const uint32_t id = windowOf(w, false); c && id) {
         const double r = ratio();
         const QRect ecran = primaryDevice();
-        const uint32_t valeurs[] = {
-            static_cast<uint32_t>(static_cast<int32_t>(ecran.left() + std::lround(x * r))),
-            static_cast<uint32_t>(static_cast<int32_t>(ecran.top() + std::lround(y * r))),
-            static_cast<uint32_t>(std::max<long>(1, std::lround(cx * r))),
-            static_cast<uint32_t>(std::max<long>(1, std::lround(cy * r)))};
-        xcb_configure_window(c, id,
-                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH
-                                 | XCB_CONFIG_WINDOW_HEIGHT,
-                             valeurs);
+        const uint32_t valeurs[] = {static_cast<uint32_t>(static_cast<int32_t>(ecran.left() + std::lround(x * r))),
+                                    static_cast<uint32_t>(static_cast<int32_t>(ecran.top() + std::lround(y * r))),
+                                    static_cast<uint32_t>(std::max<long>(1, std::lround(cx * r))),
+                                    static_cast<uint32_t>(std::max<long>(1, std::lround(cy * r)))};
+        xcb_configure_window(
+            c, id, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+            valeurs);
     }
-    if (apres == InsererApres::HWND_TOPMOST)
-        keepAbove(w);
-    else if (w->isVisible())
-        w->raise();
+    if (apres == InsererApres::HWND_TOPMOST) keepAbove(w);
+    else if (w->isVisible()) w->raise();
     // Showing never activates: the window takes no focus (see prepareDock).
     if ((drapeaux & SWP_SHOWWINDOW) && !w->isVisible()) w->show();
     if (c) xcb_flush(c);

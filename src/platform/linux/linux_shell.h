@@ -44,8 +44,7 @@ public:
 
     void prepareDock(QWidget* fenetre) override;
     int32_t appBarMessage(MessageBarre message, APPBARDATA& donnees) override;
-    void setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy,
-                      uint32_t drapeaux) override;
+    void setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy, uint32_t drapeaux) override;
     void watchDesktop(std::function<bool()> changed) override;
 
     int screenWidth() override;
@@ -122,9 +121,9 @@ private:
     std::unique_ptr<Watcher> watcher_;
     std::function<bool()> changed_;
     std::optional<Surroundings> known_; // what the bar last docked against
-    std::vector<uint32_t> watched_;  // other clients whose properties we receive
-    int randr15_ = -1;               // the server has RandR 1.5 monitors (1), not (0), unknown (-1)
-    uint32_t wmCheck_ = 0;           // the window manager whose name was read
+    std::vector<uint32_t> watched_;     // other clients whose properties we receive
+    int randr15_ = -1;                  // the server has RandR 1.5 monitors (1), not (0), unknown (-1)
+    uint32_t wmCheck_ = 0;              // the window manager whose name was read
     bool wmKeepsDocks_ = false;
 };
 

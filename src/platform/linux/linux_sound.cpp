@@ -54,8 +54,8 @@ bool parseWav(const QByteArray& image, WavPcm& out) {
             wav.rate = static_cast<int>(le32(d + body + 4));
             blockAlign = le16(d + body + 12);
             wav.bits = le16(d + body + 14);
-            if (wav.channels < 1 || wav.channels > 2 || (wav.bits != 8 && wav.bits != 16)
-                || wav.rate < 1000 || wav.rate > 384000 || blockAlign != wav.channels * wav.bits / 8)
+            if (wav.channels < 1 || wav.channels > 2 || (wav.bits != 8 && wav.bits != 16) || wav.rate < 1000 ||
+                wav.rate > 384000 || blockAlign != wav.channels * wav.bits / 8)
                 return false;
             haveFormat = true;
         } else if (std::memcmp(chunk, "data", 4) == 0) {

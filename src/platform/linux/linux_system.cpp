@@ -60,10 +60,10 @@ struct LinuxSystem::ShareState {
     std::mutex mutex;
     std::condition_variable done;
     bool running = false;
-    bool answered = false;     // at least one answer came back
-    bool lastOk = false;       // the last answer was a success
+    bool answered = false; // at least one answer came back
+    bool lastOk = false;   // the last answer was a success
     bool haveGood = false;
-    Space good;                // last figures the share gave
+    Space good; // last figures the share gave
     std::chrono::steady_clock::time_point answeredAt;
 };
 
@@ -78,8 +78,7 @@ void LinuxSystem::globalMemoryStatus(MEMORYSTATUS& etat) {
     etat.dwLength = length;
     std::string text;
     procfs::MemInfo info;
-    if (!procfs::readFile(procfs::joinRoot(m_root, "proc/meminfo"), text) || !procfs::parseMemInfo(text, info))
-        return;
+    if (!procfs::readFile(procfs::joinRoot(m_root, "proc/meminfo"), text) || !procfs::parseMemInfo(text, info)) return;
     etat.dwTotalPhys = info.total;
     etat.dwAvailPhys = info.available;
     // The page file of the classic record is the commit space: memory and swap.
@@ -243,8 +242,8 @@ QString LinuxSystem::driveFolder(const QString& lettre) {
 bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& lignes) {
     lignes.clear();
     const std::string netDir = procfs::joinRoot(m_root, "sys/class/net");
-    const QStringList names = QDir(QString::fromStdString(netDir))
-                                  .entryList(QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList names =
+        QDir(QString::fromStdString(netDir)).entryList(QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& name : names) {
         const std::string base = netDir + "/" + name.toStdString() + "/";
         if (!exists(base + "type")) continue;
@@ -258,18 +257,12 @@ bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& lignes) {
         procfs::toU64(procfs::readAttribute(base + "type"), arphrd);
         const bool physical = exists(base + "device");
         const bool wireless = exists(base + "wireless") || exists(base + "phy80211");
-        if (arphrd == 772)
-            row.dwType = 24; // loopback
-        else if (arphrd == 512)
-            row.dwType = 23; // PPP
-        else if (arphrd >= 256 && arphrd <= 259)
-            row.dwType = 28; // SLIP, CSLIP, SLIP6, CSLIP6
-        else if (arphrd == 1 && wireless)
-            row.dwType = 71;
-        else if (arphrd == 1 && physical)
-            row.dwType = 6;
-        else
-            row.dwType = 1; // bridges, veth, tun, ifb, tunnels...
+        if (arphrd == 772) row.dwType = 24;                       // loopback
+        else if (arphrd == 512) row.dwType = 23;                  // PPP
+        else if (arphrd >= 256 && arphrd <= 259) row.dwType = 28; // SLIP, CSLIP, SLIP6, CSLIP6
+        else if (arphrd == 1 && wireless) row.dwType = 71;
+        else if (arphrd == 1 && physical) row.dwType = 6;
+        else row.dwType = 1; // bridges, veth, tun, ifb, tunnels...
 
         // Unreadable while the link is down, -1 when unknown.
         std::string speed = procfs::readAttribute(base + "speed");
@@ -283,10 +276,8 @@ bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& lignes) {
         std::string oper = procfs::readAttribute(base + "operstate");
         if (oper == "up" || (oper == "unknown" && physical && procfs::readAttribute(base + "carrier") == "1"))
             row.dwOperStatus = 5;
-        else if (oper == "down")
-            row.dwOperStatus = 2;
-        else
-            row.dwOperStatus = 0;
+        else if (oper == "down") row.dwOperStatus = 2;
+        else row.dwOperStatus = 0;
         lignes.push_back(std::move(row));
     }
 

@@ -21,8 +21,8 @@ public:
     struct Space {
         uint64_t blockSize = 0;
         uint64_t total = 0;
-        uint64_t free = 0;        // including the blocks reserved for root
-        uint64_t available = 0;   // what an ordinary caller may still use
+        uint64_t free = 0;      // including the blocks reserved for root
+        uint64_t available = 0; // what an ordinary caller may still use
     };
     using SpaceProbe = std::function<bool(const std::string& path, Space& space)>;
 

@@ -149,7 +149,6 @@ std::string cleanInterfaceName(std::string_view name) {
     return out;
 }
 
-
 bool findNetBytes(std::string_view netdev, std::string_view cleanName, NetBytes& bytes) {
     while (!netdev.empty()) {
         std::string_view line = nextLine(netdev);
@@ -191,15 +190,34 @@ bool parseMemInfo(std::string_view meminfo, MemInfo& info) {
         std::string_view key = nextWord(line);
         uint64_t* cible = nullptr;
         unsigned bit = 0;
-        if (key == "MemTotal:") { cible = &total; bit = 1u << 0; }
-        else if (key == "MemAvailable:") { cible = &available; bit = 1u << 1; }
-        else if (key == "MemFree:") { cible = &free; bit = 1u << 2; }
-        else if (key == "Buffers:") { cible = &buffers; bit = 1u << 3; }
-        else if (key == "Cached:") { cible = &cached; bit = 1u << 4; }
-        else if (key == "SwapTotal:") { cible = &swapTotal; bit = 1u << 5; }
-        else if (key == "SwapFree:") { cible = &swapFree; bit = 1u << 6; }
-        else if (key == "CommitLimit:") { cible = &commitLimit; bit = 1u << 7; }
-        else if (key == "Committed_AS:") { cible = &committed; bit = 1u << 8; }
+        if (key == "MemTotal:") {
+            cible = &total;
+            bit = 1u << 0;
+        } else if (key == "MemAvailable:") {
+            cible = &available;
+            bit = 1u << 1;
+        } else if (key == "MemFree:") {
+            cible = &free;
+            bit = 1u << 2;
+        } else if (key == "Buffers:") {
+            cible = &buffers;
+            bit = 1u << 3;
+        } else if (key == "Cached:") {
+            cible = &cached;
+            bit = 1u << 4;
+        } else if (key == "SwapTotal:") {
+            cible = &swapTotal;
+            bit = 1u << 5;
+        } else if (key == "SwapFree:") {
+            cible = &swapFree;
+            bit = 1u << 6;
+        } else if (key == "CommitLimit:") {
+            cible = &commitLimit;
+            bit = 1u << 7;
+        } else if (key == "Committed_AS:") {
+            cible = &committed;
+            bit = 1u << 8;
+        }
         if (!cible) continue;
         uint64_t kib = 0;
         if (!toU64(nextWord(line), kib)) continue;
@@ -225,10 +243,8 @@ std::string unescapeMountField(std::string_view field) {
     std::string out;
     out.reserve(field.size());
     for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && oct(field[i + 1]) && oct(field[i + 2])
-            && oct(field[i + 3])) {
-            out += static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3)
-                                     | (field[i + 3] - '0'));
+        if (field[i] == '\\' && i + 3 < field.size() && oct(field[i + 1]) && oct(field[i + 2]) && oct(field[i + 3])) {
+            out += static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0'));
             i += 3;
         } else {
             out += field[i];

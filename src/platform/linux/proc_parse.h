@@ -49,8 +49,8 @@ bool toU64(std::string_view word, uint64_t& value);
 
 // Processor time totals from the first line of /proc/stat, in clock ticks.
 struct CpuTimes {
-    uint64_t busy = 0;   // user + nice + system + irq + softirq + steal
-    uint64_t total = 0;  // busy + idle + iowait
+    uint64_t busy = 0;  // user + nice + system + irq + softirq + steal
+    uint64_t total = 0; // busy + idle + iowait
 };
 bool parseCpuTimes(std::string_view stat, CpuTimes& times);
 
@@ -83,8 +83,8 @@ struct MemInfo {
     uint64_t available = 0;
     uint64_t swapTotal = 0;
     uint64_t swapFree = 0;
-    uint64_t commitLimit = 0;  // what the kernel lets programs reserve in all
-    uint64_t committed = 0;    // what programs have reserved
+    uint64_t commitLimit = 0; // what the kernel lets programs reserve in all
+    uint64_t committed = 0;   // what programs have reserved
 };
 bool parseMemInfo(std::string_view meminfo, MemInfo& info);
 

@@ -29,9 +29,7 @@ QString trimBlanks(const QString& s) {
 
 namespace {
 
-QString hexa(QChar c) {
-    return QStringLiteral("\\x%1").arg(static_cast<int>(c.unicode()), 2, 16, QLatin1Char('0'));
-}
+QString hexa(QChar c) { return QStringLiteral("\\x%1").arg(static_cast<int>(c.unicode()), 2, 16, QLatin1Char('0')); }
 
 QString echapper(const QString& s, bool cle) {
     QString r;
@@ -50,8 +48,7 @@ QString echapper(const QString& s, bool cle) {
             if (c.unicode() < 0x20 || c.unicode() == 0x7f || (c == u' ' && bord) ||
                 (cle && (c == u'=' || c == u'[' || c == u']' || (i == 0 && (c == u';' || c == u'#')))))
                 r += hexa(c);
-            else
-                r += c;
+            else r += c;
         }
     }
     return r;
@@ -223,7 +220,8 @@ void SettingsFiles::removeLeftovers(const QString& appli) {
     const QFileInfo info(path(appli));
     const QString prefixe = QLatin1Char('.') + info.fileName() + QLatin1Char('.');
     const QStringList restes =
-        QDir(info.absolutePath()).entryList({prefixe + QStringLiteral("??????")}, QDir::Files | QDir::Hidden | QDir::System);
+        QDir(info.absolutePath())
+            .entryList({prefixe + QStringLiteral("??????")}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& r : restes) {
         // Exactly the names our rewrite makes: the prefix and six letters or digits.
         const QString suffixe = r.mid(prefixe.size());
@@ -238,8 +236,7 @@ bool SettingsFiles::write(const QString& appli, File& f) {
     const QString texte = formatSettings(f.sections);
     const QString chemin = path(appli);
     f.changed = false;
-    if (!makeFolder(QFileInfo(chemin).absolutePath(), 0700) ||
-        !writeAtomically(chemin, texte.toUtf8(), 0600, hook_)) {
+    if (!makeFolder(QFileInfo(chemin).absolutePath(), 0700) || !writeAtomically(chemin, texte.toUtf8(), 0600, hook_)) {
         qWarning("Settings not written to %s", qPrintable(chemin));
         return false;
     }
@@ -253,8 +250,7 @@ bool SettingsFiles::write(const QString& appli, File& f) {
     return true;
 }
 
-QString SettingsFiles::get(const QString& appli, const QString& section, const QString& cle,
-                           const QString& defaut) {
+QString SettingsFiles::get(const QString& appli, const QString& section, const QString& cle, const QString& defaut) {
     const File& f = load(appli);
     for (const SettingsSection& s : f.sections) {
         if (!sameName(s.name, section)) continue;
@@ -264,8 +260,7 @@ QString SettingsFiles::get(const QString& appli, const QString& section, const Q
     return defaut;
 }
 
-void SettingsFiles::save(const QString& appli, const QString& section, const QString& cle,
-                         const QString& valeur) {
+void SettingsFiles::save(const QString& appli, const QString& section, const QString& cle, const QString& valeur) {
     File& f = load(appli);
     SettingsSection* cible = nullptr;
     for (SettingsSection& s : f.sections)
@@ -279,7 +274,7 @@ void SettingsFiles::save(const QString& appli, const QString& section, const QSt
         if (sameName(e.key, cle)) entree = &e;
     if (entree) {
         if (entree->value == valeur && f.size >= 0) return; // already on disk
-        entree->value = valeur;                                // the first spelling of the key stays
+        entree->value = valeur;                             // the first spelling of the key stays
     } else {
         cible->entries.push_back({cle, valeur});
     }

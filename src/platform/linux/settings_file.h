@@ -76,8 +76,8 @@ public:
 private:
     struct File {
         bool read = false;
-        int groups = 0;        // groups of writes open
-        bool changed = false;  // written in memory, not yet on disk
+        int groups = 0;       // groups of writes open
+        bool changed = false; // written in memory, not yet on disk
         quint64 inode = 0, device = 0;
         qint64 size = -1;
         qint64 mtimeNs = -1;
