@@ -81,7 +81,10 @@ done
 replace_wm() { # NAME COMMAND...: the window manager NAME replaces the one running
   local name=$1; shift
   if [[ -n $WM ]]; then
-    kill "$WM"; wait "$WM" 2>/dev/null; WM=
+    # A window manager that does not end on SIGTERM must not hold the script for ever.
+    kill "$WM" 2>/dev/null
+    wait_for "ended $WM" 10 || kill -KILL "$WM" 2>/dev/null
+    wait "$WM" 2>/dev/null; WM=
   elif [[ -n ${TARVIK_WM_PID:-} ]]; then
     kill "$TARVIK_WM_PID" 2>/dev/null
     wait_for "ended $TARVIK_WM_PID" 10
@@ -124,7 +127,13 @@ if command -v i3 >/dev/null; then
     wait_for '[[ -n $(tiled_y) ]]' 10
     if start_full; then
       wait_for "(( \$(tiled_y) >= $H ))" 10
-      plein=$(tiled_y)
+      # The tiled window can be between two layouts for a moment: read it until it is there.
+      plein=
+      for _ in $(seq 50); do
+        plein=$(tiled_y)
+        [[ -n $plein ]] && break
+        sleep 0.1
+      done
       to_hidden
       if wait_for "[[ \$(tiled_y) == $((plein - H + 1)) ]]" 10; then pass "i3: hidden mode gives the space back, the bar keeps one row"
       else fail "i3: the tiled window is at y $(tiled_y) in hidden mode, $plein in full mode, the bar $H high"; fi
