@@ -13,7 +13,7 @@ prog=$1
 ini=${XDG_CONFIG_HOME:-$HOME/.config}/tarvik/$(basename "$prog").ini
 log=${TARVIK_SERVICES_DIR:-/tmp}/test_monitors.log
 PID=
-cleanup() { [[ -n $PID ]] && stop "$PID"; }
+cleanup() { [[ -n $PID ]] && stop "$PID"; rm -f "$bar_file"; }
 trap cleanup EXIT
 
 # The window manager stays connected, so the server keeps the monitors.
@@ -29,7 +29,23 @@ bar_window() {
   done
   return 1
 }
-strut() { xprop -id "$BAR" _NET_WM_STRUT_PARTIAL 2>/dev/null | sed -n 's/.* = //p' | tr -d ' '; }
+# The bar's current window: looked up again when the id read before is gone, and
+# said so, so that a window the program replaced shows in the log instead of
+# failing every later check.
+bar_file=$(mktemp)
+bar() {
+  local id
+  id=$(cat "$bar_file")
+  if [[ -z $id ]] || ! xwininfo -id "$id" >/dev/null 2>&1; then
+    local old=$id
+    id=$(bar_window) || return 1
+    [[ -n $old ]] && echo "note: the bar's window is now $id (was $old)" >&2
+    echo "$id" >"$bar_file"
+  fi
+  echo "$id"
+}
+strut() { xprop -id "$(bar)" _NET_WM_STRUT_PARTIAL 2>/dev/null | sed -n 's/.* = //p' | tr -d ' '; }
+bar_place() { window_geometry "$(bar)" | awk '{print $1, $2}'; }
 
 fresh_settings "$ini"
 "$prog" >>"$log" 2>&1 &
@@ -39,26 +55,30 @@ if ! wait_for bar_window 30; then
   for id in $(xdotool search --onlyvisible --classname tarvik 2>/dev/null); do echo "window $id: $(window_geometry "$id")"; done
   finish
 fi
-BAR=$(bar_window)
-wait_for '[[ -n $(strut) ]]' 10
-read -r x y w h <<<"$(window_geometry "$BAR")"
+bar >/dev/null
+wait_for '[[ -n $(strut) ]]' 20
+read -r x y w h <<<"$(window_geometry "$(bar)")"
 expect_eq "the bar lies at R's top left corner" "1920 256" "$x $y"
 expect_eq "the reservation: R's top plus the bar, over R's columns" "0,0,$((256 + h)),0,0,0,0,0,1920,3199,0,0" "$(strut)"
 screenshot monitors >/dev/null
+if ((TK_FAILURES)); then
+  for id in $(xdotool search --classname tarvik 2>/dev/null); do echo "window $id: $(window_geometry "$id")" >&2; done
+  tail -20 "$log" >&2
+fi
 
 # R moves up by 156 pixels, in one request (the server changes the monitor in
 # place): the bar follows it.
 xrandr --delmonitor R --setmonitor '*R' 1280/338x1024/270+1920+100 none
-if wait_for "[[ \$(window_geometry $BAR | awk '{print \$1, \$2}') == '1920 100' ]]" 10; then pass "the bar followed R to its new place"
-else fail "the bar is at $(window_geometry "$BAR") after R moved to +1920+100"; fi
-wait_for "[[ \$(strut) == 0,0,$((100 + h)),0,0,0,0,0,1920,3199,0,0 ]]" 10
+if wait_for '[[ $(bar_place) == "1920 100" ]]' 20; then pass "the bar followed R to its new place"
+else fail "the bar is at $(window_geometry "$(bar)") after R moved to +1920+100"; fi
+wait_for "[[ \$(strut) == 0,0,$((100 + h)),0,0,0,0,0,1920,3199,0,0 ]]" 20
 expect_eq "the reservation followed R" "0,0,$((100 + h)),0,0,0,0,0,1920,3199,0,0" "$(strut)"
 
 # R goes away and comes back as a new monitor, L the primary in between.
 xrandr --delmonitor R
 xrandr --setmonitor '*R' 1280/338x1024/270+1920+256 none
-if wait_for "[[ \$(window_geometry $BAR | awk '{print \$1, \$2}') == '1920 256' ]]" 10; then pass "the bar is on R again"
-else fail "the bar is at $(window_geometry "$BAR") after R came back at +1920+256"; fi
+if wait_for '[[ $(bar_place) == "1920 256" ]]' 20; then pass "the bar is on R again"
+else fail "the bar is at $(window_geometry "$(bar)") after R came back at +1920+256"; fi
 
 stop "$PID"; PID=
 expect_eq "the program ends on SIGTERM with status 0" 0 "$COLLECTED"
