@@ -9,7 +9,7 @@ class QWidget;
 namespace tk {
 
 // Message-box styles and answers, with the classic values.
-enum StyleMsg : int {
+enum MsgBoxStyle : int {
     vbOKOnly = 0,
     vbOKCancel = 1,
     vbAbortRetryIgnore = 2,
@@ -21,11 +21,11 @@ enum StyleMsg : int {
     vbExclamation = 48,
     vbInformation = 64,
 };
-enum ReponseMsg : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
+enum MsgBoxAnswer : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
 
 // The answer a box gives when it is dismissed without a button (Escape, or
 // closing the window): Cancel where there is one, else No, Ignore or OK.
-inline int reponse_fermeture(int style) {
+inline int dismissAnswer(int style) {
     switch (style & 7) {
     case vbOKCancel:
     case vbYesNoCancel:

@@ -7,7 +7,7 @@
 
 namespace tk {
 
-enum class LigneMixer { Haut_parleurs, Ligne, Micro, Synthe, CD, Wave, Aux };
+enum class MixerLine { Speakers, Line, Microphone, Synthesizer, CD, Wave, Aux };
 
 class Mixer {
 public:
@@ -15,13 +15,13 @@ public:
     virtual int deviceCount() = 0;
     // Opens device `numero`; false when there is none (silently).
     virtual bool open(int numero) = 0;
-    virtual bool hasLine(LigneMixer ligne) = 0;
+    virtual bool hasLine(MixerLine ligne) = 0;
     // Volume control: its range and value. Reads take pending mixer events first.
-    virtual bool volumeRange(LigneMixer ligne, int64_t& minimum, int64_t& maximum) = 0;
-    virtual bool readVolume(LigneMixer ligne, int64_t& valeur) = 0;
-    virtual bool writeVolume(LigneMixer ligne, int64_t valeur) = 0;
-    virtual bool readMute(LigneMixer ligne, bool& muet) = 0;
-    virtual bool writeMute(LigneMixer ligne, bool muet) = 0;
+    virtual bool volumeRange(MixerLine ligne, int64_t& minimum, int64_t& maximum) = 0;
+    virtual bool readVolume(MixerLine ligne, int64_t& valeur) = 0;
+    virtual bool writeVolume(MixerLine ligne, int64_t valeur) = 0;
+    virtual bool readMute(MixerLine ligne, bool& muet) = 0;
+    virtual bool writeMute(MixerLine ligne, bool muet) = 0;
 };
 
 } // namespace tk

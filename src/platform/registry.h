@@ -7,7 +7,7 @@
 
 namespace tk {
 
-enum class RacineRegistre { HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE };
+enum class RegistryRoot { HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE };
 
 class Registry {
 public:
@@ -31,10 +31,9 @@ public:
     //  - HKCU "Control Panel\Desktop" "Wallpaper": the desktop's wallpaper file;
     //  - HKLM "Software\Microsoft\Windows\CurrentVersion\Run\" <name>: an XDG autostart entry.
     // A value that cannot be read returns false and leaves `valeur` untouched.
-    virtual bool readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) = 0;
-    virtual bool writeValue(RacineRegistre racine, const QString& chemin, const QString& nom,
-                            const QString& valeur) = 0;
-    virtual bool deleteValue(RacineRegistre racine, const QString& chemin, const QString& nom) = 0;
+    virtual bool readValue(RegistryRoot racine, const QString& chemin, const QString& nom, QString& valeur) = 0;
+    virtual bool writeValue(RegistryRoot racine, const QString& chemin, const QString& nom, const QString& valeur) = 0;
+    virtual bool deleteValue(RegistryRoot racine, const QString& chemin, const QString& nom) = 0;
 };
 
 } // namespace tk

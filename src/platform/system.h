@@ -20,7 +20,7 @@ struct MEMORYSTATUS {
 };
 
 // Drive types, with the classic values.
-enum TypeLecteur : int {
+enum DriveType : int {
     DRIVE_UNKNOWN = 0,
     DRIVE_NO_ROOT_DIR = 1,
     DRIVE_REMOVABLE = 2,

@@ -1,7 +1,7 @@
 // The report sender, the error handler's OK and Cancel, and the send button,
 // against the fake network and against a real HTTP server on 127.0.0.1.
 #include "app/mdlFonctions.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "options/frmOption.h"
 #include "platform/linux/linux_network.h"
 
@@ -31,7 +31,7 @@ QString rapport_de(const QString& url) {
 }
 
 struct Rapport : ::testing::Test {
-    Banc b;
+    TestBench b;
     QString log() { return b.fp.files.inFolder(QStringLiteral("err.log")); }
     QString envoyer() {
         b.p().frmOption();
@@ -173,7 +173,7 @@ TEST_F(Rapport, SendButtonConfirmsOnlyWhatTheServerTook) {
     EXPECT_GT(b.fp.network.requests[0].delaiMs, 0);
 
     b.fp.network.onRequest = [](const FakeNetwork::Request&) {
-        ReponseHttp r;
+        HttpReply r;
         r.ok = true;
         r.status = 200;
         return r;
@@ -188,10 +188,10 @@ TEST_F(Rapport, SendButtonConfirmsOnlyWhatTheServerTook) {
 // ------------------------------------------------------------ a real server
 
 struct RapportReel : ::testing::Test {
-    FakePlateforme fp;
+    FakePlatform fp;
     LinuxNetwork reseau;
-    Plateforme plateforme{fp.shell, fp.counters, fp.system, fp.mixer,  fp.registry,
-                          reseau,   fp.files,    fp.sound,  fp.dialogs};
+    Platform plateforme{fp.shell, fp.counters, fp.system, fp.mixer,  fp.registry,
+                        reseau,   fp.files,    fp.sound,  fp.dialogs};
     std::unique_ptr<Programme> prog = std::make_unique<Programme>(plateforme);
 };
 

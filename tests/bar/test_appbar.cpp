@@ -4,7 +4,7 @@
 #include "app/frmMain.h"
 #include "bar/mdlAppBar.h"
 #include "diag/numerique.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 
 #include "evenements_reels.h"
 
@@ -19,7 +19,7 @@ namespace {
 // loaded; the first drive row's write meter ends at 3765 twips, so that the
 // mail indicator starts at 3765 + 150.
 struct Barre {
-    Banc b;
+    TestBench b;
     frmMain& f;
     mdlAppBar& a;
     explicit Barre(int16_t mode = 2, int largeur = 1280) : f(b.p().frmMain()), a(b.p().appbar()) {
@@ -51,7 +51,7 @@ struct Barre {
     }
 };
 
-using M = std::vector<MessageBarre>;
+using M = std::vector<AppBarMessage>;
 
 } // namespace
 
@@ -68,7 +68,7 @@ TEST(Docking, FullBarWithOneDriveRowRegistersTwentyPixelsInOrder) {
     ASSERT_FALSE(t.b.fp.shell.positions.empty());
     const FakeShell::PosCall& p = t.b.fp.shell.positions.back();
     EXPECT_EQ(p.fenetre, t.f.hWnd());
-    EXPECT_EQ(p.apres, InsererApres::HWND_TOP);
+    EXPECT_EQ(p.apres, InsertAfter::HWND_TOP);
     EXPECT_EQ((std::vector<int>{p.x, p.y, p.cx, p.cy}), (std::vector<int>{0, 0, 1280, 20}));
     EXPECT_EQ(p.drapeaux, uint32_t(SWP_NOACTIVATE));
     EXPECT_EQ(t.f.Height(), 300);
@@ -243,7 +243,7 @@ TEST(Slides, TwentyOnePixelBarGoesUpThreePixelsAStepAndLeavesOneRow) {
         const FakeShell::PosCall& p = t.b.fp.shell.positions[i];
         EXPECT_EQ(p.cy, 21);
         EXPECT_EQ(p.cx, 1280);
-        EXPECT_EQ(p.apres, i + 1 < t.b.fp.shell.positions.size() ? InsererApres::HWND_TOP : InsererApres::HWND_TOPMOST);
+        EXPECT_EQ(p.apres, i + 1 < t.b.fp.shell.positions.size() ? InsertAfter::HWND_TOP : InsertAfter::HWND_TOPMOST);
     }
     EXPECT_EQ(t.b.p().donnees_barre.rc.top, -20);
     EXPECT_EQ(t.f.Top(), -300);
@@ -273,7 +273,7 @@ TEST(Slides, FiftySixPixelBarComesDownTwoPixelsAStepAndWatchesTheMouse) {
     attendu.push_back(0);
     EXPECT_EQ(t.ys(), attendu);
     const FakeShell::PosCall& fin = t.b.fp.shell.positions.back();
-    EXPECT_EQ(fin.apres, InsererApres::HWND_TOPMOST);
+    EXPECT_EQ(fin.apres, InsertAfter::HWND_TOPMOST);
     EXPECT_EQ(fin.drapeaux, uint32_t(SWP_SHOWWINDOW));
     EXPECT_EQ(fin.cy, 56);
     EXPECT_EQ(t.f.Top(), 0);

@@ -10,7 +10,7 @@ int FakeDialogs::msgBox(const QString& texte, int style, const QString& titre) {
         replies.pop_front();
         return r;
     }
-    return defaultReply ? *defaultReply : reponse_fermeture(style);
+    return defaultReply ? *defaultReply : dismissAnswer(style);
 }
 
 QString FakeDialogs::openFile(const QString& titre, const QString& filtre, const QString& dossier) {

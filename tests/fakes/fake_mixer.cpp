@@ -13,23 +13,23 @@ bool FakeMixer::open(int numero) {
     return opened;
 }
 
-bool FakeMixer::hasLine(LigneMixer ligne) { return usable(ligne); }
+bool FakeMixer::hasLine(MixerLine ligne) { return usable(ligne); }
 
-bool FakeMixer::volumeRange(LigneMixer ligne, int64_t& minimum, int64_t& maximum) {
+bool FakeMixer::volumeRange(MixerLine ligne, int64_t& minimum, int64_t& maximum) {
     if (!usable(ligne)) return false;
     minimum = line(ligne).minimum;
     maximum = line(ligne).maximum;
     return true;
 }
 
-bool FakeMixer::readVolume(LigneMixer ligne, int64_t& valeur) {
+bool FakeMixer::readVolume(MixerLine ligne, int64_t& valeur) {
     ++reads;
     if (!usable(ligne)) return false;
     valeur = line(ligne).value;
     return true;
 }
 
-bool FakeMixer::writeVolume(LigneMixer ligne, int64_t valeur) {
+bool FakeMixer::writeVolume(MixerLine ligne, int64_t valeur) {
     writes.push_back({ligne, false, valeur});
     if (!usable(ligne)) return false;
     Line& l = line(ligne);
@@ -37,14 +37,14 @@ bool FakeMixer::writeVolume(LigneMixer ligne, int64_t valeur) {
     return true;
 }
 
-bool FakeMixer::readMute(LigneMixer ligne, bool& muet) {
+bool FakeMixer::readMute(MixerLine ligne, bool& muet) {
     ++reads;
     if (!usable(ligne) || !line(ligne).hasMute) return false;
     muet = line(ligne).muted;
     return true;
 }
 
-bool FakeMixer::writeMute(LigneMixer ligne, bool muet) {
+bool FakeMixer::writeMute(MixerLine ligne, bool muet) {
     writes.push_back({ligne, true, muet ? 1 : 0});
     if (!usable(ligne) || !line(ligne).hasMute) return false;
     line(ligne).muted = muet;

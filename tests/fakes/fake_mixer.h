@@ -23,7 +23,7 @@ public:
         bool muted = false;
     };
     struct Write {
-        LigneMixer ligne;
+        MixerLine ligne;
         bool mute;     // true for a mute write, false for a volume write
         int64_t value; // the value asked for (before clamping), or 0/1 for mute
     };
@@ -37,19 +37,19 @@ public:
     std::vector<Write> writes;
     std::function<void()> duringOpen; // runs inside open(), before it answers
 
-    Line& line(LigneMixer ligne) { return lines_[static_cast<size_t>(ligne)]; }
+    Line& line(MixerLine ligne) { return lines_[static_cast<size_t>(ligne)]; }
 
     int deviceCount() override { return devices; }
     bool open(int numero) override;
-    bool hasLine(LigneMixer ligne) override;
-    bool volumeRange(LigneMixer ligne, int64_t& minimum, int64_t& maximum) override;
-    bool readVolume(LigneMixer ligne, int64_t& valeur) override;
-    bool writeVolume(LigneMixer ligne, int64_t valeur) override;
-    bool readMute(LigneMixer ligne, bool& muet) override;
-    bool writeMute(LigneMixer ligne, bool muet) override;
+    bool hasLine(MixerLine ligne) override;
+    bool volumeRange(MixerLine ligne, int64_t& minimum, int64_t& maximum) override;
+    bool readVolume(MixerLine ligne, int64_t& valeur) override;
+    bool writeVolume(MixerLine ligne, int64_t valeur) override;
+    bool readMute(MixerLine ligne, bool& muet) override;
+    bool writeMute(MixerLine ligne, bool muet) override;
 
 private:
-    bool usable(LigneMixer ligne) { return opened && line(ligne).present; }
+    bool usable(MixerLine ligne) { return opened && line(ligne).present; }
     std::array<Line, 7> lines_;
 };
 

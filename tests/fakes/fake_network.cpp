@@ -17,7 +17,7 @@ void FakeSocket::connectTo(const QString& h, int p) {
     port = p;
     tls = false;
     ++connections;
-    etat = Connexion;
+    etat = Connecting;
     pending.clear();
 }
 
@@ -28,16 +28,16 @@ void FakeSocket::connectToTls(const QString& h, int p) {
 
 void FakeSocket::close() {
     ++closes;
-    etat = Ferme;
+    etat = Closed;
     pending.clear();
 }
 
 void FakeSocket::send(const QByteArray& donnees) {
-    if (etat == Connecte || etat == Connexion) sends << donnees;
+    if (etat == Connected || etat == Connecting) sends << donnees;
 }
 
 void FakeSocket::accept() {
-    etat = Connecte;
+    etat = Connected;
     if (onConnected) onConnected();
 }
 
@@ -56,17 +56,17 @@ void FakeSocket::deliverPending() {
 }
 
 void FakeSocket::closeRemote() {
-    etat = Ferme;
+    etat = Closed;
     if (onClosed) onClosed();
 }
 
 void FakeSocket::fail(const QString& message) {
-    etat = Erreur;
+    etat = Error;
     if (onError) onError(message);
 }
 
 void FakeSocket::failTls(const QString& message) {
-    etat = Erreur;
+    etat = Error;
     if (onTlsError) onTlsError(message);
 }
 
@@ -75,7 +75,7 @@ FakeNetwork::~FakeNetwork() {
 }
 
 void FakeNetwork::reply(const QString& url, int status, const QByteArray& corps) {
-    ReponseHttp r;
+    HttpReply r;
     r.status = status;
     r.ok = status == 200;
     r.body = corps;
@@ -88,18 +88,18 @@ std::unique_ptr<Socket> FakeNetwork::createSocket() {
     return s;
 }
 
-ReponseHttp FakeNetwork::answer(const Request& r) {
+HttpReply FakeNetwork::answer(const Request& r) {
     requests.push_back(r);
     if (onRequest) return onRequest(r);
     const auto it = replies.constFind(r.url);
     if (it != replies.constEnd()) return *it;
-    ReponseHttp refus;
+    HttpReply refus;
     refus.error = QStringLiteral("Connection refused");
     return refus;
 }
 
-ReponseHttp FakeNetwork::answerWithinLimit(const Request& r) {
-    ReponseHttp rep = answer(r);
+HttpReply FakeNetwork::answerWithinLimit(const Request& r) {
+    HttpReply rep = answer(r);
     if (rep.body.size() > r.tailleMax) {
         rep.ok = false;
         rep.body.clear();
@@ -108,14 +108,14 @@ ReponseHttp FakeNetwork::answerWithinLimit(const Request& r) {
     return rep;
 }
 
-ReponseHttp FakeNetwork::download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) {
+HttpReply FakeNetwork::download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) {
     Request q;
     q.method = QStringLiteral("DOWNLOAD");
     q.url = url;
     q.fichier = fichier;
     q.delaiMs = delaiMs;
     q.tailleMax = tailleMax;
-    ReponseHttp r = answerWithinLimit(q);
+    HttpReply r = answerWithinLimit(q);
     // As the real service: the file takes its name only when the whole reply arrived.
     if (r.ok) {
         if (fichiers && !fichiers->writable(fichier)) {
@@ -133,7 +133,7 @@ ReponseHttp FakeNetwork::download(const QString& url, const QString& fichier, in
     return r;
 }
 
-ReponseHttp FakeNetwork::get(const QString& url, int delaiMs, qint64 tailleMax) {
+HttpReply FakeNetwork::get(const QString& url, int delaiMs, qint64 tailleMax) {
     Request q;
     q.method = QStringLiteral("GET");
     q.url = url;
@@ -142,8 +142,8 @@ ReponseHttp FakeNetwork::get(const QString& url, int delaiMs, qint64 tailleMax) 
     return answerWithinLimit(q);
 }
 
-ReponseHttp FakeNetwork::post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps, bool attendre,
-                              int delaiMs, qint64 tailleMax) {
+HttpReply FakeNetwork::post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps, bool attendre,
+                            int delaiMs, qint64 tailleMax) {
     Request q;
     q.method = QStringLiteral("POST");
     q.url = url;
@@ -152,8 +152,8 @@ ReponseHttp FakeNetwork::post(const QString& url, const QByteArray& enTeteType, 
     q.attendre = attendre;
     q.delaiMs = delaiMs;
     q.tailleMax = tailleMax;
-    const ReponseHttp r = answerWithinLimit(q);
-    return attendre ? r : ReponseHttp{};
+    const HttpReply r = answerWithinLimit(q);
+    return attendre ? r : HttpReply{};
 }
 
 } // namespace tk

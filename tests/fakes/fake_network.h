@@ -32,14 +32,14 @@ public:
     void deliverPending();
 
     // Server side.
-    void accept();                           // the connection succeeds: Connecte, onConnected
+    void accept();                           // the connection succeeds: Connected, onConnected
     void receive(const QByteArray& donnees); // one arrival event with `donnees`
-    void closeRemote();                      // the server closes: Ferme, onClosed
-    void fail(const QString& message);       // Erreur, onError
-    void failTls(const QString& message);    // Erreur, onTlsError (certificate or handshake refused)
+    void closeRemote();                      // the server closes: Closed, onClosed
+    void fail(const QString& message);       // Error, onError
+    void failTls(const QString& message);    // Error, onTlsError (certificate or handshake refused)
     QByteArray sentTotal() const { return sends.join(); }
 
-    int etat = Ferme;
+    int etat = Closed;
     QString hote;
     int port = 0;
     bool tls = false;        // the last connection asked for TLS
@@ -69,8 +69,8 @@ public:
 
     // Replies by exact address; an address without one gets a refused
     // connection (ok false, status 0). `onRequest`, when set, answers instead.
-    QMap<QString, ReponseHttp> replies;
-    std::function<ReponseHttp(const Request&)> onRequest;
+    QMap<QString, HttpReply> replies;
+    std::function<HttpReply(const Request&)> onRequest;
     std::vector<Request> requests;
     // Where downloads are written; when null they go to the real disk.
     FakeFiles* fichiers = nullptr;
@@ -87,15 +87,15 @@ public:
 
     std::unique_ptr<Socket> createSocket() override;
     // A body longer than the request's limit fails, as with the real service.
-    ReponseHttp download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) override;
-    ReponseHttp get(const QString& url, int delaiMs, qint64 tailleMax) override;
-    ReponseHttp post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps, bool attendre,
-                     int delaiMs, qint64 tailleMax) override;
+    HttpReply download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) override;
+    HttpReply get(const QString& url, int delaiMs, qint64 tailleMax) override;
+    HttpReply post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps, bool attendre,
+                   int delaiMs, qint64 tailleMax) override;
 
 private:
     friend class FakeSocket;
-    ReponseHttp answer(const Request& r);
-    ReponseHttp answerWithinLimit(const Request& r);
+    HttpReply answer(const Request& r);
+    HttpReply answerWithinLimit(const Request& r);
 };
 
 } // namespace tk

@@ -8,7 +8,7 @@ QString FakeRegistry::settingKey(const QString& appli, const QString& section, c
     return appli.toCaseFolded() + QLatin1Char('\n') + section.toCaseFolded() + QLatin1Char('\n') + cle.toCaseFolded();
 }
 
-QString FakeRegistry::valueKey(RacineRegistre racine, const QString& chemin, const QString& nom) {
+QString FakeRegistry::valueKey(RegistryRoot racine, const QString& chemin, const QString& nom) {
     QString c = chemin;
     while (c.endsWith(QLatin1Char('\\'))) c.chop(1);
     return QString::number(static_cast<int>(racine)) + QLatin1Char('\n') + c.toCaseFolded() + QLatin1Char('\n') +
@@ -39,20 +39,20 @@ void FakeRegistry::endWrites(const QString&) {
     }
 }
 
-bool FakeRegistry::readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) {
+bool FakeRegistry::readValue(RegistryRoot racine, const QString& chemin, const QString& nom, QString& valeur) {
     const auto it = values.constFind(valueKey(racine, chemin, nom));
     if (it == values.constEnd()) return false;
     valeur = it.value();
     return true;
 }
 
-bool FakeRegistry::writeValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) {
+bool FakeRegistry::writeValue(RegistryRoot racine, const QString& chemin, const QString& nom, const QString& valeur) {
     operations.push_back({true, racine, chemin, nom, valeur});
     values.insert(valueKey(racine, chemin, nom), valeur);
     return true;
 }
 
-bool FakeRegistry::deleteValue(RacineRegistre racine, const QString& chemin, const QString& nom) {
+bool FakeRegistry::deleteValue(RegistryRoot racine, const QString& chemin, const QString& nom) {
     operations.push_back({false, racine, chemin, nom, {}});
     values.remove(valueKey(racine, chemin, nom));
     return true;
@@ -70,11 +70,11 @@ QString FakeRegistry::valeur(const QString& appli, const QString& cle, const QSt
     return settings.value(settingKey(appli, section, cle));
 }
 
-void FakeRegistry::putValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) {
+void FakeRegistry::putValue(RegistryRoot racine, const QString& chemin, const QString& nom, const QString& valeur) {
     values.insert(valueKey(racine, chemin, nom), valeur);
 }
 
-bool FakeRegistry::hasValue(RacineRegistre racine, const QString& chemin, const QString& nom) const {
+bool FakeRegistry::hasValue(RegistryRoot racine, const QString& chemin, const QString& nom) const {
     return values.contains(valueKey(racine, chemin, nom));
 }
 

@@ -18,7 +18,7 @@ public:
     // One write or deletion of a registry value.
     struct Operation {
         bool ecriture; // false: deleteValue
-        RacineRegistre racine;
+        RegistryRoot racine;
         QString chemin, nom, valeur;
     };
 
@@ -35,17 +35,17 @@ public:
     void saveSetting(const QString& appli, const QString& section, const QString& cle, const QString& valeur) override;
     void beginWrites(const QString& appli) override;
     void endWrites(const QString& appli) override;
-    bool readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) override;
-    bool writeValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) override;
-    bool deleteValue(RacineRegistre racine, const QString& chemin, const QString& nom) override;
+    bool readValue(RegistryRoot racine, const QString& chemin, const QString& nom, QString& valeur) override;
+    bool writeValue(RegistryRoot racine, const QString& chemin, const QString& nom, const QString& valeur) override;
+    bool deleteValue(RegistryRoot racine, const QString& chemin, const QString& nom) override;
 
     // Test helpers; they record nothing. Section "Settings" unless given.
     void put(const QString& appli, const QString& cle, const QString& valeur,
              const QString& section = QStringLiteral("Settings"));
     bool has(const QString& appli, const QString& cle, const QString& section = QStringLiteral("Settings")) const;
     QString valeur(const QString& appli, const QString& cle, const QString& section = QStringLiteral("Settings")) const;
-    void putValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur);
-    bool hasValue(RacineRegistre racine, const QString& chemin, const QString& nom) const;
+    void putValue(RegistryRoot racine, const QString& chemin, const QString& nom, const QString& valeur);
+    bool hasValue(RegistryRoot racine, const QString& chemin, const QString& nom) const;
     // Keys of the settings written, in order ("Skin", "mail0", ...).
     QStringList writtenKeys() const;
 
@@ -56,7 +56,7 @@ public:
 private:
     bool pending = false;
     static QString settingKey(const QString& appli, const QString& section, const QString& cle);
-    static QString valueKey(RacineRegistre racine, const QString& chemin, const QString& nom);
+    static QString valueKey(RegistryRoot racine, const QString& chemin, const QString& nom);
 };
 
 } // namespace tk

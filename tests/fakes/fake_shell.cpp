@@ -5,8 +5,8 @@
 
 namespace tk {
 
-std::vector<MessageBarre> FakeShell::messages() const {
-    std::vector<MessageBarre> m;
+std::vector<AppBarMessage> FakeShell::messages() const {
+    std::vector<AppBarMessage> m;
     for (const BarCall& c : barCalls) m.push_back(c.message);
     return m;
 }
@@ -20,7 +20,7 @@ void FakeShell::clearCalls() {
 
 void FakeShell::prepareDock(QWidget* fenetre) { docks.push_back(fenetre); }
 
-int32_t FakeShell::appBarMessage(MessageBarre message, APPBARDATA& donnees) {
+int32_t FakeShell::appBarMessage(AppBarMessage message, APPBARDATA& donnees) {
     BarCall call{message, donnees, donnees};
     int32_t resultat = 1;
     switch (message) {
@@ -39,7 +39,7 @@ int32_t FakeShell::appBarMessage(MessageBarre message, APPBARDATA& donnees) {
     return resultat;
 }
 
-void FakeShell::setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy, uint32_t drapeaux) {
+void FakeShell::setWindowPos(QWidget* fenetre, InsertAfter apres, int x, int y, int cx, int cy, uint32_t drapeaux) {
     positions.push_back({fenetre, apres, x, y, cx, cy, drapeaux});
     if (!moveWindows || !fenetre) return;
     fenetre->window()->setGeometry(x, y, std::max(cx, 0), std::max(cy, 0));

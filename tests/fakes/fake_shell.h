@@ -14,13 +14,13 @@ namespace tk {
 class FakeShell : public Shell {
 public:
     struct BarCall {
-        MessageBarre message;
+        AppBarMessage message;
         APPBARDATA sent;     // the record as the caller passed it
         APPBARDATA returned; // the record as the shell left it
     };
     struct PosCall {
         QWidget* fenetre;
-        InsererApres apres;
+        InsertAfter apres;
         int x, y, cx, cy;
         uint32_t drapeaux;
     };
@@ -46,14 +46,14 @@ public:
     int trayAdds = 0, trayModifies = 0, trayDeletes = 0;
 
     // The messages alone, in order.
-    std::vector<MessageBarre> messages() const;
+    std::vector<AppBarMessage> messages() const;
     // The top of the work area: below other bars and our own reservation.
     int workAreaTop() const;
     void clearCalls();
 
     void prepareDock(QWidget* fenetre) override;
-    int32_t appBarMessage(MessageBarre message, APPBARDATA& donnees) override;
-    void setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy, uint32_t drapeaux) override;
+    int32_t appBarMessage(AppBarMessage message, APPBARDATA& donnees) override;
+    void setWindowPos(QWidget* fenetre, InsertAfter apres, int x, int y, int cx, int cy, uint32_t drapeaux) override;
     void watchDesktop(std::function<bool()> changed) override { desktopChanged = std::move(changed); }
     int screenWidth() override { return width; }
     int screenHeight() override { return height; }

@@ -1,7 +1,7 @@
 // The counter query and meter controls (init_pdh) and the sampling pass.
 #include "app/frmMain.h"
 #include "app/programme.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "meters/mdlPdh.h"
 #include "network/mdlRezo.h"
 #include "volume/mdlVolume.h"
@@ -24,7 +24,7 @@ const QString ECR_C = QStringLiteral("\\Disque logique(C:)\\Ecritures disque, oc
 const QString LEC_C = QStringLiteral("\\Disque logique(C:)\\Lectures disque, octets/s");
 
 struct Banc_cycle {
-    Banc b;
+    TestBench b;
     frmMain& f = b.p().frmMain();
     mdlPdh& pdh = b.p().pdh();
     std::vector<TraceDessin> traces;

@@ -2,7 +2,7 @@
 #include "app/frmMain.h"
 #include "app/programme.h"
 #include "app/mdlFonctions.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "meters/mdlPdh.h"
 #include "meters/modAntiAlias.h"
 
@@ -14,7 +14,7 @@ using namespace tk;
 namespace {
 
 struct Banc_dessin {
-    Banc b;
+    TestBench b;
     frmMain& f = b.p().frmMain();
     mdlPdh& pdh = b.p().pdh();
     std::vector<TraceDessin> traces;

@@ -4,7 +4,7 @@
 #include "app/mdlMain.h"
 #include "drives/mdlDisk.h"
 #include "mail/mdlMail.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "options/frmOption.h"
 
 #include <QDate>
@@ -24,7 +24,7 @@ namespace {
 const QString APPLI = QStringLiteral("tarvik");
 
 struct Options : ::testing::Test {
-    Banc b;
+    TestBench b;
     FakeRegistry& reg() { return b.fp.registry; }
     QString setting(const char* cle) { return reg().valeur(APPLI, QString::fromLatin1(cle)); }
     void put(const char* cle, const char* valeur) {

@@ -1,6 +1,6 @@
 // Skins of the bar and the alarm choice.
 #include "app/frmMain.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "options/frmOption.h"
 
 #include <QImage>
@@ -15,7 +15,7 @@ using namespace tk::test;
 namespace {
 
 struct Skins : ::testing::Test {
-    Banc b;
+    TestBench b;
     QTemporaryDir dossier;
     frmOption& o() { return b.p().frmOption(); }
     frmMain& m() { return b.p().frmMain(); }
@@ -110,7 +110,7 @@ TEST_F(Skins, TransparentModePaintsTheTopBandOfTheWallpaper) {
         for (int x = 0; x < 2 * W; ++x) papier.setPixel(x, y, x < W ? qRgb(0, 255, 0) : qRgb(255, 255, 0));
     const QString chemin = dossier.filePath(QStringLiteral("papier.png"));
     ASSERT_TRUE(papier.save(chemin));
-    b.fp.registry.putValue(RacineRegistre::HKEY_CURRENT_USER, QStringLiteral("Control Panel\\Desktop"),
+    b.fp.registry.putValue(RegistryRoot::HKEY_CURRENT_USER, QStringLiteral("Control Panel\\Desktop"),
                            QStringLiteral("Wallpaper"), chemin);
 
     choisir_skin(QStringLiteral("Mode transparent"));

@@ -1,7 +1,7 @@
 // The replacement started as "tarvik_ -reboot" and the clean-up at a normal
 // start, on the fake file system.
 #include "diag/erreur.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "update/frmMaj.h"
 #include "update/mdlMaj.h"
 
@@ -19,7 +19,7 @@ const QString CANT_COPY =
 QString essai(int n) { return QStringLiteral("Suppression ancienne version (essai N°%1)").arg(n); }
 
 struct MajRemplacement : ::testing::Test {
-    Banc b;
+    TestBench b;
     FakeFiles& f = b.fp.files;
     QStringList textes; // the window's message at each wait
     void SetUp() override {
@@ -114,7 +114,7 @@ TEST_F(MajRemplacement, AnOldProgramThatCannotBeReplacedStaysWhole) {
 TEST_F(MajRemplacement, NoCompleteCopyMeansNothingIsTouched) {
     // The replacement is missing, or its copy cannot be written.
     for (int cas = 0; cas < 2; ++cas) {
-        Banc c;
+        TestBench c;
         FakeFiles& g = c.fp.files;
         g.exeName = QStringLiteral("tarvik_");
         g.fichiers.insert(g.inFolder(QStringLiteral("tarvik")), "old program");

@@ -3,7 +3,7 @@
 // fake network where only the logic matters.
 #include "app/frmMain.h"
 #include "diag/erreur.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "options/frmOption.h"
 #include "platform/linux/linux_network.h"
 #include "update/frmMaj.h"
@@ -37,10 +37,10 @@ class ReseauReel : public Network {
 public:
     explicit ReseauReel(FakeFiles& f) : fichiers_(f) {}
     std::unique_ptr<Socket> createSocket() override { return net_.createSocket(); }
-    ReponseHttp download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) override {
+    HttpReply download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) override {
         const QString disque = dossier_.path() + QStringLiteral("/telechargement");
         QFile::remove(disque);
-        ReponseHttp r = net_.download(url, disque, delaiMs, tailleMax);
+        HttpReply r = net_.download(url, disque, delaiMs, tailleMax);
         QFile f(disque);
         if (f.open(QIODevice::ReadOnly)) {
             fichiers_.fichiers.insert(fichier, f.readAll());
@@ -48,11 +48,11 @@ public:
         }
         return r;
     }
-    ReponseHttp get(const QString& url, int delaiMs, qint64 tailleMax) override {
+    HttpReply get(const QString& url, int delaiMs, qint64 tailleMax) override {
         return net_.get(url, delaiMs, tailleMax);
     }
-    ReponseHttp post(const QString& url, const QByteArray& type, const QByteArray& corps, bool attendre, int delaiMs,
-                     qint64 tailleMax) override {
+    HttpReply post(const QString& url, const QByteArray& type, const QByteArray& corps, bool attendre, int delaiMs,
+                   qint64 tailleMax) override {
         return net_.post(url, type, corps, attendre, delaiMs, tailleMax);
     }
 
@@ -64,13 +64,13 @@ private:
 
 // A program on the fake platform whose network is the real one.
 struct BancReel {
-    FakePlateforme fp;
+    FakePlatform fp;
     ReseauReel reseau{fp.files};
     ServeurHttp http;
     std::unique_ptr<Programme> prog;
     BancReel() {
-        prog = std::make_unique<Programme>(Plateforme{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry, reseau,
-                                                      fp.files, fp.sound, fp.dialogs});
+        prog = std::make_unique<Programme>(
+            Platform{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry, reseau, fp.files, fp.sound, fp.dialogs});
         prog->SaveSetting(QStringLiteral("adresseServeur"), http.base());
     }
     Programme& p() { return *prog; }
@@ -102,7 +102,7 @@ TEST(MajVerification, SameVersionOnTheFirstLineIsUpToDate) {
 
 // The offered version comes from the server: it is shown as the text it is.
 TEST(MajVerification, AVersionLineWithMarkupShowsLiterally) {
-    Banc b;
+    TestBench b;
     const QString ligne = QStringLiteral("<font color=\"red\"><u><i>6.6.6</i></u></font>");
     b.p().SaveSetting(QStringLiteral("adresseServeur"), QStringLiteral("https://maj.test"));
     b.fp.network.fichiers = &b.fp.files;
@@ -195,7 +195,7 @@ TEST(MajVerification, OnlyHttpsOrThisMachine) {
         EXPECT_FALSE(mdlMaj::adresse_sure(QString::fromLatin1(non))) << non;
 
     // The default address is https; a plain-http server elsewhere is never asked.
-    Banc b;
+    TestBench b;
     b.p().maj().recherche_mise_a_jour();
     ASSERT_FALSE(b.fp.network.requests.empty());
     EXPECT_TRUE(b.fp.network.requests[0].url.startsWith(QStringLiteral("https://")));
@@ -210,7 +210,7 @@ TEST(MajVerification, OnlyHttpsOrThisMachine) {
 // Installed in a folder this user cannot write: the check still tells a
 // newer version apart, downloads nothing and points to the package manager.
 TEST(MajInstallee, ANewerVersionIsAnnouncedWithoutDownloadingIt) {
-    Banc b;
+    TestBench b;
     FakeFiles& fichiers = b.fp.files;
     b.fp.network.fichiers = &fichiers;
     fichiers.protectedFolders.insert(fichiers.dossier);
@@ -247,7 +247,7 @@ TEST(MajInstallee, ANewerVersionIsAnnouncedWithoutDownloadingIt) {
 // ------------------------------------------------------------------ answers
 
 struct MajQuestion : ::testing::Test {
-    Banc b;
+    TestBench b;
     const QString exe_ = QStringLiteral("/tarvik/tarvik.exe");
     QStringList textes; // the update window's message at each wait
     void SetUp() override {
@@ -317,7 +317,7 @@ TEST_F(MajQuestion, AProgramThatDoesNotNameTheOfferedVersionIsNeverStarted) {
     // Checked only after the whole file arrived: a short reply is never run.
     b.fp.files.runs.clear();
     b.fp.network.onRequest = [](const FakeNetwork::Request&) {
-        ReponseHttp r;
+        HttpReply r;
         r.status = 200;
         r.body = "half";
         r.error = QStringLiteral("2 bytes received of the 4 announced");
@@ -384,7 +384,7 @@ TEST_F(MajQuestion, NoLeavesTheUpdateAvailable) {
 }
 
 TEST(MajBoutons, DoNothingOutsideTheQuestion) {
-    Banc b;
+    TestBench b;
     frmMaj& f = b.p().frmMaj();
     EXPECT_EQ(f.btnAction(0).Caption(), QStringLiteral("OK"));
     EXPECT_EQ(f.btnAction(1).Caption(), QStringLiteral("Annuler"));
@@ -414,7 +414,7 @@ TEST(MajBoutons, DoNothingOutsideTheQuestion) {
 }
 
 TEST(MajAutomatique, AnUnreachableServerIsTriedEveryTenSeconds) {
-    Banc b;
+    TestBench b;
     b.fp.network.fichiers = &b.fp.files;
     frmMain& f = b.p().frmMain();
     b.p().frmOption().checkmajAuto->setValue(1);
@@ -438,7 +438,7 @@ TEST(MajAutomatique, AnUnreachableServerIsTriedEveryTenSeconds) {
 }
 
 TEST(MajAutomatique, ATickDuringTheUsersOwnCheckLeavesTheAutomaticCheckToLater) {
-    Banc b;
+    TestBench b;
     b.fp.network.fichiers = &b.fp.files;
     frmMain& f = b.p().frmMain();
     b.p().frmOption().checkmajAuto->setValue(1);
@@ -449,7 +449,7 @@ TEST(MajAutomatique, ATickDuringTheUsersOwnCheckLeavesTheAutomaticCheckToLater) 
             tic = true;
             f.TimerCarteReseau->declencher();
         }
-        return ReponseHttp{};
+        return HttpReply{};
     };
     cliquer(*b.p().frmOption().btnMaj);
     EXPECT_TRUE(tic);

@@ -41,7 +41,7 @@ int LinuxDialogs::msgBox(const QString& texte, int style, const QString& titre) 
     for (const auto& b : boutons) ensemble |= b.first;
     boite.setStandardButtons(ensemble);
     boite.setDefaultButton(boutons.front().first);
-    const int fermeture = reponse_fermeture(style);
+    const int fermeture = dismissAnswer(style);
     for (const auto& b : boutons)
         if (b.second == fermeture) boite.setEscapeButton(b.first);
     boite.exec();

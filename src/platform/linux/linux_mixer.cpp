@@ -35,11 +35,11 @@ int64_t presentedToRaw(int64_t valeur, int64_t minimum, int64_t maximum) {
            divideRounded(static_cast<__int128>(valeur) * (static_cast<__int128>(maximum) - minimum), kPresentedMax);
 }
 
-void LastWrites::remember(LigneMixer ligne, int64_t raw, int64_t valeur) {
+void LastWrites::remember(MixerLine ligne, int64_t raw, int64_t valeur) {
     writes_.at(static_cast<size_t>(ligne)) = {true, raw, std::clamp<int64_t>(valeur, 0, kPresentedMax)};
 }
 
-int64_t LastWrites::read(LigneMixer ligne, int64_t raw, int64_t minimum, int64_t maximum) const {
+int64_t LastWrites::read(MixerLine ligne, int64_t raw, int64_t minimum, int64_t maximum) const {
     const Written& e = writes_.at(static_cast<size_t>(ligne));
     if (e.valid && e.raw == raw) return e.value;
     return rawToPresented(raw, minimum, maximum);
@@ -47,15 +47,15 @@ int64_t LastWrites::read(LigneMixer ligne, int64_t raw, int64_t minimum, int64_t
 
 void LastWrites::forget() { writes_ = {}; }
 
-const char* alsaElementName(LigneMixer ligne) {
+const char* alsaElementName(MixerLine ligne) {
     switch (ligne) {
-    case LigneMixer::Haut_parleurs: return "Master";
-    case LigneMixer::Ligne: return "Line";
-    case LigneMixer::Micro: return "Mic";
-    case LigneMixer::Synthe: return "Synth";
-    case LigneMixer::CD: return "CD";
-    case LigneMixer::Wave: return "PCM";
-    case LigneMixer::Aux: return "Aux";
+    case MixerLine::Speakers: return "Master";
+    case MixerLine::Line: return "Line";
+    case MixerLine::Microphone: return "Mic";
+    case MixerLine::Synthesizer: return "Synth";
+    case MixerLine::CD: return "CD";
+    case MixerLine::Wave: return "PCM";
+    case MixerLine::Aux: return "Aux";
     }
     return "";
 }
@@ -81,7 +81,7 @@ snd_mixer_t* LinuxMixer::openDefault() {
     snd_mixer_selem_id_t* id = nullptr;
     snd_mixer_selem_id_alloca(&id);
     snd_mixer_selem_id_set_index(id, 0);
-    snd_mixer_selem_id_set_name(id, alsaElementName(LigneMixer::Haut_parleurs));
+    snd_mixer_selem_id_set_name(id, alsaElementName(MixerLine::Speakers));
     if (!snd_mixer_find_selem(h, id)) {
         snd_mixer_close(h);
         return nullptr;
@@ -127,7 +127,7 @@ bool LinuxMixer::refresh() {
     return true;
 }
 
-snd_mixer_elem_t* LinuxMixer::element(LigneMixer ligne) {
+snd_mixer_elem_t* LinuxMixer::element(MixerLine ligne) {
     if (!handle_) return nullptr;
     snd_mixer_selem_id_t* id = nullptr;
     snd_mixer_selem_id_alloca(&id);
@@ -138,18 +138,18 @@ snd_mixer_elem_t* LinuxMixer::element(LigneMixer ligne) {
     return e;
 }
 
-bool LinuxMixer::hasLine(LigneMixer ligne) { return element(ligne) != nullptr; }
+bool LinuxMixer::hasLine(MixerLine ligne) { return element(ligne) != nullptr; }
 
 // A line's volume is its playback volume, or its capture volume for an input
 // that has no playback path.
-bool LinuxMixer::volumeRange(LigneMixer ligne, int64_t& minimum, int64_t& maximum) {
+bool LinuxMixer::volumeRange(MixerLine ligne, int64_t& minimum, int64_t& maximum) {
     if (!element(ligne)) return false;
     minimum = 0;
     maximum = kPresentedMax;
     return true;
 }
 
-bool LinuxMixer::readVolume(LigneMixer ligne, int64_t& valeur) {
+bool LinuxMixer::readVolume(MixerLine ligne, int64_t& valeur) {
     if (!refresh()) return false;
     snd_mixer_elem_t* e = element(ligne);
     if (!e) return false;
@@ -166,7 +166,7 @@ bool LinuxMixer::readVolume(LigneMixer ligne, int64_t& valeur) {
     return true;
 }
 
-bool LinuxMixer::writeVolume(LigneMixer ligne, int64_t valeur) {
+bool LinuxMixer::writeVolume(MixerLine ligne, int64_t valeur) {
     if (!refresh()) return false;
     snd_mixer_elem_t* e = element(ligne);
     if (!e) return false;
@@ -193,7 +193,7 @@ bool LinuxMixer::writeVolume(LigneMixer ligne, int64_t valeur) {
 
 // Mute is the playback switch turned off (the capture switch for an input
 // without a playback switch). A line without a switch cannot be muted.
-bool LinuxMixer::readMute(LigneMixer ligne, bool& muet) {
+bool LinuxMixer::readMute(MixerLine ligne, bool& muet) {
     if (!refresh()) return false;
     snd_mixer_elem_t* e = element(ligne);
     if (!e) return false;
@@ -209,7 +209,7 @@ bool LinuxMixer::readMute(LigneMixer ligne, bool& muet) {
     return true;
 }
 
-bool LinuxMixer::writeMute(LigneMixer ligne, bool muet) {
+bool LinuxMixer::writeMute(MixerLine ligne, bool muet) {
     if (!refresh()) return false;
     snd_mixer_elem_t* e = element(ligne);
     if (!e) return false;

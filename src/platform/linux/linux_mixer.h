@@ -27,8 +27,8 @@ int64_t presentedToRaw(int64_t valeur, int64_t minimum, int64_t maximum);
 // step) reads through the scale as usual.
 class LastWrites {
 public:
-    void remember(LigneMixer ligne, int64_t raw, int64_t valeur);
-    int64_t read(LigneMixer ligne, int64_t raw, int64_t minimum, int64_t maximum) const;
+    void remember(MixerLine ligne, int64_t raw, int64_t valeur);
+    int64_t read(MixerLine ligne, int64_t raw, int64_t minimum, int64_t maximum) const;
     void forget();
 
 private:
@@ -41,7 +41,7 @@ private:
 };
 
 // The ALSA element that plays the role of each line ("Master" for the speakers).
-const char* alsaElementName(LigneMixer ligne);
+const char* alsaElementName(MixerLine ligne);
 
 // Installs an ALSA error handler that prints nothing, once per process: with
 // no card or no sound server, ALSA would otherwise print on every attempt.
@@ -63,12 +63,12 @@ public:
 
     int deviceCount() override;
     bool open(int numero) override;
-    bool hasLine(LigneMixer ligne) override;
-    bool volumeRange(LigneMixer ligne, int64_t& minimum, int64_t& maximum) override;
-    bool readVolume(LigneMixer ligne, int64_t& valeur) override;
-    bool writeVolume(LigneMixer ligne, int64_t valeur) override;
-    bool readMute(LigneMixer ligne, bool& muet) override;
-    bool writeMute(LigneMixer ligne, bool muet) override;
+    bool hasLine(MixerLine ligne) override;
+    bool volumeRange(MixerLine ligne, int64_t& minimum, int64_t& maximum) override;
+    bool readVolume(MixerLine ligne, int64_t& valeur) override;
+    bool writeVolume(MixerLine ligne, int64_t valeur) override;
+    bool readMute(MixerLine ligne, bool& muet) override;
+    bool writeMute(MixerLine ligne, bool muet) override;
 
     bool isOpen() const { return handle_ != nullptr; }
     // Shortest time between two attempts to open a lost mixer again.
@@ -78,7 +78,7 @@ private:
     // Opens "default" and loads its elements; null when there is no usable mixer
     // (no device, or no "Master" element).
     static snd_mixer_t* openDefault();
-    snd_mixer_elem_t* element(LigneMixer ligne);
+    snd_mixer_elem_t* element(MixerLine ligne);
     // Takes the events that are waiting, so that changes made elsewhere show.
     bool refresh();
     void close();

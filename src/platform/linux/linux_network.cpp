@@ -26,7 +26,7 @@ void LinuxSocket::useSocket(QTcpSocket* s) {
     }
     socket_ = s;
     // Arrived data that nobody takes (reading paused) stays bounded.
-    socket_->setReadBufferSize(TAMPON_LECTURE);
+    socket_->setReadBufferSize(READ_BUFFER_SIZE);
     QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] { deliver(); });
     QObject::connect(socket_, &QTcpSocket::connected, socket_, [this] {
         failed_ = false;
@@ -62,7 +62,7 @@ void LinuxSocket::useSocket(QTcpSocket* s) {
 
 void LinuxSocket::deliver() {
     if (paused_) return;
-    const QByteArray donnees = socket_->read(TAMPON_LECTURE);
+    const QByteArray donnees = socket_->read(READ_BUFFER_SIZE);
     // The handler may destroy this object.
     const std::weak_ptr<bool> vivant = alive_;
     if (!donnees.isEmpty() && onData) onData(donnees);
@@ -135,10 +135,10 @@ void LinuxSocket::close() {
 int LinuxSocket::state() {
     switch (socket_->state()) {
     case QAbstractSocket::HostLookupState:
-    case QAbstractSocket::ConnectingState: return Connexion;
-    case QAbstractSocket::ConnectedState: return Connecte;
-    case QAbstractSocket::ClosingState: return Fermeture;
-    default: return failed_ ? Erreur : Ferme;
+    case QAbstractSocket::ConnectingState: return Connecting;
+    case QAbstractSocket::ConnectedState: return Connected;
+    case QAbstractSocket::ClosingState: return Closing;
+    default: return failed_ ? Error : Closed;
     }
 }
 
@@ -241,8 +241,8 @@ struct Reader {
 
 } // namespace
 
-ReponseHttp LinuxNetwork::attendre(QNetworkReply* reponse, int delaiMs, qint64 tailleMax, QIODevice* destination) {
-    ReponseHttp r;
+HttpReply LinuxNetwork::attendre(QNetworkReply* reponse, int delaiMs, qint64 tailleMax, QIODevice* destination) {
+    HttpReply r;
     Reader reader{reponse, std::max<qint64>(0, tailleMax), destination, {}, 0, {}};
     reader.hookUp();
     if (!reponse->isFinished()) {
@@ -279,16 +279,16 @@ ReponseHttp LinuxNetwork::attendre(QNetworkReply* reponse, int delaiMs, qint64 t
     return r;
 }
 
-ReponseHttp LinuxNetwork::download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) {
+HttpReply LinuxNetwork::download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) {
     // The body streams into a temporary file beside the target, which takes
     // the target's name only once the whole reply has arrived.
     QSaveFile f(fichier);
     if (!f.open(QIODevice::WriteOnly)) {
-        ReponseHttp r;
+        HttpReply r;
         r.error = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
         return r;
     }
-    ReponseHttp r = attendre(manager().get(request(url)), delaiMs, tailleMax, &f);
+    HttpReply r = attendre(manager().get(request(url)), delaiMs, tailleMax, &f);
     if (r.ok && !f.commit()) {
         r.ok = false;
         r.error = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
@@ -298,12 +298,12 @@ ReponseHttp LinuxNetwork::download(const QString& url, const QString& fichier, i
     return r;
 }
 
-ReponseHttp LinuxNetwork::get(const QString& url, int delaiMs, qint64 tailleMax) {
+HttpReply LinuxNetwork::get(const QString& url, int delaiMs, qint64 tailleMax) {
     return attendre(manager().get(request(url)), delaiMs, tailleMax, nullptr);
 }
 
-ReponseHttp LinuxNetwork::post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps,
-                               bool attendreReponse, int delaiMs, qint64 tailleMax) {
+HttpReply LinuxNetwork::post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps,
+                             bool attendreReponse, int delaiMs, qint64 tailleMax) {
     QNetworkRequest req = request(url);
     if (!enTeteType.isEmpty()) req.setHeader(QNetworkRequest::ContentTypeHeader, enTeteType);
     QNetworkReply* reponse = manager().post(req, corps);

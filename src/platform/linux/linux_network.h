@@ -36,7 +36,7 @@ public:
 
     // What the Qt socket keeps of arrived data that was not taken yet; past
     // that it stops reading and the sender is held back by TCP.
-    static constexpr qint64 TAMPON_LECTURE = 16 * 1024;
+    static constexpr qint64 READ_BUFFER_SIZE = 16 * 1024;
 
 private:
     // Hands the arrived data to onData unless reading is paused.
@@ -63,10 +63,10 @@ public:
     LinuxNetwork();
     ~LinuxNetwork() override;
     std::unique_ptr<Socket> createSocket() override;
-    ReponseHttp download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) override;
-    ReponseHttp get(const QString& url, int delaiMs, qint64 tailleMax) override;
-    ReponseHttp post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps, bool attendre,
-                     int delaiMs, qint64 tailleMax) override;
+    HttpReply download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) override;
+    HttpReply get(const QString& url, int delaiMs, qint64 tailleMax) override;
+    HttpReply post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps, bool attendre,
+                   int delaiMs, qint64 tailleMax) override;
 
     // A redirect from `depart` to `cible` is followed only when both have the
     // same scheme, host and port (an absent port counts as the scheme's own).
@@ -78,7 +78,7 @@ private:
     // Reads the body of `reponse` as it arrives, into `destination` when given,
     // else into the result; checks redirects. Waits for the end (at most
     // `delaiMs`), then fills the result and deletes the reply.
-    static ReponseHttp attendre(QNetworkReply* reponse, int delaiMs, qint64 tailleMax, QIODevice* destination);
+    static HttpReply attendre(QNetworkReply* reponse, int delaiMs, qint64 tailleMax, QIODevice* destination);
 
     QNetworkAccessManager* manager_ = nullptr;
 };

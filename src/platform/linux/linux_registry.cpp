@@ -56,16 +56,16 @@ void LinuxRegistry::endWrites(const QString& appli) { settings_.endWrites(appli)
 
 QString LinuxRegistry::autostartFile(const QString& nom) const { return tk::autostartFile(paths_.config, nom); }
 
-bool LinuxRegistry::readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) {
+bool LinuxRegistry::readValue(RegistryRoot racine, const QString& chemin, const QString& nom, QString& valeur) {
     const QString c = chemin_normal(chemin);
     QString r;
-    if (racine == RacineRegistre::HKEY_LOCAL_MACHINE && sameName(c, kProduit) &&
+    if (racine == RegistryRoot::HKEY_LOCAL_MACHINE && sameName(c, kProduit) &&
         sameName(nom, QLatin1String("productname"))) {
         r = productName(paths_.osRelease);
-    } else if (racine == RacineRegistre::HKEY_CURRENT_USER && sameName(c, kBureau) &&
+    } else if (racine == RegistryRoot::HKEY_CURRENT_USER && sameName(c, kBureau) &&
                sameName(nom, QLatin1String("Wallpaper"))) {
         r = wallpaper(run_, paths_.home, paths_.rootPicture);
-    } else if (racine == RacineRegistre::HKEY_LOCAL_MACHINE && sameName(c, kDemarrage)) {
+    } else if (racine == RegistryRoot::HKEY_LOCAL_MACHINE && sameName(c, kDemarrage)) {
         if (nom.isEmpty() || nom.contains(QLatin1Char('/'))) return false;
         r = readAutostart(autostartFile(nom));
     } else {
@@ -80,16 +80,15 @@ bool LinuxRegistry::readValue(RacineRegistre racine, const QString& chemin, cons
     return true;
 }
 
-bool LinuxRegistry::writeValue(RacineRegistre racine, const QString& chemin, const QString& nom,
-                               const QString& valeur) {
+bool LinuxRegistry::writeValue(RegistryRoot racine, const QString& chemin, const QString& nom, const QString& valeur) {
     const QString c = chemin_normal(chemin);
-    if (racine == RacineRegistre::HKEY_LOCAL_MACHINE && sameName(c, kDemarrage)) {
+    if (racine == RegistryRoot::HKEY_LOCAL_MACHINE && sameName(c, kDemarrage)) {
         if (nom.isEmpty() || nom.contains(QLatin1Char('/')) || nom == QLatin1String(".") || nom == QLatin1String(".."))
             return false;
         return writeAutostart(autostartFile(nom), nom, valeur);
     }
-    if ((racine == RacineRegistre::HKEY_LOCAL_MACHINE && sameName(c, kProduit)) ||
-        (racine == RacineRegistre::HKEY_CURRENT_USER && sameName(c, kBureau)))
+    if ((racine == RegistryRoot::HKEY_LOCAL_MACHINE && sameName(c, kProduit)) ||
+        (racine == RegistryRoot::HKEY_CURRENT_USER && sameName(c, kBureau)))
         return false; // read from the system; not ours to change
     others_.insert(QString::number(static_cast<int>(racine)) + QLatin1Char('\\') + c.toCaseFolded() +
                        QLatin1Char('\\') + nom.toCaseFolded(),
@@ -97,9 +96,9 @@ bool LinuxRegistry::writeValue(RacineRegistre racine, const QString& chemin, con
     return true;
 }
 
-bool LinuxRegistry::deleteValue(RacineRegistre racine, const QString& chemin, const QString& nom) {
+bool LinuxRegistry::deleteValue(RegistryRoot racine, const QString& chemin, const QString& nom) {
     const QString c = chemin_normal(chemin);
-    if (racine == RacineRegistre::HKEY_LOCAL_MACHINE && sameName(c, kDemarrage)) {
+    if (racine == RegistryRoot::HKEY_LOCAL_MACHINE && sameName(c, kDemarrage)) {
         if (nom.isEmpty() || nom.contains(QLatin1Char('/')) || nom == QLatin1String(".") || nom == QLatin1String(".."))
             return false;
         return removeAutostart(autostartFile(nom));

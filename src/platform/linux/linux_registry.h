@@ -44,9 +44,9 @@ public:
     // there to see what an interruption at that moment leaves on disk.
     void setWriteStepHook(WriteStepHook hook) { settings_.setWriteStepHook(std::move(hook)); }
 
-    bool readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) override;
-    bool writeValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) override;
-    bool deleteValue(RacineRegistre racine, const QString& chemin, const QString& nom) override;
+    bool readValue(RegistryRoot racine, const QString& chemin, const QString& nom, QString& valeur) override;
+    bool writeValue(RegistryRoot racine, const QString& chemin, const QString& nom, const QString& valeur) override;
+    bool deleteValue(RegistryRoot racine, const QString& chemin, const QString& nom) override;
 
     QString settingsFile(const QString& appli) const { return settings_.path(appli); }
     QString autostartFile(const QString& nom) const;

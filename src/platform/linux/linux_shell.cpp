@@ -305,7 +305,7 @@ void LinuxShell::prepareDock(QWidget* fenetre) {
     xcb_flush(c);
 }
 
-int32_t LinuxShell::appBarMessage(MessageBarre message, APPBARDATA& donnees) {
+int32_t LinuxShell::appBarMessage(AppBarMessage message, APPBARDATA& donnees) {
     switch (message) {
     case ABM_NEW:
         if (!donnees.hWnd) return 0;
@@ -418,7 +418,7 @@ void LinuxShell::keepAbove(QWidget* fenetre) {
     xcb_configure_window(c, id, XCB_CONFIG_WINDOW_STACK_MODE, &pile);
 }
 
-void LinuxShell::setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy, uint32_t drapeaux) {
+void LinuxShell::setWindowPos(QWidget* fenetre, InsertAfter apres, int x, int y, int cx, int cy, uint32_t drapeaux) {
     if (!fenetre) return;
     QWidget* w = fenetre->window();
     // A window manager that keeps docks in place would leave a bar meant to
@@ -446,7 +446,7 @@ void LinuxShell::setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y
             c, id, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
             valeurs);
     }
-    if (apres == InsererApres::HWND_TOPMOST) keepAbove(w);
+    if (apres == InsertAfter::HWND_TOPMOST) keepAbove(w);
     else if (w->isVisible()) w->raise();
     // Showing never activates: the window takes no focus (see prepareDock).
     if ((drapeaux & SWP_SHOWWINDOW) && !w->isVisible()) w->show();

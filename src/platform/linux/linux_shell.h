@@ -43,8 +43,8 @@ public:
     LinuxShell& operator=(const LinuxShell&) = delete;
 
     void prepareDock(QWidget* fenetre) override;
-    int32_t appBarMessage(MessageBarre message, APPBARDATA& donnees) override;
-    void setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy, uint32_t drapeaux) override;
+    int32_t appBarMessage(AppBarMessage message, APPBARDATA& donnees) override;
+    void setWindowPos(QWidget* fenetre, InsertAfter apres, int x, int y, int cx, int cy, uint32_t drapeaux) override;
     void watchDesktop(std::function<bool()> changed) override;
 
     int screenWidth() override;
