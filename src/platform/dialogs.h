@@ -39,10 +39,10 @@ inline int dismissAnswer(int style) {
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    virtual int msgBox(const QString& texte, int style, const QString& titre) = 0;
-    // Returns the file chosen, or an empty text when cancelled. `filtre` in the
+    virtual int msgBox(const QString& text, int style, const QString& title) = 0;
+    // Returns the file chosen, or an empty text when cancelled. `filter` in the
     // classic "Description|*.a;*.b|..." form.
-    virtual QString openFile(const QString& titre, const QString& filtre, const QString& dossier) = 0;
+    virtual QString openFile(const QString& title, const QString& filter, const QString& folder) = 0;
 };
 
 } // namespace tk

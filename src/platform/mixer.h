@@ -13,15 +13,15 @@ class Mixer {
 public:
     virtual ~Mixer() = default;
     virtual int deviceCount() = 0;
-    // Opens device `numero`; false when there is none (silently).
-    virtual bool open(int numero) = 0;
-    virtual bool hasLine(MixerLine ligne) = 0;
+    // Opens device number `index`; false when there is none (silently).
+    virtual bool open(int index) = 0;
+    virtual bool hasLine(MixerLine line) = 0;
     // Volume control: its range and value. Reads take pending mixer events first.
-    virtual bool volumeRange(MixerLine ligne, int64_t& minimum, int64_t& maximum) = 0;
-    virtual bool readVolume(MixerLine ligne, int64_t& valeur) = 0;
-    virtual bool writeVolume(MixerLine ligne, int64_t valeur) = 0;
-    virtual bool readMute(MixerLine ligne, bool& muet) = 0;
-    virtual bool writeMute(MixerLine ligne, bool muet) = 0;
+    virtual bool volumeRange(MixerLine line, int64_t& minimum, int64_t& maximum) = 0;
+    virtual bool readVolume(MixerLine line, int64_t& value) = 0;
+    virtual bool writeVolume(MixerLine line, int64_t value) = 0;
+    virtual bool readMute(MixerLine line, bool& muted) = 0;
+    virtual bool writeMute(MixerLine line, bool muted) = 0;
 };
 
 } // namespace tk

@@ -38,9 +38,10 @@ public:
     virtual ~Shell() = default;
 
     // Prepares a window to act as a dock (window type, no focus); call before it is first shown.
-    virtual void prepareDock(QWidget* fenetre) = 0;
-    virtual int32_t appBarMessage(AppBarMessage message, APPBARDATA& donnees) = 0;
-    virtual void setWindowPos(QWidget* fenetre, InsertAfter apres, int x, int y, int cx, int cy, uint32_t drapeaux) = 0;
+    virtual void prepareDock(QWidget* window) = 0;
+    virtual int32_t appBarMessage(AppBarMessage message, APPBARDATA& data) = 0;
+    virtual void setWindowPos(QWidget* window, InsertAfter insertAfter, int x, int y, int cx, int cy,
+                              uint32_t flags) = 0;
 
     // Calls `changed`, from the event loop, when the desktop around the bar
     // has changed: another program's reservation at the top edge came, went
@@ -58,8 +59,8 @@ public:
 
     // Tray icon: add (or replace) with an icon and a tool-tip; remove. No reaction to clicks.
     virtual bool trayAvailable() = 0;
-    virtual void trayAdd(const QIcon& icone, const QString& infobulle) = 0;
-    virtual void trayModify(const QIcon& icone, const QString& infobulle) = 0;
+    virtual void trayAdd(const QIcon& icon, const QString& toolTip) = 0;
+    virtual void trayModify(const QIcon& icon, const QString& toolTip) = 0;
     virtual void trayDelete() = 0;
 };
 
