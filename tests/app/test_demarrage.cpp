@@ -30,7 +30,7 @@ TEST(Demarrage, OnlyTheExactRebootArgumentOrTheReplacementNameRoutesToTheReplace
             EXPECT_THROW(m.Main(), ProcessEnd) << c.ligne.toStdString() << c.exe.toStdString();
             EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
             EXPECT_EQ(b.p().frmMain_si_charge(), nullptr);
-            EXPECT_FALSE(b.fp.files.fichiers.contains(b.fp.files.inFolder(QStringLiteral("err.log"))));
+            EXPECT_FALSE(b.fp.files.files.contains(b.fp.files.inFolder(QStringLiteral("err.log"))));
         } else {
             m.Main();
             EXPECT_NE(b.p().frmMain_si_charge(), nullptr) << c.ligne.toStdString() << c.exe.toStdString();
@@ -122,17 +122,17 @@ TEST(ErreurAffichee, SameNumberIsShownAndLoggedOnceUntilAnotherOneWasShown) {
     f.afficher_erreur("Dépassement de capacité", 6, "lire_compteurs", "mdlPdh");
     ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
     EXPECT_EQ(
-        b.fp.dialogs.boxes[0].texte,
+        b.fp.dialogs.boxes[0].text,
         "Une erreur est survenue dans le le logiciel!\r\nDéscriptif:\r\nModule:mdlPdh\r\n"
         "Routine:lire_compteurs\r\nErreur:6 Dépassement de capacité\r\nVoulez vous envoyer ce rapport d'erreur ?");
-    EXPECT_EQ(b.fp.dialogs.boxes[0].titre, "Tarvik");
+    EXPECT_EQ(b.fp.dialogs.boxes[0].title, "Tarvik");
     EXPECT_EQ(b.fp.dialogs.boxes[0].style, vbOKCancel | vbCritical);
 
     f.afficher_erreur("Division par zéro", 11, "x", "y");
     f.afficher_erreur("Dépassement de capacité", 6, "lire_compteurs", "mdlPdh");
     EXPECT_EQ(b.fp.dialogs.boxes.size(), 3u);
 
-    const QString log = QString::fromUtf8(b.fp.files.fichiers.value("/opt/tarvik/err.log"));
+    const QString log = QString::fromUtf8(b.fp.files.files.value("/opt/tarvik/err.log"));
     const QStringList lignes = log.split("\r\n", Qt::SkipEmptyParts);
     ASSERT_EQ(lignes.size(), 3); // Cancel still logs
     EXPECT_TRUE(lignes[0].endsWith(" mdlPdh lire_compteurs 6 Dépassement de capacité")) << lignes[0].toStdString();
@@ -149,8 +149,8 @@ TEST(ErreurAffichee, TrappedStatementsReportTheirProcedureAndGoOn) {
     t([&] { suite = true; });
     EXPECT_TRUE(suite);
     ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains("Routine:placer_le_compteur"));
-    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains("Erreur:380 Valeur de propriété non valide"));
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].text.contains("Routine:placer_le_compteur"));
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].text.contains("Erreur:380 Valeur de propriété non valide"));
 }
 
 TEST(Arret, ExitRemovesTheIconUnloadsTheBarStoresOptionsAndEnds) {
@@ -184,7 +184,7 @@ TEST(Arret, AfterATerminationRequestTheProgramIsUnloadedOnce) {
     EXPECT_EQ(b.p().frmMain_si_charge(), nullptr);
     EXPECT_EQ(b.fp.shell.reservedBottom, -1) << "the work area is given back";
     EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
-    EXPECT_EQ(b.fp.registry.valeur("tarvik", "DelayVerif"), "750") << "the options are stored";
+    EXPECT_EQ(b.fp.registry.value("tarvik", "DelayVerif"), "750") << "the options are stored";
 
     const size_t appels = b.fp.shell.barCalls.size();
     const int apres = b.fp.shell.trayDeletes;

@@ -19,10 +19,10 @@ public:
         APPBARDATA returned; // the record as the shell left it
     };
     struct PosCall {
-        QWidget* fenetre;
-        InsertAfter apres;
+        QWidget* window;
+        InsertAfter insertAfter;
         int x, y, cx, cy;
-        uint32_t drapeaux;
+        uint32_t flags;
     };
 
     // Set by the test.
@@ -51,16 +51,16 @@ public:
     int workAreaTop() const;
     void clearCalls();
 
-    void prepareDock(QWidget* fenetre) override;
-    int32_t appBarMessage(AppBarMessage message, APPBARDATA& donnees) override;
-    void setWindowPos(QWidget* fenetre, InsertAfter apres, int x, int y, int cx, int cy, uint32_t drapeaux) override;
+    void prepareDock(QWidget* window) override;
+    int32_t appBarMessage(AppBarMessage message, APPBARDATA& data) override;
+    void setWindowPos(QWidget* window, InsertAfter insertAfter, int x, int y, int cx, int cy, uint32_t flags) override;
     void watchDesktop(std::function<bool()> changed) override { desktopChanged = std::move(changed); }
     int screenWidth() override { return width; }
     int screenHeight() override { return height; }
     QPoint cursorPos() override { return cursor; }
     bool trayAvailable() override { return trayHost; }
-    void trayAdd(const QIcon& icone, const QString& infobulle) override;
-    void trayModify(const QIcon& icone, const QString& infobulle) override;
+    void trayAdd(const QIcon& icon, const QString& toolTip) override;
+    void trayModify(const QIcon& icon, const QString& toolTip) override;
     void trayDelete() override;
 };
 

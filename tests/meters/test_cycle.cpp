@@ -140,8 +140,8 @@ TEST(Cycle, MemoryLoadFromSixtyFourBitSizes) {
     c.pdh.lire_compteurs();
     EXPECT_EQ(c.pdh.historique_ram[201], 75);
     ASSERT_EQ(c.erreurs(), 1);
-    EXPECT_TRUE(c.b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Routine:ram0")));
-    EXPECT_TRUE(c.b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Module:mdlPdh")));
+    EXPECT_TRUE(c.b.fp.dialogs.boxes[0].text.contains(QStringLiteral("Routine:ram0")));
+    EXPECT_TRUE(c.b.fp.dialogs.boxes[0].text.contains(QStringLiteral("Module:mdlPdh")));
 }
 
 TEST(Cycle, OnePassDrawsInOrder) {

@@ -88,7 +88,7 @@ struct Banc_references {
     // 230 ticks: more than any history holds, so every column has a sample.
     void remplir(const std::function<void(int)>& tick) {
         for (int i = 0; i < 230; ++i) tick(i);
-        EXPECT_TRUE(b.fp.dialogs.boxes.empty()) << b.fp.dialogs.boxes[0].texte.toStdString();
+        EXPECT_TRUE(b.fp.dialogs.boxes.empty()) << b.fp.dialogs.boxes[0].text.toStdString();
     }
 };
 
