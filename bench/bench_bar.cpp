@@ -7,7 +7,7 @@
 #include "app/frmMain.h"
 #include "app/mdlMain.h"
 #include "app/programme.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "meters/mdlPdh.h"
 #include "meters/modAntiAlias.h"
 
@@ -19,7 +19,7 @@
 namespace {
 
 struct BancBarre {
-    tk::Banc b;
+    tk::TestBench b;
     tk::mdlPdh& pdh = b.p().pdh();
 
     explicit BancBarre(bool lisse) {

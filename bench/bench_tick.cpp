@@ -5,7 +5,7 @@
 // 0.3 ms, smoothed at most 0.5 ms.
 #include "app/frmMain.h"
 #include "app/programme.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "meters/mdlPdh.h"
 #include "meters/modAntiAlias.h"
 
@@ -16,7 +16,7 @@
 namespace {
 
 struct BancTick {
-    tk::Banc b;
+    tk::TestBench b;
     tk::mdlPdh& pdh = b.p().pdh();
 
     explicit BancTick(bool lisse) {

@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     tk::LinuxFiles files;
     tk::LinuxSound sound;
     tk::LinuxDialogs dialogs;
-    const tk::Plateforme plateforme{shell, counters, system, mixer, registry, network, files, sound, dialogs};
+    const tk::Platform plateforme{shell, counters, system, mixer, registry, network, files, sound, dialogs};
 
     tk::Programme prog(plateforme);
 

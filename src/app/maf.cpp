@@ -170,9 +170,9 @@ bool mdlFonctions::MAF(bool attendre, int delaiMs) {
     t([&] {
         const QString adresse =
             prog.adresse_serveur() + QStringLiteral("/tarvik/log.php?info=") + QString::fromLatin1(valeur);
-        const ReponseHttp r =
+        const HttpReply r =
             prog.plateforme.network.post(adresse, QByteArrayLiteral("application/x-www-form-urlencoded"), corps,
-                                         attendre, delaiMs, TAILLE_MAX_REPONSE);
+                                         attendre, delaiMs, MAX_REPORT_REPLY_SIZE);
         ok = attendre && r.ok;
     });
     t([&] { trace_debug(QStringLiteral(" MAF")); });

@@ -53,7 +53,7 @@ void mdlMain::Main() {
     }
     t([&] { prog.frmMaj().session_nettoyage(); });
     t([&] {
-        const QString produit = lire_registre(prog, RacineRegistre::HKEY_LOCAL_MACHINE,
+        const QString produit = lire_registre(prog, RegistryRoot::HKEY_LOCAL_MACHINE,
                                               QStringLiteral("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion"),
                                               QStringLiteral("productname"));
         prog.est_vista = produit.contains(QStringLiteral("Vista"));

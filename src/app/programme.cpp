@@ -40,7 +40,7 @@ struct Programme::Modules {
     tk::frmPostit postit;
 };
 
-Programme::Programme(const Plateforme& p) : plateforme(p), m_(std::make_unique<Modules>(*this)) {}
+Programme::Programme(const Platform& p) : plateforme(p), m_(std::make_unique<Modules>(*this)) {}
 
 Programme::~Programme() {
     // Forms go first: their unload handlers still reach the modules.

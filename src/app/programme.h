@@ -3,7 +3,7 @@
 #pragma once
 
 #include "diag/erreur.h"
-#include "platform/plateforme.h"
+#include "platform/platform.h"
 
 #include <QString>
 #include <cstdint>
@@ -45,12 +45,12 @@ enum ModeBarre : int16_t {
 
 class Programme {
 public:
-    explicit Programme(const Plateforme& plateforme);
+    explicit Programme(const Platform& plateforme);
     ~Programme();
     Programme(const Programme&) = delete;
     Programme& operator=(const Programme&) = delete;
 
-    const Plateforme plateforme;
+    const Platform plateforme;
 
     // Program-wide values.
     int16_t modeBarre = BARRE_COMPLETE; // a ModeBarre

@@ -7,7 +7,7 @@ namespace tk {
 
 const char* const CLE_RUN = "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
 
-QString lire_registre(Programme& prog, RacineRegistre racine, const QString& chemin, const QString& nom) {
+QString lire_registre(Programme& prog, RegistryRoot racine, const QString& chemin, const QString& nom) {
     QString resultat;
     Piege::muet()([&] {
         QString valeur;
@@ -17,23 +17,23 @@ QString lire_registre(Programme& prog, RacineRegistre racine, const QString& che
     return resultat;
 }
 
-void ecrire_registre(Programme& prog, RacineRegistre racine, const QString& chemin, const QString& nom,
+void ecrire_registre(Programme& prog, RegistryRoot racine, const QString& chemin, const QString& nom,
                      const QString& donnees) {
     Piege::muet()([&] { prog.plateforme.registry.writeValue(racine, chemin, nom, donnees); });
 }
 
-void effacer_valeur_registre(Programme& prog, RacineRegistre racine, const QString& chemin, const QString& nom) {
+void effacer_valeur_registre(Programme& prog, RegistryRoot racine, const QString& chemin, const QString& nom) {
     Piege::muet()([&] { prog.plateforme.registry.deleteValue(racine, chemin, nom); });
 }
 
 void activer_demarrage_auto(Programme& prog) {
     // The entry starts this very executable.
-    ecrire_registre(prog, RacineRegistre::HKEY_LOCAL_MACHINE, QString::fromLatin1(CLE_RUN),
+    ecrire_registre(prog, RegistryRoot::HKEY_LOCAL_MACHINE, QString::fromLatin1(CLE_RUN),
                     prog.plateforme.files.exeBaseName(), prog.plateforme.files.exePath());
 }
 
 void desactiver_demarrage_auto(Programme& prog) {
-    effacer_valeur_registre(prog, RacineRegistre::HKEY_LOCAL_MACHINE, QString::fromLatin1(CLE_RUN),
+    effacer_valeur_registre(prog, RegistryRoot::HKEY_LOCAL_MACHINE, QString::fromLatin1(CLE_RUN),
                             prog.plateforme.files.exeBaseName());
 }
 

@@ -170,8 +170,8 @@ bool mdlAppBar::barre_deplacee() {
 void mdlAppBar::placer_fenetre(frmMain& f, bool au_dessus, int y, int hauteur, uint32_t drapeaux) {
     const RECT& rc = prog.donnees_barre.rc;
     const int largeur = rc.right - rc.left;
-    prog.plateforme.shell.setWindowPos(f.hWnd(), au_dessus ? InsererApres::HWND_TOPMOST : InsererApres::HWND_TOP,
-                                       rc.left, y, largeur, hauteur, drapeaux);
+    prog.plateforme.shell.setWindowPos(f.hWnd(), au_dessus ? InsertAfter::HWND_TOPMOST : InsertAfter::HWND_TOP, rc.left,
+                                       y, largeur, hauteur, drapeaux);
     f.geometrie_pixels(rc.left, y, largeur, hauteur);
 }
 

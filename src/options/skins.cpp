@@ -69,7 +69,7 @@ void frmOption::ComboSkin_Click() {
         // leaves the window's own colour.
         QPixmap fond;
         t([&] {
-            const QString chemin = lire_registre(prog, RacineRegistre::HKEY_CURRENT_USER,
+            const QString chemin = lire_registre(prog, RegistryRoot::HKEY_CURRENT_USER,
                                                  QStringLiteral("Control Panel\\Desktop"), QStringLiteral("Wallpaper"));
             if (!chemin.isEmpty()) fond.load(chemin);
         });

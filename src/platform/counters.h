@@ -18,7 +18,7 @@ public:
     virtual ~CounterQuery() = default;
     // Adds a counter. On success stores a non-zero handle in `handle`; a path
     // it does not know returns an error status and leaves `handle` as it was.
-    virtual int32_t addCounter(const QString& chemin, int32_t& handle) = 0;
+    virtual int32_t addCounter(const QString& path, int32_t& handle) = 0;
     // Takes one sample of every counter of the query.
     virtual int32_t collect() = 0;
     // The value of a counter between the last two collections (0 before that).

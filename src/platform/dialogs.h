@@ -9,7 +9,7 @@ class QWidget;
 namespace tk {
 
 // Message-box styles and answers, with the classic values.
-enum StyleMsg : int {
+enum MsgBoxStyle : int {
     vbOKOnly = 0,
     vbOKCancel = 1,
     vbAbortRetryIgnore = 2,
@@ -21,11 +21,11 @@ enum StyleMsg : int {
     vbExclamation = 48,
     vbInformation = 64,
 };
-enum ReponseMsg : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
+enum MsgBoxAnswer : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
 
 // The answer a box gives when it is dismissed without a button (Escape, or
 // closing the window): Cancel where there is one, else No, Ignore or OK.
-inline int reponse_fermeture(int style) {
+inline int dismissAnswer(int style) {
     switch (style & 7) {
     case vbOKCancel:
     case vbYesNoCancel:
@@ -39,10 +39,10 @@ inline int reponse_fermeture(int style) {
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    virtual int msgBox(const QString& texte, int style, const QString& titre) = 0;
-    // Returns the file chosen, or an empty text when cancelled. `filtre` in the
+    virtual int msgBox(const QString& text, int style, const QString& title) = 0;
+    // Returns the file chosen, or an empty text when cancelled. `filter` in the
     // classic "Description|*.a;*.b|..." form.
-    virtual QString openFile(const QString& titre, const QString& filtre, const QString& dossier) = 0;
+    virtual QString openFile(const QString& title, const QString& filter, const QString& folder) = 0;
 };
 
 } // namespace tk

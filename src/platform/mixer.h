@@ -7,21 +7,21 @@
 
 namespace tk {
 
-enum class LigneMixer { Haut_parleurs, Ligne, Micro, Synthe, CD, Wave, Aux };
+enum class MixerLine { Speakers, Line, Microphone, Synthesizer, CD, Wave, Aux };
 
 class Mixer {
 public:
     virtual ~Mixer() = default;
     virtual int deviceCount() = 0;
-    // Opens device `numero`; false when there is none (silently).
-    virtual bool open(int numero) = 0;
-    virtual bool hasLine(LigneMixer ligne) = 0;
+    // Opens device number `index`; false when there is none (silently).
+    virtual bool open(int index) = 0;
+    virtual bool hasLine(MixerLine line) = 0;
     // Volume control: its range and value. Reads take pending mixer events first.
-    virtual bool volumeRange(LigneMixer ligne, int64_t& minimum, int64_t& maximum) = 0;
-    virtual bool readVolume(LigneMixer ligne, int64_t& valeur) = 0;
-    virtual bool writeVolume(LigneMixer ligne, int64_t valeur) = 0;
-    virtual bool readMute(LigneMixer ligne, bool& muet) = 0;
-    virtual bool writeMute(LigneMixer ligne, bool muet) = 0;
+    virtual bool volumeRange(MixerLine line, int64_t& minimum, int64_t& maximum) = 0;
+    virtual bool readVolume(MixerLine line, int64_t& value) = 0;
+    virtual bool writeVolume(MixerLine line, int64_t value) = 0;
+    virtual bool readMute(MixerLine line, bool& muted) = 0;
+    virtual bool writeMute(MixerLine line, bool muted) = 0;
 };
 
 } // namespace tk

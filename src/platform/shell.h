@@ -26,22 +26,22 @@ struct APPBARDATA {
     int32_t lParam = 0;
 };
 
-enum MessageBarre { ABM_NEW = 0, ABM_REMOVE = 1, ABM_QUERYPOS = 2, ABM_SETPOS = 3 };
+enum AppBarMessage { ABM_NEW = 0, ABM_REMOVE = 1, ABM_QUERYPOS = 2, ABM_SETPOS = 3 };
 constexpr int32_t ABE_TOP = 1;
 constexpr int32_t WM_MOUSEMOVE = 0x200;
 
-enum class InsererApres { HWND_TOP, HWND_TOPMOST };
-enum DrapeauxPosition : uint32_t { SWP_NOACTIVATE = 0x10, SWP_SHOWWINDOW = 0x40 };
+enum class InsertAfter { HWND_TOP, HWND_TOPMOST };
+enum PositionFlags : uint32_t { SWP_NOACTIVATE = 0x10, SWP_SHOWWINDOW = 0x40 };
 
 class Shell {
 public:
     virtual ~Shell() = default;
 
     // Prepares a window to act as a dock (window type, no focus); call before it is first shown.
-    virtual void prepareDock(QWidget* fenetre) = 0;
-    virtual int32_t appBarMessage(MessageBarre message, APPBARDATA& donnees) = 0;
-    virtual void setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy,
-                              uint32_t drapeaux) = 0;
+    virtual void prepareDock(QWidget* window) = 0;
+    virtual int32_t appBarMessage(AppBarMessage message, APPBARDATA& data) = 0;
+    virtual void setWindowPos(QWidget* window, InsertAfter insertAfter, int x, int y, int cx, int cy,
+                              uint32_t flags) = 0;
 
     // Calls `changed`, from the event loop, when the desktop around the bar
     // has changed: another program's reservation at the top edge came, went
@@ -59,8 +59,8 @@ public:
 
     // Tray icon: add (or replace) with an icon and a tool-tip; remove. No reaction to clicks.
     virtual bool trayAvailable() = 0;
-    virtual void trayAdd(const QIcon& icone, const QString& infobulle) = 0;
-    virtual void trayModify(const QIcon& icone, const QString& infobulle) = 0;
+    virtual void trayAdd(const QIcon& icon, const QString& toolTip) = 0;
+    virtual void trayModify(const QIcon& icon, const QString& toolTip) = 0;
     virtual void trayDelete() = 0;
 };
 

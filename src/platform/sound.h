@@ -9,7 +9,7 @@ public:
     virtual ~Sound() = default;
     virtual void beep() = 0;
     // Plays a WAV file to its end; false (silently) when it cannot be played.
-    virtual bool playSync(const QString& fichier) = 0;
+    virtual bool playSync(const QString& file) = 0;
 };
 
 } // namespace tk

@@ -20,7 +20,7 @@ struct MEMORYSTATUS {
 };
 
 // Drive types, with the classic values.
-enum TypeLecteur : int {
+enum DriveType : int {
     DRIVE_UNKNOWN = 0,
     DRIVE_NO_ROOT_DIR = 1,
     DRIVE_REMOVABLE = 2,
@@ -44,25 +44,24 @@ class System {
 public:
     virtual ~System() = default;
 
-    virtual void globalMemoryStatus(MEMORYSTATUS& etat) = 0;
+    virtual void globalMemoryStatus(MEMORYSTATUS& status) = 0;
 
     // Drive list: "C:\<NUL>D:\<NUL><NUL>", letters from C in mount order.
     virtual QString logicalDriveStrings() = 0;
-    virtual int driveType(const QString& racine) = 0; // racine like "C:\"
-    virtual QString volumeLabel(const QString& racine) = 0;
+    virtual int driveType(const QString& root) = 0; // root like "C:\"
+    virtual QString volumeLabel(const QString& root) = 0;
     // Free bytes for the caller, total bytes, total free bytes. False when the query fails.
-    virtual bool diskFreeSpaceEx(const QString& racine, uint64_t& libreAppelant, uint64_t& total,
-                                 uint64_t& libreTotal) = 0;
+    virtual bool diskFreeSpaceEx(const QString& root, uint64_t& freeCaller, uint64_t& total, uint64_t& freeTotal) = 0;
     // The classic cluster-based query, kept for systems without the extended one.
-    virtual bool diskFreeSpace(const QString& racine, int32_t& secteursParCluster, int32_t& octetsParSecteur,
-                               int32_t& clustersLibres, int32_t& clustersTotal) = 0;
+    virtual bool diskFreeSpace(const QString& root, int32_t& sectorsPerCluster, int32_t& bytesPerSector,
+                               int32_t& freeClusters, int32_t& totalClusters) = 0;
     // Build number of the system; 0 when unknown (the version query failed).
     virtual bool versionBuild(uint32_t& build) = 0;
     // Folder that a drive letter stands for (for the file manager); empty when unknown.
-    virtual QString driveFolder(const QString& lettre) = 0;
+    virtual QString driveFolder(const QString& letter) = 0;
 
     // Interface table, sorted by index. False when the table cannot be read.
-    virtual bool ifTable(std::vector<MIB_IFROW>& lignes) = 0;
+    virtual bool ifTable(std::vector<MIB_IFROW>& rows) = 0;
 };
 
 } // namespace tk

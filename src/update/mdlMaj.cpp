@@ -144,8 +144,8 @@ bool mdlMaj::serveur_maj_joignable(QString& adresse) {
     if (!adresse_sure(adresse)) return false;
     bool ok = false;
     t([&] {
-        const ReponseHttp r = prog.plateforme.network.download(adresse + nom_produit + QStringLiteral(".ver"),
-                                                               chemin_version(), DELAI_VERSION_MS, TAILLE_MAX_VERSION);
+        const HttpReply r = prog.plateforme.network.download(adresse + nom_produit + QStringLiteral(".ver"),
+                                                             chemin_version(), DELAI_VERSION_MS, MAX_VERSION_SIZE);
         ok = r.ok;
     });
     return ok;
@@ -179,8 +179,8 @@ bool mdlMaj::telechargement_fichier(QString& distant, QString& local) {
     bool ok = false;
     t([&] {
         if (!adresse_sure(adresse_maj)) return;
-        const ReponseHttp r =
-            prog.plateforme.network.download(adresse_maj + distant, chemin, DELAI_EXECUTABLE_MS, TAILLE_MAX_EXECUTABLE);
+        const HttpReply r =
+            prog.plateforme.network.download(adresse_maj + distant, chemin, DELAI_EXECUTABLE_MS, MAX_EXECUTABLE_SIZE);
         ok = r.ok && r.status == 200 && fichiers.size(chemin) > 0 && fichiers.setExecutable(chemin);
     });
     // Whatever is under the local name now (a partial file, an older

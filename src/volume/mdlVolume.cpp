@@ -27,22 +27,22 @@ constexpr int64_t MAXIMUM_ECHELLE = 101;
 constexpr float MILIEU_BOUTON = 82;
 constexpr float ECART_MAXIMUM = 200;
 
-bool ligne_du_composant(uint32_t type_composant, LigneMixer& ligne) {
+bool ligne_du_composant(uint32_t type_composant, MixerLine& ligne) {
     switch (type_composant) {
-    case MIXERLINE_COMPONENTTYPE_DST_SPEAKERS: ligne = LigneMixer::Haut_parleurs; return true;
-    case MIXERLINE_COMPONENTTYPE_SRC_LINE: ligne = LigneMixer::Ligne; return true;
-    case MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE: ligne = LigneMixer::Micro; return true;
-    case MIXERLINE_COMPONENTTYPE_SRC_SYNTHESIZER: ligne = LigneMixer::Synthe; return true;
-    case MIXERLINE_COMPONENTTYPE_SRC_COMPACTDISC: ligne = LigneMixer::CD; return true;
-    case MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT: ligne = LigneMixer::Wave; return true;
-    case MIXERLINE_COMPONENTTYPE_SRC_AUXILIARY: ligne = LigneMixer::Aux; return true;
+    case MIXERLINE_COMPONENTTYPE_DST_SPEAKERS: ligne = MixerLine::Speakers; return true;
+    case MIXERLINE_COMPONENTTYPE_SRC_LINE: ligne = MixerLine::Line; return true;
+    case MIXERLINE_COMPONENTTYPE_SRC_MICROPHONE: ligne = MixerLine::Microphone; return true;
+    case MIXERLINE_COMPONENTTYPE_SRC_SYNTHESIZER: ligne = MixerLine::Synthesizer; return true;
+    case MIXERLINE_COMPONENTTYPE_SRC_COMPACTDISC: ligne = MixerLine::CD; return true;
+    case MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT: ligne = MixerLine::Wave; return true;
+    case MIXERLINE_COMPONENTTYPE_SRC_AUXILIARY: ligne = MixerLine::Aux; return true;
     default: return false;
     }
 }
 
 // Control identifiers: 1 + 2 × line + 1 for the mute, so that 0 means no control.
-uint32_t identifiant(LigneMixer ligne, bool muet) { return 1 + 2 * static_cast<uint32_t>(ligne) + (muet ? 1 : 0); }
-LigneMixer ligne_du_controle(const MIXERCONTROL& c) { return static_cast<LigneMixer>((c.dwControlID - 1) / 2); }
+uint32_t identifiant(MixerLine ligne, bool muet) { return 1 + 2 * static_cast<uint32_t>(ligne) + (muet ? 1 : 0); }
+MixerLine ligne_du_controle(const MIXERCONTROL& c) { return static_cast<MixerLine>((c.dwControlID - 1) / 2); }
 
 int32_t en_32_bits(int64_t v) {
     return static_cast<int32_t>(
@@ -115,7 +115,7 @@ bool mdlVolume::ouvrir_mixer(int32_t numero) {
 bool mdlVolume::lire_controle_mixer(int32_t handle, uint32_t type_composant, uint32_t type_controle,
                                     MIXERCONTROL& controle) {
     Mixer& m = prog.plateforme.mixer;
-    LigneMixer ligne;
+    MixerLine ligne;
     if (handle == 0 || !ligne_du_composant(type_composant, ligne) || !m.hasLine(ligne)) return false;
 
     controle.cbStruct = TAILLE_CONTROLE;
@@ -154,7 +154,7 @@ bool mdlVolume::ecrire_valeur_controle(int32_t handle, const MIXERCONTROL& contr
     if (brut > max) brut = max;
     if (brut < min) brut = min;
     Mixer& m = prog.plateforme.mixer;
-    const LigneMixer ligne = ligne_du_controle(controle);
+    const MixerLine ligne = ligne_du_controle(controle);
     if (controle.dwControlType == MIXERCONTROL_CONTROLTYPE_MUTE) return m.writeMute(ligne, brut != 0);
     return m.writeVolume(ligne, brut);
 }
@@ -162,7 +162,7 @@ bool mdlVolume::ecrire_valeur_controle(int32_t handle, const MIXERCONTROL& contr
 int32_t mdlVolume::lire_valeur_controle(int32_t handle, const MIXERCONTROL& controle) {
     if (handle == 0 || controle.dwControlID == 0) return 0;
     Mixer& m = prog.plateforme.mixer;
-    const LigneMixer ligne = ligne_du_controle(controle);
+    const MixerLine ligne = ligne_du_controle(controle);
     // A failed read leaves the value 0.
     int64_t brut = 0;
     if (controle.dwControlType == MIXERCONTROL_CONTROLTYPE_MUTE) {

@@ -4,7 +4,7 @@
 #include "app/mdlMain.h"
 #include "app/registre.h"
 #include "app/mdlFonctions.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "options/frmOption.h"
 
 #include <QDateTime>
@@ -21,7 +21,7 @@ TEST(Demarrage, OnlyTheExactRebootArgumentOrTheReplacementNameRoutesToTheReplace
     for (const Cas& c :
          {Cas{"-reboot", "tarvik", true}, Cas{"-reboot ", "tarvik", false}, Cas{"-REBOOT", "tarvik", false},
           Cas{"", "Tarvik_", true}, Cas{"", "tarvik_x", false}, Cas{"-reboot -x", "tarvik", false}}) {
-        Banc b;
+        TestBench b;
         b.fp.files.commandText = c.ligne;
         b.fp.files.exeName = c.exe;
         mdlMain m(b.p());
@@ -30,7 +30,7 @@ TEST(Demarrage, OnlyTheExactRebootArgumentOrTheReplacementNameRoutesToTheReplace
             EXPECT_THROW(m.Main(), ProcessEnd) << c.ligne.toStdString() << c.exe.toStdString();
             EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
             EXPECT_EQ(b.p().frmMain_si_charge(), nullptr);
-            EXPECT_FALSE(b.fp.files.fichiers.contains(b.fp.files.inFolder(QStringLiteral("err.log"))));
+            EXPECT_FALSE(b.fp.files.files.contains(b.fp.files.inFolder(QStringLiteral("err.log"))));
         } else {
             m.Main();
             EXPECT_NE(b.p().frmMain_si_charge(), nullptr) << c.ligne.toStdString() << c.exe.toStdString();
@@ -39,7 +39,7 @@ TEST(Demarrage, OnlyTheExactRebootArgumentOrTheReplacementNameRoutesToTheReplace
 }
 
 TEST(Demarrage, OrdinaryStartEnablesTheThreePeriodicTimersOnly) {
-    Banc b;
+    TestBench b;
     mdlMain m(b.p());
     m.Main();
     frmMain& f = b.p().frmMain();
@@ -58,7 +58,7 @@ TEST(Demarrage, OrdinaryStartEnablesTheThreePeriodicTimersOnly) {
 // docked, its counters are open and it is shown; the timers and the process
 // priority come later, and the update window is unloaded only afterwards.
 TEST(Demarrage, StepsRunInTheirOrderAroundTheMixerOpening) {
-    Banc b;
+    TestBench b;
     bool vu = false;
     b.fp.mixer.duringOpen = [&] {
         vu = true;
@@ -88,51 +88,51 @@ TEST(Demarrage, StepsRunInTheirOrderAroundTheMixerOpening) {
 TEST(Demarrage, StoredBarModeReadsOneOrTwoAndNothingElseStopsTheStart) {
     for (auto [stocke, attendu] : std::vector<std::pair<QString, int>>{
              {"", 2}, {"abc", 2}, {"99999", 2}, {"3", 2}, {"0", 2}, {"1", 1}, {"2", 2}, {"-1", 2}}) {
-        Banc b;
+        TestBench b;
         b.fp.registry.put("tarvik", "modeBarre", stocke);
         mdlMain m(b.p());
         m.Main();
         EXPECT_EQ(b.p().modeBarre, attendu) << stocke.toStdString();
         EXPECT_TRUE(b.fp.dialogs.boxes.empty()) << stocke.toStdString(); // no error box either
     }
-    Banc vide; // nothing stored: full mode
+    TestBench vide; // nothing stored: full mode
     mdlMain m(vide.p());
     m.Main();
     EXPECT_EQ(vide.p().modeBarre, 2);
 }
 
 TEST(Demarrage, ProductNameDecidesTheCounterSpelling) {
-    Banc b;
-    b.fp.registry.putValue(RacineRegistre::HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+    TestBench b;
+    b.fp.registry.putValue(RegistryRoot::HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
                            "productname", QString("Debian Vista") + QChar(u'\0') + "x");
     mdlMain m(b.p());
     m.Main();
     EXPECT_TRUE(b.p().est_vista);
-    EXPECT_EQ(lire_registre(b.p(), RacineRegistre::HKEY_LOCAL_MACHINE,
-                            "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "productname"),
+    EXPECT_EQ(lire_registre(b.p(), RegistryRoot::HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                            "productname"),
               "Debian Vista"); // cut before the NUL
-    EXPECT_EQ(lire_registre(b.p(), RacineRegistre::HKEY_CURRENT_USER, "Nowhere", "x"), "");
+    EXPECT_EQ(lire_registre(b.p(), RegistryRoot::HKEY_CURRENT_USER, "Nowhere", "x"), "");
 }
 
 TEST(ErreurAffichee, SameNumberIsShownAndLoggedOnceUntilAnotherOneWasShown) {
-    Banc b;
+    TestBench b;
     mdlFonctions& f = b.p().fonctions();
     b.fp.dialogs.defaultReply = vbCancel;
     f.afficher_erreur("Dépassement de capacité", 6, "lire_compteurs", "mdlPdh");
     f.afficher_erreur("Dépassement de capacité", 6, "lire_compteurs", "mdlPdh");
     ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
     EXPECT_EQ(
-        b.fp.dialogs.boxes[0].texte,
+        b.fp.dialogs.boxes[0].text,
         "Une erreur est survenue dans le le logiciel!\r\nDéscriptif:\r\nModule:mdlPdh\r\n"
         "Routine:lire_compteurs\r\nErreur:6 Dépassement de capacité\r\nVoulez vous envoyer ce rapport d'erreur ?");
-    EXPECT_EQ(b.fp.dialogs.boxes[0].titre, "Tarvik");
+    EXPECT_EQ(b.fp.dialogs.boxes[0].title, "Tarvik");
     EXPECT_EQ(b.fp.dialogs.boxes[0].style, vbOKCancel | vbCritical);
 
     f.afficher_erreur("Division par zéro", 11, "x", "y");
     f.afficher_erreur("Dépassement de capacité", 6, "lire_compteurs", "mdlPdh");
     EXPECT_EQ(b.fp.dialogs.boxes.size(), 3u);
 
-    const QString log = QString::fromUtf8(b.fp.files.fichiers.value("/opt/tarvik/err.log"));
+    const QString log = QString::fromUtf8(b.fp.files.files.value("/opt/tarvik/err.log"));
     const QStringList lignes = log.split("\r\n", Qt::SkipEmptyParts);
     ASSERT_EQ(lignes.size(), 3); // Cancel still logs
     EXPECT_TRUE(lignes[0].endsWith(" mdlPdh lire_compteurs 6 Dépassement de capacité")) << lignes[0].toStdString();
@@ -141,7 +141,7 @@ TEST(ErreurAffichee, SameNumberIsShownAndLoggedOnceUntilAnotherOneWasShown) {
 }
 
 TEST(ErreurAffichee, TrappedStatementsReportTheirProcedureAndGoOn) {
-    Banc b;
+    TestBench b;
     b.fp.dialogs.defaultReply = vbCancel;
     Piege t(b.p().rapporteur(), "placer_le_compteur", "mdlAppBar");
     bool suite = false;
@@ -149,12 +149,12 @@ TEST(ErreurAffichee, TrappedStatementsReportTheirProcedureAndGoOn) {
     t([&] { suite = true; });
     EXPECT_TRUE(suite);
     ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains("Routine:placer_le_compteur"));
-    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains("Erreur:380 Valeur de propriété non valide"));
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].text.contains("Routine:placer_le_compteur"));
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].text.contains("Erreur:380 Valeur de propriété non valide"));
 }
 
 TEST(Arret, ExitRemovesTheIconUnloadsTheBarStoresOptionsAndEnds) {
-    Banc b;
+    TestBench b;
     mdlMain m(b.p());
     m.Main();
     b.fp.shell.barCalls.clear();
@@ -173,7 +173,7 @@ TEST(Arret, ExitRemovesTheIconUnloadsTheBarStoresOptionsAndEnds) {
 // A termination request only ends the event loop; what "Exit" unloads is
 // unloaded afterwards, once, even when a slide was running when it came.
 TEST(Arret, AfterATerminationRequestTheProgramIsUnloadedOnce) {
-    Banc b;
+    TestBench b;
     mdlMain m(b.p());
     m.Main();
     ASSERT_GE(b.fp.shell.reservedBottom, 0);
@@ -184,7 +184,7 @@ TEST(Arret, AfterATerminationRequestTheProgramIsUnloadedOnce) {
     EXPECT_EQ(b.p().frmMain_si_charge(), nullptr);
     EXPECT_EQ(b.fp.shell.reservedBottom, -1) << "the work area is given back";
     EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
-    EXPECT_EQ(b.fp.registry.valeur("tarvik", "DelayVerif"), "750") << "the options are stored";
+    EXPECT_EQ(b.fp.registry.value("tarvik", "DelayVerif"), "750") << "the options are stored";
 
     const size_t appels = b.fp.shell.barCalls.size();
     const int apres = b.fp.shell.trayDeletes;

@@ -1,7 +1,7 @@
 // The report sender, the error handler's OK and Cancel, and the send button,
 // against the fake network and against a real HTTP server on 127.0.0.1.
 #include "app/mdlFonctions.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "options/frmOption.h"
 #include "platform/linux/linux_network.h"
 
@@ -31,7 +31,7 @@ QString rapport_de(const QString& url) {
 }
 
 struct Rapport : ::testing::Test {
-    Banc b;
+    TestBench b;
     QString log() { return b.fp.files.inFolder(QStringLiteral("err.log")); }
     QString envoyer() {
         b.p().frmOption();
@@ -61,15 +61,15 @@ TEST_F(Rapport, TextOfAReportWithoutMessageNorLog) {
     EXPECT_EQ(decoder(r.body), texte);
     // The body is the report text itself, blanks as %20.
     EXPECT_EQ(r.body, texte.toUtf8().replace(" ", "%20"));
-    EXPECT_FALSE(r.attendre);
+    EXPECT_FALSE(r.waitForReply);
 }
 
 TEST_F(Rapport, LogSizeAndTheHundredKilobyteRule) {
-    b.fp.files.fichiers[log()] = QByteArray(99999, 'x');
+    b.fp.files.files[log()] = QByteArray(99999, 'x');
     EXPECT_TRUE(envoyer().endsWith(QStringLiteral("_MSG=[99999]")));
     EXPECT_TRUE(b.fp.files.exists(log()));
 
-    b.fp.files.fichiers[log()] = QByteArray(100000, 'x');
+    b.fp.files.files[log()] = QByteArray(100000, 'x');
     EXPECT_TRUE(envoyer().endsWith(QStringLiteral("_MSG=[100000][Err>100ko]")));
     EXPECT_FALSE(b.fp.files.exists(log()));
     // The extended message is written back into the dialog's box.
@@ -79,23 +79,22 @@ TEST_F(Rapport, LogSizeAndTheHundredKilobyteRule) {
 TEST_F(Rapport, LastLogFieldIsAddedOnlyWhenRecentAndDated) {
     const QString ancien = QDateTime::currentDateTime().addDays(-3).toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) +
                            QStringLiteral(" frmMain timerHide_Timer 6 Dépassement de capacité\r\n");
-    b.fp.files.fichiers[log()] = ancien.toUtf8();
+    b.fp.files.files[log()] = ancien.toUtf8();
     EXPECT_TRUE(envoyer().endsWith(QStringLiteral("]")));
 
     const QString recent = QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) +
                            QStringLiteral(" mdlDisk init_disques 9 L'indice n'appartient pas à la sélection\r\n");
-    b.fp.files.fichiers[log()] = (ancien + recent).toUtf8();
+    b.fp.files.files[log()] = (ancien + recent).toUtf8();
     b.p().frmOption().txtMessage->setText(QStringLiteral("bonjour"));
     EXPECT_TRUE(envoyer().endsWith(QStringLiteral("]bonjour") + recent.trimmed()));
 
     // A description holding a comma: its last field is no dated line and is left out,
     // without any error.
     b.p().frmOption().txtMessage->setText(QString());
-    b.fp.files.fichiers[log()] =
+    b.fp.files.files[log()] =
         (recent.trimmed() + QStringLiteral(", et la suite de cette description est longue\r\n")).toUtf8();
     const QString texte = envoyer();
-    EXPECT_TRUE(texte.endsWith(QStringLiteral("_MSG=[%1]").arg(b.fp.files.fichiers[log()].size())))
-        << texte.toStdString();
+    EXPECT_TRUE(texte.endsWith(QStringLiteral("_MSG=[%1]").arg(b.fp.files.files[log()].size()))) << texte.toStdString();
     EXPECT_TRUE(b.fp.dialogs.boxes.empty());
 }
 
@@ -136,7 +135,7 @@ TEST_F(Rapport, ErrorBoxCancelLogsButSendsNothingOkSendsTheLine) {
 // user's state folder, and the report reads it from there.
 TEST_F(Rapport, AnInstalledProgramLogsInTheStateFolderAndReportsFromThere) {
     FakeFiles& fichiers = b.fp.files;
-    fichiers.protectedFolders.insert(fichiers.dossier);
+    fichiers.protectedFolders.insert(fichiers.folder);
     b.p().frmOption();
     b.fp.dialogs.reply(vbCancel);
     b.p().fonctions().afficher_erreur(QStringLiteral("Type incompatible"), 13, QStringLiteral("Form_Load"),
@@ -145,7 +144,7 @@ TEST_F(Rapport, AnInstalledProgramLogsInTheStateFolderAndReportsFromThere) {
     EXPECT_EQ(b.p().fonctions().chemin_log(), etat);
     EXPECT_FALSE(fichiers.exists(log()));
     ASSERT_TRUE(fichiers.exists(etat));
-    EXPECT_TRUE(fichiers.fichiers.value(etat).endsWith(" frmOption Form_Load 13 Type incompatible\r\n"));
+    EXPECT_TRUE(fichiers.files.value(etat).endsWith(" frmOption Form_Load 13 Type incompatible\r\n"));
 
     const QString r = envoyer();
     EXPECT_TRUE(r.contains(QStringLiteral("_MSG=[") + QString::number(fichiers.size(etat)) + QLatin1Char(']')))
@@ -169,11 +168,11 @@ TEST_F(Rapport, SendButtonConfirmsOnlyWhatTheServerTook) {
     EXPECT_EQ(o.txtInfo->Caption(), QStringLiteral("Non connecté..."));
     EXPECT_TRUE(b.fp.dialogs.boxes.empty());
     ASSERT_EQ(b.fp.network.requests.size(), 1u);
-    EXPECT_TRUE(b.fp.network.requests[0].attendre);
-    EXPECT_GT(b.fp.network.requests[0].delaiMs, 0);
+    EXPECT_TRUE(b.fp.network.requests[0].waitForReply);
+    EXPECT_GT(b.fp.network.requests[0].timeoutMs, 0);
 
     b.fp.network.onRequest = [](const FakeNetwork::Request&) {
-        ReponseHttp r;
+        HttpReply r;
         r.ok = true;
         r.status = 200;
         return r;
@@ -181,17 +180,17 @@ TEST_F(Rapport, SendButtonConfirmsOnlyWhatTheServerTook) {
     cliquer(*o.btnSend); // an empty message is sent all the same
     EXPECT_EQ(o.txtInfo->Caption(), QStringLiteral("OK"));
     ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(b.fp.dialogs.boxes[0].texte, QStringLiteral("Your message is successfully sent!"));
+    EXPECT_EQ(b.fp.dialogs.boxes[0].text, QStringLiteral("Your message is successfully sent!"));
     EXPECT_EQ(b.fp.dialogs.boxes[0].style, vbOKOnly);
 }
 
 // ------------------------------------------------------------ a real server
 
 struct RapportReel : ::testing::Test {
-    FakePlateforme fp;
+    FakePlatform fp;
     LinuxNetwork reseau;
-    Plateforme plateforme{fp.shell, fp.counters, fp.system, fp.mixer,  fp.registry,
-                          reseau,   fp.files,    fp.sound,  fp.dialogs};
+    Platform plateforme{fp.shell, fp.counters, fp.system, fp.mixer,  fp.registry,
+                        reseau,   fp.files,    fp.sound,  fp.dialogs};
     std::unique_ptr<Programme> prog = std::make_unique<Programme>(plateforme);
 };
 
@@ -209,7 +208,7 @@ TEST_F(RapportReel, AFormReaderFindsTheReportWhole) {
     cliquer(*o.btnSend);
     EXPECT_EQ(o.txtInfo->Caption(), QStringLiteral("OK"));
     ASSERT_EQ(fp.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(fp.dialogs.boxes[0].texte, QStringLiteral("Your message is successfully sent!"));
+    EXPECT_EQ(fp.dialogs.boxes[0].text, QStringLiteral("Your message is successfully sent!"));
     QFile f(serveur.racine() + QStringLiteral("/forms.log"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QStringList lignes = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));

@@ -4,7 +4,7 @@
 // mouse touches it.
 #include "app/frmMain.h"
 #include "bar/mdlAppBar.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "mail/mdlMail.h"
 #include "options/frmOption.h"
 
@@ -18,7 +18,7 @@ using namespace tk;
 namespace {
 
 struct BarreSouris : ::testing::Test {
-    Banc b;
+    TestBench b;
     frmMain& f = b.p().frmMain();
     void SetUp() override {
         f.Show();

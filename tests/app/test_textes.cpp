@@ -4,7 +4,7 @@
 #include "app/frmMain.h"
 #include "bar/mdlAppBar.h"
 #include "app/mdlFonctions.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "help/frmPostit.h"
 #include "help/mdlAide.h"
 #include "meters/mdlPdh.h"
@@ -75,7 +75,7 @@ TEST(Textes, TheMappedFacesAreInstalled) {
 }
 
 TEST(Textes, TheBarsLabelsHoldTheirLongestTexts) {
-    Banc b;
+    TestBench b;
     frmMain& f = b.p().frmMain();
     tient(f.lblEspaceLibre(0), QStringLiteral("79.55 Go"));
     tient(f.lblEspaceLibre(0), QStringLiteral("1023.99 Mo"));
@@ -91,7 +91,7 @@ TEST(Textes, TheBarsLabelsHoldTheirLongestTexts) {
 // The caption is written at the top of the meter: every inked pixel of it,
 // the topmost row included, is inside the meter, and the text is not cut.
 TEST(Textes, MeterCaptionsStandInsideTheirMeters) {
-    Banc b;
+    TestBench b;
     frmMain& f = b.p().frmMain();
     mdlPdh& pdh = b.p().pdh();
     struct Cas {
@@ -130,7 +130,7 @@ TEST(Textes, MeterCaptionsStandInsideTheirMeters) {
 }
 
 TEST(Textes, EveryBalloonTextFitsItsBalloon) {
-    Banc b;
+    TestBench b;
     b.p().frmMain();
     mdlAide& aide = b.p().aide();
     b.p().aide_active = true;
@@ -165,7 +165,7 @@ TEST(Textes, EveryBalloonTextFitsItsBalloon) {
 }
 
 TEST(Textes, OptionsAndUpdateWindowsHoldTheirTexts) {
-    Banc b;
+    TestBench b;
     frmOption& o = b.p().frmOption();
     for (Label* l : {o.lblMessage.get(), o.lblProcessus.get(), o.lblSkin.get(), o.lblDelai.get(), o.lblPop.get(),
                      o.lblUser.get(), o.lblPass.get(), o.lblDelaiMail.get(), o.lblDisques.get(), o.lblTitre.get(),

@@ -4,7 +4,7 @@
 #include "app/frmMain.h"
 #include "bar/mdlAppBar.h"
 #include "diag/numerique.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 
 #include "evenements_reels.h"
 
@@ -19,7 +19,7 @@ namespace {
 // loaded; the first drive row's write meter ends at 3765 twips, so that the
 // mail indicator starts at 3765 + 150.
 struct Barre {
-    Banc b;
+    TestBench b;
     frmMain& f;
     mdlAppBar& a;
     explicit Barre(int16_t mode = 2, int largeur = 1280) : f(b.p().frmMain()), a(b.p().appbar()) {
@@ -51,7 +51,7 @@ struct Barre {
     }
 };
 
-using M = std::vector<MessageBarre>;
+using M = std::vector<AppBarMessage>;
 
 } // namespace
 
@@ -67,10 +67,10 @@ TEST(Docking, FullBarWithOneDriveRowRegistersTwentyPixelsInOrder) {
     EXPECT_EQ(t.b.fp.shell.reservedBottom, 20);
     ASSERT_FALSE(t.b.fp.shell.positions.empty());
     const FakeShell::PosCall& p = t.b.fp.shell.positions.back();
-    EXPECT_EQ(p.fenetre, t.f.hWnd());
-    EXPECT_EQ(p.apres, InsererApres::HWND_TOP);
+    EXPECT_EQ(p.window, t.f.hWnd());
+    EXPECT_EQ(p.insertAfter, InsertAfter::HWND_TOP);
     EXPECT_EQ((std::vector<int>{p.x, p.y, p.cx, p.cy}), (std::vector<int>{0, 0, 1280, 20}));
-    EXPECT_EQ(p.drapeaux, uint32_t(SWP_NOACTIVATE));
+    EXPECT_EQ(p.flags, uint32_t(SWP_NOACTIVATE));
     EXPECT_EQ(t.f.Height(), 300);
     EXPECT_EQ(t.f.Width(), 1280 * 15);
     EXPECT_EQ(t.f.Top(), 0);
@@ -199,13 +199,13 @@ TEST(Modes, SizeButtonsCycleAndStoreTheMode) {
     // brings up over a button takes the click in its place.
     cliquer(t.f.picTailleBarre(1)); // larger in full: hidden
     EXPECT_EQ(t.b.p().modeBarre, 0);
-    EXPECT_EQ(t.b.fp.registry.valeur("tarvik", "modeBarre"), "0");
+    EXPECT_EQ(t.b.fp.registry.value("tarvik", "modeBarre"), "0");
     EXPECT_EQ(t.b.fp.shell.workAreaTop(), 0);
     QTest::mouseMove(t.f.picTailleBarre(0).widget(), QPoint(5, 5)); // brings up its highlighted picture
     ASSERT_TRUE(t.f.picTailleBarre(2).Visible());
     cliquer(t.f.picTailleBarre(2)); // smaller (highlighted) in hidden: full
     EXPECT_EQ(t.b.p().modeBarre, 2);
-    EXPECT_EQ(t.b.fp.registry.valeur("tarvik", "modeBarre"), "2");
+    EXPECT_EQ(t.b.fp.registry.value("tarvik", "modeBarre"), "2");
     EXPECT_EQ(t.b.fp.shell.workAreaTop(), 20);
     cliquer(t.f.picTailleBarre(0)); // smaller in full: small
     EXPECT_EQ(t.b.p().modeBarre, 1);
@@ -217,7 +217,7 @@ TEST(Modes, SizeButtonsCycleAndStoreTheMode) {
     ASSERT_TRUE(t.f.picTailleBarre(3).Visible());
     cliquer(t.f.picTailleBarre(3)); // larger in small: full
     EXPECT_EQ(t.b.p().modeBarre, 2);
-    EXPECT_EQ(t.b.fp.registry.valeur("tarvik", "modeBarre"), "2");
+    EXPECT_EQ(t.b.fp.registry.value("tarvik", "modeBarre"), "2");
 
     // Highlight: the picture over the button the mouse is on.
     t.f.picTailleBarre(2).setVisible(false);
@@ -243,7 +243,8 @@ TEST(Slides, TwentyOnePixelBarGoesUpThreePixelsAStepAndLeavesOneRow) {
         const FakeShell::PosCall& p = t.b.fp.shell.positions[i];
         EXPECT_EQ(p.cy, 21);
         EXPECT_EQ(p.cx, 1280);
-        EXPECT_EQ(p.apres, i + 1 < t.b.fp.shell.positions.size() ? InsererApres::HWND_TOP : InsererApres::HWND_TOPMOST);
+        EXPECT_EQ(p.insertAfter,
+                  i + 1 < t.b.fp.shell.positions.size() ? InsertAfter::HWND_TOP : InsertAfter::HWND_TOPMOST);
     }
     EXPECT_EQ(t.b.p().donnees_barre.rc.top, -20);
     EXPECT_EQ(t.f.Top(), -300);
@@ -273,8 +274,8 @@ TEST(Slides, FiftySixPixelBarComesDownTwoPixelsAStepAndWatchesTheMouse) {
     attendu.push_back(0);
     EXPECT_EQ(t.ys(), attendu);
     const FakeShell::PosCall& fin = t.b.fp.shell.positions.back();
-    EXPECT_EQ(fin.apres, InsererApres::HWND_TOPMOST);
-    EXPECT_EQ(fin.drapeaux, uint32_t(SWP_SHOWWINDOW));
+    EXPECT_EQ(fin.insertAfter, InsertAfter::HWND_TOPMOST);
+    EXPECT_EQ(fin.flags, uint32_t(SWP_SHOWWINDOW));
     EXPECT_EQ(fin.cy, 56);
     EXPECT_EQ(t.f.Top(), 0);
     EXPECT_TRUE(t.f.timerHide->Enabled());
@@ -449,9 +450,9 @@ TEST(Layout, NegativeMeterWidthIsLoggedAndPlacementGoesOn) {
     Barre t(2, 400); // 6000 twips: narrower than the left part of the bar
     t.a.calcul_taille_fenetre();
     ASSERT_EQ(t.b.fp.dialogs.boxes.size(), 1u); // shown once per error number
-    EXPECT_TRUE(t.b.fp.dialogs.boxes[0].texte.contains("placer_le_compteur"));
-    EXPECT_TRUE(t.b.fp.dialogs.boxes[0].texte.contains("mdlAppBar"));
-    EXPECT_TRUE(t.b.fp.dialogs.boxes[0].texte.contains("380"));
+    EXPECT_TRUE(t.b.fp.dialogs.boxes[0].text.contains("placer_le_compteur"));
+    EXPECT_TRUE(t.b.fp.dialogs.boxes[0].text.contains("mdlAppBar"));
+    EXPECT_TRUE(t.b.fp.dialogs.boxes[0].text.contains("380"));
     // Everything but the widths is placed.
     EXPECT_EQ(t.f.picCompteur(0).Left(), 7050);
     EXPECT_EQ(t.f.picCompteur(0).Top(), 15);

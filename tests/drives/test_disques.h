@@ -4,7 +4,7 @@
 #include "app/frmMain.h"
 #include "app/mdlFonctions.h"
 #include "drives/mdlDisk.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ inline const QString CHEMIN_E_D = QStringLiteral("\\Disque logique(D:)\\Ecriture
 inline const QString CHEMIN_L_D = QStringLiteral("\\Disque logique(D:)\\Lectures disque, octets/s");
 
 struct BancDisques {
-    Banc b;
+    TestBench b;
     FakeSystem& sys() { return b.fp.system; }
     mdlDisk& d() { return b.p().disk(); }
     frmMain& f() { return b.p().frmMain(); }

@@ -8,12 +8,12 @@ class FakeCounterQuery : public CounterQuery {
 public:
     FakeCounterQuery(FakeCounters& owner, int number) : m_owner(owner), m_number(number) {}
 
-    int32_t addCounter(const QString& chemin, int32_t& handle) override {
-        m_owner.m_added << chemin;
-        if (!m_owner.m_acceptAll && !m_owner.m_values.count(chemin)) return PDH_CSTATUS_NO_OBJECT;
+    int32_t addCounter(const QString& path, int32_t& handle) override {
+        m_owner.m_added << path;
+        if (!m_owner.m_acceptAll && !m_owner.m_values.count(path)) return PDH_CSTATUS_NO_OBJECT;
         handle = m_owner.m_nextHandle++;
-        m_paths[handle] = chemin;
-        if (m_owner.m_queries == m_number) m_owner.m_current << chemin;
+        m_paths[handle] = path;
+        if (m_owner.m_queries == m_number) m_owner.m_current << path;
         return PDH_OK;
     }
 

@@ -2,22 +2,22 @@
 
 namespace tk {
 
-int FakeDialogs::msgBox(const QString& texte, int style, const QString& titre) {
-    boxes.push_back({texte, style, titre});
+int FakeDialogs::msgBox(const QString& text, int style, const QString& title) {
+    boxes.push_back({text, style, title});
     if (duringBox) duringBox(boxes.back());
     if (!replies.empty()) {
         const int r = replies.front();
         replies.pop_front();
         return r;
     }
-    return defaultReply ? *defaultReply : reponse_fermeture(style);
+    return defaultReply ? *defaultReply : dismissAnswer(style);
 }
 
-QString FakeDialogs::openFile(const QString& titre, const QString& filtre, const QString& dossier) {
-    fileRequests.push_back({titre, filtre, dossier});
-    if (fichiers.empty()) return {};
-    const QString r = fichiers.front();
-    fichiers.pop_front();
+QString FakeDialogs::openFile(const QString& title, const QString& filter, const QString& folder) {
+    fileRequests.push_back({title, filter, folder});
+    if (files.empty()) return {};
+    const QString r = files.front();
+    files.pop_front();
     return r;
 }
 

@@ -14,12 +14,12 @@ namespace tk {
 class FakeDialogs : public Dialogs {
 public:
     struct Box {
-        QString texte;
+        QString text;
         int style;
-        QString titre;
+        QString title;
     };
     struct FileRequest {
-        QString titre, filtre, dossier;
+        QString title, filter, folder;
     };
 
     // Answers given in order. When the queue is empty a box answers
@@ -27,18 +27,18 @@ public:
     // and a file dialog answers "" (cancelled).
     std::deque<int> replies;
     std::optional<int> defaultReply;
-    std::deque<QString> fichiers;
+    std::deque<QString> files;
     // Called while a box is open (before it answers), as a modal box lets events run.
     std::function<void(const Box&)> duringBox;
 
     std::vector<Box> boxes;
     std::vector<FileRequest> fileRequests;
 
-    void reply(int reponse) { replies.push_back(reponse); }
-    void choose(const QString& fichier) { fichiers.push_back(fichier); }
+    void reply(int answer) { replies.push_back(answer); }
+    void choose(const QString& file) { files.push_back(file); }
 
-    int msgBox(const QString& texte, int style, const QString& titre) override;
-    QString openFile(const QString& titre, const QString& filtre, const QString& dossier) override;
+    int msgBox(const QString& text, int style, const QString& title) override;
+    QString openFile(const QString& title, const QString& filter, const QString& folder) override;
 };
 
 } // namespace tk

@@ -23,12 +23,12 @@ public:
 class FakeFiles : public Files {
 public:
     struct Launch {
-        QString programme;
+        QString program;
         QStringList arguments;
     };
 
-    // Program facts; exePath() is dossier + "/" + exeName.
-    QString dossier = QStringLiteral("/opt/tarvik");
+    // Program facts; exePath() is folder + "/" + exeName.
+    QString folder = QStringLiteral("/opt/tarvik");
     QString exeName = QStringLiteral("tarvik");
     QString commandText;
     QString user = QStringLiteral("user");
@@ -39,7 +39,7 @@ public:
     QString stateDir = QStringLiteral("/home/user/.local/state/tarvik");
 
     // Files by full path.
-    QMap<QString, QByteArray> fichiers;
+    QMap<QString, QByteArray> files;
     QSet<QString> executables;
     QSet<QString> undeletable; // remove() fails on these (a locked or protected file)
     QSet<QString> unwritable;  // appendText, copy and rename onto these fail
@@ -58,13 +58,13 @@ public:
     std::vector<int> sleeps;           // sleepMs calls
     std::function<void(int)> duringSleep;
 
-    // A file may be written at `chemin`: not listed as unwritable, not in a protected folder.
-    bool writable(const QString& chemin) const;
+    // A file may be written at `path`: not listed as unwritable, not in a protected folder.
+    bool writable(const QString& path) const;
 
     // Test helper: the path of a file in the program folder.
-    QString inFolder(const QString& nom) const { return dossier + QLatin1Char('/') + nom; }
+    QString inFolder(const QString& name) const { return folder + QLatin1Char('/') + name; }
 
-    QString programFolder() override { return dossier; }
+    QString programFolder() override { return folder; }
     QString exeBaseName() override { return exeName; }
     QString exePath() override { return inFolder(exeName); }
     QString commandLine() override { return commandText; }
@@ -73,20 +73,20 @@ public:
     bool canWriteFolder(const QString& d) override { return !protectedFolders.contains(d); }
     QString stateFolder() override { return stateDir; }
 
-    bool exists(const QString& chemin) override;
-    int64_t size(const QString& chemin) override;
-    bool remove(const QString& chemin) override;
+    bool exists(const QString& path) override;
+    int64_t size(const QString& path) override;
+    bool remove(const QString& path) override;
     bool copy(const QString& source, const QString& dest) override;
     bool rename(const QString& source, const QString& dest) override;
-    bool setExecutable(const QString& chemin) override;
-    bool appendText(const QString& chemin, const QByteArray& donnees) override;
-    bool readAll(const QString& chemin, QByteArray& donnees) override;
+    bool setExecutable(const QString& path) override;
+    bool appendText(const QString& path, const QByteArray& data) override;
+    bool readAll(const QString& path, QByteArray& data) override;
 
-    bool startDetached(const QString& programme, const QStringList& arguments) override;
-    bool runForOutput(const QString& programme, const QStringList& arguments, int delaiMs, qint64 tailleMax,
-                      QByteArray& sortie) override;
-    bool openWithDesktop(const QString& cible) override;
-    bool setPriority(int valeur) override;
+    bool startDetached(const QString& program, const QStringList& arguments) override;
+    bool runForOutput(const QString& program, const QStringList& arguments, int timeoutMs, qint64 maxSize,
+                      QByteArray& output) override;
+    bool openWithDesktop(const QString& target) override;
+    bool setPriority(int value) override;
     int priority() override { return nice; }
     void sleepMs(int ms) override;
     [[noreturn]] void endProcess(int code) override;

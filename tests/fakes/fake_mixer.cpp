@@ -6,48 +6,48 @@ namespace tk {
 
 FakeMixer::FakeMixer() = default;
 
-bool FakeMixer::open(int numero) {
+bool FakeMixer::open(int index) {
     ++opens;
     if (duringOpen) duringOpen();
-    opened = numero >= 0 && numero < devices;
+    opened = index >= 0 && index < devices;
     return opened;
 }
 
-bool FakeMixer::hasLine(LigneMixer ligne) { return usable(ligne); }
+bool FakeMixer::hasLine(MixerLine which) { return usable(which); }
 
-bool FakeMixer::volumeRange(LigneMixer ligne, int64_t& minimum, int64_t& maximum) {
-    if (!usable(ligne)) return false;
-    minimum = line(ligne).minimum;
-    maximum = line(ligne).maximum;
+bool FakeMixer::volumeRange(MixerLine which, int64_t& minimum, int64_t& maximum) {
+    if (!usable(which)) return false;
+    minimum = line(which).minimum;
+    maximum = line(which).maximum;
     return true;
 }
 
-bool FakeMixer::readVolume(LigneMixer ligne, int64_t& valeur) {
+bool FakeMixer::readVolume(MixerLine which, int64_t& value) {
     ++reads;
-    if (!usable(ligne)) return false;
-    valeur = line(ligne).value;
+    if (!usable(which)) return false;
+    value = line(which).value;
     return true;
 }
 
-bool FakeMixer::writeVolume(LigneMixer ligne, int64_t valeur) {
-    writes.push_back({ligne, false, valeur});
-    if (!usable(ligne)) return false;
-    Line& l = line(ligne);
-    l.value = std::clamp(valeur, l.minimum, l.maximum);
+bool FakeMixer::writeVolume(MixerLine which, int64_t value) {
+    writes.push_back({which, false, value});
+    if (!usable(which)) return false;
+    Line& l = line(which);
+    l.value = std::clamp(value, l.minimum, l.maximum);
     return true;
 }
 
-bool FakeMixer::readMute(LigneMixer ligne, bool& muet) {
+bool FakeMixer::readMute(MixerLine which, bool& muted) {
     ++reads;
-    if (!usable(ligne) || !line(ligne).hasMute) return false;
-    muet = line(ligne).muted;
+    if (!usable(which) || !line(which).hasMute) return false;
+    muted = line(which).muted;
     return true;
 }
 
-bool FakeMixer::writeMute(LigneMixer ligne, bool muet) {
-    writes.push_back({ligne, true, muet ? 1 : 0});
-    if (!usable(ligne) || !line(ligne).hasMute) return false;
-    line(ligne).muted = muet;
+bool FakeMixer::writeMute(MixerLine which, bool muted) {
+    writes.push_back({which, true, muted ? 1 : 0});
+    if (!usable(which) || !line(which).hasMute) return false;
+    line(which).muted = muted;
     return true;
 }
 

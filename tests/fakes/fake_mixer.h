@@ -23,7 +23,7 @@ public:
         bool muted = false;
     };
     struct Write {
-        LigneMixer ligne;
+        MixerLine line;
         bool mute;     // true for a mute write, false for a volume write
         int64_t value; // the value asked for (before clamping), or 0/1 for mute
     };
@@ -37,19 +37,19 @@ public:
     std::vector<Write> writes;
     std::function<void()> duringOpen; // runs inside open(), before it answers
 
-    Line& line(LigneMixer ligne) { return lines_[static_cast<size_t>(ligne)]; }
+    Line& line(MixerLine which) { return lines_[static_cast<size_t>(which)]; }
 
     int deviceCount() override { return devices; }
-    bool open(int numero) override;
-    bool hasLine(LigneMixer ligne) override;
-    bool volumeRange(LigneMixer ligne, int64_t& minimum, int64_t& maximum) override;
-    bool readVolume(LigneMixer ligne, int64_t& valeur) override;
-    bool writeVolume(LigneMixer ligne, int64_t valeur) override;
-    bool readMute(LigneMixer ligne, bool& muet) override;
-    bool writeMute(LigneMixer ligne, bool muet) override;
+    bool open(int index) override;
+    bool hasLine(MixerLine which) override;
+    bool volumeRange(MixerLine which, int64_t& minimum, int64_t& maximum) override;
+    bool readVolume(MixerLine which, int64_t& value) override;
+    bool writeVolume(MixerLine which, int64_t value) override;
+    bool readMute(MixerLine which, bool& muted) override;
+    bool writeMute(MixerLine which, bool muted) override;
 
 private:
-    bool usable(LigneMixer ligne) { return opened && line(ligne).present; }
+    bool usable(MixerLine which) { return opened && line(which).present; }
     std::array<Line, 7> lines_;
 };
 

@@ -13,11 +13,11 @@ FakeSocket::~FakeSocket() {
 }
 
 void FakeSocket::connectTo(const QString& h, int p) {
-    hote = h;
+    host = h;
     port = p;
     tls = false;
     ++connections;
-    etat = Connexion;
+    currentState = Connecting;
     pending.clear();
 }
 
@@ -28,25 +28,25 @@ void FakeSocket::connectToTls(const QString& h, int p) {
 
 void FakeSocket::close() {
     ++closes;
-    etat = Ferme;
+    currentState = Closed;
     pending.clear();
 }
 
-void FakeSocket::send(const QByteArray& donnees) {
-    if (etat == Connecte || etat == Connexion) sends << donnees;
+void FakeSocket::send(const QByteArray& data) {
+    if (currentState == Connected || currentState == Connecting) sends << data;
 }
 
 void FakeSocket::accept() {
-    etat = Connecte;
+    currentState = Connected;
     if (onConnected) onConnected();
 }
 
-void FakeSocket::receive(const QByteArray& donnees) {
+void FakeSocket::receive(const QByteArray& data) {
     if (paused) {
-        pending += donnees;
+        pending += data;
         return;
     }
-    if (onData) onData(donnees);
+    if (onData) onData(data);
 }
 
 void FakeSocket::deliverPending() {
@@ -56,17 +56,17 @@ void FakeSocket::deliverPending() {
 }
 
 void FakeSocket::closeRemote() {
-    etat = Ferme;
+    currentState = Closed;
     if (onClosed) onClosed();
 }
 
 void FakeSocket::fail(const QString& message) {
-    etat = Erreur;
+    currentState = Error;
     if (onError) onError(message);
 }
 
 void FakeSocket::failTls(const QString& message) {
-    etat = Erreur;
+    currentState = Error;
     if (onTlsError) onTlsError(message);
 }
 
@@ -74,11 +74,11 @@ FakeNetwork::~FakeNetwork() {
     for (FakeSocket* s : sockets) s->network_ = nullptr; // sockets that outlive the network
 }
 
-void FakeNetwork::reply(const QString& url, int status, const QByteArray& corps) {
-    ReponseHttp r;
+void FakeNetwork::reply(const QString& url, int status, const QByteArray& body) {
+    HttpReply r;
     r.status = status;
     r.ok = status == 200;
-    r.body = corps;
+    r.body = body;
     replies.insert(url, r);
 }
 
@@ -88,19 +88,19 @@ std::unique_ptr<Socket> FakeNetwork::createSocket() {
     return s;
 }
 
-ReponseHttp FakeNetwork::answer(const Request& r) {
+HttpReply FakeNetwork::answer(const Request& r) {
     requests.push_back(r);
     if (onRequest) return onRequest(r);
     const auto it = replies.constFind(r.url);
     if (it != replies.constEnd()) return *it;
-    ReponseHttp refus;
-    refus.error = QStringLiteral("Connection refused");
-    return refus;
+    HttpReply refusal;
+    refusal.error = QStringLiteral("Connection refused");
+    return refusal;
 }
 
-ReponseHttp FakeNetwork::answerWithinLimit(const Request& r) {
-    ReponseHttp rep = answer(r);
-    if (rep.body.size() > r.tailleMax) {
+HttpReply FakeNetwork::answerWithinLimit(const Request& r) {
+    HttpReply rep = answer(r);
+    if (rep.body.size() > r.maxSize) {
         rep.ok = false;
         rep.body.clear();
         rep.error = QStringLiteral("reply larger than the limit");
@@ -108,24 +108,24 @@ ReponseHttp FakeNetwork::answerWithinLimit(const Request& r) {
     return rep;
 }
 
-ReponseHttp FakeNetwork::download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) {
+HttpReply FakeNetwork::download(const QString& url, const QString& file, int timeoutMs, qint64 maxSize) {
     Request q;
     q.method = QStringLiteral("DOWNLOAD");
     q.url = url;
-    q.fichier = fichier;
-    q.delaiMs = delaiMs;
-    q.tailleMax = tailleMax;
-    ReponseHttp r = answerWithinLimit(q);
+    q.file = file;
+    q.timeoutMs = timeoutMs;
+    q.maxSize = maxSize;
+    HttpReply r = answerWithinLimit(q);
     // As the real service: the file takes its name only when the whole reply arrived.
     if (r.ok) {
-        if (fichiers && !fichiers->writable(fichier)) {
+        if (files && !files->writable(file)) {
             r.ok = false;
-            r.error = QStringLiteral("cannot write ") + fichier;
-        } else if (fichiers) {
-            fichiers->fichiers.insert(fichier, r.body);
-            fichiers->executables.remove(fichier);
+            r.error = QStringLiteral("cannot write ") + file;
+        } else if (files) {
+            files->files.insert(file, r.body);
+            files->executables.remove(file);
         } else {
-            QSaveFile f(fichier);
+            QSaveFile f(file);
             if (!f.open(QIODevice::WriteOnly) || f.write(r.body) != r.body.size() || !f.commit()) r.ok = false;
         }
     }
@@ -133,27 +133,27 @@ ReponseHttp FakeNetwork::download(const QString& url, const QString& fichier, in
     return r;
 }
 
-ReponseHttp FakeNetwork::get(const QString& url, int delaiMs, qint64 tailleMax) {
+HttpReply FakeNetwork::get(const QString& url, int timeoutMs, qint64 maxSize) {
     Request q;
     q.method = QStringLiteral("GET");
     q.url = url;
-    q.delaiMs = delaiMs;
-    q.tailleMax = tailleMax;
+    q.timeoutMs = timeoutMs;
+    q.maxSize = maxSize;
     return answerWithinLimit(q);
 }
 
-ReponseHttp FakeNetwork::post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps, bool attendre,
-                              int delaiMs, qint64 tailleMax) {
+HttpReply FakeNetwork::post(const QString& url, const QByteArray& contentType, const QByteArray& body,
+                            bool waitForReply, int timeoutMs, qint64 maxSize) {
     Request q;
     q.method = QStringLiteral("POST");
     q.url = url;
-    q.type = enTeteType;
-    q.body = corps;
-    q.attendre = attendre;
-    q.delaiMs = delaiMs;
-    q.tailleMax = tailleMax;
-    const ReponseHttp r = answerWithinLimit(q);
-    return attendre ? r : ReponseHttp{};
+    q.type = contentType;
+    q.body = body;
+    q.waitForReply = waitForReply;
+    q.timeoutMs = timeoutMs;
+    q.maxSize = maxSize;
+    const HttpReply r = answerWithinLimit(q);
+    return waitForReply ? r : HttpReply{};
 }
 
 } // namespace tk

@@ -17,14 +17,14 @@ class FakeNetwork;
 // data and sees everything the program sent.
 class FakeSocket : public Socket {
 public:
-    explicit FakeSocket(FakeNetwork* reseau) : network_(reseau) {}
+    explicit FakeSocket(FakeNetwork* network) : network_(network) {}
     ~FakeSocket() override;
 
-    void connectTo(const QString& hote, int port) override;
-    void connectToTls(const QString& hote, int port) override;
+    void connectTo(const QString& host, int port) override;
+    void connectToTls(const QString& host, int port) override;
     void close() override;
-    int state() override { return etat; }
-    void send(const QByteArray& donnees) override;
+    int state() override { return currentState; }
+    void send(const QByteArray& data) override;
     // While paused, data pushed by receive() waits in `pending`; it is
     // delivered when the pause ends (from the event loop on the real socket;
     // here by the next deliverPending()).
@@ -32,15 +32,15 @@ public:
     void deliverPending();
 
     // Server side.
-    void accept();                           // the connection succeeds: Connecte, onConnected
-    void receive(const QByteArray& donnees); // one arrival event with `donnees`
-    void closeRemote();                      // the server closes: Ferme, onClosed
-    void fail(const QString& message);       // Erreur, onError
-    void failTls(const QString& message);    // Erreur, onTlsError (certificate or handshake refused)
+    void accept();                        // the connection succeeds: Connected, onConnected
+    void receive(const QByteArray& data); // one arrival event with `data`
+    void closeRemote();                   // the server closes: Closed, onClosed
+    void fail(const QString& message);    // Error, onError
+    void failTls(const QString& message); // Error, onTlsError (certificate or handshake refused)
     QByteArray sentTotal() const { return sends.join(); }
 
-    int etat = Ferme;
-    QString hote;
+    int currentState = Closed;
+    QString host;
     int port = 0;
     bool tls = false;        // the last connection asked for TLS
     int connections = 0;     // connectTo calls
@@ -61,19 +61,19 @@ public:
         QString url;
         QByteArray type; // POST content type
         QByteArray body; // POST body
-        QString fichier; // DOWNLOAD target
-        bool attendre = true;
-        int delaiMs = 0;
-        qint64 tailleMax = 0;
+        QString file;    // DOWNLOAD target
+        bool waitForReply = true;
+        int timeoutMs = 0;
+        qint64 maxSize = 0;
     };
 
     // Replies by exact address; an address without one gets a refused
     // connection (ok false, status 0). `onRequest`, when set, answers instead.
-    QMap<QString, ReponseHttp> replies;
-    std::function<ReponseHttp(const Request&)> onRequest;
+    QMap<QString, HttpReply> replies;
+    std::function<HttpReply(const Request&)> onRequest;
     std::vector<Request> requests;
     // Where downloads are written; when null they go to the real disk.
-    FakeFiles* fichiers = nullptr;
+    FakeFiles* files = nullptr;
     // Every socket created and still alive, oldest first.
     QList<FakeSocket*> sockets;
 
@@ -82,20 +82,20 @@ public:
     FakeNetwork(const FakeNetwork&) = delete;
     FakeNetwork& operator=(const FakeNetwork&) = delete;
 
-    void reply(const QString& url, int status, const QByteArray& corps = {});
+    void reply(const QString& url, int status, const QByteArray& body = {});
     FakeSocket* lastSocket() const { return sockets.isEmpty() ? nullptr : sockets.back(); }
 
     std::unique_ptr<Socket> createSocket() override;
     // A body longer than the request's limit fails, as with the real service.
-    ReponseHttp download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) override;
-    ReponseHttp get(const QString& url, int delaiMs, qint64 tailleMax) override;
-    ReponseHttp post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps, bool attendre,
-                     int delaiMs, qint64 tailleMax) override;
+    HttpReply download(const QString& url, const QString& file, int timeoutMs, qint64 maxSize) override;
+    HttpReply get(const QString& url, int timeoutMs, qint64 maxSize) override;
+    HttpReply post(const QString& url, const QByteArray& contentType, const QByteArray& body, bool waitForReply,
+                   int timeoutMs, qint64 maxSize) override;
 
 private:
     friend class FakeSocket;
-    ReponseHttp answer(const Request& r);
-    ReponseHttp answerWithinLimit(const Request& r);
+    HttpReply answer(const Request& r);
+    HttpReply answerWithinLimit(const Request& r);
 };
 
 } // namespace tk

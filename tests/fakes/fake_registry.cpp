@@ -4,27 +4,26 @@
 
 namespace tk {
 
-QString FakeRegistry::settingKey(const QString& appli, const QString& section, const QString& cle) {
-    return appli.toCaseFolded() + QLatin1Char('\n') + section.toCaseFolded() + QLatin1Char('\n') + cle.toCaseFolded();
+QString FakeRegistry::settingKey(const QString& app, const QString& section, const QString& key) {
+    return app.toCaseFolded() + QLatin1Char('\n') + section.toCaseFolded() + QLatin1Char('\n') + key.toCaseFolded();
 }
 
-QString FakeRegistry::valueKey(RacineRegistre racine, const QString& chemin, const QString& nom) {
-    QString c = chemin;
+QString FakeRegistry::valueKey(RegistryRoot root, const QString& path, const QString& name) {
+    QString c = path;
     while (c.endsWith(QLatin1Char('\\'))) c.chop(1);
-    return QString::number(static_cast<int>(racine)) + QLatin1Char('\n') + c.toCaseFolded() + QLatin1Char('\n') +
-           nom.toCaseFolded();
+    return QString::number(static_cast<int>(root)) + QLatin1Char('\n') + c.toCaseFolded() + QLatin1Char('\n') +
+           name.toCaseFolded();
 }
 
-QString FakeRegistry::getSetting(const QString& appli, const QString& section, const QString& cle,
-                                 const QString& defaut) {
+QString FakeRegistry::getSetting(const QString& app, const QString& section, const QString& key,
+                                 const QString& fallback) {
     ++reads;
-    return settings.value(settingKey(appli, section, cle), defaut);
+    return settings.value(settingKey(app, section, key), fallback);
 }
 
-void FakeRegistry::saveSetting(const QString& appli, const QString& section, const QString& cle,
-                               const QString& valeur) {
-    writes.push_back({appli, section, cle, valeur});
-    settings.insert(settingKey(appli, section, cle), valeur);
+void FakeRegistry::saveSetting(const QString& app, const QString& section, const QString& key, const QString& value) {
+    writes.push_back({app, section, key, value});
+    settings.insert(settingKey(app, section, key), value);
     if (groups > 0) pending = true;
     else ++rewrites;
 }
@@ -39,48 +38,48 @@ void FakeRegistry::endWrites(const QString&) {
     }
 }
 
-bool FakeRegistry::readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) {
-    const auto it = values.constFind(valueKey(racine, chemin, nom));
+bool FakeRegistry::readValue(RegistryRoot root, const QString& path, const QString& name, QString& value) {
+    const auto it = values.constFind(valueKey(root, path, name));
     if (it == values.constEnd()) return false;
-    valeur = it.value();
+    value = it.value();
     return true;
 }
 
-bool FakeRegistry::writeValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) {
-    operations.push_back({true, racine, chemin, nom, valeur});
-    values.insert(valueKey(racine, chemin, nom), valeur);
+bool FakeRegistry::writeValue(RegistryRoot root, const QString& path, const QString& name, const QString& value) {
+    operations.push_back({true, root, path, name, value});
+    values.insert(valueKey(root, path, name), value);
     return true;
 }
 
-bool FakeRegistry::deleteValue(RacineRegistre racine, const QString& chemin, const QString& nom) {
-    operations.push_back({false, racine, chemin, nom, {}});
-    values.remove(valueKey(racine, chemin, nom));
+bool FakeRegistry::deleteValue(RegistryRoot root, const QString& path, const QString& name) {
+    operations.push_back({false, root, path, name, {}});
+    values.remove(valueKey(root, path, name));
     return true;
 }
 
-void FakeRegistry::put(const QString& appli, const QString& cle, const QString& valeur, const QString& section) {
-    settings.insert(settingKey(appli, section, cle), valeur);
+void FakeRegistry::put(const QString& app, const QString& key, const QString& value, const QString& section) {
+    settings.insert(settingKey(app, section, key), value);
 }
 
-bool FakeRegistry::has(const QString& appli, const QString& cle, const QString& section) const {
-    return settings.contains(settingKey(appli, section, cle));
+bool FakeRegistry::has(const QString& app, const QString& key, const QString& section) const {
+    return settings.contains(settingKey(app, section, key));
 }
 
-QString FakeRegistry::valeur(const QString& appli, const QString& cle, const QString& section) const {
-    return settings.value(settingKey(appli, section, cle));
+QString FakeRegistry::value(const QString& app, const QString& key, const QString& section) const {
+    return settings.value(settingKey(app, section, key));
 }
 
-void FakeRegistry::putValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) {
-    values.insert(valueKey(racine, chemin, nom), valeur);
+void FakeRegistry::putValue(RegistryRoot root, const QString& path, const QString& name, const QString& value) {
+    values.insert(valueKey(root, path, name), value);
 }
 
-bool FakeRegistry::hasValue(RacineRegistre racine, const QString& chemin, const QString& nom) const {
-    return values.contains(valueKey(racine, chemin, nom));
+bool FakeRegistry::hasValue(RegistryRoot root, const QString& path, const QString& name) const {
+    return values.contains(valueKey(root, path, name));
 }
 
 QStringList FakeRegistry::writtenKeys() const {
     QStringList r;
-    for (const Write& e : writes) r << e.cle;
+    for (const Write& e : writes) r << e.key;
     return r;
 }
 

@@ -13,13 +13,13 @@ class FakeRegistry : public Registry {
 public:
     // One write to the settings store, as the program made it (key spelling included).
     struct Write {
-        QString appli, section, cle, valeur;
+        QString app, section, key, value;
     };
     // One write or deletion of a registry value.
     struct Operation {
-        bool ecriture; // false: deleteValue
-        RacineRegistre racine;
-        QString chemin, nom, valeur;
+        bool isWrite; // false: deleteValue
+        RegistryRoot root;
+        QString path, name, value;
     };
 
     std::vector<Write> writes;         // saveSetting calls, in order
@@ -30,22 +30,22 @@ public:
     int rewrites = 0;
     int groups = 0; // groups of writes open
 
-    QString getSetting(const QString& appli, const QString& section, const QString& cle,
-                       const QString& defaut) override;
-    void saveSetting(const QString& appli, const QString& section, const QString& cle, const QString& valeur) override;
-    void beginWrites(const QString& appli) override;
-    void endWrites(const QString& appli) override;
-    bool readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) override;
-    bool writeValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) override;
-    bool deleteValue(RacineRegistre racine, const QString& chemin, const QString& nom) override;
+    QString getSetting(const QString& app, const QString& section, const QString& key,
+                       const QString& fallback) override;
+    void saveSetting(const QString& app, const QString& section, const QString& key, const QString& value) override;
+    void beginWrites(const QString& app) override;
+    void endWrites(const QString& app) override;
+    bool readValue(RegistryRoot root, const QString& path, const QString& name, QString& value) override;
+    bool writeValue(RegistryRoot root, const QString& path, const QString& name, const QString& value) override;
+    bool deleteValue(RegistryRoot root, const QString& path, const QString& name) override;
 
     // Test helpers; they record nothing. Section "Settings" unless given.
-    void put(const QString& appli, const QString& cle, const QString& valeur,
+    void put(const QString& app, const QString& key, const QString& value,
              const QString& section = QStringLiteral("Settings"));
-    bool has(const QString& appli, const QString& cle, const QString& section = QStringLiteral("Settings")) const;
-    QString valeur(const QString& appli, const QString& cle, const QString& section = QStringLiteral("Settings")) const;
-    void putValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur);
-    bool hasValue(RacineRegistre racine, const QString& chemin, const QString& nom) const;
+    bool has(const QString& app, const QString& key, const QString& section = QStringLiteral("Settings")) const;
+    QString value(const QString& app, const QString& key, const QString& section = QStringLiteral("Settings")) const;
+    void putValue(RegistryRoot root, const QString& path, const QString& name, const QString& value);
+    bool hasValue(RegistryRoot root, const QString& path, const QString& name) const;
     // Keys of the settings written, in order ("Skin", "mail0", ...).
     QStringList writtenKeys() const;
 
@@ -55,8 +55,8 @@ public:
 
 private:
     bool pending = false;
-    static QString settingKey(const QString& appli, const QString& section, const QString& cle);
-    static QString valueKey(RacineRegistre racine, const QString& chemin, const QString& nom);
+    static QString settingKey(const QString& app, const QString& section, const QString& key);
+    static QString valueKey(RegistryRoot root, const QString& path, const QString& name);
 };
 
 } // namespace tk

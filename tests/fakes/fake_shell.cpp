@@ -5,8 +5,8 @@
 
 namespace tk {
 
-std::vector<MessageBarre> FakeShell::messages() const {
-    std::vector<MessageBarre> m;
+std::vector<AppBarMessage> FakeShell::messages() const {
+    std::vector<AppBarMessage> m;
     for (const BarCall& c : barCalls) m.push_back(c.message);
     return m;
 }
@@ -18,47 +18,47 @@ void FakeShell::clearCalls() {
     positions.clear();
 }
 
-void FakeShell::prepareDock(QWidget* fenetre) { docks.push_back(fenetre); }
+void FakeShell::prepareDock(QWidget* window) { docks.push_back(window); }
 
-int32_t FakeShell::appBarMessage(MessageBarre message, APPBARDATA& donnees) {
-    BarCall call{message, donnees, donnees};
-    int32_t resultat = 1;
+int32_t FakeShell::appBarMessage(AppBarMessage message, APPBARDATA& data) {
+    BarCall call{message, data, data};
+    int32_t result = 1;
     switch (message) {
-    case ABM_NEW: registered = donnees.hWnd; break;
+    case ABM_NEW: registered = data.hWnd; break;
     case ABM_QUERYPOS:
-        if (otherTopBar > donnees.rc.top) donnees.rc.top = otherTopBar;
+        if (otherTopBar > data.rc.top) data.rc.top = otherTopBar;
         break;
-    case ABM_SETPOS: reservedBottom = donnees.rc.bottom; break;
+    case ABM_SETPOS: reservedBottom = data.rc.bottom; break;
     case ABM_REMOVE:
         registered = nullptr;
         reservedBottom = -1;
         break;
     }
-    call.returned = donnees;
+    call.returned = data;
     barCalls.push_back(call);
-    return resultat;
+    return result;
 }
 
-void FakeShell::setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy, uint32_t drapeaux) {
-    positions.push_back({fenetre, apres, x, y, cx, cy, drapeaux});
-    if (!moveWindows || !fenetre) return;
-    fenetre->window()->setGeometry(x, y, std::max(cx, 0), std::max(cy, 0));
-    if ((drapeaux & SWP_SHOWWINDOW) && !fenetre->window()->isVisible()) fenetre->window()->show();
+void FakeShell::setWindowPos(QWidget* window, InsertAfter insertAfter, int x, int y, int cx, int cy, uint32_t flags) {
+    positions.push_back({window, insertAfter, x, y, cx, cy, flags});
+    if (!moveWindows || !window) return;
+    window->window()->setGeometry(x, y, std::max(cx, 0), std::max(cy, 0));
+    if ((flags & SWP_SHOWWINDOW) && !window->window()->isVisible()) window->window()->show();
 }
 
-void FakeShell::trayAdd(const QIcon& icone, const QString& infobulle) {
+void FakeShell::trayAdd(const QIcon& icon, const QString& toolTip) {
     ++trayAdds;
     if (!trayHost) return;
     trayShown = true;
-    trayIcon = icone;
-    trayTip = infobulle;
+    trayIcon = icon;
+    trayTip = toolTip;
 }
 
-void FakeShell::trayModify(const QIcon& icone, const QString& infobulle) {
+void FakeShell::trayModify(const QIcon& icon, const QString& toolTip) {
     ++trayModifies;
     if (!trayShown) return;
-    trayIcon = icone;
-    trayTip = infobulle;
+    trayIcon = icon;
+    trayTip = toolTip;
 }
 
 void FakeShell::trayDelete() {

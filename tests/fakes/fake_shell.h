@@ -14,15 +14,15 @@ namespace tk {
 class FakeShell : public Shell {
 public:
     struct BarCall {
-        MessageBarre message;
+        AppBarMessage message;
         APPBARDATA sent;     // the record as the caller passed it
         APPBARDATA returned; // the record as the shell left it
     };
     struct PosCall {
-        QWidget* fenetre;
-        InsererApres apres;
+        QWidget* window;
+        InsertAfter insertAfter;
         int x, y, cx, cy;
-        uint32_t drapeaux;
+        uint32_t flags;
     };
 
     // Set by the test.
@@ -46,21 +46,21 @@ public:
     int trayAdds = 0, trayModifies = 0, trayDeletes = 0;
 
     // The messages alone, in order.
-    std::vector<MessageBarre> messages() const;
+    std::vector<AppBarMessage> messages() const;
     // The top of the work area: below other bars and our own reservation.
     int workAreaTop() const;
     void clearCalls();
 
-    void prepareDock(QWidget* fenetre) override;
-    int32_t appBarMessage(MessageBarre message, APPBARDATA& donnees) override;
-    void setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy, uint32_t drapeaux) override;
+    void prepareDock(QWidget* window) override;
+    int32_t appBarMessage(AppBarMessage message, APPBARDATA& data) override;
+    void setWindowPos(QWidget* window, InsertAfter insertAfter, int x, int y, int cx, int cy, uint32_t flags) override;
     void watchDesktop(std::function<bool()> changed) override { desktopChanged = std::move(changed); }
     int screenWidth() override { return width; }
     int screenHeight() override { return height; }
     QPoint cursorPos() override { return cursor; }
     bool trayAvailable() override { return trayHost; }
-    void trayAdd(const QIcon& icone, const QString& infobulle) override;
-    void trayModify(const QIcon& icone, const QString& infobulle) override;
+    void trayAdd(const QIcon& icon, const QString& toolTip) override;
+    void trayModify(const QIcon& icon, const QString& toolTip) override;
     void trayDelete() override;
 };
 

@@ -14,8 +14,8 @@ public:
     bool playResult = true; // what playSync answers
 
     void beep() override { ++beeps; }
-    bool playSync(const QString& fichier) override {
-        played << fichier;
+    bool playSync(const QString& file) override {
+        played << file;
         return playResult;
     }
 };

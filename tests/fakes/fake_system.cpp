@@ -52,11 +52,11 @@ MIB_IFROW& FakeSystem::addInterface(const QString& name, uint32_t type, uint32_t
     return interfaces.back();
 }
 
-void FakeSystem::globalMemoryStatus(MEMORYSTATUS& etat) {
+void FakeSystem::globalMemoryStatus(MEMORYSTATUS& status) {
     ++memoryCalls;
-    uint32_t length = etat.dwLength;
-    etat = memory;
-    etat.dwLength = length;
+    uint32_t length = status.dwLength;
+    status = memory;
+    status.dwLength = length;
 }
 
 QString FakeSystem::logicalDriveStrings() {
@@ -70,38 +70,37 @@ QString FakeSystem::logicalDriveStrings() {
     return list;
 }
 
-int FakeSystem::driveType(const QString& racine) {
-    const FakeDrive* d = racine.isEmpty() ? nullptr : drive(racine[0]);
+int FakeSystem::driveType(const QString& root) {
+    const FakeDrive* d = root.isEmpty() ? nullptr : drive(root[0]);
     return d ? d->type : DRIVE_NO_ROOT_DIR;
 }
 
-QString FakeSystem::volumeLabel(const QString& racine) {
-    const FakeDrive* d = racine.isEmpty() ? nullptr : drive(racine[0]);
+QString FakeSystem::volumeLabel(const QString& root) {
+    const FakeDrive* d = root.isEmpty() ? nullptr : drive(root[0]);
     return d ? d->label : QString();
 }
 
-bool FakeSystem::diskFreeSpaceEx(const QString& racine, uint64_t& libreAppelant, uint64_t& total,
-                                 uint64_t& libreTotal) {
+bool FakeSystem::diskFreeSpaceEx(const QString& root, uint64_t& freeCaller, uint64_t& total, uint64_t& freeTotal) {
     ++freeSpaceExCalls;
-    const FakeDrive* d = racine.isEmpty() ? nullptr : drive(racine[0]);
+    const FakeDrive* d = root.isEmpty() ? nullptr : drive(root[0]);
     if (!d || d->queryFails) return false;
-    libreAppelant = d->freeCaller;
+    freeCaller = d->freeCaller;
     total = d->total;
-    libreTotal = d->freeTotal;
+    freeTotal = d->freeTotal;
     return true;
 }
 
-bool FakeSystem::diskFreeSpace(const QString& racine, int32_t& secteursParCluster, int32_t& octetsParSecteur,
-                               int32_t& clustersLibres, int32_t& clustersTotal) {
+bool FakeSystem::diskFreeSpace(const QString& root, int32_t& sectorsPerCluster, int32_t& bytesPerSector,
+                               int32_t& freeClusters, int32_t& totalClusters) {
     ++freeSpaceCalls;
-    const FakeDrive* d = racine.isEmpty() ? nullptr : drive(racine[0]);
+    const FakeDrive* d = root.isEmpty() ? nullptr : drive(root[0]);
     if (!d || d->queryFails) return false;
-    secteursParCluster = d->sectorsPerCluster;
-    octetsParSecteur = d->bytesPerSector;
+    sectorsPerCluster = d->sectorsPerCluster;
+    bytesPerSector = d->bytesPerSector;
     uint64_t cluster =
         std::max<uint64_t>(1, uint64_t(std::max(d->sectorsPerCluster, 1)) * uint64_t(std::max(d->bytesPerSector, 1)));
-    clustersLibres = clamp32(d->freeCaller / cluster);
-    clustersTotal = clamp32(d->total / cluster);
+    freeClusters = clamp32(d->freeCaller / cluster);
+    totalClusters = clamp32(d->total / cluster);
     return true;
 }
 
@@ -111,15 +110,15 @@ bool FakeSystem::versionBuild(uint32_t& b) {
     return true;
 }
 
-QString FakeSystem::driveFolder(const QString& lettre) {
-    const FakeDrive* d = lettre.isEmpty() ? nullptr : drive(lettre[0]);
+QString FakeSystem::driveFolder(const QString& letter) {
+    const FakeDrive* d = letter.isEmpty() ? nullptr : drive(letter[0]);
     return d ? d->folder : QString();
 }
 
-bool FakeSystem::ifTable(std::vector<MIB_IFROW>& lignes) {
+bool FakeSystem::ifTable(std::vector<MIB_IFROW>& rows) {
     ++ifTableCalls;
     if (ifTableFails) return false;
-    lignes = interfaces;
+    rows = interfaces;
     return true;
 }
 

@@ -50,17 +50,16 @@ public:
     MIB_IFROW& addInterface(const QString& name, uint32_t type = 6, uint32_t operStatus = 5, int64_t speed = 1000000000,
                             uint32_t adminStatus = 1);
 
-    void globalMemoryStatus(MEMORYSTATUS& etat) override;
+    void globalMemoryStatus(MEMORYSTATUS& status) override;
     QString logicalDriveStrings() override;
-    int driveType(const QString& racine) override;
-    QString volumeLabel(const QString& racine) override;
-    bool diskFreeSpaceEx(const QString& racine, uint64_t& libreAppelant, uint64_t& total,
-                         uint64_t& libreTotal) override;
-    bool diskFreeSpace(const QString& racine, int32_t& secteursParCluster, int32_t& octetsParSecteur,
-                       int32_t& clustersLibres, int32_t& clustersTotal) override;
+    int driveType(const QString& root) override;
+    QString volumeLabel(const QString& root) override;
+    bool diskFreeSpaceEx(const QString& root, uint64_t& freeCaller, uint64_t& total, uint64_t& freeTotal) override;
+    bool diskFreeSpace(const QString& root, int32_t& sectorsPerCluster, int32_t& bytesPerSector, int32_t& freeClusters,
+                       int32_t& totalClusters) override;
     bool versionBuild(uint32_t& build) override;
-    QString driveFolder(const QString& lettre) override;
-    bool ifTable(std::vector<MIB_IFROW>& lignes) override;
+    QString driveFolder(const QString& letter) override;
+    bool ifTable(std::vector<MIB_IFROW>& rows) override;
 };
 
 } // namespace tk

@@ -4,7 +4,7 @@
 #include "app/frmMain.h"
 #include "app/mdlFonctions.h"
 #include "drives/mdlDisk.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "help/frmPostit.h"
 #include "help/mdlAide.h"
 #include "network/mdlRezo.h"
@@ -23,7 +23,7 @@ namespace {
 constexpr uint64_t GO = 1024ull * 1024 * 1024;
 
 struct Aide : ::testing::Test {
-    Banc b;
+    TestBench b;
     frmMain* f = nullptr;
 
     void SetUp() override {

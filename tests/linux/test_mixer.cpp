@@ -60,18 +60,18 @@ TEST(MixerScale, AValueSetHereReadsBackUnchangedOnACoarseCard) {
         for (int64_t p = 0; p <= 100; ++p) {
             const int64_t v = p * 655;
             const int64_t raw = presentedToRaw(v, r.min, r.max);
-            memoire.remember(LigneMixer::Haut_parleurs, raw, v);
-            ASSERT_EQ(memoire.read(LigneMixer::Haut_parleurs, raw, r.min, r.max), v) << r.max << " " << p;
+            memoire.remember(MixerLine::Speakers, raw, v);
+            ASSERT_EQ(memoire.read(MixerLine::Speakers, raw, r.min, r.max), v) << r.max << " " << p;
         }
     }
     // A step set elsewhere, another line, or a forgotten mixer reads through the scale.
     LastWrites memoire;
-    memoire.remember(LigneMixer::Haut_parleurs, 0, 655);
-    EXPECT_EQ(memoire.read(LigneMixer::Haut_parleurs, 16, 0, 31), rawToPresented(16, 0, 31));
-    EXPECT_EQ(memoire.read(LigneMixer::Micro, 0, 0, 31), 0);
-    memoire.remember(LigneMixer::Haut_parleurs, 0, 655);
+    memoire.remember(MixerLine::Speakers, 0, 655);
+    EXPECT_EQ(memoire.read(MixerLine::Speakers, 16, 0, 31), rawToPresented(16, 0, 31));
+    EXPECT_EQ(memoire.read(MixerLine::Microphone, 0, 0, 31), 0);
+    memoire.remember(MixerLine::Speakers, 0, 655);
     memoire.forget();
-    EXPECT_EQ(memoire.read(LigneMixer::Haut_parleurs, 0, 0, 31), 0);
+    EXPECT_EQ(memoire.read(MixerLine::Speakers, 0, 0, 31), 0);
 }
 
 TEST(MixerScale, OutOfRangeIsClampedAndAnEmptyRangeIsHarmless) {
@@ -131,26 +131,26 @@ TEST_F(MixerLive, ThirtyPercentSetHereShowsInTheSoundServer) {
     LinuxMixer m;
     ASSERT_EQ(m.deviceCount(), 1);
     ASSERT_TRUE(m.open(0));
-    ASSERT_TRUE(m.hasLine(LigneMixer::Haut_parleurs));
+    ASSERT_TRUE(m.hasLine(MixerLine::Speakers));
     int64_t mn = -1, mx = -1;
-    ASSERT_TRUE(m.volumeRange(LigneMixer::Haut_parleurs, mn, mx));
+    ASSERT_TRUE(m.volumeRange(MixerLine::Speakers, mn, mx));
     EXPECT_EQ(mn, 0);
     EXPECT_EQ(mx, 65535);
 
     const int64_t trente = std::llround(0.30 * 65535);
-    ASSERT_TRUE(m.writeVolume(LigneMixer::Haut_parleurs, trente));
+    ASSERT_TRUE(m.writeVolume(MixerLine::Speakers, trente));
     const QString volume = pactl({"get-sink-volume", "@DEFAULT_SINK@"});
     const auto p = percents(volume);
     ASSERT_FALSE(p.empty()) << volume.toStdString();
     for (int v : p) EXPECT_EQ(v, 30) << volume.toStdString();
 
     int64_t relu = -1;
-    ASSERT_TRUE(m.readVolume(LigneMixer::Haut_parleurs, relu));
+    ASSERT_TRUE(m.readVolume(MixerLine::Speakers, relu));
     EXPECT_NEAR(relu, trente, 1);
 
-    ASSERT_TRUE(m.writeMute(LigneMixer::Haut_parleurs, true));
+    ASSERT_TRUE(m.writeMute(MixerLine::Speakers, true));
     EXPECT_TRUE(pactl({"get-sink-mute", "@DEFAULT_SINK@"}).contains("yes"));
-    ASSERT_TRUE(m.writeMute(LigneMixer::Haut_parleurs, false));
+    ASSERT_TRUE(m.writeMute(MixerLine::Speakers, false));
     EXPECT_TRUE(pactl({"get-sink-mute", "@DEFAULT_SINK@"}).contains("no"));
 }
 
@@ -158,17 +158,16 @@ TEST_F(MixerLive, ChangesMadeElsewhereShowAtTheNextRead) {
     LinuxMixer m;
     ASSERT_TRUE(m.open(0));
     bool muet = true;
-    ASSERT_TRUE(m.readMute(LigneMixer::Haut_parleurs, muet));
+    ASSERT_TRUE(m.readMute(MixerLine::Speakers, muet));
     EXPECT_FALSE(muet);
 
     pactl({"set-sink-mute", "@DEFAULT_SINK@", "1"});
     // The server tells the mixer asynchronously; a read takes whatever has arrived.
-    EXPECT_TRUE(within(1000, [&] { return m.readMute(LigneMixer::Haut_parleurs, muet) && muet; }));
+    EXPECT_TRUE(within(1000, [&] { return m.readMute(MixerLine::Speakers, muet) && muet; }));
 
     pactl({"set-sink-volume", "@DEFAULT_SINK@", "50%"});
     int64_t v = -1;
-    EXPECT_TRUE(within(1000, [&] { return m.readVolume(LigneMixer::Haut_parleurs, v) && std::abs(v - 32768) <= 2; }))
-        << v;
+    EXPECT_TRUE(within(1000, [&] { return m.readVolume(MixerLine::Speakers, v) && std::abs(v - 32768) <= 2; })) << v;
     pactl({"set-sink-mute", "@DEFAULT_SINK@", "0"});
 }
 
@@ -184,11 +183,11 @@ TEST_F(MixerLive, WithoutASoundServerNothingOpensAndNothingIsPrinted) {
         int64_t v = 0;
         bool muet = false;
         for (int tick = 0; tick < 3; ++tick) {
-            EXPECT_FALSE(m.readVolume(LigneMixer::Haut_parleurs, v));
-            EXPECT_FALSE(m.readMute(LigneMixer::Haut_parleurs, muet));
+            EXPECT_FALSE(m.readVolume(MixerLine::Speakers, v));
+            EXPECT_FALSE(m.readMute(MixerLine::Speakers, muet));
         }
-        EXPECT_FALSE(m.writeVolume(LigneMixer::Haut_parleurs, 1000));
-        EXPECT_FALSE(m.hasLine(LigneMixer::Haut_parleurs));
+        EXPECT_FALSE(m.writeVolume(MixerLine::Speakers, 1000));
+        EXPECT_FALSE(m.hasLine(MixerLine::Speakers));
     }
     const std::string imprime = testing::internal::GetCapturedStderr();
     qputenv("PULSE_SERVER", avant);

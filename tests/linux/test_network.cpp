@@ -56,8 +56,7 @@ TEST(LinuxNetwork, DownloadWritesTheFileOnlyOnStatus200) {
     QTemporaryDir d;
     LinuxNetwork net;
 
-    ReponseHttp r =
-        net.download(http.base() + "/tarvik/tarvik.ver", d.path() + "/tarvik.ini", 5000, TAILLE_MAX_VERSION);
+    HttpReply r = net.download(http.base() + "/tarvik/tarvik.ver", d.path() + "/tarvik.ini", 5000, MAX_VERSION_SIZE);
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.status, 200);
     EXPECT_EQ(contenu(d.path() + "/tarvik.ini"), "1.4.3\r\nnotes\r\n");
@@ -68,11 +67,11 @@ TEST(LinuxNetwork, DownloadWritesTheFileOnlyOnStatus200) {
     ASSERT_TRUE(ancien.open(QIODevice::WriteOnly));
     ancien.write("previous");
     ancien.close();
-    r = net.download(http.base() + "/tarvik/tarvik.exe", d.path() + "/tarvik_", 5000, TAILLE_MAX_EXECUTABLE);
+    r = net.download(http.base() + "/tarvik/tarvik.exe", d.path() + "/tarvik_", 5000, MAX_EXECUTABLE_SIZE);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.status, 404);
     EXPECT_EQ(contenu(d.path() + "/tarvik_"), "previous");
-    r = net.download(http.base() + "/tarvik/tarvik.exe", d.path() + "/new", 5000, TAILLE_MAX_EXECUTABLE);
+    r = net.download(http.base() + "/tarvik/tarvik.exe", d.path() + "/new", 5000, MAX_EXECUTABLE_SIZE);
     EXPECT_FALSE(QFile::exists(d.path() + "/new"));
     EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary left
 }
@@ -80,8 +79,7 @@ TEST(LinuxNetwork, DownloadWritesTheFileOnlyOnStatus200) {
 TEST(LinuxNetwork, RefusedConnectionAndTimeLimit) {
     QTemporaryDir d;
     LinuxNetwork net;
-    ReponseHttp r =
-        net.download(QStringLiteral("http://127.0.0.1:%1/x").arg(port_ferme()), d.path() + "/x", 5000, 1000);
+    HttpReply r = net.download(QStringLiteral("http://127.0.0.1:%1/x").arg(port_ferme()), d.path() + "/x", 5000, 1000);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.status, 0);
     EXPECT_FALSE(r.error.isEmpty());
@@ -107,8 +105,8 @@ TEST(LinuxNetwork, PostCarriesQueryAndBodyWhole) {
     http.routes["/tarvik/log.php"] = {200, "merci"};
     LinuxNetwork net;
     const QByteArray valeur = "user=a%20b_MSG=%5B%5Dx%26y%25z%2Bw%23v";
-    ReponseHttp r = net.post(http.base() + "/tarvik/log.php?info=" + valeur, "application/x-www-form-urlencoded",
-                             valeur, true, 5000, TAILLE_MAX_REPONSE);
+    HttpReply r = net.post(http.base() + "/tarvik/log.php?info=" + valeur, "application/x-www-form-urlencoded", valeur,
+                           true, 5000, MAX_REPORT_REPLY_SIZE);
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.body, "merci");
     ASSERT_EQ(http.entetes.size(), 1);
@@ -119,7 +117,7 @@ TEST(LinuxNetwork, PostCarriesQueryAndBodyWhole) {
 
     // Sent and forgotten: the call returns at once, the request still arrives.
     net.post(http.base() + "/tarvik/log.php?info=2", "application/x-www-form-urlencoded", "a&b", false, 0,
-             TAILLE_MAX_REPONSE);
+             MAX_REPORT_REPLY_SIZE);
     EXPECT_EQ(http.entetes.size(), 1);
     ASSERT_TRUE(attendre_que([&] { return http.entetes.size() == 2; }));
     EXPECT_EQ(http.corps[1], "a&b");
@@ -151,9 +149,9 @@ TEST(LinuxNetwork, OnlyAWholeReplyFromTheSameServerIsKept) {
         qint64 limite;
     };
     for (const Cas& c :
-         {Cas{"/half/tarvik/tarvik.exe", TAILLE_MAX_EXECUTABLE}, Cas{"/endless", 1 << 20},
-          Cas{"/elsewhere/tarvik/tarvik.exe", TAILLE_MAX_EXECUTABLE}, Cas{"/tarvik/tarvik.exe", 200 * 1024}}) {
-        const ReponseHttp r = net.download(http.base() + QLatin1String(c.chemin), cible, 20000, c.limite);
+         {Cas{"/half/tarvik/tarvik.exe", MAX_EXECUTABLE_SIZE}, Cas{"/endless", 1 << 20},
+          Cas{"/elsewhere/tarvik/tarvik.exe", MAX_EXECUTABLE_SIZE}, Cas{"/tarvik/tarvik.exe", 200 * 1024}}) {
+        const HttpReply r = net.download(http.base() + QLatin1String(c.chemin), cible, 20000, c.limite);
         EXPECT_FALSE(r.ok) << c.chemin;
         EXPECT_FALSE(r.error.isEmpty()) << c.chemin;
         EXPECT_EQ(contenu(cible), "previous") << c.chemin;
@@ -164,19 +162,19 @@ TEST(LinuxNetwork, OnlyAWholeReplyFromTheSameServerIsKept) {
         << http.journal().constData();
 
     // A redirect on the same server is followed; a whole reply is kept.
-    ReponseHttp r =
-        net.download(http.base() + QStringLiteral("/here/tarvik/tarvik.exe"), cible, 20000, TAILLE_MAX_EXECUTABLE);
+    HttpReply r =
+        net.download(http.base() + QStringLiteral("/here/tarvik/tarvik.exe"), cible, 20000, MAX_EXECUTABLE_SIZE);
     EXPECT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(contenu(cible), programme);
     EXPECT_EQ(fichiers(d.path()), QStringList{QStringLiteral("tarvik_")});
 
     // A reply held in memory stops at its limit too.
-    r = net.get(http.base() + QStringLiteral("/endless"), 20000, TAILLE_MAX_VERSION);
+    r = net.get(http.base() + QStringLiteral("/endless"), 20000, MAX_VERSION_SIZE);
     EXPECT_FALSE(r.ok);
-    EXPECT_LE(r.body.size(), TAILLE_MAX_VERSION);
-    r = net.get(http.base() + QStringLiteral("/half/tarvik/tarvik.exe"), 20000, TAILLE_MAX_EXECUTABLE);
+    EXPECT_LE(r.body.size(), MAX_VERSION_SIZE);
+    r = net.get(http.base() + QStringLiteral("/half/tarvik/tarvik.exe"), 20000, MAX_EXECUTABLE_SIZE);
     EXPECT_FALSE(r.ok);
-    r = net.get(http.base() + QStringLiteral("/tarvik/tarvik.exe"), 20000, TAILLE_MAX_EXECUTABLE);
+    r = net.get(http.base() + QStringLiteral("/tarvik/tarvik.exe"), 20000, MAX_EXECUTABLE_SIZE);
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.body, programme);
 }
@@ -213,12 +211,12 @@ TEST(LinuxSocket, DialogueWithAServer) {
     s->onData = [&](const QByteArray& d) { morceaux << d; };
     s->onConnected = [&] { connecte = true; };
     s->onClosed = [&] { ferme = true; };
-    EXPECT_EQ(s->state(), Socket::Ferme);
+    EXPECT_EQ(s->state(), Socket::Closed);
     s->connectTo("127.0.0.1", serveur.serverPort());
-    EXPECT_EQ(s->state(), Socket::Connexion);
+    EXPECT_EQ(s->state(), Socket::Connecting);
     ASSERT_TRUE(attendre_que([&] { return morceaux.join() == "+OK 2 messages (320 octets)\r\n"; }));
     EXPECT_TRUE(connecte);
-    EXPECT_EQ(s->state(), Socket::Connecte);
+    EXPECT_EQ(s->state(), Socket::Connected);
     EXPECT_GE(morceaux.size(), 2); // two arrival events for two writes
 
     s->send("STAT\r\n");
@@ -226,7 +224,7 @@ TEST(LinuxSocket, DialogueWithAServer) {
     cote->disconnectFromHost();
     ASSERT_TRUE(attendre_que([&] { return ferme; }));
     s->close();
-    EXPECT_EQ(s->state(), Socket::Ferme);
+    EXPECT_EQ(s->state(), Socket::Closed);
 }
 
 // While reading is paused nothing is delivered, and the sender is held
@@ -248,7 +246,7 @@ TEST(LinuxSocket, PausedReadingHoldsTheSenderBack) {
     };
     s->setReadingPaused(true);
     s->connectTo("127.0.0.1", serveur.serverPort());
-    ASSERT_TRUE(attendre_que([&] { return cote && s->state() == Socket::Connecte; }));
+    ASSERT_TRUE(attendre_que([&] { return cote && s->state() == Socket::Connected; }));
     const qint64 total = 64LL * 1024 * 1024;
     QByteArray bloc(1024 * 1024, '\0');
     for (qint64 envoye = 0; envoye < total; envoye += bloc.size()) {
@@ -272,7 +270,7 @@ TEST(LinuxSocket, PausedReadingHoldsTheSenderBack) {
     s->setReadingPaused(false);
     ASSERT_TRUE(attendre_que([&] { return recu == total; }, 60000)) << recu;
     EXPECT_TRUE(dansOrdre);
-    EXPECT_LE(plusGros, LinuxSocket::TAMPON_LECTURE);
+    EXPECT_LE(plusGros, LinuxSocket::READ_BUFFER_SIZE);
 }
 
 // A server that does not speak TLS: the handshake fails, reported as a TLS
@@ -299,7 +297,7 @@ TEST(LinuxSocket, TlsToAPlainServerFailsAsAHandshake) {
     EXPECT_TRUE(erreur.isEmpty()) << erreur.toStdString();
     EXPECT_TRUE(donnees.isEmpty());
     EXPECT_FALSE(connecte);
-    EXPECT_EQ(s->state(), Socket::Erreur);
+    EXPECT_EQ(s->state(), Socket::Error);
 
     // Refused before any TLS: an ordinary socket error.
     tls.clear();
@@ -307,7 +305,7 @@ TEST(LinuxSocket, TlsToAPlainServerFailsAsAHandshake) {
     ASSERT_TRUE(attendre_que([&] { return !erreur.isEmpty(); }));
     EXPECT_TRUE(tls.isEmpty());
     s->close();
-    EXPECT_EQ(s->state(), Socket::Ferme);
+    EXPECT_EQ(s->state(), Socket::Closed);
 }
 
 TEST(LinuxSocket, RefusedConnectionIsAnErrorUntilClosed) {
@@ -317,9 +315,9 @@ TEST(LinuxSocket, RefusedConnectionIsAnErrorUntilClosed) {
     s->onError = [&](const QString& e) { erreur = e; };
     s->connectTo("127.0.0.1", port_ferme());
     ASSERT_TRUE(attendre_que([&] { return !erreur.isEmpty(); }));
-    EXPECT_EQ(s->state(), Socket::Erreur);
+    EXPECT_EQ(s->state(), Socket::Error);
     s->close();
-    EXPECT_EQ(s->state(), Socket::Ferme);
+    EXPECT_EQ(s->state(), Socket::Closed);
     // A handler may destroy its own socket.
     s->onError = [&](const QString&) { s.reset(); };
     s->connectTo("127.0.0.1", port_ferme());

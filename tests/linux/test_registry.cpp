@@ -20,7 +20,7 @@ namespace {
 
 const QString kRun = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run\\");
 
-struct Banc {
+struct TestBench {
     QTemporaryDir dossier;
     std::map<QString, QByteArray> sorties; // "program arg arg" -> output; absent: the program fails
     QStringList appels;
@@ -50,7 +50,7 @@ struct Banc {
 } // namespace
 
 TEST(LinuxRegistry, KeysIgnoreCaseAndKeepFirstSpelling) {
-    Banc b;
+    TestBench b;
     LinuxRegistry r = b.registre();
     EXPECT_EQ(r.getSetting("tarvik", "Settings", "skin", "Tarvik skin"), "Tarvik skin");
     r.saveSetting("tarvik", "Settings", "skin", "Windows skin");
@@ -68,7 +68,7 @@ TEST(LinuxRegistry, KeysIgnoreCaseAndKeepFirstSpelling) {
 }
 
 TEST(LinuxRegistry, AnyTextRoundTripsThroughTheFile) {
-    Banc b;
+    TestBench b;
     const QStringList textes = {
         "  leading and trailing  ",
         "; not a comment",
@@ -98,7 +98,7 @@ TEST(LinuxRegistry, AnyTextRoundTripsThroughTheFile) {
 }
 
 TEST(LinuxRegistry, FileIsPrivateAndReplacedAtomically) {
-    Banc b;
+    TestBench b;
     const mode_t ancien = ::umask(0);
     LinuxRegistry r = b.registre();
     r.saveSetting("tarvik", "Settings", "mail2", "secret");
@@ -116,7 +116,7 @@ TEST(LinuxRegistry, FileIsPrivateAndReplacedAtomically) {
 }
 
 TEST(LinuxRegistry, ChangesMadeByAnotherWriterAreSeen) {
-    Banc b;
+    TestBench b;
     LinuxRegistry r1 = b.registre();
     LinuxRegistry r2 = b.registre();
     r1.saveSetting("tarvik", "Settings", "nbUse", "2");
@@ -134,10 +134,10 @@ TEST(LinuxRegistry, ChangesMadeByAnotherWriterAreSeen) {
 }
 
 TEST(LinuxRegistry, AutostartEntryQuotesTheProgramPath) {
-    Banc b;
+    TestBench b;
     LinuxRegistry r = b.registre();
     const QString programme = "/opt/my apps/\"tk\" 100%/$HOME`x`\\tarvik";
-    ASSERT_TRUE(r.writeValue(RacineRegistre::HKEY_LOCAL_MACHINE, kRun, "tarvik", programme));
+    ASSERT_TRUE(r.writeValue(RegistryRoot::HKEY_LOCAL_MACHINE, kRun, "tarvik", programme));
 
     QFile f(b.dossier.path() + "/config/autostart/tarvik.desktop");
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -161,34 +161,34 @@ TEST(LinuxRegistry, AutostartEntryQuotesTheProgramPath) {
     }
 
     QString relu;
-    ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_LOCAL_MACHINE, kRun.toLower().chopped(1), "TARVIK", relu));
+    ASSERT_TRUE(r.readValue(RegistryRoot::HKEY_LOCAL_MACHINE, kRun.toLower().chopped(1), "TARVIK", relu));
     EXPECT_EQ(relu, programme);
 
-    EXPECT_TRUE(r.deleteValue(RacineRegistre::HKEY_LOCAL_MACHINE, kRun, "tarvik"));
+    EXPECT_TRUE(r.deleteValue(RegistryRoot::HKEY_LOCAL_MACHINE, kRun, "tarvik"));
     EXPECT_FALSE(f.exists());
-    EXPECT_TRUE(r.deleteValue(RacineRegistre::HKEY_LOCAL_MACHINE, kRun, "tarvik")); // missing: nothing to do
-    EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_LOCAL_MACHINE, kRun, "tarvik", relu));
+    EXPECT_TRUE(r.deleteValue(RegistryRoot::HKEY_LOCAL_MACHINE, kRun, "tarvik")); // missing: nothing to do
+    EXPECT_FALSE(r.readValue(RegistryRoot::HKEY_LOCAL_MACHINE, kRun, "tarvik", relu));
     // A name cannot leave the autostart folder.
-    EXPECT_FALSE(r.writeValue(RacineRegistre::HKEY_LOCAL_MACHINE, kRun, "../evil", "/bin/true"));
+    EXPECT_FALSE(r.writeValue(RegistryRoot::HKEY_LOCAL_MACHINE, kRun, "../evil", "/bin/true"));
     EXPECT_FALSE(QFile::exists(b.dossier.path() + "/config/evil.desktop"));
 }
 
 TEST(LinuxRegistry, ProductNameFromOsRelease) {
-    Banc b;
+    TestBench b;
     LinuxRegistry r = b.registre();
     const QString cle = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
     QString valeur = "untouched";
-    EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_LOCAL_MACHINE, cle, "productname", valeur)); // no file
+    EXPECT_FALSE(r.readValue(RegistryRoot::HKEY_LOCAL_MACHINE, cle, "productname", valeur)); // no file
     EXPECT_EQ(valeur, "untouched");
 
     b.ecrire("os-release", "NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian \\\"12\\\" (bookworm)\"\nID=debian\n");
-    ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_LOCAL_MACHINE, cle + "\\", "ProductName", valeur));
+    ASSERT_TRUE(r.readValue(RegistryRoot::HKEY_LOCAL_MACHINE, cle + "\\", "ProductName", valeur));
     EXPECT_EQ(valeur, "Debian \"12\" (bookworm)");
 
     b.ecrire("os-release", "NAME='Plain OS'\nID=plain\n");
-    ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_LOCAL_MACHINE, cle, "productname", valeur));
+    ASSERT_TRUE(r.readValue(RegistryRoot::HKEY_LOCAL_MACHINE, cle, "productname", valeur));
     EXPECT_EQ(valeur, "Plain OS");
-    EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, cle, "productname", valeur));
+    EXPECT_FALSE(r.readValue(RegistryRoot::HKEY_CURRENT_USER, cle, "productname", valeur));
 }
 
 // Candidates in order GNOME, Xfce, feh; each only when its file is there and
@@ -197,7 +197,7 @@ TEST(LinuxRegistry, ProductNameFromOsRelease) {
 TEST(LinuxRegistry, WallpaperFromGnomeXfceOrFehWhenTheFileLoads) {
     const QString bureau = "Control Panel\\Desktop";
     QString valeur;
-    auto image = [](Banc& b, const QString& relatif) {
+    auto image = [](TestBench& b, const QString& relatif) {
         QImage i(4, 3, QImage::Format_RGB32);
         i.fill(Qt::darkCyan);
         const QString chemin = b.dossier.path() + "/" + relatif;
@@ -206,16 +206,16 @@ TEST(LinuxRegistry, WallpaperFromGnomeXfceOrFehWhenTheFileLoads) {
         return chemin;
     };
     {
-        Banc b;
+        TestBench b;
         const QString f = image(b, "my walls/a%b.png");
         b.sorties["gsettings get org.gnome.desktop.background picture-uri"] =
             "'" + QUrl::fromLocalFile(f).toEncoded() + "'\n";
         LinuxRegistry r = b.registre();
-        ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, bureau, "Wallpaper", valeur));
+        ASSERT_TRUE(r.readValue(RegistryRoot::HKEY_CURRENT_USER, bureau, "Wallpaper", valeur));
         EXPECT_EQ(valeur, f);
     }
     {
-        Banc b;
+        TestBench b;
         const QString f = image(b, "home/x.png");
         b.sorties["gsettings get org.gnome.desktop.background picture-uri"] =
             "'file:///usr/share/backgrounds/gnome/no-such-picture.jpg'\n";
@@ -224,11 +224,11 @@ TEST(LinuxRegistry, WallpaperFromGnomeXfceOrFehWhenTheFileLoads) {
         b.sorties["xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitorVirtual1/workspace0/last-image"] =
             f.toUtf8() + "\n";
         LinuxRegistry r = b.registre();
-        ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, bureau + "\\", "wallpaper", valeur));
+        ASSERT_TRUE(r.readValue(RegistryRoot::HKEY_CURRENT_USER, bureau + "\\", "wallpaper", valeur));
         EXPECT_EQ(valeur, f);
     }
     {
-        Banc b;
+        TestBench b;
         const QString f = image(b, "home/it's.png");
         b.ecrire("home/not-a-picture.jpg", "plain text");
         b.sorties["gsettings get org.gnome.desktop.background picture-uri"] =
@@ -236,14 +236,14 @@ TEST(LinuxRegistry, WallpaperFromGnomeXfceOrFehWhenTheFileLoads) {
         b.ecrire("home/.fehbg", "#!/bin/sh\nfeh --no-fehbg --image-bg 'black' --bg-fill '" +
                                     QString(f).replace("'", "'\\''").toUtf8() + "' \n");
         LinuxRegistry r = b.registre();
-        ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, bureau, "Wallpaper", valeur));
+        ASSERT_TRUE(r.readValue(RegistryRoot::HKEY_CURRENT_USER, bureau, "Wallpaper", valeur));
         EXPECT_EQ(valeur, f);
     }
     {
-        Banc b; // nothing set anywhere, and no root window picture to look at
+        TestBench b; // nothing set anywhere, and no root window picture to look at
         LinuxRegistry r = b.registre();
         valeur = "kept";
-        EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, bureau, "Wallpaper", valeur));
+        EXPECT_FALSE(r.readValue(RegistryRoot::HKEY_CURRENT_USER, bureau, "Wallpaper", valeur));
         EXPECT_EQ(valeur, "kept");
         EXPECT_TRUE(
             b.appels.contains("xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitor0/workspace0/last-image"));
@@ -251,21 +251,21 @@ TEST(LinuxRegistry, WallpaperFromGnomeXfceOrFehWhenTheFileLoads) {
 }
 
 TEST(LinuxRegistry, OtherValuesLiveInMemory) {
-    Banc b;
+    TestBench b;
     LinuxRegistry r = b.registre();
     QString v;
-    EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, "Software\\X", "a", v));
-    EXPECT_TRUE(r.writeValue(RacineRegistre::HKEY_CURRENT_USER, "Software\\X\\", "A", "1"));
-    ASSERT_TRUE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, "software\\x", "a", v));
+    EXPECT_FALSE(r.readValue(RegistryRoot::HKEY_CURRENT_USER, "Software\\X", "a", v));
+    EXPECT_TRUE(r.writeValue(RegistryRoot::HKEY_CURRENT_USER, "Software\\X\\", "A", "1"));
+    ASSERT_TRUE(r.readValue(RegistryRoot::HKEY_CURRENT_USER, "software\\x", "a", v));
     EXPECT_EQ(v, "1");
-    EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_LOCAL_MACHINE, "software\\x", "a", v));
-    EXPECT_TRUE(r.deleteValue(RacineRegistre::HKEY_CURRENT_USER, "Software\\X", "a"));
-    EXPECT_FALSE(r.readValue(RacineRegistre::HKEY_CURRENT_USER, "Software\\X", "a", v));
+    EXPECT_FALSE(r.readValue(RegistryRoot::HKEY_LOCAL_MACHINE, "software\\x", "a", v));
+    EXPECT_TRUE(r.deleteValue(RegistryRoot::HKEY_CURRENT_USER, "Software\\X", "a"));
+    EXPECT_FALSE(r.readValue(RegistryRoot::HKEY_CURRENT_USER, "Software\\X", "a", v));
 }
 
 // A group of writes reaches the file once, at its end; a write alone at once.
 TEST(LinuxRegistry, AGroupOfWritesIsOneRewrite) {
-    Banc b;
+    TestBench b;
     LinuxRegistry r = b.registre();
     int rewrites = 0;
     r.setWriteStepHook([&](const char* etape) { rewrites += QByteArray(etape) == "renamed"; });
@@ -302,7 +302,7 @@ TEST(LinuxRegistry, AGroupOfWritesIsOneRewrite) {
 // Temporary files of an interrupted rewrite are removed when the settings
 // are first read; other files of the folder stay.
 TEST(LinuxRegistry, LeftoverTemporaryFilesAreRemovedAtStart) {
-    Banc b;
+    TestBench b;
     b.ecrire("config/tarvik/tarvik.ini", "[Settings]\nmail2=secret\n");
     b.ecrire("config/tarvik/.tarvik.ini.a1B2c3", "[Settings]\nmail2=secret\n");
     b.ecrire("config/tarvik/.tarvik.ini.Zz9yX8", "[Settings]\nmail2=sec");

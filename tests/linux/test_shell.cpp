@@ -79,7 +79,7 @@ int dock(LinuxShell& shell, QWidget& w, APPBARDATA& d, int hauteur) {
     shell.appBarMessage(ABM_QUERYPOS, d);
     d.rc.bottom = d.rc.top + hauteur;
     shell.appBarMessage(ABM_SETPOS, d);
-    shell.setWindowPos(&w, InsererApres::HWND_TOP, d.rc.left, d.rc.top, d.rc.right - d.rc.left, d.rc.bottom - d.rc.top,
+    shell.setWindowPos(&w, InsertAfter::HWND_TOP, d.rc.left, d.rc.top, d.rc.right - d.rc.left, d.rc.bottom - d.rc.top,
                        SWP_NOACTIVATE);
     w.show();
     return d.rc.top;
@@ -101,7 +101,7 @@ TEST(ShellWithoutDisplay, EveryCallIsHarmless) {
     EXPECT_EQ(d.rc.top, 0) << "no window manager: the record is left alone";
     d.rc.bottom = 20;
     shell.appBarMessage(ABM_SETPOS, d);
-    shell.setWindowPos(&w, InsererApres::HWND_TOPMOST, 0, -19, 300, 20, SWP_SHOWWINDOW);
+    shell.setWindowPos(&w, InsertAfter::HWND_TOPMOST, 0, -19, 300, 20, SWP_SHOWWINDOW);
     EXPECT_EQ(w.geometry(), QRect(0, -19, 300, 20));
     EXPECT_TRUE(w.isVisible());
     shell.appBarMessage(ABM_REMOVE, d);
@@ -154,13 +154,13 @@ TEST_F(ShellLive, SlidesReallyMoveTheWindowAboveTheScreen) {
     shell.appBarMessage(ABM_REMOVE, d);
 
     for (int y = -1; y >= -20; y -= 3) {
-        shell.setWindowPos(&bar, InsererApres::HWND_TOP, 0, y, d.rc.right, 20, SWP_NOACTIVATE);
+        shell.setWindowPos(&bar, InsertAfter::HWND_TOP, 0, y, d.rc.right, 20, SWP_NOACTIVATE);
         QCoreApplication::processEvents();
     }
-    shell.setWindowPos(&bar, InsererApres::HWND_TOPMOST, 0, -19, d.rc.right, 20, SWP_NOACTIVATE);
+    shell.setWindowPos(&bar, InsertAfter::HWND_TOPMOST, 0, -19, d.rc.right, 20, SWP_NOACTIVATE);
     EXPECT_TRUE(within(3000, [&] { return windowY(bar) == -19; })) << "y is " << windowY(bar);
 
-    shell.setWindowPos(&bar, InsererApres::HWND_TOPMOST, 0, 0, d.rc.right, 20, SWP_SHOWWINDOW);
+    shell.setWindowPos(&bar, InsertAfter::HWND_TOPMOST, 0, 0, d.rc.right, 20, SWP_SHOWWINDOW);
     EXPECT_TRUE(within(3000, [&] { return windowY(bar) == 0; })) << "y is " << windowY(bar);
     EXPECT_TRUE(property(bar, "_NET_WM_STATE").contains("_NET_WM_STATE_ABOVE"));
 }
@@ -266,7 +266,7 @@ TEST_F(ShellLive, WallpaperFromTheRootWindowsPicture) {
     LinuxRegistry r({dossier.path() + "/config", dossier.path() + "/home", {}, dossier.path() + "/fond.png"},
                     [](const QString&, const QStringList&, QByteArray&) { return false; });
     QString valeur;
-    const bool lu = r.readValue(RacineRegistre::HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper", valeur);
+    const bool lu = r.readValue(RegistryRoot::HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper", valeur);
 
     xcb_delete_property(c, ecran->root, a->atom);
     xcb_free_gc(c, gc);

@@ -3,7 +3,7 @@
 // mended (split replies, a stale dialogue, large counts, a silent server).
 #include "app/frmMain.h"
 #include "app/mdlFonctions.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "mail/mdlMail.h"
 #include "options/frmOption.h"
 
@@ -17,7 +17,7 @@ namespace tk {
 namespace {
 
 struct Courrier : ::testing::Test {
-    Banc b;
+    TestBench b;
     frmMain* f = nullptr;
     frmOption* o = nullptr;
     mdlMail* m = nullptr;
@@ -94,9 +94,9 @@ TEST_F(Courrier, DelaiQuatrePremierCheckAuQuatriemeTick) {
     EXPECT_EQ(s->connections, 0);
     tick();
     EXPECT_EQ(s->connections, 1);
-    EXPECT_EQ(s->hote, QStringLiteral("pop.example.org"));
+    EXPECT_EQ(s->host, QStringLiteral("pop.example.org"));
     EXPECT_EQ(s->port, 110);
-    EXPECT_EQ(s->etat, Socket::Connexion);
+    EXPECT_EQ(s->currentState, Socket::Connecting);
     EXPECT_TRUE(labels_visibles());
     EXPECT_EQ(legende(), QStringLiteral("?"));
     EXPECT_EQ(bulle(), QStringLiteral("Recherche POP"));
@@ -128,7 +128,7 @@ TEST_F(Courrier, AWholeDialogueShowsTheCount) {
     EXPECT_TRUE(f->picMail(1).Visible());
     EXPECT_EQ(bulle(), QStringLiteral("2 message (") + b.p().fonctions().Affichage(320, false) + QStringLiteral(")"));
     EXPECT_EQ(b.fp.sound.beeps, 1);
-    EXPECT_EQ(s->etat, Socket::Ferme);
+    EXPECT_EQ(s->currentState, Socket::Closed);
     EXPECT_TRUE(m->derniere_commande_pop.isEmpty());
     EXPECT_EQ(m->nb_mail_precedent, 2);
 
@@ -206,7 +206,7 @@ TEST_F(Courrier, RefusDeUserOuPassLaisseLaConnexionOuverte) {
     EXPECT_TRUE(labels_visibles());
     EXPECT_EQ(legende(), QStringLiteral("!"));
     EXPECT_EQ(bulle(), QStringLiteral("ERROR:ERROR:-ERR unknown user\r\n"));
-    EXPECT_EQ(s->etat, Socket::Connecte);
+    EXPECT_EQ(s->currentState, Socket::Connected);
     EXPECT_EQ(s->sends.size(), 1);
     EXPECT_EQ(m->derniere_commande_pop, QStringLiteral("USER u"));
 
@@ -216,7 +216,7 @@ TEST_F(Courrier, RefusDeUserOuPassLaisseLaConnexionOuverte) {
     s->receive("+OK\r\n");
     s->receive("-ERR [AUTH] Authentication failed.\r\n");
     EXPECT_EQ(legende(), QStringLiteral("!"));
-    EXPECT_EQ(s->etat, Socket::Connecte);
+    EXPECT_EQ(s->currentState, Socket::Connected);
     EXPECT_EQ(m->derniere_commande_pop, QStringLiteral("PASS p"));
     EXPECT_EQ(b.fp.sound.beeps, 0);
 }
@@ -296,9 +296,9 @@ TEST_F(Courrier, WhileTheBoxIsOpenNothingIsReadAndTheNextCheckIsUntouched) {
     };
     check("+OK 99999999999999999999 -5\r\n");
     EXPECT_EQ(erreurs(), 1);
-    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Routine:affichage_nombre_mail")));
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].text.contains(QStringLiteral("Routine:affichage_nombre_mail")));
     // The box closed: the old reply closed nothing, the new check goes on.
-    EXPECT_EQ(s->etat, Socket::Connecte);
+    EXPECT_EQ(s->currentState, Socket::Connected);
     EXPECT_FALSE(s->paused);
     s->deliverPending();
     ASSERT_EQ(s->sends.size(), 4);
@@ -307,7 +307,7 @@ TEST_F(Courrier, WhileTheBoxIsOpenNothingIsReadAndTheNextCheckIsUntouched) {
     s->receive("+OK Logged in.\r\n");
     s->receive("+OK 3 300\r\n");
     EXPECT_EQ(legende(), QStringLiteral("3"));
-    EXPECT_EQ(s->etat, Socket::Ferme);
+    EXPECT_EQ(s->currentState, Socket::Closed);
     EXPECT_EQ(erreurs(), 1);
 }
 
@@ -361,7 +361,7 @@ TEST_F(Courrier, ServerWithPortAndTlsOn995) {
     for (const Cas& c : cas) {
         o->txtMail(0).setText(QString::fromUtf8(c.texte));
         tick();
-        EXPECT_EQ(s->hote, QString::fromUtf8(c.hote)) << c.texte;
+        EXPECT_EQ(s->host, QString::fromUtf8(c.hote)) << c.texte;
         EXPECT_EQ(s->port, c.port) << c.texte;
         EXPECT_EQ(s->tls, c.tls) << c.texte;
     }

@@ -3,7 +3,7 @@
 // its port in TARVIK_POP3_PORT). Skipped when no server is given.
 #include "app/frmMain.h"
 #include "app/mdlFonctions.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "mail/mdlMail.h"
 #include "options/frmOption.h"
 #include "platform/linux/linux_network.h"
@@ -23,15 +23,15 @@ namespace {
 
 struct MailLive : ::testing::Test {
     LinuxNetwork reseau;
-    FakePlateforme fp;
+    FakePlatform fp;
     std::unique_ptr<Programme> prog;
     QString port;
 
     void SetUp() override {
         port = qEnvironmentVariable("TARVIK_POP3_PORT");
         if (port.isEmpty()) GTEST_SKIP() << "no POP3 server (TARVIK_POP3_PORT unset)";
-        prog = std::make_unique<Programme>(Plateforme{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry, reseau,
-                                                      fp.files, fp.sound, fp.dialogs});
+        prog = std::make_unique<Programme>(
+            Platform{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry, reseau, fp.files, fp.sound, fp.dialogs});
         prog->SaveSetting(QStringLiteral("portPop"), port);
         frmOption& o = prog->frmOption();
         o.txtMail(0).setText(QStringLiteral("127.0.0.1"));
@@ -101,13 +101,13 @@ TEST_F(MailLive, TwoMessagesThenAWrongPassword) {
 // authorities are trusted comes from SSL_CERT_FILE, set by the script.
 struct MailLiveTls : ::testing::Test {
     LinuxNetwork reseau;
-    FakePlateforme fp;
+    FakePlatform fp;
     std::unique_ptr<Programme> prog;
 
     void SetUp() override {
         if (qEnvironmentVariable("TARVIK_POP3S").isEmpty()) GTEST_SKIP() << "no POP3S server (TARVIK_POP3S unset)";
-        prog = std::make_unique<Programme>(Plateforme{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry, reseau,
-                                                      fp.files, fp.sound, fp.dialogs});
+        prog = std::make_unique<Programme>(
+            Platform{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry, reseau, fp.files, fp.sound, fp.dialogs});
         frmOption& o = prog->frmOption();
         o.txtMail(0).setText(QStringLiteral("127.0.0.1:995")); // the port given in the server box
         o.txtMail(1).setText(QStringLiteral("u"));

@@ -1,7 +1,7 @@
 // Smoothed drawing: point weights, blending, line walks, fill below the curve.
 #include "app/frmMain.h"
 #include "diag/erreur.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "meters/modAntiAlias.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@ using namespace tk;
 namespace {
 
 struct Surface16 {
-    Banc b;
+    TestBench b;
     PictureBox* s = nullptr;
     modAntiAlias* aa = nullptr;
     // A black meter 40 x 16 pixels, white curve, green fill.

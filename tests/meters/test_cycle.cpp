@@ -1,7 +1,7 @@
 // The counter query and meter controls (init_pdh) and the sampling pass.
 #include "app/frmMain.h"
 #include "app/programme.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "meters/mdlPdh.h"
 #include "network/mdlRezo.h"
 #include "volume/mdlVolume.h"
@@ -24,7 +24,7 @@ const QString ECR_C = QStringLiteral("\\Disque logique(C:)\\Ecritures disque, oc
 const QString LEC_C = QStringLiteral("\\Disque logique(C:)\\Lectures disque, octets/s");
 
 struct Banc_cycle {
-    Banc b;
+    TestBench b;
     frmMain& f = b.p().frmMain();
     mdlPdh& pdh = b.p().pdh();
     std::vector<TraceDessin> traces;
@@ -140,8 +140,8 @@ TEST(Cycle, MemoryLoadFromSixtyFourBitSizes) {
     c.pdh.lire_compteurs();
     EXPECT_EQ(c.pdh.historique_ram[201], 75);
     ASSERT_EQ(c.erreurs(), 1);
-    EXPECT_TRUE(c.b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Routine:ram0")));
-    EXPECT_TRUE(c.b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Module:mdlPdh")));
+    EXPECT_TRUE(c.b.fp.dialogs.boxes[0].text.contains(QStringLiteral("Routine:ram0")));
+    EXPECT_TRUE(c.b.fp.dialogs.boxes[0].text.contains(QStringLiteral("Module:mdlPdh")));
 }
 
 TEST(Cycle, OnePassDrawsInOrder) {

@@ -2,7 +2,7 @@
 #include "app/frmMain.h"
 #include "app/programme.h"
 #include "app/mdlFonctions.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "meters/mdlPdh.h"
 #include "meters/modAntiAlias.h"
 
@@ -14,7 +14,7 @@ using namespace tk;
 namespace {
 
 struct Banc_dessin {
-    Banc b;
+    TestBench b;
     frmMain& f = b.p().frmMain();
     mdlPdh& pdh = b.p().pdh();
     std::vector<TraceDessin> traces;
@@ -75,7 +75,7 @@ TEST(Dessin, RatesAboveTwoGigabytesPerSecondStayWhole) {
     d.f.picCompteur.Load(2);
     d.pdh.dessiner_compteur_REZO(5e9, &d.f.picCompteur(2), 0);
     EXPECT_EQ(d.pdh.historique_rezo[0][201], 5e9);
-    EXPECT_EQ(d.erreurs(), 0) << (d.erreurs() ? d.b.fp.dialogs.boxes[0].texte.toStdString() : "");
+    EXPECT_EQ(d.erreurs(), 0) << (d.erreurs() ? d.b.fp.dialogs.boxes[0].text.toStdString() : "");
 }
 
 TEST(Dessin, CaptionPositions) {
@@ -140,7 +140,7 @@ TEST(Dessin, NetworkScaleClimbsByTenthsBeyond32Bits) {
         suite.push_back(d.pdh.echelle_rezo[0]);
     }
     EXPECT_EQ(suite, (std::vector<double>{3e8, 5.7e8, 8.13e8}));
-    EXPECT_EQ(d.erreurs(), 0) << (d.erreurs() ? d.b.fp.dialogs.boxes[0].texte.toStdString() : "");
+    EXPECT_EQ(d.erreurs(), 0) << (d.erreurs() ? d.b.fp.dialogs.boxes[0].text.toStdString() : "");
 
     // Scale 0 after a rebuild, the burst still in the history, the link now idle.
     Banc_dessin e;
@@ -151,7 +151,7 @@ TEST(Dessin, NetworkScaleClimbsByTenthsBeyond32Bits) {
     e.pdh.echelle_rezo[1] = 0;
     for (int tick = 0; tick < 3; ++tick) e.pdh.dessiner_compteur_REZO(0, &t, 0);
     EXPECT_EQ(e.pdh.echelle_rezo[0], 8.13e8);
-    EXPECT_EQ(e.erreurs(), 0) << (e.erreurs() ? e.b.fp.dialogs.boxes[0].texte.toStdString() : "");
+    EXPECT_EQ(e.erreurs(), 0) << (e.erreurs() ? e.b.fp.dialogs.boxes[0].text.toStdString() : "");
     // The partner meter, still at 0, is marked at the bottom of this one.
     const auto ligne = e.lignes(RGB(200, 200, 255));
     ASSERT_FALSE(ligne.empty());

@@ -12,7 +12,7 @@
 // (references-obtenues/<name>.png in the working directory) for comparison.
 #include "app/frmMain.h"
 #include "app/programme.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "meters/mdlPdh.h"
 #include "meters/modAntiAlias.h"
 
@@ -68,7 +68,7 @@ void comparer(const QImage& obtenue, const QString& nom) {
 // The bar's meters in their usual sizes, one drive row, one interface pair,
 // and a history that reaches both ends of every scale.
 struct Banc_references {
-    Banc b;
+    TestBench b;
     frmMain& f = b.p().frmMain();
     mdlPdh& pdh = b.p().pdh();
 
@@ -88,7 +88,7 @@ struct Banc_references {
     // 230 ticks: more than any history holds, so every column has a sample.
     void remplir(const std::function<void(int)>& tick) {
         for (int i = 0; i < 230; ++i) tick(i);
-        EXPECT_TRUE(b.fp.dialogs.boxes.empty()) << b.fp.dialogs.boxes[0].texte.toStdString();
+        EXPECT_TRUE(b.fp.dialogs.boxes.empty()) << b.fp.dialogs.boxes[0].text.toStdString();
     }
 };
 

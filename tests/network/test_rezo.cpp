@@ -1,6 +1,6 @@
 // The interface table, the filter of the interfaces shown and the network timer.
 #include "app/frmMain.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "network/mdlRezo.h"
 
 #include <QRegularExpression>
@@ -16,7 +16,7 @@ int acceptees(mdlRezo& r) {
 }
 
 TEST(Inventaire, lit_et_nettoie_les_lignes) {
-    Banc b;
+    TestBench b;
     b.fp.system.addInterface(QStringLiteral("A(B) C/D #2"));
     b.fp.system.addInterface(QStringLiteral("wlan0") + QChar(u'\0') + QStringLiteral("reste"), 71, 5, 10'000'000'000LL);
     b.fp.system.addInterface(QStringLiteral("x"), 131, 7, 0, 9);
@@ -37,7 +37,7 @@ TEST(Inventaire, lit_et_nettoie_les_lignes) {
 }
 
 TEST(Filtre, interfaces_montrees_et_refusees) {
-    Banc b;
+    TestBench b;
     FakeSystem& s = b.fp.system;
     s.addInterface(QStringLiteral("eth0"));
     s.addInterface(QStringLiteral("wlan0"), 71);
@@ -58,7 +58,7 @@ TEST(Filtre, interfaces_montrees_et_refusees) {
 }
 
 TEST(Inventaire, disparues_effacees_et_surplus_ecarte) {
-    Banc b;
+    TestBench b;
     FakeSystem& s = b.fp.system;
     for (int k = 1; k <= 35; ++k) s.addInterface(QStringLiteral("eth%1").arg(k));
     mdlRezo& r = b.p().rezo();
@@ -77,7 +77,7 @@ TEST(Inventaire, disparues_effacees_et_surplus_ecarte) {
 }
 
 TEST(Minuterie, reconstruit_les_compteurs_quand_le_nombre_change) {
-    Banc b;
+    TestBench b;
     b.fp.counters.setAcceptAll(true);
     b.fp.system.addInterface(QStringLiteral("eth0"));
     frmMain& f = b.p().frmMain();
@@ -100,7 +100,7 @@ TEST(Minuterie, reconstruit_les_compteurs_quand_le_nombre_change) {
 }
 
 TEST(Minuterie, barre_descendue_remise_en_place) {
-    Banc b;
+    TestBench b;
     frmMain& f = b.p().frmMain();
     b.fp.shell.moveWindows = false;
     b.p().donnees_barre.rc.top = 20;

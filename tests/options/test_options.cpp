@@ -4,7 +4,7 @@
 #include "app/mdlMain.h"
 #include "drives/mdlDisk.h"
 #include "mail/mdlMail.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "options/frmOption.h"
 
 #include <QDate>
@@ -24,9 +24,9 @@ namespace {
 const QString APPLI = QStringLiteral("tarvik");
 
 struct Options : ::testing::Test {
-    Banc b;
+    TestBench b;
     FakeRegistry& reg() { return b.fp.registry; }
-    QString setting(const char* cle) { return reg().valeur(APPLI, QString::fromLatin1(cle)); }
+    QString setting(const char* cle) { return reg().value(APPLI, QString::fromLatin1(cle)); }
     void put(const char* cle, const char* valeur) {
         reg().put(APPLI, QString::fromLatin1(cle), QString::fromLatin1(valeur));
     }
@@ -108,8 +108,8 @@ TEST_F(Options, StoredSettingsRunTheirHandlers) {
     EXPECT_EQ(b.fp.shell.trayAdds, 0);
     // A stored autoStart of 1 writes the entry again.
     ASSERT_EQ(reg().operations.size(), 1u);
-    EXPECT_TRUE(reg().operations[0].ecriture);
-    EXPECT_EQ(reg().operations[0].nom, QStringLiteral("tarvik"));
+    EXPECT_TRUE(reg().operations[0].isWrite);
+    EXPECT_EQ(reg().operations[0].name, QStringLiteral("tarvik"));
     EXPECT_EQ(setting("firstUse"), QStringLiteral("01/02/2020"));
     EXPECT_EQ(setting("nbUse"), QStringLiteral("42"));
     // Loading alone leaves the priority to the start-up.
@@ -121,8 +121,8 @@ TEST_F(Options, ASpinnerValueOutOfRangeIsReportedAndTheLoadGoesOn) {
     put("mail4", "No sound");
     frmOption& o = f();
     ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Routine:Form_Load")));
-    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Erreur:380")));
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].text.contains(QStringLiteral("Routine:Form_Load")));
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].text.contains(QStringLiteral("Erreur:380")));
     EXPECT_EQ(o.UpDown1->Value(), 4);
     EXPECT_EQ(o.ComboAlarme->Text(), QStringLiteral("No sound"));
     EXPECT_EQ(setting("nbUse"), QStringLiteral("2"));
@@ -207,18 +207,18 @@ TEST_F(Options, StartWithTheSessionFollowsItsBox) {
     cocher(*f().checkStart); // the user ticks it, then clears it
     cocher(*f().checkStart);
     ASSERT_EQ(reg().operations.size(), 2u);
-    EXPECT_TRUE(reg().operations[0].ecriture);
-    EXPECT_EQ(reg().operations[0].valeur, b.fp.files.exePath());
-    EXPECT_FALSE(reg().operations[1].ecriture);
+    EXPECT_TRUE(reg().operations[0].isWrite);
+    EXPECT_EQ(reg().operations[0].value, b.fp.files.exePath());
+    EXPECT_FALSE(reg().operations[1].isWrite);
     // Set by code (the load does it from the settings): the handler runs on a change only.
     reg().operations.clear();
     f().checkStart->setValue(1);
     f().checkStart->setValue(1);
     f().checkStart->setValue(0);
     ASSERT_EQ(reg().operations.size(), 2u);
-    EXPECT_TRUE(reg().operations[0].ecriture);
-    EXPECT_EQ(reg().operations[0].valeur, b.fp.files.exePath());
-    EXPECT_FALSE(reg().operations[1].ecriture);
+    EXPECT_TRUE(reg().operations[0].isWrite);
+    EXPECT_EQ(reg().operations[0].value, b.fp.files.exePath());
+    EXPECT_FALSE(reg().operations[1].isWrite);
 }
 
 // ------------------------------------------------------------ drive list

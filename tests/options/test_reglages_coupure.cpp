@@ -4,7 +4,7 @@
 // The test runs itself as a child process (the ChildWritesUntilKilled test), which stops
 // with SIGKILL at the chosen step of the file layer.
 #include "app/frmMain.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "options/frmOption.h"
 #include "platform/linux/linux_registry.h"
 
@@ -66,9 +66,9 @@ TEST(ReglagesCoupure, ChildWritesUntilKilled) {
     reg.setWriteStepHook([&](const char*) {
         if (++etapes == arret) ::kill(::getpid(), SIGKILL);
     });
-    FakePlateforme fp;
+    FakePlatform fp;
     Programme prog(
-        Plateforme{fp.shell, fp.counters, fp.system, fp.mixer, reg, fp.network, fp.files, fp.sound, fp.dialogs});
+        Platform{fp.shell, fp.counters, fp.system, fp.mixer, reg, fp.network, fp.files, fp.sound, fp.dialogs});
     frmOption& o = prog.frmOption();
     o.Show();
     o.checkmajAuto->setValue(1);

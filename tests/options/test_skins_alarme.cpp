@@ -1,6 +1,6 @@
 // Skins of the bar and the alarm choice.
 #include "app/frmMain.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "options/frmOption.h"
 
 #include <QImage>
@@ -15,7 +15,7 @@ using namespace tk::test;
 namespace {
 
 struct Skins : ::testing::Test {
-    Banc b;
+    TestBench b;
     QTemporaryDir dossier;
     frmOption& o() { return b.p().frmOption(); }
     frmMain& m() { return b.p().frmMain(); }
@@ -56,7 +56,7 @@ TEST_F(Skins, CancelledChoiceLeavesNoSkinAndTheBackground) {
     o().ComboSkin->setToolTipText(QStringLiteral("avant"));
     choisir_skin(QStringLiteral("Select a new skin"));
     ASSERT_EQ(b.fp.dialogs.fileRequests.size(), 1u);
-    const QString filtre = b.fp.dialogs.fileRequests[0].filtre;
+    const QString filtre = b.fp.dialogs.fileRequests[0].filter;
     EXPECT_TRUE(filtre.startsWith(QStringLiteral("Fichiers image (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp")));
     EXPECT_TRUE(filtre.contains(QStringLiteral("*.JPG")));
     EXPECT_EQ(o().ComboSkin->Text(), QStringLiteral("No skin"));
@@ -85,17 +85,17 @@ TEST_F(Skins, ChosenPictureIsLoadedAndReappliedWithoutTheDialog) {
 
     // OK stores the path and the next load shows it.
     cliquer(*o().btnOK);
-    EXPECT_EQ(b.fp.registry.valeur(QStringLiteral("tarvik"), QStringLiteral("skin")), fichier);
+    EXPECT_EQ(b.fp.registry.value(QStringLiteral("tarvik"), QStringLiteral("skin")), fichier);
 }
 
 TEST_F(Skins, UnreadablePictureIsLoggedAndChangesNothing) {
     const QPixmap avant = m().picFond->Picture();
     choisir_skin(dossier.filePath(QStringLiteral("parti.jpg")));
     ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Routine:ComboSkin_Click")));
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].text.contains(QStringLiteral("Routine:ComboSkin_Click")));
     EXPECT_TRUE(b.fp.dialogs.fileRequests.empty());
     EXPECT_EQ(m().picFond->Picture().cacheKey(), avant.cacheKey());
-    EXPECT_TRUE(b.fp.files.fichiers.contains(b.fp.files.inFolder(QStringLiteral("err.log"))));
+    EXPECT_TRUE(b.fp.files.files.contains(b.fp.files.inFolder(QStringLiteral("err.log"))));
 }
 
 TEST_F(Skins, TransparentModePaintsTheTopBandOfTheWallpaper) {
@@ -110,7 +110,7 @@ TEST_F(Skins, TransparentModePaintsTheTopBandOfTheWallpaper) {
         for (int x = 0; x < 2 * W; ++x) papier.setPixel(x, y, x < W ? qRgb(0, 255, 0) : qRgb(255, 255, 0));
     const QString chemin = dossier.filePath(QStringLiteral("papier.png"));
     ASSERT_TRUE(papier.save(chemin));
-    b.fp.registry.putValue(RacineRegistre::HKEY_CURRENT_USER, QStringLiteral("Control Panel\\Desktop"),
+    b.fp.registry.putValue(RegistryRoot::HKEY_CURRENT_USER, QStringLiteral("Control Panel\\Desktop"),
                            QStringLiteral("Wallpaper"), chemin);
 
     choisir_skin(QStringLiteral("Mode transparent"));
@@ -147,7 +147,7 @@ TEST_F(Alarme, NoSoundSaysSoAndBeepBeepsOnce) {
     o().ComboAlarme->setToolTipText(QStringLiteral("x"));
     choisir_alarme(0);
     ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(b.fp.dialogs.boxes[0].texte, QStringLiteral("no sound selected !"));
+    EXPECT_EQ(b.fp.dialogs.boxes[0].text, QStringLiteral("no sound selected !"));
     EXPECT_EQ(b.fp.dialogs.boxes[0].style, vbOKOnly);
     EXPECT_EQ(o().ComboAlarme->ToolTipText(), QString()); // the dialog's last file: none yet
     cliquer(*o().btnPlaySound);
@@ -167,10 +167,10 @@ TEST_F(Alarme, CancellingEitherDialogLeavesNoSound) {
     EXPECT_EQ(o().ComboAlarme->Text(), QStringLiteral("No sound"));
     ASSERT_EQ(b.fp.dialogs.fileRequests.size(), 2u);
     EXPECT_TRUE(
-        b.fp.dialogs.fileRequests[0].filtre.startsWith(QStringLiteral("Fichiers son (*.mp3;*.wav)|*.mp3;*.wav")));
+        b.fp.dialogs.fileRequests[0].filter.startsWith(QStringLiteral("Fichiers son (*.mp3;*.wav)|*.mp3;*.wav")));
     EXPECT_TRUE(
-        b.fp.dialogs.fileRequests[1].filtre.startsWith(QStringLiteral("Audio files (*.mp3;*.wav)|*.mp3;*.wav")));
-    EXPECT_TRUE(b.fp.dialogs.fileRequests[1].filtre.contains(QStringLiteral("*.WAV")));
+        b.fp.dialogs.fileRequests[1].filter.startsWith(QStringLiteral("Audio files (*.mp3;*.wav)|*.mp3;*.wav")));
+    EXPECT_TRUE(b.fp.dialogs.fileRequests[1].filter.contains(QStringLiteral("*.WAV")));
     EXPECT_TRUE(b.fp.sound.played.isEmpty());
     EXPECT_TRUE(b.fp.dialogs.boxes.empty());
 }
@@ -188,7 +188,7 @@ TEST_F(Alarme, ChosenFilePlaysAtOnceAndAgainOnThePlayButton) {
     cliquer(*o().btnPlaySound);
     EXPECT_TRUE(b.fp.dialogs.boxes.empty());
     cliquer(*o().btnOK);
-    EXPECT_EQ(b.fp.registry.valeur(QStringLiteral("tarvik"), QStringLiteral("mail4")),
+    EXPECT_EQ(b.fp.registry.value(QStringLiteral("tarvik"), QStringLiteral("mail4")),
               QStringLiteral("/home/u/Ding.WAV"));
 }
 

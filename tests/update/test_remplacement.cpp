@@ -1,7 +1,7 @@
 // The replacement started as "tarvik_ -reboot" and the clean-up at a normal
 // start, on the fake file system.
 #include "diag/erreur.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "update/frmMaj.h"
 #include "update/mdlMaj.h"
 
@@ -19,14 +19,14 @@ const QString CANT_COPY =
 QString essai(int n) { return QStringLiteral("Suppression ancienne version (essai N°%1)").arg(n); }
 
 struct MajRemplacement : ::testing::Test {
-    Banc b;
+    TestBench b;
     FakeFiles& f = b.fp.files;
     QStringList textes; // the window's message at each wait
     void SetUp() override {
         f.exeName = QStringLiteral("tarvik_");
         f.commandText = QStringLiteral("-reboot");
-        f.fichiers.insert(ancien(), "old program");
-        f.fichiers.insert(nouveau(), "new program");
+        f.files.insert(ancien(), "old program");
+        f.files.insert(nouveau(), "new program");
         f.executables << ancien() << nouveau();
         f.duringSleep = [this](int) {
             frmMaj* m = b.p().frmMaj_si_charge();
@@ -46,7 +46,7 @@ struct MajRemplacement : ::testing::Test {
     }
     // Files other than the two programs (temporary copies left behind).
     QStringList autres() {
-        QStringList r = f.fichiers.keys();
+        QStringList r = f.files.keys();
         r.removeAll(ancien());
         r.removeAll(nouveau());
         return r;
@@ -55,12 +55,12 @@ struct MajRemplacement : ::testing::Test {
 
 TEST_F(MajRemplacement, ReplacesTheOldProgramAndStartsIt) {
     ASSERT_TRUE(lancer());
-    EXPECT_EQ(f.fichiers.value(ancien()), QByteArray("new program"));
+    EXPECT_EQ(f.files.value(ancien()), QByteArray("new program"));
     EXPECT_TRUE(f.executables.contains(ancien()));
     EXPECT_TRUE(f.exists(nouveau())); // the new program removes it at its start
     EXPECT_TRUE(autres().isEmpty()) << autres().join(' ').toStdString();
     ASSERT_EQ(f.launches.size(), 1u);
-    EXPECT_EQ(f.launches[0].programme, ancien());
+    EXPECT_EQ(f.launches[0].program, ancien());
     EXPECT_TRUE(f.launches[0].arguments.isEmpty());
     EXPECT_TRUE(b.fp.dialogs.boxes.empty());
 
@@ -80,12 +80,12 @@ TEST_F(MajRemplacement, ReplacesTheOldProgramAndStartsIt) {
 TEST_F(MajRemplacement, TheRunningProgramItselfIsNeverDeleted) {
     f.exeName = QStringLiteral("tarvik"); // "tarvik -reboot"
     ASSERT_TRUE(lancer());
-    EXPECT_EQ(f.fichiers.value(ancien()), QByteArray("old program"));
+    EXPECT_EQ(f.files.value(ancien()), QByteArray("old program"));
     EXPECT_TRUE(f.launches.empty());
     ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(b.fp.dialogs.boxes[0].texte, CANT_DELETE);
+    EXPECT_EQ(b.fp.dialogs.boxes[0].text, CANT_DELETE);
     EXPECT_EQ(b.fp.dialogs.boxes[0].style, vbExclamation);
-    EXPECT_TRUE(b.fp.dialogs.boxes[0].titre.isEmpty());
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].title.isEmpty());
     ASSERT_EQ(f.sleeps.size(), 10u);
     EXPECT_EQ(textes.back(), essai(9));
     EXPECT_TRUE(autres().isEmpty());
@@ -95,7 +95,7 @@ TEST_F(MajRemplacement, AFailingStepIsSkippedWithoutAMessage) {
     // Every wait fails: the steps go on and no error box comes up.
     f.duringSleep = [](int) { lever(ERR_DEPASSEMENT); };
     ASSERT_TRUE(lancer());
-    EXPECT_EQ(f.fichiers.value(ancien()), QByteArray("new program"));
+    EXPECT_EQ(f.files.value(ancien()), QByteArray("new program"));
     EXPECT_EQ(f.launches.size(), 1u);
     EXPECT_TRUE(b.fp.dialogs.boxes.empty());
 }
@@ -103,9 +103,9 @@ TEST_F(MajRemplacement, AFailingStepIsSkippedWithoutAMessage) {
 TEST_F(MajRemplacement, AnOldProgramThatCannotBeReplacedStaysWhole) {
     f.unwritable << ancien(); // renaming over it fails, as for a protected file
     ASSERT_TRUE(lancer());
-    EXPECT_EQ(f.fichiers.value(ancien()), QByteArray("old program"));
+    EXPECT_EQ(f.files.value(ancien()), QByteArray("old program"));
     ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(b.fp.dialogs.boxes[0].texte, CANT_DELETE);
+    EXPECT_EQ(b.fp.dialogs.boxes[0].text, CANT_DELETE);
     EXPECT_TRUE(f.launches.empty());
     EXPECT_TRUE(autres().isEmpty()) << autres().join(' ').toStdString();
     EXPECT_EQ(std::count(f.sleeps.begin(), f.sleeps.end(), 1500), 9);
@@ -114,31 +114,31 @@ TEST_F(MajRemplacement, AnOldProgramThatCannotBeReplacedStaysWhole) {
 TEST_F(MajRemplacement, NoCompleteCopyMeansNothingIsTouched) {
     // The replacement is missing, or its copy cannot be written.
     for (int cas = 0; cas < 2; ++cas) {
-        Banc c;
+        TestBench c;
         FakeFiles& g = c.fp.files;
         g.exeName = QStringLiteral("tarvik_");
-        g.fichiers.insert(g.inFolder(QStringLiteral("tarvik")), "old program");
+        g.files.insert(g.inFolder(QStringLiteral("tarvik")), "old program");
         if (cas == 1) {
-            g.fichiers.insert(g.inFolder(QStringLiteral("tarvik_")), "new program");
+            g.files.insert(g.inFolder(QStringLiteral("tarvik_")), "new program");
             g.unwritable << g.inFolder(QStringLiteral(".tarvik_.nouveau"));
         }
         EXPECT_THROW(c.p().frmMaj().session_reboot(), ProcessEnd);
-        EXPECT_EQ(g.fichiers.value(g.inFolder(QStringLiteral("tarvik"))), QByteArray("old program")) << cas;
+        EXPECT_EQ(g.files.value(g.inFolder(QStringLiteral("tarvik"))), QByteArray("old program")) << cas;
         ASSERT_EQ(c.fp.dialogs.boxes.size(), 1u) << cas;
-        EXPECT_EQ(c.fp.dialogs.boxes[0].texte, CANT_COPY);
+        EXPECT_EQ(c.fp.dialogs.boxes[0].text, CANT_COPY);
         EXPECT_EQ(c.fp.dialogs.boxes[0].style, vbExclamation);
         EXPECT_TRUE(g.launches.empty());
-        EXPECT_EQ(g.fichiers.size(), cas == 0 ? 1 : 2);
+        EXPECT_EQ(g.files.size(), cas == 0 ? 1 : 2);
     }
 }
 
 TEST_F(MajRemplacement, AnAbsentOldProgramIsSimplyCopied) {
-    f.fichiers.remove(ancien());
+    f.files.remove(ancien());
     ASSERT_TRUE(lancer());
-    EXPECT_EQ(f.fichiers.value(ancien()), QByteArray("new program"));
+    EXPECT_EQ(f.files.value(ancien()), QByteArray("new program"));
     EXPECT_TRUE(f.executables.contains(ancien()));
     ASSERT_EQ(f.launches.size(), 1u);
-    EXPECT_EQ(f.launches[0].programme, ancien());
+    EXPECT_EQ(f.launches[0].program, ancien());
     EXPECT_EQ(std::count(textes.begin(), textes.end(), essai(1)), 1);
     EXPECT_FALSE(textes.contains(essai(2)));
     EXPECT_TRUE(autres().isEmpty());
@@ -155,7 +155,7 @@ struct MajNettoyage : MajRemplacement {
 };
 
 TEST_F(MajNettoyage, NothingLeftOver) {
-    f.fichiers.remove(nouveau());
+    f.files.remove(nouveau());
     b.p().frmMaj().session_nettoyage();
     EXPECT_EQ(textes, QStringList{QStringLiteral("Chargement Tarvik en cours...")});
     EXPECT_EQ(f.sleeps, std::vector<int>{500});
@@ -170,7 +170,7 @@ TEST_F(MajNettoyage, NothingLeftOver) {
 }
 
 TEST_F(MajNettoyage, RemovesTheReplacementAtTheFirstAttempt) {
-    f.fichiers.insert(f.inFolder(QStringLiteral(".tarvik_.nouveau")), "half copy");
+    f.files.insert(f.inFolder(QStringLiteral(".tarvik_.nouveau")), "half copy");
     b.p().frmMaj().session_nettoyage();
     EXPECT_FALSE(f.exists(nouveau()));
     EXPECT_TRUE(f.exists(ancien()));

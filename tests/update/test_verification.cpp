@@ -3,7 +3,7 @@
 // fake network where only the logic matters.
 #include "app/frmMain.h"
 #include "diag/erreur.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "options/frmOption.h"
 #include "platform/linux/linux_network.h"
 #include "update/frmMaj.h"
@@ -37,22 +37,22 @@ class ReseauReel : public Network {
 public:
     explicit ReseauReel(FakeFiles& f) : fichiers_(f) {}
     std::unique_ptr<Socket> createSocket() override { return net_.createSocket(); }
-    ReponseHttp download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) override {
+    HttpReply download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) override {
         const QString disque = dossier_.path() + QStringLiteral("/telechargement");
         QFile::remove(disque);
-        ReponseHttp r = net_.download(url, disque, delaiMs, tailleMax);
+        HttpReply r = net_.download(url, disque, delaiMs, tailleMax);
         QFile f(disque);
         if (f.open(QIODevice::ReadOnly)) {
-            fichiers_.fichiers.insert(fichier, f.readAll());
+            fichiers_.files.insert(fichier, f.readAll());
             fichiers_.executables.remove(fichier);
         }
         return r;
     }
-    ReponseHttp get(const QString& url, int delaiMs, qint64 tailleMax) override {
+    HttpReply get(const QString& url, int delaiMs, qint64 tailleMax) override {
         return net_.get(url, delaiMs, tailleMax);
     }
-    ReponseHttp post(const QString& url, const QByteArray& type, const QByteArray& corps, bool attendre, int delaiMs,
-                     qint64 tailleMax) override {
+    HttpReply post(const QString& url, const QByteArray& type, const QByteArray& corps, bool attendre, int delaiMs,
+                   qint64 tailleMax) override {
         return net_.post(url, type, corps, attendre, delaiMs, tailleMax);
     }
 
@@ -64,13 +64,13 @@ private:
 
 // A program on the fake platform whose network is the real one.
 struct BancReel {
-    FakePlateforme fp;
+    FakePlatform fp;
     ReseauReel reseau{fp.files};
     ServeurHttp http;
     std::unique_ptr<Programme> prog;
     BancReel() {
-        prog = std::make_unique<Programme>(Plateforme{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry, reseau,
-                                                      fp.files, fp.sound, fp.dialogs});
+        prog = std::make_unique<Programme>(
+            Platform{fp.shell, fp.counters, fp.system, fp.mixer, fp.registry, reseau, fp.files, fp.sound, fp.dialogs});
         prog->SaveSetting(QStringLiteral("adresseServeur"), http.base());
     }
     Programme& p() { return *prog; }
@@ -102,10 +102,10 @@ TEST(MajVerification, SameVersionOnTheFirstLineIsUpToDate) {
 
 // The offered version comes from the server: it is shown as the text it is.
 TEST(MajVerification, AVersionLineWithMarkupShowsLiterally) {
-    Banc b;
+    TestBench b;
     const QString ligne = QStringLiteral("<font color=\"red\"><u><i>6.6.6</i></u></font>");
     b.p().SaveSetting(QStringLiteral("adresseServeur"), QStringLiteral("https://maj.test"));
-    b.fp.network.fichiers = &b.fp.files;
+    b.fp.network.files = &b.fp.files;
     b.fp.network.reply(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, ligne.toUtf8() + "\r\n");
     b.p().maj().recherche_mise_a_jour();
     ASSERT_NE(b.p().frmMaj_si_charge(), nullptr);
@@ -160,9 +160,9 @@ TEST(MajVerification, FailedProbesCountUpToTheMessageBox) {
         EXPECT_EQ(b.etat(), INTROUVABLE) << i;
         ASSERT_EQ(b.fp.dialogs.boxes.size(), static_cast<size_t>(i - 3));
         const FakeDialogs::Box& boite = b.fp.dialogs.boxes.back();
-        EXPECT_EQ(boite.texte, QStringLiteral("Impossible de joindre le serveur de mise à jour."));
+        EXPECT_EQ(boite.text, QStringLiteral("Impossible de joindre le serveur de mise à jour."));
         EXPECT_EQ(boite.style, vbCritical);
-        EXPECT_EQ(boite.titre, QStringLiteral("tarvik"));
+        EXPECT_EQ(boite.title, QStringLiteral("tarvik"));
     }
     EXPECT_EQ(b.p().maj().nb_echecs_maj, 5);
     EXPECT_TRUE(b.p().maj().adresse_maj.isEmpty());
@@ -195,7 +195,7 @@ TEST(MajVerification, OnlyHttpsOrThisMachine) {
         EXPECT_FALSE(mdlMaj::adresse_sure(QString::fromLatin1(non))) << non;
 
     // The default address is https; a plain-http server elsewhere is never asked.
-    Banc b;
+    TestBench b;
     b.p().maj().recherche_mise_a_jour();
     ASSERT_FALSE(b.fp.network.requests.empty());
     EXPECT_TRUE(b.fp.network.requests[0].url.startsWith(QStringLiteral("https://")));
@@ -210,10 +210,10 @@ TEST(MajVerification, OnlyHttpsOrThisMachine) {
 // Installed in a folder this user cannot write: the check still tells a
 // newer version apart, downloads nothing and points to the package manager.
 TEST(MajInstallee, ANewerVersionIsAnnouncedWithoutDownloadingIt) {
-    Banc b;
+    TestBench b;
     FakeFiles& fichiers = b.fp.files;
-    b.fp.network.fichiers = &fichiers;
-    fichiers.protectedFolders.insert(fichiers.dossier);
+    b.fp.network.files = &fichiers;
+    fichiers.protectedFolders.insert(fichiers.folder);
     b.p().SaveSetting(QStringLiteral("adresseServeur"), QStringLiteral("https://maj.test"));
     b.fp.network.reply(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, "9.9.9\r\n");
     b.p().frmMain();
@@ -225,14 +225,14 @@ TEST(MajInstallee, ANewerVersionIsAnnouncedWithoutDownloadingIt) {
         demandes << r.method + QLatin1Char(' ') + r.url.section(QLatin1Char('?'), 0, 0);
     EXPECT_EQ(demandes, (QStringList{QStringLiteral("DOWNLOAD https://maj.test/tarvik/tarvik.ver"),
                                      QStringLiteral("POST https://maj.test/tarvik/log.php")}));
-    EXPECT_EQ(b.fp.network.requests[0].fichier, ini);
+    EXPECT_EQ(b.fp.network.requests[0].file, ini);
     EXPECT_FALSE(fichiers.exists(ini)); // read, then removed
     ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
-    EXPECT_EQ(b.fp.dialogs.boxes[0].texte, QStringLiteral("Une nouvelle version de Tarvik est disponible.\r\n"
-                                                          "Tarvik est installé dans un dossier protégé : mettez-le "
-                                                          "à jour avec le gestionnaire de paquets du système."));
+    EXPECT_EQ(b.fp.dialogs.boxes[0].text, QStringLiteral("Une nouvelle version de Tarvik est disponible.\r\n"
+                                                         "Tarvik est installé dans un dossier protégé : mettez-le "
+                                                         "à jour avec le gestionnaire de paquets du système."));
     EXPECT_EQ(b.fp.dialogs.boxes[0].style, vbInformation);
-    EXPECT_EQ(b.fp.dialogs.boxes[0].titre, QStringLiteral("Tarvik"));
+    EXPECT_EQ(b.fp.dialogs.boxes[0].title, QStringLiteral("Tarvik"));
     EXPECT_EQ(b.p().frmOption().txtInfo->Caption(), QStringLiteral("Mise à jour disponible !"));
     EXPECT_EQ(b.p().frmMaj_si_charge(), nullptr); // no question, so no "Oui" to press
     EXPECT_EQ(b.fp.sound.beeps, 1);
@@ -247,17 +247,17 @@ TEST(MajInstallee, ANewerVersionIsAnnouncedWithoutDownloadingIt) {
 // ------------------------------------------------------------------ answers
 
 struct MajQuestion : ::testing::Test {
-    Banc b;
+    TestBench b;
     const QString exe_ = QStringLiteral("/tarvik/tarvik.exe");
     QStringList textes; // the update window's message at each wait
     void SetUp() override {
-        b.fp.network.fichiers = &b.fp.files;
+        b.fp.network.files = &b.fp.files;
         b.p().SaveSetting(QStringLiteral("adresseServeur"), QStringLiteral("https://maj.test"));
         b.fp.network.reply(QStringLiteral("https://maj.test/tarvik/tarvik.ver"), 200, "9.9.9\r\n");
         // The served program says which version it is.
         b.fp.files.onRun = [this](const FakeFiles::Launch& l, QByteArray& sortie) {
             if (l.arguments != QStringList{QStringLiteral("--version")}) return false;
-            if (b.fp.files.fichiers.value(l.programme) != "new program") return false;
+            if (b.fp.files.files.value(l.program) != "new program") return false;
             sortie = "tarvik 9.9.9\n";
             return true;
         };
@@ -281,7 +281,7 @@ TEST_F(MajQuestion, YesDownloadsUnloadsAndHandsOver) {
     EXPECT_THROW(b.p().frmMaj().btnAction_Click(0), ProcessEnd);
 
     EXPECT_EQ(b.fp.files.openedPaths, QStringList{QStringLiteral("https://maj.test/tarvik/index_2.html")});
-    EXPECT_EQ(b.fp.files.fichiers.value(remplacement()), QByteArray("new program"));
+    EXPECT_EQ(b.fp.files.files.value(remplacement()), QByteArray("new program"));
     EXPECT_TRUE(b.fp.files.executables.contains(remplacement()));
     EXPECT_EQ(b.fp.files.sleeps, (std::vector<int>{500, 500, 1000, 500}));
     EXPECT_EQ(textes, (QStringList{QStringLiteral("Verify update components..."), QStringLiteral("Downloading... "),
@@ -290,7 +290,7 @@ TEST_F(MajQuestion, YesDownloadsUnloadsAndHandsOver) {
     EXPECT_EQ(b.p().frmOption_si_charge(), nullptr);
     EXPECT_EQ(b.p().frmMaj_si_charge(), nullptr);
     ASSERT_EQ(b.fp.files.launches.size(), 1u);
-    EXPECT_EQ(b.fp.files.launches[0].programme, remplacement());
+    EXPECT_EQ(b.fp.files.launches[0].program, remplacement());
     EXPECT_EQ(b.fp.files.launches[0].arguments, QStringList{QStringLiteral("-reboot")});
 }
 
@@ -307,7 +307,7 @@ TEST_F(MajQuestion, AProgramThatDoesNotNameTheOfferedVersionIsNeverStarted) {
         b.fp.files.runs.clear();
         EXPECT_NO_THROW(b.p().frmMaj().btnAction_Click(0)) << sortie.constData();
         ASSERT_EQ(b.fp.files.runs.size(), 1u);
-        EXPECT_EQ(b.fp.files.runs[0].programme, remplacement());
+        EXPECT_EQ(b.fp.files.runs[0].program, remplacement());
         EXPECT_EQ(b.fp.files.runs[0].arguments, QStringList{QStringLiteral("--version")});
         EXPECT_FALSE(b.fp.files.exists(remplacement()));
         EXPECT_TRUE(b.fp.files.launches.empty());
@@ -317,7 +317,7 @@ TEST_F(MajQuestion, AProgramThatDoesNotNameTheOfferedVersionIsNeverStarted) {
     // Checked only after the whole file arrived: a short reply is never run.
     b.fp.files.runs.clear();
     b.fp.network.onRequest = [](const FakeNetwork::Request&) {
-        ReponseHttp r;
+        HttpReply r;
         r.status = 200;
         r.body = "half";
         r.error = QStringLiteral("2 bytes received of the 4 announced");
@@ -336,8 +336,8 @@ TEST_F(MajQuestion, AFailingStepOfTheAnswerIsReportedUnderTheButton) {
     EXPECT_THROW(b.p().frmMaj().btnAction_Click(0), ProcessEnd);
     // Shown once (the same number again is not shown), the hand-over still made.
     ASSERT_EQ(b.fp.dialogs.boxes.size(), 1u);
-    EXPECT_TRUE(b.fp.dialogs.boxes[0].texte.contains(QStringLiteral("Module:frmMaj\r\nRoutine:btnAction_Click")))
-        << b.fp.dialogs.boxes[0].texte.toStdString();
+    EXPECT_TRUE(b.fp.dialogs.boxes[0].text.contains(QStringLiteral("Module:frmMaj\r\nRoutine:btnAction_Click")))
+        << b.fp.dialogs.boxes[0].text.toStdString();
     EXPECT_EQ(b.fp.files.launches.size(), 1u);
 }
 
@@ -345,7 +345,7 @@ TEST(MajTelechargement, AFailedDownloadKeepsTheBar) {
     BancReel b;
     b.publier("9.9.9");
     b.fp.files.onRun = [&](const FakeFiles::Launch& l, QByteArray& sortie) {
-        sortie = b.fp.files.fichiers.value(l.programme) == "new program" ? "tarvik 9.9.9\n" : "";
+        sortie = b.fp.files.files.value(l.program) == "new program" ? "tarvik 9.9.9\n" : "";
         return true;
     };
     b.p().frmMain();
@@ -353,7 +353,7 @@ TEST(MajTelechargement, AFailedDownloadKeepsTheBar) {
     const QString remplacement = b.fp.files.inFolder(QStringLiteral("tarvik_"));
     // Not found, then an empty file: nothing is started, the bar stays.
     for (const auto& [status, corps] : {std::pair{404, QByteArray("not found")}, std::pair{200, QByteArray()}}) {
-        b.fp.files.fichiers.insert(remplacement, "stale leftover");
+        b.fp.files.files.insert(remplacement, "stale leftover");
         b.http.routes["/tarvik/tarvik.exe"] = {status, corps};
         ASSERT_NE(b.p().frmMaj_si_charge(), nullptr);
         EXPECT_NO_THROW(b.p().frmMaj().btnAction_Click(0)) << status;
@@ -366,7 +366,7 @@ TEST(MajTelechargement, AFailedDownloadKeepsTheBar) {
     }
     b.http.routes["/tarvik/tarvik.exe"] = {200, "new program"};
     EXPECT_THROW(b.p().frmMaj().btnAction_Click(0), ProcessEnd);
-    EXPECT_EQ(b.fp.files.fichiers.value(remplacement), QByteArray("new program"));
+    EXPECT_EQ(b.fp.files.files.value(remplacement), QByteArray("new program"));
     EXPECT_TRUE(b.fp.files.executables.contains(remplacement));
     EXPECT_EQ(b.fp.files.launches.size(), 1u);
 }
@@ -384,7 +384,7 @@ TEST_F(MajQuestion, NoLeavesTheUpdateAvailable) {
 }
 
 TEST(MajBoutons, DoNothingOutsideTheQuestion) {
-    Banc b;
+    TestBench b;
     frmMaj& f = b.p().frmMaj();
     EXPECT_EQ(f.btnAction(0).Caption(), QStringLiteral("OK"));
     EXPECT_EQ(f.btnAction(1).Caption(), QStringLiteral("Annuler"));
@@ -414,8 +414,8 @@ TEST(MajBoutons, DoNothingOutsideTheQuestion) {
 }
 
 TEST(MajAutomatique, AnUnreachableServerIsTriedEveryTenSeconds) {
-    Banc b;
-    b.fp.network.fichiers = &b.fp.files;
+    TestBench b;
+    b.fp.network.files = &b.fp.files;
     frmMain& f = b.p().frmMain();
     b.p().frmOption().checkmajAuto->setValue(1);
     f.TimerCarteReseau->declencher();
@@ -438,8 +438,8 @@ TEST(MajAutomatique, AnUnreachableServerIsTriedEveryTenSeconds) {
 }
 
 TEST(MajAutomatique, ATickDuringTheUsersOwnCheckLeavesTheAutomaticCheckToLater) {
-    Banc b;
-    b.fp.network.fichiers = &b.fp.files;
+    TestBench b;
+    b.fp.network.files = &b.fp.files;
     frmMain& f = b.p().frmMain();
     b.p().frmOption().checkmajAuto->setValue(1);
     // While the user's check waits for the server, the network timer ticks.
@@ -449,7 +449,7 @@ TEST(MajAutomatique, ATickDuringTheUsersOwnCheckLeavesTheAutomaticCheckToLater) 
             tic = true;
             f.TimerCarteReseau->declencher();
         }
-        return ReponseHttp{};
+        return HttpReply{};
     };
     cliquer(*b.p().frmOption().btnMaj);
     EXPECT_TRUE(tic);

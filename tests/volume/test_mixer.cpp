@@ -1,5 +1,5 @@
 // Mixer access: the slot table, the percent scaling and a missing mixer.
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "volume/mdlVolume.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +10,9 @@ namespace {
 int64_t ecrit(FakeMixer& m) { return m.writes.empty() ? -1 : m.writes.back().value; }
 
 TEST(Mixer, ouverture_remplit_les_controles) {
-    Banc b;
-    b.fp.mixer.line(LigneMixer::Synthe).present = false;
-    b.fp.mixer.line(LigneMixer::CD).hasMute = false;
+    TestBench b;
+    b.fp.mixer.line(MixerLine::Synthesizer).present = false;
+    b.fp.mixer.line(MixerLine::CD).hasMute = false;
     mdlVolume& v = b.p().volume();
     ASSERT_TRUE(v.ouvrir_mixer(0));
 
@@ -25,12 +25,12 @@ TEST(Mixer, ouverture_remplit_les_controles) {
     EXPECT_FALSE(v.regler_volume(3, 50));
     // Slot k + 7 is the mute of the line of slot k: the wave output here.
     ASSERT_TRUE(v.regler_muet(12, true));
-    EXPECT_TRUE(b.fp.mixer.line(LigneMixer::Wave).muted);
-    EXPECT_FALSE(b.fp.mixer.line(LigneMixer::Haut_parleurs).muted);
+    EXPECT_TRUE(b.fp.mixer.line(MixerLine::Wave).muted);
+    EXPECT_FALSE(b.fp.mixer.line(MixerLine::Speakers).muted);
 }
 
 TEST(Mixer, echelle_en_pourcent) {
-    Banc b;
+    TestBench b;
     FakeMixer& m = b.fp.mixer;
     mdlVolume& v = b.p().volume();
     ASSERT_TRUE(v.ouvrir_mixer(0));
@@ -54,10 +54,10 @@ TEST(Mixer, echelle_en_pourcent) {
 }
 
 TEST(Mixer, petite_plage_et_muet) {
-    Banc b;
+    TestBench b;
     FakeMixer& m = b.fp.mixer;
-    m.line(LigneMixer::Micro).minimum = 2;
-    m.line(LigneMixer::Micro).maximum = 100;
+    m.line(MixerLine::Microphone).minimum = 2;
+    m.line(MixerLine::Microphone).maximum = 100;
     mdlVolume& v = b.p().volume();
     ASSERT_TRUE(v.ouvrir_mixer(0));
 
@@ -76,10 +76,10 @@ TEST(Mixer, petite_plage_et_muet) {
 }
 
 TEST(Mixer, sans_peripherique_tout_lit_zero) {
-    Banc b;
+    TestBench b;
     FakeMixer& m = b.fp.mixer;
-    m.line(LigneMixer::Haut_parleurs).value = 40000;
-    m.line(LigneMixer::Haut_parleurs).muted = true;
+    m.line(MixerLine::Speakers).value = 40000;
+    m.line(MixerLine::Speakers).muted = true;
     mdlVolume& v = b.p().volume();
     EXPECT_FALSE(v.ouvrir_mixer(1));
     EXPECT_FALSE(v.ouvrir_mixer(-1));

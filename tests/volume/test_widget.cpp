@@ -1,7 +1,7 @@
 // The volume widget: dragging, clicking the track, the mute button and the
 // refresh from the mixer.
 #include "app/frmMain.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "volume/mdlVolume.h"
 
 #include "evenements_reels.h"
@@ -16,7 +16,7 @@ using namespace tk::test;
 constexpr double PISTE = 3000, MAX_GAUCHE = 4410;
 
 struct Widget : ::testing::Test {
-    Banc b;
+    TestBench b;
     frmMain* f = nullptr;
     mdlVolume* v = nullptr;
     FakeMixer& m = b.fp.mixer;
@@ -32,7 +32,7 @@ struct Widget : ::testing::Test {
         f->picSliderSon->setLeft(gauche);
         f->picSliderSon->MouseMove(-1, bouton, 0, x, 100);
     }
-    int64_t volume() { return m.line(LigneMixer::Haut_parleurs).value; }
+    int64_t volume() { return m.line(MixerLine::Speakers).value; }
     QString texte() { return f->lblSon->Caption(); }
 };
 
@@ -84,17 +84,17 @@ TEST_F(Widget, bouton_muet_et_muet_venu_d_ailleurs) {
     EXPECT_FALSE(f->picSon(0).Visible());
     cliquer(f->picSon(1));
     EXPECT_TRUE(f->picSon(0).Visible());
-    EXPECT_TRUE(m.line(LigneMixer::Haut_parleurs).muted);
+    EXPECT_TRUE(m.line(MixerLine::Speakers).muted);
     cliquer(f->picSon(0));
-    EXPECT_FALSE(m.line(LigneMixer::Haut_parleurs).muted);
+    EXPECT_FALSE(m.line(MixerLine::Speakers).muted);
 
-    m.line(LigneMixer::Haut_parleurs).muted = true;
+    m.line(MixerLine::Speakers).muted = true;
     v->recuperation_info_volume();
     EXPECT_TRUE(f->picSon(0).Visible());
 }
 
 TEST_F(Widget, rafraichissement_depuis_le_mixer) {
-    m.line(LigneMixer::Haut_parleurs).value = 655 * 40;
+    m.line(MixerLine::Speakers).value = 655 * 40;
     v->recuperation_info_volume();
     EXPECT_EQ(texte(), QStringLiteral("40 %"));
     EXPECT_DOUBLE_EQ(f->picSliderSon->Left(), PISTE + 0.4 * 1410);
@@ -103,14 +103,14 @@ TEST_F(Widget, rafraichissement_depuis_le_mixer) {
     v->recuperation_info_volume();
     EXPECT_EQ(texte(), QStringLiteral("x"));
     // While the knob is dragged the refresh keeps off.
-    m.line(LigneMixer::Haut_parleurs).value = 655 * 70;
+    m.line(MixerLine::Speakers).value = 655 * 70;
     v->reglage_son_en_cours = true;
     v->recuperation_info_volume();
     EXPECT_EQ(texte(), QStringLiteral("x"));
 
     // At 0 % the knob and text are rewritten every time.
     v->reglage_son_en_cours = false;
-    m.line(LigneMixer::Haut_parleurs).value = 0;
+    m.line(MixerLine::Speakers).value = 0;
     for (int k = 0; k < 2; ++k) {
         f->lblSon->setCaption(QStringLiteral("x"));
         v->recuperation_info_volume();

@@ -8,9 +8,9 @@
 
 namespace tk {
 
-QString desktopExec(const QString& programme) {
+QString desktopExec(const QString& program) {
     QString arg = QStringLiteral("\"");
-    for (const QChar c : programme) {
+    for (const QChar c : program) {
         if (c == u'"' || c == u'`' || c == u'$' || c == u'\\') arg += QLatin1Char('\\');
         if (c == u'%') arg += QLatin1Char('%'); // a literal % is written %%
         arg += c;
@@ -62,13 +62,13 @@ QString programOfExec(const QString& exec) {
 }
 
 QString autostartFile(const QString& configFolder, const QString& name) {
-    const QString dossier = configFolder + QStringLiteral("/autostart/");
-    const QString exact = dossier + name + QStringLiteral(".desktop");
+    const QString folder = configFolder + QStringLiteral("/autostart/");
+    const QString exact = folder + name + QStringLiteral(".desktop");
     if (QFileInfo::exists(exact)) return exact;
     // Value names ignore case: an entry written as "Tarvik" is the value "tarvik".
-    const QStringList entrees = QDir(dossier).entryList({QStringLiteral("*.desktop")}, QDir::Files | QDir::Hidden);
-    for (const QString& e : entrees)
-        if (sameName(e.chopped(8), name)) return dossier + e;
+    const QStringList entries = QDir(folder).entryList({QStringLiteral("*.desktop")}, QDir::Files | QDir::Hidden);
+    for (const QString& e : entries)
+        if (sameName(e.chopped(8), name)) return folder + e;
     return exact;
 }
 
@@ -76,27 +76,27 @@ QString readAutostart(const QString& file) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) return {};
     QString r;
-    bool dansEntree = false;
-    for (const QString& ligne : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
-        const QString l = trimBlanks(ligne);
-        if (l.startsWith(QLatin1Char('['))) dansEntree = l == QLatin1String("[Desktop Entry]");
-        else if (dansEntree && l.startsWith(QLatin1String("Exec="))) r = programOfExec(l.mid(5));
+    bool inEntry = false;
+    for (const QString& line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
+        const QString l = trimBlanks(line);
+        if (l.startsWith(QLatin1Char('['))) inEntry = l == QLatin1String("[Desktop Entry]");
+        else if (inEntry && l.startsWith(QLatin1String("Exec="))) r = programOfExec(l.mid(5));
     }
     return r;
 }
 
 bool writeAutostart(const QString& file, const QString& name, const QString& program) {
-    QString nomEchappe;
+    QString escapedName;
     for (const QChar ch : name)
-        nomEchappe += ch == u'\\'   ? QStringLiteral("\\\\")
-                      : ch == u'\n' ? QStringLiteral("\\n")
-                      : ch == u'\r' ? QStringLiteral("\\r")
-                      : ch == u'\t' ? QStringLiteral("\\t")
-                                    : QString(ch);
-    const QString texte = QStringLiteral("[Desktop Entry]\nType=Application\nName=") + nomEchappe +
-                          QStringLiteral("\nExec=") + desktopExec(program) +
-                          QStringLiteral("\nIcon=tarvik\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");
-    return makeFolder(QFileInfo(file).absolutePath(), 0700) && writeAtomically(file, texte.toUtf8(), 0644);
+        escapedName += ch == u'\\'   ? QStringLiteral("\\\\")
+                       : ch == u'\n' ? QStringLiteral("\\n")
+                       : ch == u'\r' ? QStringLiteral("\\r")
+                       : ch == u'\t' ? QStringLiteral("\\t")
+                                     : QString(ch);
+    const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=") + escapedName +
+                         QStringLiteral("\nExec=") + desktopExec(program) +
+                         QStringLiteral("\nIcon=tarvik\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");
+    return makeFolder(QFileInfo(file).absolutePath(), 0700) && writeAtomically(file, text.toUtf8(), 0644);
 }
 
 bool removeAutostart(const QString& file) { return !QFileInfo::exists(file) || QFile::remove(file); }

@@ -23,7 +23,7 @@ struct Drive {
     QString deviceName;    // kernel name of the block device ("sda1", "dm-0"); empty for a share
     uint32_t devMajor = 0; // the block device holding the filesystem; 0:0 when none
     uint32_t devMinor = 0;
-    int type = 3; // TypeLecteur value (fixed, removable, remote, CD-ROM)
+    int type = 3; // DriveType value (fixed, removable, remote, CD-ROM)
     bool remote() const;
 };
 

@@ -42,9 +42,9 @@ public:
         : m_drives(drives), m_stat(procfs::joinRoot(root, "proc/stat")),
           m_diskstats(procfs::joinRoot(root, "proc/diskstats")), m_netdev(procfs::joinRoot(root, "proc/net/dev")) {}
 
-    int32_t addCounter(const QString& chemin, int32_t& handle) override {
+    int32_t addCounter(const QString& path, int32_t& handle) override {
         QString object, instance, name;
-        if (!splitPath(chemin.normalized(QString::NormalizationForm_C), object, instance, name))
+        if (!splitPath(path.normalized(QString::NormalizationForm_C), object, instance, name))
             return PDH_CSTATUS_NO_OBJECT;
         Counter c{};
         if (object == QStringLiteral(u"Processeur")) {

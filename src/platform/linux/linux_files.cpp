@@ -34,9 +34,9 @@ QString LinuxFiles::userName() {
 
 QString LinuxFiles::computerName() { return QSysInfo::machineHostName(); }
 
-bool LinuxFiles::canWriteFolder(const QString& dossier) {
-    if (dossier.isEmpty()) return false;
-    return ::access(QFile::encodeName(dossier).constData(), W_OK | X_OK) == 0;
+bool LinuxFiles::canWriteFolder(const QString& folder) {
+    if (folder.isEmpty()) return false;
+    return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
 }
 
 QString LinuxFiles::stateFolderPath() {
@@ -47,37 +47,37 @@ QString LinuxFiles::stateFolderPath() {
 }
 
 QString LinuxFiles::stateFolder() {
-    const QString dossier = stateFolderPath();
-    if (QFileInfo(dossier).isDir()) return dossier;
+    const QString folder = stateFolderPath();
+    if (QFileInfo(folder).isDir()) return folder;
     // The parents are created as the XDG rules ask (0700); the log may hold
     // paths and names, so the folder is the user's alone.
-    if (!QDir().mkpath(dossier)) return {};
-    QFile::setPermissions(dossier, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return dossier;
+    if (!QDir().mkpath(folder)) return {};
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return folder;
 }
 
-bool LinuxFiles::exists(const QString& chemin) { return QFileInfo::exists(chemin); }
+bool LinuxFiles::exists(const QString& path) { return QFileInfo::exists(path); }
 
-int64_t LinuxFiles::size(const QString& chemin) {
-    const QFileInfo info(chemin);
+int64_t LinuxFiles::size(const QString& path) {
+    const QFileInfo info(path);
     return info.exists() ? info.size() : -1;
 }
 
-bool LinuxFiles::remove(const QString& chemin) { return QFile::remove(chemin); }
+bool LinuxFiles::remove(const QString& path) { return QFile::remove(path); }
 
 bool LinuxFiles::copy(const QString& source, const QString& dest) {
     if (!QFileInfo(source).isFile()) return false;
     // Copy beside the destination, then rename over it: the destination is
     // either the old file or the whole new one, never a half-copied file.
-    QString temporaire;
+    QString temporary;
     {
         QTemporaryFile t(QFileInfo(dest).absolutePath() + QStringLiteral("/.copy.XXXXXX"));
         if (!t.open()) return false;
-        temporaire = t.fileName();
+        temporary = t.fileName();
     } // removed here; QFile::copy refuses an existing target
-    if (!QFile::copy(source, temporaire)) return false;
-    if (!rename(temporaire, dest)) {
-        QFile::remove(temporaire);
+    if (!QFile::copy(source, temporary)) return false;
+    if (!rename(temporary, dest)) {
+        QFile::remove(temporary);
         return false;
     }
     return true;
@@ -87,8 +87,8 @@ bool LinuxFiles::rename(const QString& source, const QString& dest) {
     return ::rename(QFile::encodeName(source).constData(), QFile::encodeName(dest).constData()) == 0;
 }
 
-bool LinuxFiles::setExecutable(const QString& chemin) {
-    QFile f(chemin);
+bool LinuxFiles::setExecutable(const QString& path) {
+    QFile f(path);
     if (!f.exists()) return false;
     QFileDevice::Permissions p = f.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser;
     if (p & QFileDevice::ReadGroup) p |= QFileDevice::ExeGroup;
@@ -96,77 +96,77 @@ bool LinuxFiles::setExecutable(const QString& chemin) {
     return f.setPermissions(p);
 }
 
-bool LinuxFiles::appendText(const QString& chemin, const QByteArray& donnees) {
-    QFile f(chemin);
+bool LinuxFiles::appendText(const QString& path, const QByteArray& data) {
+    QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
-    const bool ok = f.write(donnees) == donnees.size();
+    const bool ok = f.write(data) == data.size();
     return f.flush() && ok;
 }
 
-bool LinuxFiles::readAll(const QString& chemin, QByteArray& donnees) {
-    QFile f(chemin);
+bool LinuxFiles::readAll(const QString& path, QByteArray& data) {
+    QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return false;
-    donnees = f.readAll();
+    data = f.readAll();
     return f.error() == QFileDevice::NoError;
 }
 
-bool LinuxFiles::startDetached(const QString& programme, const QStringList& arguments) {
-    return QProcess::startDetached(programme, arguments);
+bool LinuxFiles::startDetached(const QString& program, const QStringList& arguments) {
+    return QProcess::startDetached(program, arguments);
 }
 
-bool LinuxFiles::runForOutput(const QString& programme, const QStringList& arguments, int delaiMs, qint64 tailleMax,
-                              QByteArray& sortie) {
-    sortie.clear();
+bool LinuxFiles::runForOutput(const QString& program, const QStringList& arguments, int timeoutMs, qint64 maxSize,
+                              QByteArray& output) {
+    output.clear();
     QProcess p;
-    p.setProgram(programme);
+    p.setProgram(program);
     p.setArguments(arguments);
     p.setStandardInputFile(QProcess::nullDevice());
     p.setStandardErrorFile(QProcess::nullDevice());
-    const QDeadlineTimer limite(std::max(0, delaiMs));
+    const QDeadlineTimer limit(std::max(0, timeoutMs));
     p.start();
-    if (!p.waitForStarted(static_cast<int>(std::max<qint64>(0, limite.remainingTime())))) {
+    if (!p.waitForStarted(static_cast<int>(std::max<qint64>(0, limit.remainingTime())))) {
         p.kill();
         p.waitForFinished(1000);
         return false;
     }
     // Read as it comes, so that a program that writes without end is stopped
     // at the limit instead of filling memory.
-    bool trop = false;
-    while (p.state() != QProcess::NotRunning && !limite.hasExpired()) {
-        p.waitForReadyRead(static_cast<int>(std::min<qint64>(100, std::max<qint64>(1, limite.remainingTime()))));
-        const QByteArray morceau = p.readAllStandardOutput();
-        if (morceau.size() > tailleMax - sortie.size()) {
-            trop = true;
+    bool tooLong = false;
+    while (p.state() != QProcess::NotRunning && !limit.hasExpired()) {
+        p.waitForReadyRead(static_cast<int>(std::min<qint64>(100, std::max<qint64>(1, limit.remainingTime()))));
+        const QByteArray piece = p.readAllStandardOutput();
+        if (piece.size() > maxSize - output.size()) {
+            tooLong = true;
             break;
         }
-        sortie += morceau;
+        output += piece;
     }
     if (p.state() != QProcess::NotRunning) {
         p.kill();
         p.waitForFinished(1000);
         return false;
     }
-    const QByteArray reste = p.readAllStandardOutput();
-    if (trop || reste.size() > tailleMax - sortie.size()) return false;
-    sortie += reste;
+    const QByteArray rest = p.readAllStandardOutput();
+    if (tooLong || rest.size() > maxSize - output.size()) return false;
+    output += rest;
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-bool LinuxFiles::openWithDesktop(const QString& cible) {
-    if (cible.isEmpty()) return false;
-    return QProcess::startDetached(QStringLiteral("xdg-open"), {cible});
+bool LinuxFiles::openWithDesktop(const QString& target) {
+    if (target.isEmpty()) return false;
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
 }
 
 bool LinuxFiles::setPriority(int nice) {
     // On Linux a nice value belongs to each thread: set the calling (UI)
     // thread first, which tells whether the system allows it, then the others.
     if (::setpriority(PRIO_PROCESS, 0, nice) != 0) return false;
-    const pid_t moi = static_cast<pid_t>(::gettid());
-    const QStringList taches = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& t : taches) {
+    const pid_t self = static_cast<pid_t>(::gettid());
+    const QStringList tasks = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& t : tasks) {
         bool ok = false;
         const int tid = t.toInt(&ok);
-        if (ok && tid != moi) ::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice);
+        if (ok && tid != self) ::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice);
     }
     return true;
 }

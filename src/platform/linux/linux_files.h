@@ -23,25 +23,25 @@ public:
     QString commandLine() override;
     QString userName() override;
     QString computerName() override;
-    bool canWriteFolder(const QString& dossier) override;
+    bool canWriteFolder(const QString& folder) override;
     QString stateFolder() override;
     // The path stateFolder() uses, without creating anything; needs no
     // application object.
     static QString stateFolderPath();
 
-    bool exists(const QString& chemin) override;
-    int64_t size(const QString& chemin) override;
-    bool remove(const QString& chemin) override;
+    bool exists(const QString& path) override;
+    int64_t size(const QString& path) override;
+    bool remove(const QString& path) override;
     bool copy(const QString& source, const QString& dest) override;
     bool rename(const QString& source, const QString& dest) override;
-    bool setExecutable(const QString& chemin) override;
-    bool appendText(const QString& chemin, const QByteArray& donnees) override;
-    bool readAll(const QString& chemin, QByteArray& donnees) override;
+    bool setExecutable(const QString& path) override;
+    bool appendText(const QString& path, const QByteArray& data) override;
+    bool readAll(const QString& path, QByteArray& data) override;
 
-    bool startDetached(const QString& programme, const QStringList& arguments) override;
-    bool runForOutput(const QString& programme, const QStringList& arguments, int delaiMs, qint64 tailleMax,
-                      QByteArray& sortie) override;
-    bool openWithDesktop(const QString& cible) override;
+    bool startDetached(const QString& program, const QStringList& arguments) override;
+    bool runForOutput(const QString& program, const QStringList& arguments, int timeoutMs, qint64 maxSize,
+                      QByteArray& output) override;
+    bool openWithDesktop(const QString& target) override;
     bool setPriority(int nice) override;
     int priority() override;
     void sleepMs(int ms) override;

@@ -28,34 +28,34 @@ int64_t rawToPresented(int64_t raw, int64_t minimum, int64_t maximum) {
                          static_cast<__int128>(maximum) - minimum);
 }
 
-int64_t presentedToRaw(int64_t valeur, int64_t minimum, int64_t maximum) {
+int64_t presentedToRaw(int64_t value, int64_t minimum, int64_t maximum) {
     if (maximum <= minimum) return minimum;
-    valeur = std::clamp<int64_t>(valeur, 0, kPresentedMax);
+    value = std::clamp<int64_t>(value, 0, kPresentedMax);
     return minimum +
-           divideRounded(static_cast<__int128>(valeur) * (static_cast<__int128>(maximum) - minimum), kPresentedMax);
+           divideRounded(static_cast<__int128>(value) * (static_cast<__int128>(maximum) - minimum), kPresentedMax);
 }
 
-void LastWrites::remember(LigneMixer ligne, int64_t raw, int64_t valeur) {
-    writes_.at(static_cast<size_t>(ligne)) = {true, raw, std::clamp<int64_t>(valeur, 0, kPresentedMax)};
+void LastWrites::remember(MixerLine line, int64_t raw, int64_t value) {
+    writes_.at(static_cast<size_t>(line)) = {true, raw, std::clamp<int64_t>(value, 0, kPresentedMax)};
 }
 
-int64_t LastWrites::read(LigneMixer ligne, int64_t raw, int64_t minimum, int64_t maximum) const {
-    const Written& e = writes_.at(static_cast<size_t>(ligne));
+int64_t LastWrites::read(MixerLine line, int64_t raw, int64_t minimum, int64_t maximum) const {
+    const Written& e = writes_.at(static_cast<size_t>(line));
     if (e.valid && e.raw == raw) return e.value;
     return rawToPresented(raw, minimum, maximum);
 }
 
 void LastWrites::forget() { writes_ = {}; }
 
-const char* alsaElementName(LigneMixer ligne) {
-    switch (ligne) {
-    case LigneMixer::Haut_parleurs: return "Master";
-    case LigneMixer::Ligne: return "Line";
-    case LigneMixer::Micro: return "Mic";
-    case LigneMixer::Synthe: return "Synth";
-    case LigneMixer::CD: return "CD";
-    case LigneMixer::Wave: return "PCM";
-    case LigneMixer::Aux: return "Aux";
+const char* alsaElementName(MixerLine line) {
+    switch (line) {
+    case MixerLine::Speakers: return "Master";
+    case MixerLine::Line: return "Line";
+    case MixerLine::Microphone: return "Mic";
+    case MixerLine::Synthesizer: return "Synth";
+    case MixerLine::CD: return "CD";
+    case MixerLine::Wave: return "PCM";
+    case MixerLine::Aux: return "Aux";
     }
     return "";
 }
@@ -81,7 +81,7 @@ snd_mixer_t* LinuxMixer::openDefault() {
     snd_mixer_selem_id_t* id = nullptr;
     snd_mixer_selem_id_alloca(&id);
     snd_mixer_selem_id_set_index(id, 0);
-    snd_mixer_selem_id_set_name(id, alsaElementName(LigneMixer::Haut_parleurs));
+    snd_mixer_selem_id_set_name(id, alsaElementName(MixerLine::Speakers));
     if (!snd_mixer_find_selem(h, id)) {
         snd_mixer_close(h);
         return nullptr;
@@ -103,8 +103,8 @@ int LinuxMixer::deviceCount() {
     return 1;
 }
 
-bool LinuxMixer::open(int numero) {
-    if (numero != 0) return false;
+bool LinuxMixer::open(int index) {
+    if (index != 0) return false;
     if (!handle_) handle_ = openDefault();
     if (handle_) openedOnce_ = true;
     return handle_ != nullptr;
@@ -127,31 +127,31 @@ bool LinuxMixer::refresh() {
     return true;
 }
 
-snd_mixer_elem_t* LinuxMixer::element(LigneMixer ligne) {
+snd_mixer_elem_t* LinuxMixer::element(MixerLine line) {
     if (!handle_) return nullptr;
     snd_mixer_selem_id_t* id = nullptr;
     snd_mixer_selem_id_alloca(&id);
     snd_mixer_selem_id_set_index(id, 0);
-    snd_mixer_selem_id_set_name(id, alsaElementName(ligne));
+    snd_mixer_selem_id_set_name(id, alsaElementName(line));
     snd_mixer_elem_t* e = snd_mixer_find_selem(handle_, id);
     if (e && !snd_mixer_selem_has_playback_volume(e) && !snd_mixer_selem_has_capture_volume(e)) return nullptr;
     return e;
 }
 
-bool LinuxMixer::hasLine(LigneMixer ligne) { return element(ligne) != nullptr; }
+bool LinuxMixer::hasLine(MixerLine line) { return element(line) != nullptr; }
 
 // A line's volume is its playback volume, or its capture volume for an input
 // that has no playback path.
-bool LinuxMixer::volumeRange(LigneMixer ligne, int64_t& minimum, int64_t& maximum) {
-    if (!element(ligne)) return false;
+bool LinuxMixer::volumeRange(MixerLine line, int64_t& minimum, int64_t& maximum) {
+    if (!element(line)) return false;
     minimum = 0;
     maximum = kPresentedMax;
     return true;
 }
 
-bool LinuxMixer::readVolume(LigneMixer ligne, int64_t& valeur) {
+bool LinuxMixer::readVolume(MixerLine line, int64_t& value) {
     if (!refresh()) return false;
-    snd_mixer_elem_t* e = element(ligne);
+    snd_mixer_elem_t* e = element(line);
     if (!e) return false;
     long mn = 0, mx = 0, raw = 0;
     if (snd_mixer_selem_has_playback_volume(e)) {
@@ -162,24 +162,24 @@ bool LinuxMixer::readVolume(LigneMixer ligne, int64_t& valeur) {
                snd_mixer_selem_get_capture_volume(e, SND_MIXER_SCHN_FRONT_LEFT, &raw) < 0) {
         return false;
     }
-    valeur = writes_.read(ligne, raw, mn, mx);
+    value = writes_.read(line, raw, mn, mx);
     return true;
 }
 
-bool LinuxMixer::writeVolume(LigneMixer ligne, int64_t valeur) {
+bool LinuxMixer::writeVolume(MixerLine line, int64_t value) {
     if (!refresh()) return false;
-    snd_mixer_elem_t* e = element(ligne);
+    snd_mixer_elem_t* e = element(line);
     if (!e) return false;
     long mn = 0, mx = 0;
     int rc = 0;
     int64_t raw = 0;
     if (snd_mixer_selem_has_playback_volume(e)) {
         if (snd_mixer_selem_get_playback_volume_range(e, &mn, &mx) < 0) return false;
-        raw = presentedToRaw(valeur, mn, mx);
+        raw = presentedToRaw(value, mn, mx);
         rc = snd_mixer_selem_set_playback_volume_all(e, static_cast<long>(raw));
     } else {
         if (snd_mixer_selem_get_capture_volume_range(e, &mn, &mx) < 0) return false;
-        raw = presentedToRaw(valeur, mn, mx);
+        raw = presentedToRaw(value, mn, mx);
         rc = snd_mixer_selem_set_capture_volume_all(e, static_cast<long>(raw));
     }
     if (rc < 0) {
@@ -187,15 +187,15 @@ bool LinuxMixer::writeVolume(LigneMixer ligne, int64_t valeur) {
         sinceAttempt_.start();
         return false;
     }
-    writes_.remember(ligne, raw, valeur);
+    writes_.remember(line, raw, value);
     return true;
 }
 
 // Mute is the playback switch turned off (the capture switch for an input
 // without a playback switch). A line without a switch cannot be muted.
-bool LinuxMixer::readMute(LigneMixer ligne, bool& muet) {
+bool LinuxMixer::readMute(MixerLine line, bool& muted) {
     if (!refresh()) return false;
-    snd_mixer_elem_t* e = element(ligne);
+    snd_mixer_elem_t* e = element(line);
     if (!e) return false;
     int on = 1;
     if (snd_mixer_selem_has_playback_switch(e)) {
@@ -205,17 +205,17 @@ bool LinuxMixer::readMute(LigneMixer ligne, bool& muet) {
     } else {
         return false;
     }
-    muet = on == 0;
+    muted = on == 0;
     return true;
 }
 
-bool LinuxMixer::writeMute(LigneMixer ligne, bool muet) {
+bool LinuxMixer::writeMute(MixerLine line, bool muted) {
     if (!refresh()) return false;
-    snd_mixer_elem_t* e = element(ligne);
+    snd_mixer_elem_t* e = element(line);
     if (!e) return false;
     int rc = 0;
-    if (snd_mixer_selem_has_playback_switch(e)) rc = snd_mixer_selem_set_playback_switch_all(e, muet ? 0 : 1);
-    else if (snd_mixer_selem_has_capture_switch(e)) rc = snd_mixer_selem_set_capture_switch_all(e, muet ? 0 : 1);
+    if (snd_mixer_selem_has_playback_switch(e)) rc = snd_mixer_selem_set_playback_switch_all(e, muted ? 0 : 1);
+    else if (snd_mixer_selem_has_capture_switch(e)) rc = snd_mixer_selem_set_capture_switch_all(e, muted ? 0 : 1);
     else return false;
     if (rc < 0) {
         close();

@@ -17,7 +17,7 @@ namespace tk {
 // Both ends map exactly (minimum <-> 0, maximum <-> 65535); values in between
 // round to the nearest step. Out-of-range input is clamped first.
 int64_t rawToPresented(int64_t raw, int64_t minimum, int64_t maximum);
-int64_t presentedToRaw(int64_t valeur, int64_t minimum, int64_t maximum);
+int64_t presentedToRaw(int64_t value, int64_t minimum, int64_t maximum);
 
 // A card whose range is coarser than 0..65535 (0..31 is common) cannot hold
 // every presented value: a volume of 1 % set here would read back as 0 % and
@@ -27,8 +27,8 @@ int64_t presentedToRaw(int64_t valeur, int64_t minimum, int64_t maximum);
 // step) reads through the scale as usual.
 class LastWrites {
 public:
-    void remember(LigneMixer ligne, int64_t raw, int64_t valeur);
-    int64_t read(LigneMixer ligne, int64_t raw, int64_t minimum, int64_t maximum) const;
+    void remember(MixerLine line, int64_t raw, int64_t value);
+    int64_t read(MixerLine line, int64_t raw, int64_t minimum, int64_t maximum) const;
     void forget();
 
 private:
@@ -41,7 +41,7 @@ private:
 };
 
 // The ALSA element that plays the role of each line ("Master" for the speakers).
-const char* alsaElementName(LigneMixer ligne);
+const char* alsaElementName(MixerLine line);
 
 // Installs an ALSA error handler that prints nothing, once per process: with
 // no card or no sound server, ALSA would otherwise print on every attempt.
@@ -62,13 +62,13 @@ public:
     LinuxMixer& operator=(const LinuxMixer&) = delete;
 
     int deviceCount() override;
-    bool open(int numero) override;
-    bool hasLine(LigneMixer ligne) override;
-    bool volumeRange(LigneMixer ligne, int64_t& minimum, int64_t& maximum) override;
-    bool readVolume(LigneMixer ligne, int64_t& valeur) override;
-    bool writeVolume(LigneMixer ligne, int64_t valeur) override;
-    bool readMute(LigneMixer ligne, bool& muet) override;
-    bool writeMute(LigneMixer ligne, bool muet) override;
+    bool open(int index) override;
+    bool hasLine(MixerLine line) override;
+    bool volumeRange(MixerLine line, int64_t& minimum, int64_t& maximum) override;
+    bool readVolume(MixerLine line, int64_t& value) override;
+    bool writeVolume(MixerLine line, int64_t value) override;
+    bool readMute(MixerLine line, bool& muted) override;
+    bool writeMute(MixerLine line, bool muted) override;
 
     bool isOpen() const { return handle_ != nullptr; }
     // Shortest time between two attempts to open a lost mixer again.
@@ -78,7 +78,7 @@ private:
     // Opens "default" and loads its elements; null when there is no usable mixer
     // (no device, or no "Master" element).
     static snd_mixer_t* openDefault();
-    snd_mixer_elem_t* element(LigneMixer ligne);
+    snd_mixer_elem_t* element(MixerLine line);
     // Takes the events that are waiting, so that changes made elsewhere show.
     bool refresh();
     void close();

@@ -26,7 +26,7 @@ void LinuxSocket::useSocket(QTcpSocket* s) {
     }
     socket_ = s;
     // Arrived data that nobody takes (reading paused) stays bounded.
-    socket_->setReadBufferSize(TAMPON_LECTURE);
+    socket_->setReadBufferSize(READ_BUFFER_SIZE);
     QObject::connect(socket_, &QTcpSocket::readyRead, socket_, [this] { deliver(); });
     QObject::connect(socket_, &QTcpSocket::connected, socket_, [this] {
         failed_ = false;
@@ -41,10 +41,10 @@ void LinuxSocket::useSocket(QTcpSocket* s) {
         // Once the TCP connection is up, a failure before the handshake
         // completed is the certificate or the handshake itself.
         if (tls_ && tcpUp_ && !encrypted_) {
-            const QString texte = tlsErrors_.isEmpty() ? socket_->errorString() : tlsErrors_.join(QStringLiteral("; "));
+            const QString text = tlsErrors_.isEmpty() ? socket_->errorString() : tlsErrors_.join(QStringLiteral("; "));
             tlsErrors_.clear();
             tls_ = false; // reported once
-            if (onTlsError) onTlsError(texte);
+            if (onTlsError) onTlsError(text);
             return;
         }
         if (onError) onError(socket_->errorString());
@@ -54,19 +54,19 @@ void LinuxSocket::useSocket(QTcpSocket* s) {
             encrypted_ = true;
             if (onConnected) onConnected();
         });
-        QObject::connect(tls, &QSslSocket::sslErrors, tls, [this](const QList<QSslError>& erreurs) {
-            for (const QSslError& e : erreurs) tlsErrors_ << e.errorString();
+        QObject::connect(tls, &QSslSocket::sslErrors, tls, [this](const QList<QSslError>& errors) {
+            for (const QSslError& e : errors) tlsErrors_ << e.errorString();
         });
     }
 }
 
 void LinuxSocket::deliver() {
     if (paused_) return;
-    const QByteArray donnees = socket_->read(TAMPON_LECTURE);
+    const QByteArray data = socket_->read(READ_BUFFER_SIZE);
     // The handler may destroy this object.
-    const std::weak_ptr<bool> vivant = alive_;
-    if (!donnees.isEmpty() && onData) onData(donnees);
-    if (vivant.expired()) return;
+    const std::weak_ptr<bool> alive = alive_;
+    if (!data.isEmpty() && onData) onData(data);
+    if (alive.expired()) return;
     // More than one read's worth waited: the rest comes from the event loop,
     // never inside this handler.
     if (!paused_ && socket_->bytesAvailable() > 0) deliverLater();
@@ -77,15 +77,15 @@ void LinuxSocket::deliverLater() {
     // call is dropped once this object is gone.
     QMetaObject::invokeMethod(
         socket_,
-        [this, vivant = std::weak_ptr<bool>(alive_)] {
-            if (!vivant.expired()) deliver();
+        [this, alive = std::weak_ptr<bool>(alive_)] {
+            if (!alive.expired()) deliver();
         },
         Qt::QueuedConnection);
 }
 
-void LinuxSocket::setReadingPaused(bool enPause) {
-    if (paused_ == enPause) return;
-    paused_ = enPause;
+void LinuxSocket::setReadingPaused(bool paused) {
+    if (paused_ == paused) return;
+    paused_ = paused;
     // Data that waited during the pause is delivered once control is back
     // in the event loop.
     if (!paused_ && socket_->bytesAvailable() > 0) deliverLater();
@@ -98,14 +98,14 @@ LinuxSocket::~LinuxSocket() {
     socket_->deleteLater();
 }
 
-void LinuxSocket::connectTo(const QString& hote, int port) {
+void LinuxSocket::connectTo(const QString& host, int port) {
     socket_->abort();
     failed_ = tls_ = tcpUp_ = encrypted_ = false;
     tlsErrors_.clear();
-    socket_->connectToHost(hote, static_cast<quint16>(port));
+    socket_->connectToHost(host, static_cast<quint16>(port));
 }
 
-void LinuxSocket::connectToTls(const QString& hote, int port) {
+void LinuxSocket::connectToTls(const QString& host, int port) {
     socket_->abort();
     failed_ = tcpUp_ = encrypted_ = false;
     tls_ = true;
@@ -117,13 +117,13 @@ void LinuxSocket::connectToTls(const QString& hote, int port) {
     }
     QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
     conf.setPeerVerifyMode(QSslSocket::VerifyPeer);
-    const QString supplement = qEnvironmentVariable("SSL_CERT_FILE");
-    if (!supplement.isEmpty()) {
-        const QList<QSslCertificate> autorites = QSslCertificate::fromPath(supplement, QSsl::Pem);
-        if (!autorites.isEmpty()) conf.setCaCertificates(QSslConfiguration::systemCaCertificates() + autorites);
+    const QString extra = qEnvironmentVariable("SSL_CERT_FILE");
+    if (!extra.isEmpty()) {
+        const QList<QSslCertificate> authorities = QSslCertificate::fromPath(extra, QSsl::Pem);
+        if (!authorities.isEmpty()) conf.setCaCertificates(QSslConfiguration::systemCaCertificates() + authorities);
     }
     tls->setSslConfiguration(conf);
-    tls->connectToHostEncrypted(hote, static_cast<quint16>(port));
+    tls->connectToHostEncrypted(host, static_cast<quint16>(port));
 }
 
 void LinuxSocket::close() {
@@ -135,15 +135,15 @@ void LinuxSocket::close() {
 int LinuxSocket::state() {
     switch (socket_->state()) {
     case QAbstractSocket::HostLookupState:
-    case QAbstractSocket::ConnectingState: return Connexion;
-    case QAbstractSocket::ConnectedState: return Connecte;
-    case QAbstractSocket::ClosingState: return Fermeture;
-    default: return failed_ ? Erreur : Ferme;
+    case QAbstractSocket::ConnectingState: return Connecting;
+    case QAbstractSocket::ConnectedState: return Connected;
+    case QAbstractSocket::ClosingState: return Closing;
+    default: return failed_ ? Error : Closed;
     }
 }
 
-void LinuxSocket::send(const QByteArray& donnees) {
-    if (socket_->isOpen()) socket_->write(donnees);
+void LinuxSocket::send(const QByteArray& data) {
+    if (socket_->isOpen()) socket_->write(data);
 }
 
 LinuxNetwork::LinuxNetwork() = default;
@@ -166,7 +166,7 @@ QNetworkRequest LinuxNetwork::request(const QString& url) {
     QNetworkRequest r{QUrl(url)};
     r.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     r.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    // Redirects are checked one by one (see attendre).
+    // Redirects are checked one by one (see awaitReply).
     r.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     r.setRawHeader("Cache-Control", "no-cache");
     r.setRawHeader("Pragma", "no-cache");
@@ -175,65 +175,65 @@ QNetworkRequest LinuxNetwork::request(const QString& url) {
     return r;
 }
 
-bool LinuxNetwork::redirectAllowed(const QUrl& depart, const QUrl& cible) {
-    if (!depart.isValid() || !cible.isValid()) return false;
-    const QString schema = depart.scheme().toLower();
-    if (schema.isEmpty() || cible.scheme().toLower() != schema) return false;
-    if (depart.host().isEmpty() || depart.host().compare(cible.host(), Qt::CaseInsensitive) != 0) return false;
-    const int defaut = schema == QLatin1String("https") ? 443 : schema == QLatin1String("http") ? 80 : -1;
-    return depart.port(defaut) == cible.port(defaut);
+bool LinuxNetwork::redirectAllowed(const QUrl& from, const QUrl& target) {
+    if (!from.isValid() || !target.isValid()) return false;
+    const QString scheme = from.scheme().toLower();
+    if (scheme.isEmpty() || target.scheme().toLower() != scheme) return false;
+    if (from.host().isEmpty() || from.host().compare(target.host(), Qt::CaseInsensitive) != 0) return false;
+    const int fallback = scheme == QLatin1String("https") ? 443 : scheme == QLatin1String("http") ? 80 : -1;
+    return from.port(fallback) == target.port(fallback);
 }
 
 namespace {
 
-bool est_redirection(QNetworkReply* r) {
+bool isRedirect(QNetworkReply* r) {
     const int s = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     return (s == 301 || s == 302 || s == 303 || s == 307 || s == 308) && r->hasRawHeader(QByteArrayLiteral("Location"));
 }
 
 // The body of one reply as it arrives, with its limit and its redirects.
 struct Reader {
-    QNetworkReply* reponse;
-    qint64 tailleMax;
+    QNetworkReply* reply;
+    qint64 maxSize;
     QIODevice* destination; // null: into `body`
     QByteArray body;
     qint64 received = 0;
     QString refusal; // why the transfer was stopped, empty when it was not
 
-    // `lecture`: this reader takes the body on every arrival.
-    void hookUp(bool lecture = true) {
-        reponse->setReadBufferSize(64 * 1024);
-        const QUrl depart = reponse->url();
-        if (lecture) QObject::connect(reponse, &QNetworkReply::readyRead, reponse, [this] { take(); });
-        QObject::connect(reponse, &QNetworkReply::redirected, reponse, [this, depart](const QUrl& cible) {
-            if (LinuxNetwork::redirectAllowed(depart, cible)) {
-                emit reponse->redirectAllowed();
+    // `reading`: this reader takes the body on every arrival.
+    void hookUp(bool reading = true) {
+        reply->setReadBufferSize(64 * 1024);
+        const QUrl from = reply->url();
+        if (reading) QObject::connect(reply, &QNetworkReply::readyRead, reply, [this] { take(); });
+        QObject::connect(reply, &QNetworkReply::redirected, reply, [this, from](const QUrl& target) {
+            if (LinuxNetwork::redirectAllowed(from, target)) {
+                emit reply->redirectAllowed();
             } else {
-                refusal = QStringLiteral("redirect to another server refused: %1").arg(cible.toString());
-                reponse->abort();
+                refusal = QStringLiteral("redirect to another server refused: %1").arg(target.toString());
+                reply->abort();
             }
         });
     }
 
     void take() {
-        while (refusal.isEmpty() && reponse->bytesAvailable() > 0) {
-            const QByteArray morceau = reponse->read(64 * 1024);
-            if (morceau.isEmpty()) break;
-            if (est_redirection(reponse)) continue; // the body of a redirect is not the file
-            if (morceau.size() > tailleMax - received) {
-                refusal = QStringLiteral("reply larger than %1 bytes").arg(tailleMax);
-                reponse->abort();
+        while (refusal.isEmpty() && reply->bytesAvailable() > 0) {
+            const QByteArray piece = reply->read(64 * 1024);
+            if (piece.isEmpty()) break;
+            if (isRedirect(reply)) continue; // the body of a redirect is not the file
+            if (piece.size() > maxSize - received) {
+                refusal = QStringLiteral("reply larger than %1 bytes").arg(maxSize);
+                reply->abort();
                 return;
             }
-            received += morceau.size();
+            received += piece.size();
             if (destination) {
-                if (destination->write(morceau) != morceau.size()) {
+                if (destination->write(piece) != piece.size()) {
                     refusal = QStringLiteral("cannot write: %1").arg(destination->errorString());
-                    reponse->abort();
+                    reply->abort();
                     return;
                 }
             } else {
-                body += morceau;
+                body += piece;
             }
         }
     }
@@ -241,85 +241,85 @@ struct Reader {
 
 } // namespace
 
-ReponseHttp LinuxNetwork::attendre(QNetworkReply* reponse, int delaiMs, qint64 tailleMax, QIODevice* destination) {
-    ReponseHttp r;
-    Reader reader{reponse, std::max<qint64>(0, tailleMax), destination, {}, 0, {}};
+HttpReply LinuxNetwork::awaitReply(QNetworkReply* reply, int timeoutMs, qint64 maxSize, QIODevice* destination) {
+    HttpReply r;
+    Reader reader{reply, std::max<qint64>(0, maxSize), destination, {}, 0, {}};
     reader.hookUp();
-    if (!reponse->isFinished()) {
-        QEventLoop boucle;
-        QTimer minuterie;
-        minuterie.setSingleShot(true);
-        QObject::connect(reponse, &QNetworkReply::finished, &boucle, &QEventLoop::quit);
-        QObject::connect(&minuterie, &QTimer::timeout, &boucle, &QEventLoop::quit);
-        minuterie.start(std::max(0, delaiMs));
-        boucle.exec();
+    if (!reply->isFinished()) {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timer.start(std::max(0, timeoutMs));
+        loop.exec();
     }
-    if (!reponse->isFinished()) {
-        QObject::disconnect(reponse, nullptr, nullptr, nullptr);
-        reponse->abort();
+    if (!reply->isFinished()) {
+        QObject::disconnect(reply, nullptr, nullptr, nullptr);
+        reply->abort();
         r.error = QStringLiteral("time limit reached");
-        reponse->deleteLater();
+        reply->deleteLater();
         return r;
     }
     reader.take();
-    QObject::disconnect(reponse, nullptr, nullptr, nullptr);
-    r.status = reponse->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    QObject::disconnect(reply, nullptr, nullptr, nullptr);
+    r.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (!reader.refusal.isEmpty()) r.error = reader.refusal;
-    else if (reponse->error() != QNetworkReply::NoError) r.error = reponse->errorString();
-    bool longueurOk = true;
-    const QVariant annonce = reponse->header(QNetworkRequest::ContentLengthHeader);
-    if (r.error.isEmpty() && annonce.isValid() && annonce.toLongLong() != reader.received) {
-        longueurOk = false;
+    else if (reply->error() != QNetworkReply::NoError) r.error = reply->errorString();
+    bool lengthOk = true;
+    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (r.error.isEmpty() && announced.isValid() && announced.toLongLong() != reader.received) {
+        lengthOk = false;
         r.error =
-            QStringLiteral("%1 bytes received of the %2 announced").arg(reader.received).arg(annonce.toLongLong());
+            QStringLiteral("%1 bytes received of the %2 announced").arg(reader.received).arg(announced.toLongLong());
     }
-    r.ok = r.status == 200 && r.error.isEmpty() && longueurOk;
+    r.ok = r.status == 200 && r.error.isEmpty() && lengthOk;
     r.body = std::move(reader.body);
-    reponse->deleteLater();
+    reply->deleteLater();
     return r;
 }
 
-ReponseHttp LinuxNetwork::download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) {
+HttpReply LinuxNetwork::download(const QString& url, const QString& file, int timeoutMs, qint64 maxSize) {
     // The body streams into a temporary file beside the target, which takes
     // the target's name only once the whole reply has arrived.
-    QSaveFile f(fichier);
+    QSaveFile f(file);
     if (!f.open(QIODevice::WriteOnly)) {
-        ReponseHttp r;
-        r.error = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
+        HttpReply r;
+        r.error = QStringLiteral("cannot write %1: %2").arg(file, f.errorString());
         return r;
     }
-    ReponseHttp r = attendre(manager().get(request(url)), delaiMs, tailleMax, &f);
+    HttpReply r = awaitReply(manager().get(request(url)), timeoutMs, maxSize, &f);
     if (r.ok && !f.commit()) {
         r.ok = false;
-        r.error = QStringLiteral("cannot write %1: %2").arg(fichier, f.errorString());
+        r.error = QStringLiteral("cannot write %1: %2").arg(file, f.errorString());
     }
     if (!r.ok) f.cancelWriting(); // the temporary file goes with f
     r.body.clear();
     return r;
 }
 
-ReponseHttp LinuxNetwork::get(const QString& url, int delaiMs, qint64 tailleMax) {
-    return attendre(manager().get(request(url)), delaiMs, tailleMax, nullptr);
+HttpReply LinuxNetwork::get(const QString& url, int timeoutMs, qint64 maxSize) {
+    return awaitReply(manager().get(request(url)), timeoutMs, maxSize, nullptr);
 }
 
-ReponseHttp LinuxNetwork::post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps,
-                               bool attendreReponse, int delaiMs, qint64 tailleMax) {
+HttpReply LinuxNetwork::post(const QString& url, const QByteArray& contentType, const QByteArray& body,
+                             bool waitForReply, int timeoutMs, qint64 maxSize) {
     QNetworkRequest req = request(url);
-    if (!enTeteType.isEmpty()) req.setHeader(QNetworkRequest::ContentTypeHeader, enTeteType);
-    QNetworkReply* reponse = manager().post(req, corps);
-    if (!attendreReponse) {
+    if (!contentType.isEmpty()) req.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
+    QNetworkReply* reply = manager().post(req, body);
+    if (!waitForReply) {
         // Sent and forgotten: the reply is read and dropped as it comes, and
         // one longer than the limit (or a redirect elsewhere) ends the transfer.
-        auto reader = std::make_shared<Reader>(Reader{reponse, std::max<qint64>(0, tailleMax), nullptr, {}, 0, {}});
+        auto reader = std::make_shared<Reader>(Reader{reply, std::max<qint64>(0, maxSize), nullptr, {}, 0, {}});
         reader->hookUp(false);
-        QObject::connect(reponse, &QNetworkReply::readyRead, reponse, [reader] {
+        QObject::connect(reply, &QNetworkReply::readyRead, reply, [reader] {
             reader->take();
             reader->body.clear();
         });
-        QObject::connect(reponse, &QNetworkReply::finished, reponse, &QObject::deleteLater);
+        QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
         return {};
     }
-    return attendre(reponse, delaiMs, tailleMax, nullptr);
+    return awaitReply(reply, timeoutMs, maxSize, nullptr);
 }
 
 } // namespace tk

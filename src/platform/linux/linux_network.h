@@ -27,16 +27,16 @@ class LinuxSocket : public Socket {
 public:
     LinuxSocket();
     ~LinuxSocket() override;
-    void connectTo(const QString& hote, int port) override;
-    void connectToTls(const QString& hote, int port) override;
+    void connectTo(const QString& host, int port) override;
+    void connectToTls(const QString& host, int port) override;
     void close() override;
     int state() override;
-    void send(const QByteArray& donnees) override;
-    void setReadingPaused(bool enPause) override;
+    void send(const QByteArray& data) override;
+    void setReadingPaused(bool paused) override;
 
     // What the Qt socket keeps of arrived data that was not taken yet; past
     // that it stops reading and the sender is held back by TCP.
-    static constexpr qint64 TAMPON_LECTURE = 16 * 1024;
+    static constexpr qint64 READ_BUFFER_SIZE = 16 * 1024;
 
 private:
     // Hands the arrived data to onData unless reading is paused.
@@ -63,22 +63,22 @@ public:
     LinuxNetwork();
     ~LinuxNetwork() override;
     std::unique_ptr<Socket> createSocket() override;
-    ReponseHttp download(const QString& url, const QString& fichier, int delaiMs, qint64 tailleMax) override;
-    ReponseHttp get(const QString& url, int delaiMs, qint64 tailleMax) override;
-    ReponseHttp post(const QString& url, const QByteArray& enTeteType, const QByteArray& corps, bool attendre,
-                     int delaiMs, qint64 tailleMax) override;
+    HttpReply download(const QString& url, const QString& file, int timeoutMs, qint64 maxSize) override;
+    HttpReply get(const QString& url, int timeoutMs, qint64 maxSize) override;
+    HttpReply post(const QString& url, const QByteArray& contentType, const QByteArray& body, bool awaitReply,
+                   int timeoutMs, qint64 maxSize) override;
 
-    // A redirect from `depart` to `cible` is followed only when both have the
+    // A redirect from `from` to `target` is followed only when both have the
     // same scheme, host and port (an absent port counts as the scheme's own).
-    static bool redirectAllowed(const QUrl& depart, const QUrl& cible);
+    static bool redirectAllowed(const QUrl& from, const QUrl& target);
 
 private:
     QNetworkAccessManager& manager();
     static QNetworkRequest request(const QString& url);
-    // Reads the body of `reponse` as it arrives, into `destination` when given,
+    // Reads the body of `reply` as it arrives, into `destination` when given,
     // else into the result; checks redirects. Waits for the end (at most
-    // `delaiMs`), then fills the result and deletes the reply.
-    static ReponseHttp attendre(QNetworkReply* reponse, int delaiMs, qint64 tailleMax, QIODevice* destination);
+    // `timeoutMs`), then fills the result and deletes the reply.
+    static HttpReply awaitReply(QNetworkReply* reply, int timeoutMs, qint64 maxSize, QIODevice* destination);
 
     QNetworkAccessManager* manager_ = nullptr;
 };

@@ -11,12 +11,12 @@ namespace tk {
 
 namespace {
 
-const QString kProduit = QStringLiteral("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion");
-const QString kBureau = QStringLiteral("Control Panel\\Desktop");
-const QString kDemarrage = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+const QString kProductKey = QStringLiteral("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion");
+const QString kDesktopKey = QStringLiteral("Control Panel\\Desktop");
+const QString kRunKey = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
 
 // Registry path without its trailing backslashes.
-QString chemin_normal(QString c) {
+QString normalPath(QString c) {
     while (c.endsWith(QLatin1Char('\\'))) c.chop(1);
     return c;
 }
@@ -40,72 +40,72 @@ LinuxRegistry::LinuxRegistry() {
 LinuxRegistry::LinuxRegistry(Paths paths, HelperRunner run)
     : paths_(std::move(paths)), run_(std::move(run)), settings_(paths_.config) {}
 
-QString LinuxRegistry::getSetting(const QString& appli, const QString& section, const QString& cle,
-                                  const QString& defaut) {
-    return settings_.get(appli, section, cle, defaut);
+QString LinuxRegistry::getSetting(const QString& app, const QString& section, const QString& key,
+                                  const QString& fallback) {
+    return settings_.get(app, section, key, fallback);
 }
 
-void LinuxRegistry::saveSetting(const QString& appli, const QString& section, const QString& cle,
-                                const QString& valeur) {
-    settings_.save(appli, section, cle, valeur);
+void LinuxRegistry::saveSetting(const QString& app, const QString& section, const QString& key, const QString& value) {
+    settings_.save(app, section, key, value);
 }
 
-void LinuxRegistry::beginWrites(const QString& appli) { settings_.beginWrites(appli); }
+void LinuxRegistry::beginWrites(const QString& app) { settings_.beginWrites(app); }
 
-void LinuxRegistry::endWrites(const QString& appli) { settings_.endWrites(appli); }
+void LinuxRegistry::endWrites(const QString& app) { settings_.endWrites(app); }
 
-QString LinuxRegistry::autostartFile(const QString& nom) const { return tk::autostartFile(paths_.config, nom); }
+QString LinuxRegistry::autostartFile(const QString& name) const { return tk::autostartFile(paths_.config, name); }
 
-bool LinuxRegistry::readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) {
-    const QString c = chemin_normal(chemin);
+bool LinuxRegistry::readValue(RegistryRoot root, const QString& path, const QString& name, QString& value) {
+    const QString c = normalPath(path);
     QString r;
-    if (racine == RacineRegistre::HKEY_LOCAL_MACHINE && sameName(c, kProduit) &&
-        sameName(nom, QLatin1String("productname"))) {
+    if (root == RegistryRoot::HKEY_LOCAL_MACHINE && sameName(c, kProductKey) &&
+        sameName(name, QLatin1String("productname"))) {
         r = productName(paths_.osRelease);
-    } else if (racine == RacineRegistre::HKEY_CURRENT_USER && sameName(c, kBureau) &&
-               sameName(nom, QLatin1String("Wallpaper"))) {
+    } else if (root == RegistryRoot::HKEY_CURRENT_USER && sameName(c, kDesktopKey) &&
+               sameName(name, QLatin1String("Wallpaper"))) {
         r = wallpaper(run_, paths_.home, paths_.rootPicture);
-    } else if (racine == RacineRegistre::HKEY_LOCAL_MACHINE && sameName(c, kDemarrage)) {
-        if (nom.isEmpty() || nom.contains(QLatin1Char('/'))) return false;
-        r = readAutostart(autostartFile(nom));
+    } else if (root == RegistryRoot::HKEY_LOCAL_MACHINE && sameName(c, kRunKey)) {
+        if (name.isEmpty() || name.contains(QLatin1Char('/'))) return false;
+        r = readAutostart(autostartFile(name));
     } else {
-        const auto it = others_.constFind(QString::number(static_cast<int>(racine)) + QLatin1Char('\\') +
-                                          c.toCaseFolded() + QLatin1Char('\\') + nom.toCaseFolded());
+        const auto it = others_.constFind(QString::number(static_cast<int>(root)) + QLatin1Char('\\') +
+                                          c.toCaseFolded() + QLatin1Char('\\') + name.toCaseFolded());
         if (it == others_.constEnd()) return false;
-        valeur = it.value();
+        value = it.value();
         return true;
     }
     if (r.isEmpty()) return false;
-    valeur = r;
+    value = r;
     return true;
 }
 
-bool LinuxRegistry::writeValue(RacineRegistre racine, const QString& chemin, const QString& nom,
-                               const QString& valeur) {
-    const QString c = chemin_normal(chemin);
-    if (racine == RacineRegistre::HKEY_LOCAL_MACHINE && sameName(c, kDemarrage)) {
-        if (nom.isEmpty() || nom.contains(QLatin1Char('/')) || nom == QLatin1String(".") || nom == QLatin1String(".."))
+bool LinuxRegistry::writeValue(RegistryRoot root, const QString& path, const QString& name, const QString& value) {
+    const QString c = normalPath(path);
+    if (root == RegistryRoot::HKEY_LOCAL_MACHINE && sameName(c, kRunKey)) {
+        if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
+            name == QLatin1String(".."))
             return false;
-        return writeAutostart(autostartFile(nom), nom, valeur);
+        return writeAutostart(autostartFile(name), name, value);
     }
-    if ((racine == RacineRegistre::HKEY_LOCAL_MACHINE && sameName(c, kProduit)) ||
-        (racine == RacineRegistre::HKEY_CURRENT_USER && sameName(c, kBureau)))
+    if ((root == RegistryRoot::HKEY_LOCAL_MACHINE && sameName(c, kProductKey)) ||
+        (root == RegistryRoot::HKEY_CURRENT_USER && sameName(c, kDesktopKey)))
         return false; // read from the system; not ours to change
-    others_.insert(QString::number(static_cast<int>(racine)) + QLatin1Char('\\') + c.toCaseFolded() +
-                       QLatin1Char('\\') + nom.toCaseFolded(),
-                   valeur);
+    others_.insert(QString::number(static_cast<int>(root)) + QLatin1Char('\\') + c.toCaseFolded() + QLatin1Char('\\') +
+                       name.toCaseFolded(),
+                   value);
     return true;
 }
 
-bool LinuxRegistry::deleteValue(RacineRegistre racine, const QString& chemin, const QString& nom) {
-    const QString c = chemin_normal(chemin);
-    if (racine == RacineRegistre::HKEY_LOCAL_MACHINE && sameName(c, kDemarrage)) {
-        if (nom.isEmpty() || nom.contains(QLatin1Char('/')) || nom == QLatin1String(".") || nom == QLatin1String(".."))
+bool LinuxRegistry::deleteValue(RegistryRoot root, const QString& path, const QString& name) {
+    const QString c = normalPath(path);
+    if (root == RegistryRoot::HKEY_LOCAL_MACHINE && sameName(c, kRunKey)) {
+        if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
+            name == QLatin1String(".."))
             return false;
-        return removeAutostart(autostartFile(nom));
+        return removeAutostart(autostartFile(name));
     }
-    return others_.remove(QString::number(static_cast<int>(racine)) + QLatin1Char('\\') + c.toCaseFolded() +
-                          QLatin1Char('\\') + nom.toCaseFolded()) > 0;
+    return others_.remove(QString::number(static_cast<int>(root)) + QLatin1Char('\\') + c.toCaseFolded() +
+                          QLatin1Char('\\') + name.toCaseFolded()) > 0;
 }
 
 } // namespace tk

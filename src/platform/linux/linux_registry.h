@@ -34,22 +34,22 @@ public:
     LinuxRegistry();
     LinuxRegistry(Paths paths, HelperRunner run);
 
-    QString getSetting(const QString& appli, const QString& section, const QString& cle,
-                       const QString& defaut) override;
-    void saveSetting(const QString& appli, const QString& section, const QString& cle, const QString& valeur) override;
-    void beginWrites(const QString& appli) override;
-    void endWrites(const QString& appli) override;
+    QString getSetting(const QString& app, const QString& section, const QString& key,
+                       const QString& fallback) override;
+    void saveSetting(const QString& app, const QString& section, const QString& key, const QString& value) override;
+    void beginWrites(const QString& app) override;
+    void endWrites(const QString& app) override;
 
     // Called at each step of a settings file rewrite; tests stop the process
     // there to see what an interruption at that moment leaves on disk.
     void setWriteStepHook(WriteStepHook hook) { settings_.setWriteStepHook(std::move(hook)); }
 
-    bool readValue(RacineRegistre racine, const QString& chemin, const QString& nom, QString& valeur) override;
-    bool writeValue(RacineRegistre racine, const QString& chemin, const QString& nom, const QString& valeur) override;
-    bool deleteValue(RacineRegistre racine, const QString& chemin, const QString& nom) override;
+    bool readValue(RegistryRoot root, const QString& path, const QString& name, QString& value) override;
+    bool writeValue(RegistryRoot root, const QString& path, const QString& name, const QString& value) override;
+    bool deleteValue(RegistryRoot root, const QString& path, const QString& name) override;
 
-    QString settingsFile(const QString& appli) const { return settings_.path(appli); }
-    QString autostartFile(const QString& nom) const;
+    QString settingsFile(const QString& app) const { return settings_.path(app); }
+    QString autostartFile(const QString& name) const;
 
 private:
     Paths paths_;

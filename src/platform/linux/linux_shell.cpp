@@ -62,23 +62,23 @@ class LinuxShell::Watcher : public QObject, public QAbstractNativeEventFilter {
 public:
     explicit Watcher(LinuxShell& shell) : shell_(shell) {
         // The atoms and the root window are looked up once: every X event passes here.
-        racine_ = shell_.root();
-        zoneDeTravail_ = shell_.atom("_NET_WORKAREA");
-        listeClients_ = shell_.atom("_NET_CLIENT_LIST");
+        rootWindow_ = shell_.root();
+        workArea_ = shell_.atom("_NET_WORKAREA");
+        clientList_ = shell_.atom("_NET_CLIENT_LIST");
         strut_ = shell_.atom("_NET_WM_STRUT");
-        strutPartiel_ = shell_.atom("_NET_WM_STRUT_PARTIAL");
+        strutPartial_ = shell_.atom("_NET_WM_STRUT_PARTIAL");
         manager_ = shell_.atom("MANAGER");
-        plateau_ = shell_.atom("_NET_SYSTEM_TRAY_S0");
+        trayAtom_ = shell_.atom("_NET_SYSTEM_TRAY_S0");
         timer_.setSingleShot(true);
         QObject::connect(&timer_, &QTimer::timeout, this, [this] { shell_.checkDesktop(); });
         if (auto* app = qGuiApp) {
             QObject::connect(app, &QGuiApplication::screenAdded, this, [this](QScreen* s) {
-                suivre(s);
+                follow(s);
                 soon();
             });
             QObject::connect(app, &QGuiApplication::screenRemoved, this, [this] { soon(); });
             QObject::connect(app, &QGuiApplication::primaryScreenChanged, this, [this] { soon(); });
-            for (QScreen* s : QGuiApplication::screens()) suivre(s);
+            for (QScreen* s : QGuiApplication::screens()) follow(s);
         }
         if (QCoreApplication::instance()) QCoreApplication::instance()->installNativeEventFilter(this);
     }
@@ -97,29 +97,29 @@ public:
         switch (ev->response_type & 0x7f) {
         case XCB_PROPERTY_NOTIFY: {
             const auto* p = reinterpret_cast<const xcb_property_notify_event_t*>(ev);
-            if (p->window == racine_) {
-                if (p->atom == zoneDeTravail_ || p->atom == listeClients_) soon();
-            } else if (p->atom == strutPartiel_ || p->atom == strut_) {
-                if (surveillee(p->window)) soon();
+            if (p->window == rootWindow_) {
+                if (p->atom == workArea_ || p->atom == clientList_) soon();
+            } else if (p->atom == strutPartial_ || p->atom == strut_) {
+                if (watched(p->window)) soon();
             }
             break;
         }
         case XCB_CONFIGURE_NOTIFY: // the root window's size: a screen or monitor change
-            if (reinterpret_cast<const xcb_configure_notify_event_t*>(ev)->window == racine_) soon();
+            if (reinterpret_cast<const xcb_configure_notify_event_t*>(ev)->window == rootWindow_) soon();
             break;
         case XCB_MAP_NOTIFY:
-            if (surveillee(reinterpret_cast<const xcb_map_notify_event_t*>(ev)->window)) soon();
+            if (watched(reinterpret_cast<const xcb_map_notify_event_t*>(ev)->window)) soon();
             break;
         case XCB_UNMAP_NOTIFY:
-            if (surveillee(reinterpret_cast<const xcb_unmap_notify_event_t*>(ev)->window)) soon();
+            if (watched(reinterpret_cast<const xcb_unmap_notify_event_t*>(ev)->window)) soon();
             break;
         case XCB_DESTROY_NOTIFY:
-            if (surveillee(reinterpret_cast<const xcb_destroy_notify_event_t*>(ev)->window)) soon();
+            if (watched(reinterpret_cast<const xcb_destroy_notify_event_t*>(ev)->window)) soon();
             break;
         case XCB_CLIENT_MESSAGE: {
             // A tray host announces itself with a MANAGER message on the root window.
             const auto* m = reinterpret_cast<const xcb_client_message_event_t*>(ev);
-            if (m->format == 32 && m->type == manager_ && m->data.data32[1] == plateau_)
+            if (m->format == 32 && m->type == manager_ && m->data.data32[1] == trayAtom_)
                 QTimer::singleShot(0, this, [this] { shell_.trayHostCame(); });
             break;
         }
@@ -129,17 +129,17 @@ public:
     }
 
 private:
-    bool surveillee(uint32_t fenetre) const {
-        return std::find(shell_.watched_.begin(), shell_.watched_.end(), fenetre) != shell_.watched_.end();
+    bool watched(uint32_t window) const {
+        return std::find(shell_.watched_.begin(), shell_.watched_.end(), window) != shell_.watched_.end();
     }
-    void suivre(QScreen* s) {
+    void follow(QScreen* s) {
         QObject::connect(s, &QScreen::geometryChanged, this, [this] { soon(); });
     }
 
     LinuxShell& shell_;
     QTimer timer_;
-    uint32_t racine_ = 0, zoneDeTravail_ = 0, listeClients_ = 0, strut_ = 0, strutPartiel_ = 0, manager_ = 0,
-             plateau_ = 0;
+    uint32_t rootWindow_ = 0, workArea_ = 0, clientList_ = 0, strut_ = 0, strutPartial_ = 0, manager_ = 0,
+             trayAtom_ = 0;
 };
 
 LinuxShell::LinuxShell() = default;
@@ -160,38 +160,38 @@ uint32_t LinuxShell::root() const {
     return it.rem ? it.data->root : 0;
 }
 
-uint32_t LinuxShell::atom(const char* nom) {
-    const QByteArray cle(nom);
-    auto found = atoms_.constFind(cle);
+uint32_t LinuxShell::atom(const char* name) {
+    const QByteArray key(name);
+    auto found = atoms_.constFind(key);
     if (found != atoms_.constEnd()) return *found;
     xcb_connection_t* c = connection();
     if (!c) return XCB_ATOM_NONE;
     xcb_intern_atom_reply_t* r =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(cle.size()), nom), nullptr);
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(key.size()), name), nullptr);
     const uint32_t a = r ? r->atom : uint32_t(XCB_ATOM_NONE);
     std::free(r);
-    if (a != XCB_ATOM_NONE) atoms_.insert(cle, a);
+    if (a != XCB_ATOM_NONE) atoms_.insert(key, a);
     return a;
 }
 
-uint32_t LinuxShell::windowOf(QWidget* fenetre, bool creer) {
-    if (!fenetre || !connection()) return 0;
-    QWidget* w = fenetre->window();
-    return static_cast<uint32_t>(creer ? w->winId() : w->internalWinId());
+uint32_t LinuxShell::windowOf(QWidget* window, bool create) {
+    if (!window || !connection()) return 0;
+    QWidget* w = window->window();
+    return static_cast<uint32_t>(create ? w->winId() : w->internalWinId());
 }
 
-std::vector<uint32_t> LinuxShell::cardinals(uint32_t fenetre, const char* propriete, uint32_t type) {
-    std::vector<uint32_t> valeurs;
+std::vector<uint32_t> LinuxShell::cardinals(uint32_t window, const char* property, uint32_t type) {
+    std::vector<uint32_t> values;
     xcb_connection_t* c = connection();
-    if (!c || !fenetre) return valeurs;
+    if (!c || !window) return values;
     xcb_get_property_reply_t* r =
-        xcb_get_property_reply(c, xcb_get_property(c, 0, fenetre, atom(propriete), type, 0, 1024), nullptr);
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, atom(property), type, 0, 1024), nullptr);
     if (r && r->type == type && r->format == 32) {
         const auto* p = static_cast<const uint32_t*>(xcb_get_property_value(r));
-        valeurs.assign(p, p + xcb_get_property_value_length(r) / 4);
+        values.assign(p, p + xcb_get_property_value_length(r) / 4);
     }
     std::free(r);
-    return valeurs;
+    return values;
 }
 
 bool LinuxShell::windowManagerRunning() {
@@ -213,9 +213,9 @@ int LinuxShell::workAreaTop() {
 // Qt's screens are not always told of a monitor that moves or changes size
 // (an update in place keeps the old geometry), so the server is asked.
 QList<QRect> LinuxShell::serverMonitors() {
-    QList<QRect> liste;
+    QList<QRect> list;
     xcb_connection_t* c = connection();
-    if (!c) return liste;
+    if (!c) return list;
     if (randr15_ < 0) {
         randr15_ = 0;
         const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_randr_id);
@@ -226,16 +226,16 @@ QList<QRect> LinuxShell::serverMonitors() {
             std::free(v);
         }
     }
-    if (randr15_ != 1) return liste;
+    if (randr15_ != 1) return list;
     xcb_randr_get_monitors_reply_t* r = xcb_randr_get_monitors_reply(c, xcb_randr_get_monitors(c, root(), 1), nullptr);
-    if (!r) return liste;
+    if (!r) return list;
     for (auto it = xcb_randr_get_monitors_monitors_iterator(r); it.rem; xcb_randr_monitor_info_next(&it)) {
         const QRect m(it.data->x, it.data->y, it.data->width, it.data->height);
-        if (it.data->primary) liste.prepend(m);
-        else liste.append(m);
+        if (it.data->primary) list.prepend(m);
+        else list.append(m);
     }
     std::free(r);
-    return liste;
+    return list;
 }
 
 QRect LinuxShell::primaryDevice() {
@@ -250,30 +250,30 @@ QPoint LinuxShell::origin() {
     return QPoint(int(std::lround(m.x() / r)), int(std::lround(m.y() / r)));
 }
 
-bool LinuxShell::ourWindow(uint32_t fenetre) {
+bool LinuxShell::ourWindow(uint32_t window) {
     for (QWindow* w : QGuiApplication::allWindows())
-        if (w->handle() && static_cast<uint32_t>(w->winId()) == fenetre) return true;
+        if (w->handle() && static_cast<uint32_t>(w->winId()) == window) return true;
     return false;
 }
 
 int LinuxShell::othersTop() {
-    const QRect ecran = primaryDevice();
-    int haut = 0;
+    const QRect screen = primaryDevice();
+    int top = 0;
     for (uint32_t client : cardinals(root(), "_NET_CLIENT_LIST", XCB_ATOM_WINDOW)) {
         if (ourWindow(client)) continue;
         // Reservations count from the desktop's top; the bar's from its monitor's.
         int64_t reserve = 0;
-        const auto partiel = cardinals(client, "_NET_WM_STRUT_PARTIAL", XCB_ATOM_CARDINAL);
-        if (partiel.size() >= 12) {
-            const int64_t debut = partiel[8], fin = partiel[9];
-            if (partiel[2] > 0 && debut <= ecran.right() && fin >= ecran.left()) reserve = partiel[2];
+        const auto partial = cardinals(client, "_NET_WM_STRUT_PARTIAL", XCB_ATOM_CARDINAL);
+        if (partial.size() >= 12) {
+            const int64_t start = partial[8], end = partial[9];
+            if (partial[2] > 0 && start <= screen.right() && end >= screen.left()) reserve = partial[2];
         } else {
             const auto strut = cardinals(client, "_NET_WM_STRUT", XCB_ATOM_CARDINAL);
             if (strut.size() >= 4) reserve = strut[2];
         }
-        haut = std::max<int64_t>(haut, std::clamp<int64_t>(reserve - ecran.top(), 0, ecran.height()));
+        top = std::max<int64_t>(top, std::clamp<int64_t>(reserve - screen.top(), 0, screen.height()));
     }
-    return haut;
+    return top;
 }
 
 LinuxShell::Surroundings LinuxShell::surroundings() {
@@ -286,9 +286,9 @@ LinuxShell::Surroundings LinuxShell::surroundings() {
     return v;
 }
 
-void LinuxShell::prepareDock(QWidget* fenetre) {
-    if (!fenetre) return;
-    QWidget* w = fenetre->window();
+void LinuxShell::prepareDock(QWidget* window) {
+    if (!window) return;
+    QWidget* w = window->window();
     w->setWindowFlags(w->windowFlags() | Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
     w->setAttribute(Qt::WA_X11NetWmWindowTypeDock);
     w->setAttribute(Qt::WA_ShowWithoutActivating);
@@ -299,25 +299,25 @@ void LinuxShell::prepareDock(QWidget* fenetre) {
     const uint32_t id = windowOf(w, true);
     const uint32_t type = atom("_NET_WM_WINDOW_TYPE_DOCK");
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &type);
-    const uint32_t etats[] = {atom("_NET_WM_STATE_ABOVE"), atom("_NET_WM_STATE_STICKY")};
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 2, etats);
+    const uint32_t states[] = {atom("_NET_WM_STATE_ABOVE"), atom("_NET_WM_STATE_STICKY")};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 2, states);
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1, &kAllDesktops);
     xcb_flush(c);
 }
 
-int32_t LinuxShell::appBarMessage(MessageBarre message, APPBARDATA& donnees) {
+int32_t LinuxShell::appBarMessage(AppBarMessage message, APPBARDATA& data) {
     switch (message) {
     case ABM_NEW:
-        if (!donnees.hWnd) return 0;
-        registered_ = donnees.hWnd->window();
+        if (!data.hWnd) return 0;
+        registered_ = data.hWnd->window();
         return 1;
-    case ABM_QUERYPOS: queryPos(donnees); return 1;
+    case ABM_QUERYPOS: queryPos(data); return 1;
     case ABM_SETPOS:
-        if (!donnees.hWnd) return 0;
-        setPos(donnees);
+        if (!data.hWnd) return 0;
+        setPos(data);
         return 1;
     case ABM_REMOVE:
-        removeReservation(donnees.hWnd ? donnees.hWnd : registered_.data());
+        removeReservation(data.hWnd ? data.hWnd : registered_.data());
         registered_ = nullptr;
         return 1;
     }
@@ -327,47 +327,47 @@ int32_t LinuxShell::appBarMessage(MessageBarre message, APPBARDATA& donnees) {
 // Moves the rectangle's top below the strips other programs reserve at the
 // top edge of the primary monitor. Leaves the record alone when no window
 // manager keeps a work area.
-void LinuxShell::queryPos(APPBARDATA& donnees) {
+void LinuxShell::queryPos(APPBARDATA& data) {
     known_ = surroundings();
     const int zone = workAreaTop();
     if (zone < 0) return;
-    const int haut = known_->others;
-    const int zoneMoniteur = std::max(0, zone - primaryDevice().top());
+    const int top = known_->others;
+    const int monitorArea = std::max(0, zone - primaryDevice().top());
     // The work area also counts the window manager's own margins, but it can
     // only be trusted once it no longer holds a reservation of ours (a re-dock
     // queries right after removing it). What the other reservations do not
     // explain is kept for the queries that cannot trust it.
     if (!reserved_ && (!sinceChange_.isValid() || sinceChange_.elapsed() >= kWorkAreaSettleMs))
-        wmMargin_ = zoneMoniteur > haut ? zoneMoniteur : 0;
-    const int bas = std::max(haut, wmMargin_);
-    const int hautLogique = static_cast<int>(std::ceil(bas / ratio() - 1e-9));
-    if (hautLogique > donnees.rc.top) donnees.rc.top = hautLogique;
+        wmMargin_ = monitorArea > top ? monitorArea : 0;
+    const int bottom = std::max(top, wmMargin_);
+    const int logicalTop = static_cast<int>(std::ceil(bottom / ratio() - 1e-9));
+    if (logicalTop > data.rc.top) data.rc.top = logicalTop;
 }
 
 // The reservation runs from the desktop's top down to the bar's bottom, over
 // the primary monitor's columns only.
-void LinuxShell::setPos(const APPBARDATA& donnees) {
+void LinuxShell::setPos(const APPBARDATA& data) {
     xcb_connection_t* c = connection();
     if (!c) return;
-    const uint32_t id = windowOf(donnees.hWnd, true);
-    const QRect ecran = primaryDevice();
-    const long bas = std::lround(donnees.rc.bottom * ratio());
-    const uint32_t haut = static_cast<uint32_t>(bas > 0 ? ecran.top() + bas : 0);
-    const uint32_t partiel[12] = {0,
+    const uint32_t id = windowOf(data.hWnd, true);
+    const QRect screen = primaryDevice();
+    const long bottom = std::lround(data.rc.bottom * ratio());
+    const uint32_t top = static_cast<uint32_t>(bottom > 0 ? screen.top() + bottom : 0);
+    const uint32_t partial[12] = {0,
                                   0,
-                                  haut,
-                                  0,
-                                  0,
+                                  top,
                                   0,
                                   0,
                                   0,
-                                  static_cast<uint32_t>(ecran.left()),
-                                  static_cast<uint32_t>(std::max(ecran.left(), ecran.right())),
+                                  0,
+                                  0,
+                                  static_cast<uint32_t>(screen.left()),
+                                  static_cast<uint32_t>(std::max(screen.left(), screen.right())),
                                   0,
                                   0};
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, 32, 12,
-                        partiel);
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STRUT"), XCB_ATOM_CARDINAL, 32, 4, partiel);
+                        partial);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STRUT"), XCB_ATOM_CARDINAL, 32, 4, partial);
     xcb_flush(c);
     reserved_ = true;
     sinceChange_.start();
@@ -375,32 +375,32 @@ void LinuxShell::setPos(const APPBARDATA& donnees) {
 
 // A reservation of nothing rather than none: some window managers (fluxbox)
 // do not give the strip back when the properties are deleted.
-void LinuxShell::removeReservation(QWidget* fenetre) {
+void LinuxShell::removeReservation(QWidget* window) {
     xcb_connection_t* c = connection();
-    const uint32_t id = windowOf(fenetre, false);
+    const uint32_t id = windowOf(window, false);
     if (c && id) {
-        const uint32_t rien[12] = {};
+        const uint32_t nothing[12] = {};
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, 32, 12,
-                            rien);
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STRUT"), XCB_ATOM_CARDINAL, 32, 4, rien);
+                            nothing);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STRUT"), XCB_ATOM_CARDINAL, 32, 4, nothing);
         xcb_flush(c);
     }
     if (reserved_) sinceChange_.start();
     reserved_ = false;
 }
 
-void LinuxShell::keepAbove(QWidget* fenetre) {
+void LinuxShell::keepAbove(QWidget* window) {
     xcb_connection_t* c = connection();
-    const uint32_t id = windowOf(fenetre, false);
+    const uint32_t id = windowOf(window, false);
     if (!c || !id) return;
-    if (!fenetre->window()->isVisible()) {
+    if (!window->window()->isVisible()) {
         // Not mapped: the window manager reads the property when it maps it.
-        auto etats = cardinals(id, "_NET_WM_STATE", XCB_ATOM_ATOM);
+        auto states = cardinals(id, "_NET_WM_STATE", XCB_ATOM_ATOM);
         const uint32_t above = atom("_NET_WM_STATE_ABOVE");
-        if (std::find(etats.begin(), etats.end(), above) == etats.end()) {
-            etats.push_back(above);
+        if (std::find(states.begin(), states.end(), above) == states.end()) {
+            states.push_back(above);
             xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
-                                static_cast<uint32_t>(etats.size()), etats.data());
+                                static_cast<uint32_t>(states.size()), states.data());
         }
     } else {
         xcb_client_message_event_t ev{};
@@ -414,13 +414,13 @@ void LinuxShell::keepAbove(QWidget* fenetre) {
         xcb_send_event(c, 0, root(), XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                        reinterpret_cast<const char*>(&ev));
     }
-    const uint32_t pile = XCB_STACK_MODE_ABOVE;
-    xcb_configure_window(c, id, XCB_CONFIG_WINDOW_STACK_MODE, &pile);
+    const uint32_t stack = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(c, id, XCB_CONFIG_WINDOW_STACK_MODE, &stack);
 }
 
-void LinuxShell::setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy, uint32_t drapeaux) {
-    if (!fenetre) return;
-    QWidget* w = fenetre->window();
+void LinuxShell::setWindowPos(QWidget* window, InsertAfter insertAfter, int x, int y, int cx, int cy, uint32_t flags) {
+    if (!window) return;
+    QWidget* w = window->window();
     // A window manager that keeps docks in place would leave a bar meant to
     // be above the screen's edge where it is, covering what it should give
     // back: the bar keeps only its rows that would be on the screen, at the
@@ -437,35 +437,35 @@ void LinuxShell::setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y
     xcb_connection_t* c = connection();
     if (const uint32_t id = windowOf(w, false); c && id) {
         const double r = ratio();
-        const QRect ecran = primaryDevice();
-        const uint32_t valeurs[] = {static_cast<uint32_t>(static_cast<int32_t>(ecran.left() + std::lround(x * r))),
-                                    static_cast<uint32_t>(static_cast<int32_t>(ecran.top() + std::lround(y * r))),
-                                    static_cast<uint32_t>(std::max<long>(1, std::lround(cx * r))),
-                                    static_cast<uint32_t>(std::max<long>(1, std::lround(cy * r)))};
+        const QRect screen = primaryDevice();
+        const uint32_t values[] = {static_cast<uint32_t>(static_cast<int32_t>(screen.left() + std::lround(x * r))),
+                                   static_cast<uint32_t>(static_cast<int32_t>(screen.top() + std::lround(y * r))),
+                                   static_cast<uint32_t>(std::max<long>(1, std::lround(cx * r))),
+                                   static_cast<uint32_t>(std::max<long>(1, std::lround(cy * r)))};
         xcb_configure_window(
             c, id, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
-            valeurs);
+            values);
     }
-    if (apres == InsererApres::HWND_TOPMOST) keepAbove(w);
+    if (insertAfter == InsertAfter::HWND_TOPMOST) keepAbove(w);
     else if (w->isVisible()) w->raise();
     // Showing never activates: the window takes no focus (see prepareDock).
-    if ((drapeaux & SWP_SHOWWINDOW) && !w->isVisible()) w->show();
+    if ((flags & SWP_SHOWWINDOW) && !w->isVisible()) w->show();
     if (c) xcb_flush(c);
 }
 
 bool LinuxShell::keepsDocksInPlace() {
     const auto check = cardinals(root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW);
-    const uint32_t gestionnaire = check.empty() ? 0 : check[0];
-    if (gestionnaire == wmCheck_) return wmKeepsDocks_;
-    wmCheck_ = gestionnaire;
+    const uint32_t wmWindow = check.empty() ? 0 : check[0];
+    if (wmWindow == wmCheck_) return wmKeepsDocks_;
+    wmCheck_ = wmWindow;
     wmKeepsDocks_ = false;
     xcb_connection_t* c = connection();
-    if (!c || !gestionnaire) return false;
+    if (!c || !wmWindow) return false;
     xcb_get_property_reply_t* r = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, gestionnaire, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 0, 64), nullptr);
+        c, xcb_get_property(c, 0, wmWindow, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 0, 64), nullptr);
     if (r && r->format == 8) {
-        const QByteArray nom(static_cast<const char*>(xcb_get_property_value(r)), xcb_get_property_value_length(r));
-        wmKeepsDocks_ = nom == "i3";
+        const QByteArray name(static_cast<const char*>(xcb_get_property_value(r)), xcb_get_property_value_length(r));
+        wmKeepsDocks_ = name == "i3";
     }
     std::free(r);
     return wmKeepsDocks_;
@@ -503,9 +503,9 @@ void LinuxShell::watchClients() {
         if (ourWindow(client)) continue;
         clients.push_back(client);
         if (std::find(watched_.begin(), watched_.end(), client) != watched_.end()) continue;
-        const uint32_t masque = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
         // Checked, so that a client gone meanwhile is no error for Qt to print.
-        std::free(xcb_request_check(c, xcb_change_window_attributes_checked(c, client, XCB_CW_EVENT_MASK, &masque)));
+        std::free(xcb_request_check(c, xcb_change_window_attributes_checked(c, client, XCB_CW_EVENT_MASK, &mask)));
     }
     watched_ = std::move(clients);
 }
@@ -521,21 +521,21 @@ bool LinuxShell::trayAvailable() { return QSystemTrayIcon::isSystemTrayAvailable
 // At most one icon: adding again only updates it. It is created whether or
 // not a tray host is there: it shows as soon as one starts. Its signals are
 // never connected, so clicks on it do nothing.
-void LinuxShell::trayAdd(const QIcon& icone, const QString& infobulle) {
-    trayIcon_ = icone;
-    trayTip_ = infobulle;
+void LinuxShell::trayAdd(const QIcon& icon, const QString& toolTip) {
+    trayIcon_ = icon;
+    trayTip_ = toolTip;
     if (!tray_) tray_ = std::make_unique<QSystemTrayIcon>();
-    tray_->setIcon(icone);
-    tray_->setToolTip(infobulle);
+    tray_->setIcon(icon);
+    tray_->setToolTip(toolTip);
     tray_->show();
 }
 
-void LinuxShell::trayModify(const QIcon& icone, const QString& infobulle) {
+void LinuxShell::trayModify(const QIcon& icon, const QString& toolTip) {
     if (!tray_) return;
-    trayIcon_ = icone;
-    trayTip_ = infobulle;
-    tray_->setIcon(icone);
-    tray_->setToolTip(infobulle);
+    trayIcon_ = icon;
+    trayTip_ = toolTip;
+    tray_->setIcon(icon);
+    tray_->setToolTip(toolTip);
 }
 
 void LinuxShell::trayDelete() {

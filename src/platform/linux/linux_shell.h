@@ -42,9 +42,9 @@ public:
     LinuxShell(const LinuxShell&) = delete;
     LinuxShell& operator=(const LinuxShell&) = delete;
 
-    void prepareDock(QWidget* fenetre) override;
-    int32_t appBarMessage(MessageBarre message, APPBARDATA& donnees) override;
-    void setWindowPos(QWidget* fenetre, InsererApres apres, int x, int y, int cx, int cy, uint32_t drapeaux) override;
+    void prepareDock(QWidget* window) override;
+    int32_t appBarMessage(AppBarMessage message, APPBARDATA& data) override;
+    void setWindowPos(QWidget* window, InsertAfter insertAfter, int x, int y, int cx, int cy, uint32_t flags) override;
     void watchDesktop(std::function<bool()> changed) override;
 
     int screenWidth() override;
@@ -52,8 +52,8 @@ public:
     QPoint cursorPos() override;
 
     bool trayAvailable() override;
-    void trayAdd(const QIcon& icone, const QString& infobulle) override;
-    void trayModify(const QIcon& icone, const QString& infobulle) override;
+    void trayAdd(const QIcon& icon, const QString& toolTip) override;
+    void trayModify(const QIcon& icon, const QString& toolTip) override;
     void trayDelete() override;
 
     // The top of the window manager's work area in device pixels, counted
@@ -81,9 +81,9 @@ private:
 
     xcb_connection_t* connection() const;
     uint32_t root() const;
-    uint32_t atom(const char* nom);
-    uint32_t windowOf(QWidget* fenetre, bool creer);
-    std::vector<uint32_t> cardinals(uint32_t fenetre, const char* propriete, uint32_t type);
+    uint32_t atom(const char* name);
+    uint32_t windowOf(QWidget* window, bool create);
+    std::vector<uint32_t> cardinals(uint32_t window, const char* property, uint32_t type);
     bool windowManagerRunning();
     // The monitors as the X server has them now (primary first), the primary
     // monitor in device pixels, and its top left corner in Qt's coordinates.
@@ -91,15 +91,15 @@ private:
     QRect primaryDevice();
     QPoint origin();
     // One of this program's own windows (bar, dialogs, balloons, tray icon).
-    static bool ourWindow(uint32_t fenetre);
+    static bool ourWindow(uint32_t window);
     // The lowest top reservation of the other clients that covers the primary
     // monitor, counted from that monitor's top.
     int othersTop();
     Surroundings surroundings();
-    void queryPos(APPBARDATA& donnees);
-    void setPos(const APPBARDATA& donnees);
-    void removeReservation(QWidget* fenetre);
-    void keepAbove(QWidget* fenetre);
+    void queryPos(APPBARDATA& data);
+    void setPos(const APPBARDATA& data);
+    void removeReservation(QWidget* window);
+    void keepAbove(QWidget* window);
     // Desktop watching: the check once things settled, and the choice of the
     // clients whose reservations are watched.
     void checkDesktop();

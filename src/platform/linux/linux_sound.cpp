@@ -78,8 +78,8 @@ void LinuxSound::beep() {
     QApplication::beep();
 }
 
-bool LinuxSound::playSync(const QString& fichier) {
-    QFile f(fichier);
+bool LinuxSound::playSync(const QString& file) {
+    QFile f(file);
     if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxFileSize) return false;
     WavPcm wav;
     if (!parseWav(f.readAll(), wav)) return false;

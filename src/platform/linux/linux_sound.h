@@ -24,7 +24,7 @@ bool parseWav(const QByteArray& image, WavPcm& out);
 class LinuxSound : public Sound {
 public:
     void beep() override;
-    bool playSync(const QString& fichier) override;
+    bool playSync(const QString& file) override;
 };
 
 } // namespace tk

@@ -72,25 +72,25 @@ LinuxSystem::LinuxSystem(DriveMap& drives, std::string root)
 
 LinuxSystem::~LinuxSystem() = default;
 
-void LinuxSystem::globalMemoryStatus(MEMORYSTATUS& etat) {
-    uint32_t length = etat.dwLength;
-    etat = MEMORYSTATUS{};
-    etat.dwLength = length;
+void LinuxSystem::globalMemoryStatus(MEMORYSTATUS& status) {
+    uint32_t length = status.dwLength;
+    status = MEMORYSTATUS{};
+    status.dwLength = length;
     std::string text;
     procfs::MemInfo info;
     if (!procfs::readFile(procfs::joinRoot(m_root, "proc/meminfo"), text) || !procfs::parseMemInfo(text, info)) return;
-    etat.dwTotalPhys = info.total;
-    etat.dwAvailPhys = info.available;
+    status.dwTotalPhys = info.total;
+    status.dwAvailPhys = info.available;
     // The page file of the classic record is the commit space: memory and swap.
-    etat.dwTotalPageFile = info.total + info.swapTotal;
-    etat.dwAvailPageFile = info.available + info.swapFree;
+    status.dwTotalPageFile = info.total + info.swapTotal;
+    status.dwAvailPageFile = info.available + info.swapFree;
     // Virtual memory is what programs may reserve: the kernel's commit limit,
     // less what they have reserved already (over-commit can exceed it).
-    etat.dwTotalVirtual = info.commitLimit;
-    etat.dwAvailVirtual = info.commitLimit > info.committed ? info.commitLimit - info.committed : 0;
+    status.dwTotalVirtual = info.commitLimit;
+    status.dwAvailVirtual = info.commitLimit > info.committed ? info.commitLimit - info.committed : 0;
     if (info.total > 0) {
         double load = 100.0 - static_cast<double>(info.available) / static_cast<double>(info.total) * 100.0;
-        etat.dwMemoryLoad = static_cast<uint32_t>(std::clamp(arrondi(load), 0.0, 100.0));
+        status.dwMemoryLoad = static_cast<uint32_t>(std::clamp(arrondi(load), 0.0, 100.0));
     }
 }
 
@@ -107,10 +107,10 @@ QString LinuxSystem::logicalDriveStrings() {
     return list;
 }
 
-int LinuxSystem::driveType(const QString& racine) {
-    if (racine.isEmpty()) return DRIVE_NO_ROOT_DIR;
+int LinuxSystem::driveType(const QString& root) {
+    if (root.isEmpty()) return DRIVE_NO_ROOT_DIR;
     m_drives.refresh();
-    const Drive* d = m_drives.find(racine[0]);
+    const Drive* d = m_drives.find(root[0]);
     return d ? d->type : DRIVE_NO_ROOT_DIR;
 }
 
@@ -129,10 +129,10 @@ void LinuxSystem::loadLabels() {
     }
 }
 
-QString LinuxSystem::volumeLabel(const QString& racine) {
-    if (racine.isEmpty()) return {};
+QString LinuxSystem::volumeLabel(const QString& root) {
+    if (root.isEmpty()) return {};
     m_drives.refresh();
-    const Drive* d = m_drives.find(racine[0]);
+    const Drive* d = m_drives.find(root[0]);
     if (!d) return {};
     if (!d->deviceName.isEmpty()) {
         loadLabels();
@@ -195,35 +195,34 @@ bool LinuxSystem::shareSpace(const QString& mountPoint, Space& space) {
     return true;
 }
 
-bool LinuxSystem::space(const QString& racine, Space& s) {
-    if (racine.isEmpty()) return false;
+bool LinuxSystem::space(const QString& root, Space& s) {
+    if (root.isEmpty()) return false;
     m_drives.refresh();
-    const Drive* d = m_drives.find(racine[0]);
+    const Drive* d = m_drives.find(root[0]);
     if (!d) return false;
     if (d->remote()) return shareSpace(d->mountPoint, s);
     return statSpace(procfs::joinRoot(m_root, d->mountPoint.toStdString()), s);
 }
 
-bool LinuxSystem::diskFreeSpaceEx(const QString& racine, uint64_t& libreAppelant, uint64_t& total,
-                                  uint64_t& libreTotal) {
+bool LinuxSystem::diskFreeSpaceEx(const QString& root, uint64_t& freeCaller, uint64_t& total, uint64_t& freeTotal) {
     Space s;
-    if (!space(racine, s)) return false;
-    libreAppelant = s.available;
+    if (!space(root, s)) return false;
+    freeCaller = s.available;
     total = s.total;
-    libreTotal = s.free;
+    freeTotal = s.free;
     return true;
 }
 
-bool LinuxSystem::diskFreeSpace(const QString& racine, int32_t& secteursParCluster, int32_t& octetsParSecteur,
-                                int32_t& clustersLibres, int32_t& clustersTotal) {
+bool LinuxSystem::diskFreeSpace(const QString& root, int32_t& sectorsPerCluster, int32_t& bytesPerSector,
+                                int32_t& freeClusters, int32_t& totalClusters) {
     Space s;
-    if (!space(racine, s) || s.blockSize == 0) return false;
+    if (!space(root, s) || s.blockSize == 0) return false;
     // One cluster is one filesystem block, counted in 512-byte sectors.
-    octetsParSecteur = 512;
-    secteursParCluster = clamp32(std::max<uint64_t>(1, s.blockSize / 512));
-    uint64_t cluster = static_cast<uint64_t>(secteursParCluster) * 512;
-    clustersLibres = clamp32(s.available / cluster);
-    clustersTotal = clamp32(s.total / cluster);
+    bytesPerSector = 512;
+    sectorsPerCluster = clamp32(std::max<uint64_t>(1, s.blockSize / 512));
+    uint64_t cluster = static_cast<uint64_t>(sectorsPerCluster) * 512;
+    freeClusters = clamp32(s.available / cluster);
+    totalClusters = clamp32(s.total / cluster);
     return true;
 }
 
@@ -232,15 +231,15 @@ bool LinuxSystem::versionBuild(uint32_t& build) {
     return true;
 }
 
-QString LinuxSystem::driveFolder(const QString& lettre) {
-    if (lettre.isEmpty()) return {};
+QString LinuxSystem::driveFolder(const QString& letter) {
+    if (letter.isEmpty()) return {};
     m_drives.refresh();
-    const Drive* d = m_drives.find(lettre[0]);
+    const Drive* d = m_drives.find(letter[0]);
     return d ? d->mountPoint : QString();
 }
 
-bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& lignes) {
-    lignes.clear();
+bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& rows) {
+    rows.clear();
     const std::string netDir = procfs::joinRoot(m_root, "sys/class/net");
     const QStringList names =
         QDir(QString::fromStdString(netDir)).entryList(QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
@@ -278,10 +277,10 @@ bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& lignes) {
             row.dwOperStatus = 5;
         else if (oper == "down") row.dwOperStatus = 2;
         else row.dwOperStatus = 0;
-        lignes.push_back(std::move(row));
+        rows.push_back(std::move(row));
     }
 
-    if (lignes.empty()) {
+    if (rows.empty()) {
         // No sysfs view of the network (some containers): the names of
         // /proc/net/dev, in its order, with what can be said without sysfs.
         std::string text;
@@ -300,11 +299,11 @@ bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& lignes) {
             row.dwIndex = ++index;
             row.dwType = name == "lo" ? 24 : 1;
             row.dwAdminStatus = 1;
-            lignes.push_back(std::move(row));
+            rows.push_back(std::move(row));
         }
-        if (lignes.empty()) return false;
+        if (rows.empty()) return false;
     }
-    std::stable_sort(lignes.begin(), lignes.end(),
+    std::stable_sort(rows.begin(), rows.end(),
                      [](const MIB_IFROW& a, const MIB_IFROW& b) { return a.dwIndex < b.dwIndex; });
     return true;
 }

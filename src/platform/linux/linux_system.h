@@ -31,17 +31,16 @@ public:
     explicit LinuxSystem(DriveMap& drives, std::string root = "/");
     ~LinuxSystem() override;
 
-    void globalMemoryStatus(MEMORYSTATUS& etat) override;
+    void globalMemoryStatus(MEMORYSTATUS& status) override;
     QString logicalDriveStrings() override;
-    int driveType(const QString& racine) override;
-    QString volumeLabel(const QString& racine) override;
-    bool diskFreeSpaceEx(const QString& racine, uint64_t& libreAppelant, uint64_t& total,
-                         uint64_t& libreTotal) override;
-    bool diskFreeSpace(const QString& racine, int32_t& secteursParCluster, int32_t& octetsParSecteur,
-                       int32_t& clustersLibres, int32_t& clustersTotal) override;
+    int driveType(const QString& root) override;
+    QString volumeLabel(const QString& root) override;
+    bool diskFreeSpaceEx(const QString& root, uint64_t& freeCaller, uint64_t& total, uint64_t& freeTotal) override;
+    bool diskFreeSpace(const QString& root, int32_t& sectorsPerCluster, int32_t& bytesPerSector, int32_t& freeClusters,
+                       int32_t& totalClusters) override;
     bool versionBuild(uint32_t& build) override;
-    QString driveFolder(const QString& lettre) override;
-    bool ifTable(std::vector<MIB_IFROW>& lignes) override;
+    QString driveFolder(const QString& letter) override;
+    bool ifTable(std::vector<MIB_IFROW>& rows) override;
 
     DriveMap& driveMap() { return m_drives; }
 
@@ -56,7 +55,7 @@ public:
 
 private:
     struct ShareState;
-    bool space(const QString& racine, Space& space);
+    bool space(const QString& root, Space& space);
     bool shareSpace(const QString& mountPoint, Space& space);
     void loadLabels();
 

@@ -183,46 +183,46 @@ bool parseMemInfo(std::string_view meminfo, MemInfo& info) {
     bool haveTotal = false, haveAvailable = false;
     // The file is read on every tick; the lines after the last key wanted
     // (about two thirds of them) are not looked at.
-    constexpr unsigned TOUTES = (1u << 9) - 1;
-    unsigned vues = 0;
-    while (!meminfo.empty() && vues != TOUTES) {
+    constexpr unsigned ALL_FIELDS = (1u << 9) - 1;
+    unsigned seen = 0;
+    while (!meminfo.empty() && seen != ALL_FIELDS) {
         std::string_view line = nextLine(meminfo);
         std::string_view key = nextWord(line);
-        uint64_t* cible = nullptr;
+        uint64_t* target = nullptr;
         unsigned bit = 0;
         if (key == "MemTotal:") {
-            cible = &total;
+            target = &total;
             bit = 1u << 0;
         } else if (key == "MemAvailable:") {
-            cible = &available;
+            target = &available;
             bit = 1u << 1;
         } else if (key == "MemFree:") {
-            cible = &free;
+            target = &free;
             bit = 1u << 2;
         } else if (key == "Buffers:") {
-            cible = &buffers;
+            target = &buffers;
             bit = 1u << 3;
         } else if (key == "Cached:") {
-            cible = &cached;
+            target = &cached;
             bit = 1u << 4;
         } else if (key == "SwapTotal:") {
-            cible = &swapTotal;
+            target = &swapTotal;
             bit = 1u << 5;
         } else if (key == "SwapFree:") {
-            cible = &swapFree;
+            target = &swapFree;
             bit = 1u << 6;
         } else if (key == "CommitLimit:") {
-            cible = &commitLimit;
+            target = &commitLimit;
             bit = 1u << 7;
         } else if (key == "Committed_AS:") {
-            cible = &committed;
+            target = &committed;
             bit = 1u << 8;
         }
-        if (!cible) continue;
+        if (!target) continue;
         uint64_t kib = 0;
         if (!toU64(nextWord(line), kib)) continue;
-        *cible = kib;
-        vues |= bit;
+        *target = kib;
+        seen |= bit;
         if (bit == 1u << 0) haveTotal = true;
         if (bit == 1u << 1) haveAvailable = true;
     }

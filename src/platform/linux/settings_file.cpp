@@ -14,30 +14,30 @@ namespace tk {
 
 namespace {
 
-bool blanc(QChar c) { return c == u' ' || c == u'\t'; }
+bool blank(QChar c) { return c == u' ' || c == u'\t'; }
 
 } // namespace
 
 bool sameName(const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) == 0; }
 
 QString trimBlanks(const QString& s) {
-    qsizetype debut = 0, fin = s.size();
-    while (debut < fin && blanc(s[debut])) ++debut;
-    while (fin > debut && blanc(s[fin - 1])) --fin;
-    return s.mid(debut, fin - debut);
+    qsizetype start = 0, end = s.size();
+    while (start < end && blank(s[start])) ++start;
+    while (end > start && blank(s[end - 1])) --end;
+    return s.mid(start, end - start);
 }
 
 namespace {
 
-QString hexa(QChar c) { return QStringLiteral("\\x%1").arg(static_cast<int>(c.unicode()), 2, 16, QLatin1Char('0')); }
+QString hex(QChar c) { return QStringLiteral("\\x%1").arg(static_cast<int>(c.unicode()), 2, 16, QLatin1Char('0')); }
 
-QString echapper(const QString& s, bool cle) {
+QString escape(const QString& s, bool key) {
     QString r;
     r.reserve(s.size() + 8);
     const qsizetype n = s.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = s[i];
-        const bool bord = i == 0 || i == n - 1;
+        const bool edge = i == 0 || i == n - 1;
         switch (c.unicode()) {
         case u'\\': r += QStringLiteral("\\\\"); break;
         case u'\n': r += QStringLiteral("\\n"); break;
@@ -45,16 +45,16 @@ QString echapper(const QString& s, bool cle) {
         case u'\t': r += QStringLiteral("\\t"); break;
         case 0: r += QStringLiteral("\\0"); break;
         default:
-            if (c.unicode() < 0x20 || c.unicode() == 0x7f || (c == u' ' && bord) ||
-                (cle && (c == u'=' || c == u'[' || c == u']' || (i == 0 && (c == u';' || c == u'#')))))
-                r += hexa(c);
+            if (c.unicode() < 0x20 || c.unicode() == 0x7f || (c == u' ' && edge) ||
+                (key && (c == u'=' || c == u'[' || c == u']' || (i == 0 && (c == u';' || c == u'#')))))
+                r += hex(c);
             else r += c;
         }
     }
     return r;
 }
 
-QString desechapper(const QString& s) {
+QString unescape(const QString& s) {
     QString r;
     r.reserve(s.size());
     for (qsizetype i = 0; i < s.size(); ++i) {
@@ -95,153 +95,154 @@ bool makeFolder(const QString& folder, mode_t mode) {
     return ::mkdir(d.constData(), mode) == 0 || errno == EEXIST;
 }
 
-bool writeAtomically(const QString& path, const QByteArray& contenu, mode_t mode, const WriteStepHook& hook) {
-    auto etape = [&](const char* nom) {
-        if (hook) hook(nom);
+bool writeAtomically(const QString& path, const QByteArray& content, mode_t mode, const WriteStepHook& hook) {
+    auto step = [&](const char* name) {
+        if (hook) hook(name);
     };
     const QFileInfo info(path);
-    const QByteArray dossier = QFile::encodeName(info.absolutePath());
-    QByteArray modele = dossier + "/." + QFile::encodeName(info.fileName()) + ".XXXXXX";
-    const int fd = ::mkostemp(modele.data(), O_CLOEXEC); // mkostemp creates with 0600
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    QByteArray pattern = folder + "/." + QFile::encodeName(info.fileName()) + ".XXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC); // mkostemp creates with 0600
     if (fd < 0) return false;
-    etape("created");
+    step("created");
     bool ok = ::fchmod(fd, mode) == 0;
-    qsizetype ecrit = 0;
-    while (ok && ecrit < contenu.size()) {
-        const ssize_t n = ::write(fd, contenu.constData() + ecrit, static_cast<size_t>(contenu.size() - ecrit));
+    qsizetype written = 0;
+    while (ok && written < content.size()) {
+        const ssize_t n = ::write(fd, content.constData() + written, static_cast<size_t>(content.size() - written));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) ok = false;
-        else ecrit += n;
-        etape("written");
+        else written += n;
+        step("written");
     }
     ok = ok && ::fsync(fd) == 0;
-    etape("synced");
+    step("synced");
     ok = ::close(fd) == 0 && ok;
-    etape("closed");
-    const QByteArray cible = QFile::encodeName(info.absoluteFilePath());
-    ok = ok && ::rename(modele.constData(), cible.constData()) == 0;
+    step("closed");
+    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+    ok = ok && ::rename(pattern.constData(), target.constData()) == 0;
     if (!ok) {
-        ::unlink(modele.constData());
+        ::unlink(pattern.constData());
         return false;
     }
-    etape("renamed");
-    const int fdDossier = ::open(dossier.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fdDossier >= 0) {
-        ::fsync(fdDossier);
-        ::close(fdDossier);
+    step("renamed");
+    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
     }
-    etape("folder synced");
+    step("folder synced");
     return true;
 }
 
-QString SettingsFiles::path(const QString& appli) const {
-    QString nom = appli;
-    nom.replace(QLatin1Char('/'), QLatin1Char('_'));
-    nom.replace(QChar(0), QLatin1Char('_'));
-    if (nom.isEmpty() || nom.startsWith(QLatin1Char('.'))) nom.prepend(QLatin1Char('_'));
-    return config_ + QStringLiteral("/tarvik/") + nom + QStringLiteral(".ini");
+QString SettingsFiles::path(const QString& app) const {
+    QString name = app;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    name.replace(QChar(0), QLatin1Char('_'));
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.'))) name.prepend(QLatin1Char('_'));
+    return config_ + QStringLiteral("/tarvik/") + name + QStringLiteral(".ini");
 }
 
-SettingsFiles::File& SettingsFiles::load(const QString& appli) {
-    const bool premier = files_.find(appli) == files_.end();
-    File& f = files_[appli];
-    if (premier) removeLeftovers(appli);
+SettingsFiles::File& SettingsFiles::load(const QString& app) {
+    const bool first = files_.find(app) == files_.end();
+    File& f = files_[app];
+    if (first) removeLeftovers(app);
     // Changes held by a group of writes are not lost to a read of the file.
     if (f.read && f.changed) return f;
-    const QByteArray chemin = QFile::encodeName(path(appli));
+    const QByteArray filePath = QFile::encodeName(path(app));
     struct stat st {};
     quint64 inode = 0, device = 0;
-    qint64 taille = -1, mtime = -1;
-    if (::stat(chemin.constData(), &st) == 0) {
+    qint64 size = -1, mtime = -1;
+    if (::stat(filePath.constData(), &st) == 0) {
         inode = st.st_ino;
         device = st.st_dev;
-        taille = st.st_size;
+        size = st.st_size;
         mtime = static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     }
-    if (f.read && f.inode == inode && f.device == device && f.size == taille && f.mtimeNs == mtime) return f;
+    if (f.read && f.inode == inode && f.device == device && f.size == size && f.mtimeNs == mtime) return f;
 
     f = File{};
     f.read = true;
     f.inode = inode;
     f.device = device;
-    f.size = taille;
+    f.size = size;
     f.mtimeNs = mtime;
-    QFile fichier(QFile::decodeName(chemin));
-    if (taille < 0 || !fichier.open(QIODevice::ReadOnly)) return f;
-    f.sections = parseSettings(QString::fromUtf8(fichier.readAll()));
+    QFile file(QFile::decodeName(filePath));
+    if (size < 0 || !file.open(QIODevice::ReadOnly)) return f;
+    f.sections = parseSettings(QString::fromUtf8(file.readAll()));
     return f;
 }
 
-std::vector<SettingsSection> parseSettings(const QString& texte) {
+std::vector<SettingsSection> parseSettings(const QString& text) {
     std::vector<SettingsSection> sections;
-    qsizetype courante = -1;
-    for (QString ligne : texte.split(QLatin1Char('\n'))) {
-        if (ligne.endsWith(QLatin1Char('\r'))) ligne.chop(1);
-        ligne = trimBlanks(ligne);
-        if (ligne.isEmpty() || ligne[0] == u';' || ligne[0] == u'#') continue;
-        if (ligne[0] == u'[' && ligne.back() == u']') {
-            const QString nom = desechapper(ligne.mid(1, ligne.size() - 2));
-            courante = -1;
+    qsizetype current = -1;
+    for (QString line : text.split(QLatin1Char('\n'))) {
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        line = trimBlanks(line);
+        if (line.isEmpty() || line[0] == u';' || line[0] == u'#') continue;
+        if (line[0] == u'[' && line.back() == u']') {
+            const QString name = unescape(line.mid(1, line.size() - 2));
+            current = -1;
             for (size_t i = 0; i < sections.size(); ++i)
-                if (sameName(sections[i].name, nom)) courante = static_cast<qsizetype>(i);
-            if (courante < 0) {
-                sections.push_back({nom, {}});
-                courante = static_cast<qsizetype>(sections.size()) - 1;
+                if (sameName(sections[i].name, name)) current = static_cast<qsizetype>(i);
+            if (current < 0) {
+                sections.push_back({name, {}});
+                current = static_cast<qsizetype>(sections.size()) - 1;
             }
             continue;
         }
-        const qsizetype egal = ligne.indexOf(QLatin1Char('='));
-        if (egal < 0 || courante < 0) continue;
-        const QString cle = desechapper(trimBlanks(ligne.left(egal)));
-        const QString valeur = desechapper(trimBlanks(ligne.mid(egal + 1)));
-        bool remplace = false;
-        for (SettingsEntry& e : sections[static_cast<size_t>(courante)].entries)
-            if (sameName(e.key, cle)) {
-                e.value = valeur; // a repeated key: the last line wins
-                remplace = true;
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals < 0 || current < 0) continue;
+        const QString key = unescape(trimBlanks(line.left(equals)));
+        const QString value = unescape(trimBlanks(line.mid(equals + 1)));
+        bool replaced = false;
+        for (SettingsEntry& e : sections[static_cast<size_t>(current)].entries)
+            if (sameName(e.key, key)) {
+                e.value = value; // a repeated key: the last line wins
+                replaced = true;
             }
-        if (!remplace) sections[static_cast<size_t>(courante)].entries.push_back({cle, valeur});
+        if (!replaced) sections[static_cast<size_t>(current)].entries.push_back({key, value});
     }
     return sections;
 }
 
 QString formatSettings(const std::vector<SettingsSection>& sections) {
-    QString texte;
+    QString text;
     for (const SettingsSection& s : sections) {
-        if (!texte.isEmpty()) texte += QLatin1Char('\n');
-        texte += QLatin1Char('[') + echapper(s.name, true) + QStringLiteral("]\n");
+        if (!text.isEmpty()) text += QLatin1Char('\n');
+        text += QLatin1Char('[') + escape(s.name, true) + QStringLiteral("]\n");
         for (const SettingsEntry& e : s.entries)
-            texte += echapper(e.key, true) + QLatin1Char('=') + echapper(e.value, false) + QLatin1Char('\n');
+            text += escape(e.key, true) + QLatin1Char('=') + escape(e.value, false) + QLatin1Char('\n');
     }
-    return texte;
+    return text;
 }
 
-void SettingsFiles::removeLeftovers(const QString& appli) {
-    const QFileInfo info(path(appli));
-    const QString prefixe = QLatin1Char('.') + info.fileName() + QLatin1Char('.');
-    const QStringList restes =
+void SettingsFiles::removeLeftovers(const QString& app) {
+    const QFileInfo info(path(app));
+    const QString prefix = QLatin1Char('.') + info.fileName() + QLatin1Char('.');
+    const QStringList leftovers =
         QDir(info.absolutePath())
-            .entryList({prefixe + QStringLiteral("??????")}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& r : restes) {
+            .entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& r : leftovers) {
         // Exactly the names our rewrite makes: the prefix and six letters or digits.
-        const QString suffixe = r.mid(prefixe.size());
-        bool nom_du_modele = suffixe.size() == 6;
-        for (const QChar c : suffixe)
-            if (!(c.isLetterOrNumber() && c.unicode() < 128)) nom_du_modele = false;
-        if (nom_du_modele) QFile::remove(info.absolutePath() + QLatin1Char('/') + r);
+        const QString suffix = r.mid(prefix.size());
+        bool matchesPattern = suffix.size() == 6;
+        for (const QChar c : suffix)
+            if (!(c.isLetterOrNumber() && c.unicode() < 128)) matchesPattern = false;
+        if (matchesPattern) QFile::remove(info.absolutePath() + QLatin1Char('/') + r);
     }
 }
 
-bool SettingsFiles::write(const QString& appli, File& f) {
-    const QString texte = formatSettings(f.sections);
-    const QString chemin = path(appli);
+bool SettingsFiles::write(const QString& app, File& f) {
+    const QString text = formatSettings(f.sections);
+    const QString filePath = path(app);
     f.changed = false;
-    if (!makeFolder(QFileInfo(chemin).absolutePath(), 0700) || !writeAtomically(chemin, texte.toUtf8(), 0600, hook_)) {
-        qWarning("Settings not written to %s", qPrintable(chemin));
+    if (!makeFolder(QFileInfo(filePath).absolutePath(), 0700) ||
+        !writeAtomically(filePath, text.toUtf8(), 0600, hook_)) {
+        qWarning("Settings not written to %s", qPrintable(filePath));
         return false;
     }
     struct stat st {};
-    if (::stat(QFile::encodeName(chemin).constData(), &st) == 0) {
+    if (::stat(QFile::encodeName(filePath).constData(), &st) == 0) {
         f.inode = st.st_ino;
         f.device = st.st_dev;
         f.size = st.st_size;
@@ -250,44 +251,44 @@ bool SettingsFiles::write(const QString& appli, File& f) {
     return true;
 }
 
-QString SettingsFiles::get(const QString& appli, const QString& section, const QString& cle, const QString& defaut) {
-    const File& f = load(appli);
+QString SettingsFiles::get(const QString& app, const QString& section, const QString& key, const QString& fallback) {
+    const File& f = load(app);
     for (const SettingsSection& s : f.sections) {
         if (!sameName(s.name, section)) continue;
         for (const SettingsEntry& e : s.entries)
-            if (sameName(e.key, cle)) return e.value;
+            if (sameName(e.key, key)) return e.value;
     }
-    return defaut;
+    return fallback;
 }
 
-void SettingsFiles::save(const QString& appli, const QString& section, const QString& cle, const QString& valeur) {
-    File& f = load(appli);
-    SettingsSection* cible = nullptr;
+void SettingsFiles::save(const QString& app, const QString& section, const QString& key, const QString& value) {
+    File& f = load(app);
+    SettingsSection* target = nullptr;
     for (SettingsSection& s : f.sections)
-        if (sameName(s.name, section)) cible = &s;
-    if (!cible) {
+        if (sameName(s.name, section)) target = &s;
+    if (!target) {
         f.sections.push_back({section, {}});
-        cible = &f.sections.back();
+        target = &f.sections.back();
     }
-    SettingsEntry* entree = nullptr;
-    for (SettingsEntry& e : cible->entries)
-        if (sameName(e.key, cle)) entree = &e;
-    if (entree) {
-        if (entree->value == valeur && f.size >= 0) return; // already on disk
-        entree->value = valeur;                             // the first spelling of the key stays
+    SettingsEntry* entry = nullptr;
+    for (SettingsEntry& e : target->entries)
+        if (sameName(e.key, key)) entry = &e;
+    if (entry) {
+        if (entry->value == value && f.size >= 0) return; // already on disk
+        entry->value = value;                             // the first spelling of the key stays
     } else {
-        cible->entries.push_back({cle, valeur});
+        target->entries.push_back({key, value});
     }
     if (f.groups > 0) f.changed = true;
-    else write(appli, f);
+    else write(app, f);
 }
 
-void SettingsFiles::beginWrites(const QString& appli) { ++load(appli).groups; }
+void SettingsFiles::beginWrites(const QString& app) { ++load(app).groups; }
 
-void SettingsFiles::endWrites(const QString& appli) {
-    File& f = load(appli);
+void SettingsFiles::endWrites(const QString& app) {
+    File& f = load(app);
     if (f.groups > 0) --f.groups;
-    if (f.groups == 0 && f.changed) write(appli, f);
+    if (f.groups == 0 && f.changed) write(app, f);
 }
 
 } // namespace tk

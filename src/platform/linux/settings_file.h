@@ -1,4 +1,4 @@
-// Settings files: one INI file per application name, <config>/tarvik/<appli>.ini,
+// Settings files: one INI file per application name, <config>/tarvik/<app>.ini,
 // where <config> is $XDG_CONFIG_HOME or ~/.config. Layout:
 //
 //     [Settings]
@@ -12,7 +12,7 @@
 // "\xHH" any other control character and a blank at either end of a value
 // (and, in a key, "=", "[" and a leading ";" or "#"). The file is created with
 // mode 0600 (it holds the mail password) in a folder of mode 0700, and every
-// write replaces it atomically (temporary file ".<appli>.ini.XXXXXX" in the
+// write replaces it atomically (temporary file ".<app>.ini.XXXXXX" in the
 // same folder, fsync, rename, fsync of the folder) before save returns,
 // or, inside a group of writes, once for the whole group. Temporary files left
 // by an interrupted rewrite are removed when the application's settings are
@@ -64,11 +64,11 @@ class SettingsFiles {
 public:
     explicit SettingsFiles(QString configFolder = {}) : config_(std::move(configFolder)) {}
 
-    QString path(const QString& appli) const;
-    QString get(const QString& appli, const QString& section, const QString& key, const QString& fallback);
-    void save(const QString& appli, const QString& section, const QString& key, const QString& value);
-    void beginWrites(const QString& appli);
-    void endWrites(const QString& appli);
+    QString path(const QString& app) const;
+    QString get(const QString& app, const QString& section, const QString& key, const QString& fallback);
+    void save(const QString& app, const QString& section, const QString& key, const QString& value);
+    void beginWrites(const QString& app);
+    void endWrites(const QString& app);
 
     // Tests stop the process at a step to see what an interruption leaves on disk.
     void setWriteStepHook(WriteStepHook hook) { hook_ = std::move(hook); }
@@ -84,11 +84,11 @@ private:
         std::vector<SettingsSection> sections;
     };
 
-    File& load(const QString& appli);
+    File& load(const QString& app);
     // Removes temporary files of ours left in the settings folder by a
     // rewrite that was interrupted (the process was killed).
-    void removeLeftovers(const QString& appli);
-    bool write(const QString& appli, File& f);
+    void removeLeftovers(const QString& app);
+    bool write(const QString& app, File& f);
 
     QString config_;
     std::map<QString, File> files_;

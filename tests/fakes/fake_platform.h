@@ -16,7 +16,7 @@
 
 namespace tk {
 
-struct FakePlateforme {
+struct FakePlatform {
     FakeShell shell;
     FakeCounters counters;
     FakeSystem system;
@@ -27,15 +27,13 @@ struct FakePlateforme {
     FakeSound sound;
     FakeDialogs dialogs;
 
-    Plateforme plateforme() {
-        return Plateforme{shell, counters, system, mixer, registry, network, files, sound, dialogs};
-    }
+    Platform platform() { return Platform{shell, counters, system, mixer, registry, network, files, sound, dialogs}; }
 };
 
 // A fake platform and a program object on it; the program is destroyed first.
-struct Banc {
-    FakePlateforme fp;
-    std::unique_ptr<Programme> prog = std::make_unique<Programme>(fp.plateforme());
+struct TestBench {
+    FakePlatform fp;
+    std::unique_ptr<Programme> prog = std::make_unique<Programme>(fp.platform());
     Programme& p() { return *prog; }
 };
 

@@ -14,7 +14,7 @@
 
 namespace tk {
 
-struct Plateforme {
+struct Platform {
     Shell& shell;
     Counters& counters;
     System& system;

@@ -1,1 +1,0 @@
-#include "fakes/fake_plateforme.h"

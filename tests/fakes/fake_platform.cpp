@@ -1,0 +1,1 @@
+#include "fakes/fake_platform.h"
