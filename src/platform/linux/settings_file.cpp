@@ -219,11 +219,13 @@ QString formatSettings(const std::vector<SettingsSection>& sections) {
 void SettingsFiles::removeLeftovers(const QString& appli) {
     const QFileInfo info(path(appli));
     const QString prefixe = QLatin1Char('.') + info.fileName() + QLatin1Char('.');
-    const QStringList restes =
-        QDir(info.absolutePath())
-            .entryList({prefixe + QStringLiteral("??????")}, QDir::Files | QDir::Hidden | QDir::System);
+    // Names are compared here rather than with a wildcard filter: a filter
+    // is compiled into a regular expression, which alone would bring the
+    // expression engine and its compiler into memory at every start.
+    const QStringList restes = QDir(info.absolutePath()).entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& r : restes) {
         // Exactly the names our rewrite makes: the prefix and six letters or digits.
+        if (!r.startsWith(prefixe)) continue;
         const QString suffixe = r.mid(prefixe.size());
         bool nom_du_modele = suffixe.size() == 6;
         for (const QChar c : suffixe)
