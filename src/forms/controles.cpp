@@ -260,6 +260,12 @@ bool Controle::eventFilter(QObject* objet, QEvent* e) {
 // ---------------------------------------------------------------- PictureBox
 
 // The widget behind a picture box: paints its picture, then its image.
+//
+// Until something is drawn on it or a picture is set, a box is its
+// background colour all over, and its pixels are not made: they are made,
+// filled with that colour, the first time they are asked for. A box used only
+// as a plain background (the pages of the hidden options dialog, about 270 KB
+// each) never holds an image.
 class Surface : public QWidget {
 public:
     explicit Surface(QWidget* parent) : QWidget(parent) {
@@ -267,7 +273,19 @@ public:
         // so a redrawn meter does not make the window paint under it.
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
-    QImage image;
+    QImage image; // null while the box is plain
+    QSize taille{1, 1};
+    bool uni = true;
+
+    // The pixels, made on first use.
+    QImage& pixels() {
+        if (uni) {
+            image = QImage(taille, QImage::Format_RGB32);
+            image.fill(couleur_fond);
+            uni = false;
+        }
+        return image;
+    }
     QPixmap fond;
     QColor couleur_fond = Qt::lightGray;
 
@@ -310,13 +328,15 @@ public:
         textes.push_back({texte, std::move(st)});
         return textes.back().statique;
     }
-    void redimensionner(QSize taille) {
-        if (taille.isEmpty()) taille = QSize(1, 1);
-        if (image.size() == taille) return;
+    void redimensionner(QSize nouvelle_taille) {
+        if (nouvelle_taille.isEmpty()) nouvelle_taille = QSize(1, 1);
+        if (taille == nouvelle_taille) return;
+        taille = nouvelle_taille;
+        if (uni) return;
         QImage nouvelle(taille, QImage::Format_RGB32);
         nouvelle.fill(couleur_fond);
         QPainter p(&nouvelle);
-        if (!image.isNull()) p.drawImage(0, 0, image);
+        p.drawImage(0, 0, image);
         image = nouvelle;
     }
 
@@ -324,7 +344,8 @@ protected:
     void paintEvent(QPaintEvent* e) override {
         QPainter p(this);
         const QRect r = e->rect();
-        p.drawImage(r.topLeft(), image, r);
+        if (uni) p.fillRect(r, couleur_fond);
+        else p.drawImage(r.topLeft(), image, r);
     }
 };
 
@@ -334,17 +355,18 @@ PictureBox::PictureBox(QWidget* parent, QString nom) : Controle(new Surface(pare
 }
 
 Surface* PictureBox::surface() const { return static_cast<Surface*>(widget_.data()); }
-QImage& PictureBox::image() { return surface()->image; }
-const QImage& PictureBox::image() const { return surface()->image; }
+QImage& PictureBox::image() { return surface()->pixels(); }
+const QImage& PictureBox::image() const { return surface()->pixels(); }
 
 void PictureBox::geometrie_changee() {
-    const QSize avant = surface()->image.size();
+    const QSize avant = surface()->taille;
     surface()->redimensionner(widget_->size());
     if (!picture_.isNull()) {
-        QPainter p(&surface()->image);
-        p.drawPixmap(surface()->image.rect(), picture_);
+        QImage& img = surface()->pixels();
+        QPainter p(&img);
+        p.drawPixmap(img.rect(), picture_);
         widget_->update();
-    } else if (surface()->image.size() != avant) {
+    } else if (surface()->taille != avant) {
         widget_->update();
     }
     // Otherwise the picture is what it was: a box moved (or set again where
@@ -352,8 +374,8 @@ void PictureBox::geometrie_changee() {
 }
 
 double PictureBox::en_pixels(double v) const { return mode_ == vbPixels ? v : v / TWIPS_PAR_PIXEL; }
-double PictureBox::ScaleWidth() const { return mode_ == vbPixels ? image().width() : Width(); }
-double PictureBox::ScaleHeight() const { return mode_ == vbPixels ? image().height() : Height(); }
+double PictureBox::ScaleWidth() const { return mode_ == vbPixels ? surface()->taille.width() : Width(); }
+double PictureBox::ScaleHeight() const { return mode_ == vbPixels ? surface()->taille.height() : Height(); }
 
 void PictureBox::setBackColor(Couleur c) {
     back_ = c;
@@ -362,10 +384,12 @@ void PictureBox::setBackColor(Couleur c) {
 }
 
 void PictureBox::Cls() {
-    surface()->image.fill(surface()->couleur_fond);
+    Surface& s = *surface();
+    if (!s.uni) s.image.fill(s.couleur_fond);
     if (!picture_.isNull()) {
-        QPainter p(&surface()->image);
-        p.drawPixmap(surface()->image.rect(), picture_);
+        QImage& img = s.pixels();
+        QPainter p(&img);
+        p.drawPixmap(img.rect(), picture_);
     }
     CurrentX = CurrentY = 0;
     widget_->update();
@@ -382,7 +406,7 @@ int px(double v) { return static_cast<int>(std::floor(v + 1e-9)); }
 } // namespace
 
 void PictureBox::Line(double x1, double y1, double x2, double y2, Couleur couleur, StyleLigne style) {
-    QImage& img = surface()->image;
+    QImage& img = surface()->pixels();
     const QColor c = en_qcolor(couleur);
     const int ax = px(en_pixels(x1)), ay = px(en_pixels(y1));
     const int bx = px(en_pixels(x2)), by = px(en_pixels(y2));
@@ -409,7 +433,7 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, Couleur couleu
 }
 
 void PictureBox::PSet(double x, double y, Couleur couleur) {
-    QImage& img = surface()->image;
+    QImage& img = surface()->pixels();
     const int ix = px(en_pixels(x)), iy = px(en_pixels(y));
     if (img.rect().contains(ix, iy)) img.setPixelColor(ix, iy, en_qcolor(couleur));
     CurrentX = x;
@@ -418,7 +442,7 @@ void PictureBox::PSet(double x, double y, Couleur couleur) {
 }
 
 Couleur PictureBox::Point(double x, double y) const {
-    const QImage& img = surface()->image;
+    const QImage& img = surface()->pixels();
     const int ix = px(en_pixels(x)), iy = px(en_pixels(y));
     if (!img.rect().contains(ix, iy)) return static_cast<Couleur>(-1);
     return depuis_qcolor(img.pixelColor(ix, iy));
@@ -427,8 +451,9 @@ Couleur PictureBox::Point(double x, double y) const {
 void PictureBox::Print(const QString& texte) {
     Surface& s = *surface();
     const QFont police = widget_->font();
+    QImage& img = s.pixels(); // the layout below measures on the image
     const QStaticText& st = s.texte_mis_en_page(texte, police);
-    QPainter p(&s.image);
+    QPainter p(&img);
     p.setFont(police);
     p.setPen(en_qcolor(fore_));
     // The top of the character cell stands at the text position: the

@@ -302,3 +302,37 @@ TEST(Controles, UnchangedCaptionPictureOrPlaceRepaintsNothing) {
     QTRY_VERIFY_WITH_TIMEOUT(compteur.peintures > 0, 5000);
     EXPECT_EQ(static_cast<QLabel*>(l.widget())->text(), "119 Go");
 }
+
+// A picture box that nothing was drawn on holds no pixels until something is
+// drawn: through moves, re-sizes and colour changes it must show and read
+// exactly as a box whose pixels were there from the start.
+TEST(Controles, AnUndrawnBoxShowsAndDrawsAsOneWithItsPixelsMadeAtOnce) {
+    QWidget fenetre;
+    fenetre.resize(120, 60);
+    PictureBox tot(&fenetre, "picTot"), tard(&fenetre, "picTard");
+    tot.Point(0, 0); // its pixels are made here
+    for (PictureBox* b : {&tot, &tard}) {
+        b->setScaleMode(PictureBox::vbPixels);
+        b->Move(0, 0, 450, 300);
+        b->setBackColor(RGB(10, 20, 30));
+        b->Move(0, 0, 900, 450); // 60 x 30 pixels
+        b->setVisible(true);
+    }
+    EXPECT_EQ(tard.ScaleWidth(), 60);
+    EXPECT_EQ(tard.ScaleHeight(), 30);
+    EXPECT_EQ(tard.widget()->grab().toImage(), tot.widget()->grab().toImage());
+    const QImage vue = tard.widget()->grab().toImage();
+    EXPECT_EQ(vue.size(), QSize(60, 30));
+    EXPECT_EQ(vue.pixelColor(59, 29), QColor(10, 20, 30));
+
+    for (PictureBox* b : {&tot, &tard}) {
+        b->setBackColor(RGB(200, 100, 0));
+        b->Line(2, 3, 40, 20, RGB(255, 255, 255), PictureBox::Ligne);
+        b->Move(0, 0, 1200, 600); // grows after the drawing
+        b->PSet(70, 35, RGB(0, 0, 255));
+    }
+    EXPECT_EQ(tard.Point(5, 25), RGB(200, 100, 0));
+    EXPECT_EQ(tard.Point(70, 35), RGB(0, 0, 255));
+    EXPECT_EQ(tard.image(), tot.image());
+    EXPECT_EQ(tard.widget()->grab().toImage(), tot.widget()->grab().toImage());
+}

@@ -308,12 +308,14 @@ TEST(LinuxRegistry, LeftoverTemporaryFilesAreRemovedAtStart) {
     b.ecrire("config/tarvik/.tarvik.ini.Zz9yX8", "[Settings]\nmail2=sec");
     b.ecrire("config/tarvik/.tarvik2.ini.a1B2c3", "another program's");
     b.ecrire("config/tarvik/.tarvik.ini.keep", "not ours");
+    b.ecrire("config/tarvik/.TARVIK.INI.a1B2c3", "not ours either");
     b.ecrire("config/tarvik/notes.txt", "the user's");
     LinuxRegistry r = b.registre();
     EXPECT_EQ(r.getSetting("tarvik", "Settings", "mail2", ""), "secret");
     QStringList restes = QDir(b.dossier.path() + "/config/tarvik").entryList(QDir::Files | QDir::Hidden);
     restes.sort();
-    EXPECT_EQ(restes, (QStringList{".tarvik.ini.keep", ".tarvik2.ini.a1B2c3", "notes.txt", "tarvik.ini"}));
+    EXPECT_EQ(restes, (QStringList{".TARVIK.INI.a1B2c3", ".tarvik.ini.keep", ".tarvik2.ini.a1B2c3", "notes.txt",
+                                   "tarvik.ini"}));
 }
 
 // Whatever text is parsed, writing it out and parsing it again gives the

@@ -219,11 +219,13 @@ QString formatSettings(const std::vector<SettingsSection>& sections) {
 void SettingsFiles::removeLeftovers(const QString& app) {
     const QFileInfo info(path(app));
     const QString prefix = QLatin1Char('.') + info.fileName() + QLatin1Char('.');
-    const QStringList leftovers =
-        QDir(info.absolutePath())
-            .entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& r : leftovers) {
+    // Names are compared here rather than with a wildcard filter: a filter
+    // is compiled into a regular expression, which alone would bring the
+    // expression engine and its compiler into memory at every start.
+    const QStringList names = QDir(info.absolutePath()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& r : names) {
         // Exactly the names our rewrite makes: the prefix and six letters or digits.
+        if (!r.startsWith(prefix)) continue;
         const QString suffix = r.mid(prefix.size());
         bool matchesPattern = suffix.size() == 6;
         for (const QChar c : suffix)
