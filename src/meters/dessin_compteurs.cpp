@@ -13,6 +13,7 @@
 #include <QPen>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <vector>
 #include <cmath>
@@ -99,11 +100,23 @@ void mdlPdh::trait(PictureBox& s, double x1, double y1, double x2, double y2, Co
 // (n - 1, n): two fill lines and the curve segment. Positions map to pixels
 // as the picture box's own line does. The fill lines are vertical and go
 // straight into the pixels (both end rows included, as the painter draws a
-// one-pixel line); the curve segments are collected and drawn afterwards in
-// one call, or written straight in as the painter would draw them when they
-// lie inside the meter. That gives the same picture as drawing column by column: a
-// column's fills lie left of every pixel of the curves drawn before them, so
-// they never cover a curve, while every curve still covers the fills below it.
+// one-pixel line); the curve segments are written straight in as the painter
+// would draw them when they lie inside the meter, or collected and drawn
+// afterwards in one call. Column i (0 at the right) fills pixel columns
+// L - 2i and L - 2i + 1 and its curve spans L - 2i to L - 2i + 2: fills never
+// overlap each other and no fill lies under a curve drawn before it, so the
+// picture is the background, then every fill, then every curve on top,
+// whatever the order they are drawn in.
+//
+// That is what lets a tick scroll the picture instead of drawing it again:
+// when the history only moved by one sample, column i now shows what column
+// i - 1 showed, two pixels further left. The previous graph (without its
+// caption) is kept; the new picture is that graph moved left by two pixels
+// over the same background, with the newest column and the curve of the one
+// beside it drawn over the right-hand strip. Anything else (another size,
+// background, colour, a rescale that changes the heights, an error in a
+// column, a surface in another format, an observer of the drawing steps)
+// draws the whole graph again.
 void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f, const Hauteur& y2f) {
     const double H = s.Height();
     const Couleur fond = couleur_systeme(COLOR_INACTIVECAPTION);
@@ -111,16 +124,42 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
     const double echelle = s.ScaleMode() == PictureBox::vbPixels ? 1.0 : TWIPS_PAR_PIXEL;
     QImage& img = s.image();
     const bool direct = img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32;
-    const QColor qfond = en_qcolor(fond);
-    const QRgb pfond = qfond.rgb();
+    const QRgb pfond = en_qcolor(fond).rgb();
     const QRgb pcourbe = en_qcolor(courbe).rgb();
     uchar* const bits = direct ? img.bits() : nullptr;
     const qsizetype bpl = img.bytesPerLine();
     const int w = img.width(), h = img.height();
-    auto verticale = [&](double x, double ya, double yb) {
+    const double X0 = arrondi(s.Width());
+
+    // The heights of every column, right to left, each worked out under the
+    // trap as it always was (an error skips that column only).
+    hauteurs_.clear();
+    {
+        // With one height for both ends, a sample's height is that of the left
+        // end of the column before (to the right): worked out once.
+        const bool meme_hauteur = &y1f == &y2f;
+        bool reportee = false;
+        double hauteur_reportee = 0;
+        for (double x = X0; x >= 0; x -= 30, --n) {
+            const bool connue = reportee;
+            reportee = false;
+            ColonneSimple c;
+            c.dessinee = t([&] {
+                c.y1 = y1f(n - 1);
+                c.y2 = meme_hauteur && connue ? hauteur_reportee : y2f(n);
+                hauteur_reportee = c.y1;
+                reportee = true;
+            });
+            hauteurs_.push_back(c);
+        }
+    }
+
+    bool motifs_sages = true; // every curve written stayed within its three pixel columns
+    // A fill line; `limite` leaves out the pixel columns from there on.
+    auto verticale = [&](double x, double ya, double yb, int limite) {
         if (espion) espion(TraceDessin{QStringLiteral("Line"), &s, x, ya, x, yb, fond, {}});
         const int px = en_pixel(x, echelle);
-        if (px < 0 || px >= w) return;
+        if (px < 0 || px >= limite) return;
         int haut = en_pixel(ya, echelle), bas = en_pixel(yb, echelle);
         if (haut > bas) std::swap(haut, bas);
         haut = std::max(haut, 0);
@@ -130,41 +169,131 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
             else img.setPixel(px, r, pfond);
         }
     };
-    segments_.clear();
-    // With one height for both ends, a sample's height is that of the left
-    // end of the column before (to the right): worked out once.
-    const bool meme_hauteur = &y1f == &y2f;
-    bool reportee = false;
-    double hauteur_reportee = 0;
-    for (double x = arrondi(s.Width()); x >= 0; x -= 30, --n) {
-        const bool connue = reportee;
-        reportee = false;
-        t([&] {
-            const double y1 = y1f(n - 1);
-            const double y2 = meme_hauteur && connue ? hauteur_reportee : y2f(n);
-            hauteur_reportee = y1;
-            reportee = true;
-            verticale(x - 45, H, y1 - 30);
-            verticale(x - 30, H, (y1 + y2) / 2 - 45);
-            if (espion) espion(TraceDessin{QStringLiteral("Line"), &s, x - 45, y1 - 30, x - 15, y2 - 30, courbe, {}});
-            const QLine l(en_pixel(x - 45, echelle), en_pixel(y1 - 30, echelle), en_pixel(x - 15, echelle),
-                          en_pixel(y2 - 30, echelle));
-            if (direct && l.dx() == 2 && std::abs(l.dy()) <= 256) {
-                const MotifSegment& m = motif_segment(l.dy());
-                if (l.x1() + m.gauche >= 0 && l.x1() + m.droite < w && l.y1() + m.haut >= 0 && l.y1() + m.bas < h) {
-                    for (const QPoint& p : m.points)
-                        reinterpret_cast<QRgb*>(bits + (l.y1() + p.y()) * bpl)[l.x1() + p.x()] = pcourbe;
-                    return;
-                }
+    auto remplir = [&](double x, const ColonneSimple& c, int limite) {
+        verticale(x - 45, H, c.y1 - 30, limite);
+        verticale(x - 30, H, (c.y1 + c.y2) / 2 - 45, limite);
+    };
+    auto tracer = [&](double x, const ColonneSimple& c) {
+        if (espion) espion(TraceDessin{QStringLiteral("Line"), &s, x - 45, c.y1 - 30, x - 15, c.y2 - 30, courbe, {}});
+        const QLine l(en_pixel(x - 45, echelle), en_pixel(c.y1 - 30, echelle), en_pixel(x - 15, echelle),
+                      en_pixel(c.y2 - 30, echelle));
+        if (direct && l.dx() == 2 && std::abs(l.dy()) <= 256) {
+            const MotifSegment& m = motif_segment(l.dy());
+            if (l.x1() + m.gauche >= 0 && l.x1() + m.droite < w && l.y1() + m.haut >= 0 && l.y1() + m.bas < h) {
+                if (m.gauche < 0 || m.droite > 2) motifs_sages = false;
+                for (const QPoint& p : m.points)
+                    reinterpret_cast<QRgb*>(bits + (l.y1() + p.y()) * bpl)[l.x1() + p.x()] = pcourbe;
+                return;
             }
-            segments_.push_back(l);
-        });
+        }
+        segments_.push_back(l);
+    };
+    auto peindre_segments = [&] {
+        if (segments_.empty()) return;
+        QPainter g(&img);
+        g.setRenderHint(QPainter::Antialiasing, false);
+        g.setPen(QPen(en_qcolor(courbe), 0));
+        g.drawLines(segments_.data(), static_cast<int>(segments_.size()));
+    };
+    segments_.clear();
+
+    // The graph can be kept between ticks in the twips scale on a 32-bit
+    // surface, with columns two pixels apart whose leftmost one ends before
+    // the third pixel (so that nothing it drew scrolls into view).
+    const int nb = static_cast<int>(hauteurs_.size());
+    const int L = en_pixel(X0 - 45, echelle);
+    const bool gardable = !espion && direct && echelle == TWIPS_PAR_PIXEL && nb >= 2 &&
+                          en_pixel(X0 - 15, echelle) == L + 2 && L >= 2 && L + 2 < w &&
+                          en_pixel(X0 - 30.0 * (nb - 1) - 15, echelle) < 2;
+    GrapheSimple* g = nullptr;
+    if (gardable) {
+        for (auto it = graphes_.begin(); it != graphes_.end();) {
+            if (it->second.controle.isNull()) it = graphes_.erase(it);
+            else ++it;
+        }
+        g = &graphes_[&s];
+        g->controle = s.widget();
+    } else {
+        graphes_.erase(&s);
     }
-    if (segments_.empty()) return;
-    QPainter g(&img);
-    g.setRenderHint(QPainter::Antialiasing, false);
-    g.setPen(QPen(en_qcolor(courbe), 0));
-    g.drawLines(segments_.data(), static_cast<int>(segments_.size()));
+
+    // The newest sample stands at both ends of the rightmost column, so the
+    // columns right of k are new (k is at least 1) while every column from k
+    // leftwards shows what the one to its right showed on the last tick.
+    bool defile = false;
+    int k = nb;
+    if (g && g->valide && g->fond.size() == img.size() && g->fond.format() == img.format() && g->largeur == X0 &&
+        g->hauteur == H && g->pfond == pfond && g->pcourbe == pcourbe && static_cast<int>(g->colonnes.size()) == nb &&
+        std::all_of(hauteurs_.begin(), hauteurs_.end(), [](const ColonneSimple& c) { return c.dessinee; })) {
+        while (k > 1) {
+            const ColonneSimple& a = hauteurs_[k - 1];
+            const ColonneSimple& b = g->colonnes[k - 2];
+            if (a.y1 != b.y1 || a.y2 != b.y2) break;
+            --k;
+        }
+        defile = k < nb - 1 && L - 2 * (k - 1) >= 1;
+        // The surface holds the same background as the kept graph.
+        for (int r = 0; r < h && defile; ++r)
+            defile = std::memcmp(img.constScanLine(r), g->fond.constScanLine(r), static_cast<size_t>(w) * 4) == 0;
+    }
+
+    if (defile) {
+        // The kept graph, two pixels to the left; the strip from the left edge
+        // of column k - 1 onwards keeps the background and gets the new
+        // columns and the right end of the curve of column k beside them.
+        // At the left edge the curves start outside the meter, where the
+        // painter clips them: that does not give the pixels of the same curve
+        // moved, so the two leftmost pixel columns are drawn again too, from
+        // the columns that reach them (their fills kept to those two).
+        const int a = L - 2 * (k - 1);
+        const int bord = std::min(2, a);
+        for (int r = 0; r < h; ++r) {
+            uchar* ligne = img.scanLine(r);
+            std::memcpy(ligne + bord * 4, g->graphe.constScanLine(r) + (bord + 2) * 4,
+                        static_cast<size_t>(a - bord) * 4);
+            std::memcpy(ligne, g->fond.constScanLine(r), static_cast<size_t>(bord) * 4);
+        }
+        const int premiere_a_gauche = L / 2; // the first column with L - 2i <= 1
+        for (int i = 0; i < k; ++i) remplir(X0 - 30.0 * i, hauteurs_[i], w);
+        for (int i = premiere_a_gauche; i < nb; ++i) remplir(X0 - 30.0 * i, hauteurs_[i], bord);
+        for (int i = 0; i <= k; ++i) tracer(X0 - 30.0 * i, hauteurs_[i]);
+        for (int i = std::max(premiere_a_gauche, k + 1); i < nb; ++i) tracer(X0 - 30.0 * i, hauteurs_[i]);
+        peindre_segments();
+        ++defilements_;
+    } else {
+        if (g) g->fond = img.copy();
+        double x = X0;
+        for (const ColonneSimple& c : hauteurs_) {
+            if (c.dessinee) {
+                remplir(x, c, w);
+                tracer(x, c);
+            }
+            x -= 30;
+        }
+        peindre_segments();
+    }
+
+    if (!g) return;
+    // Kept for the next tick: the graph as drawn, its heights, and whether the
+    // background scrolls (every row of one colour).
+    if (!defile) {
+        g->valide = motifs_sages;
+        for (int r = 0; r < h && g->valide; ++r) {
+            const QRgb* ligne = reinterpret_cast<const QRgb*>(g->fond.constScanLine(r));
+            g->valide = std::all_of(ligne, ligne + w, [&](QRgb p) { return p == ligne[0]; });
+        }
+        g->largeur = X0;
+        g->hauteur = H;
+        g->pfond = pfond;
+        g->pcourbe = pcourbe;
+    } else if (!motifs_sages) {
+        g->valide = false;
+    }
+    if (g->graphe.size() != img.size() || g->graphe.format() != img.format()) g->graphe = img.copy();
+    else
+        for (int r = 0; r < h; ++r)
+            std::memcpy(g->graphe.scanLine(r), img.constScanLine(r), static_cast<size_t>(w) * 4);
+    g->colonnes.swap(hauteurs_);
 }
 
 // Smoothed style: from the left, one anti-aliased segment per column from
@@ -358,19 +487,81 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
     if (!t([&] { exiger(surface); })) return;
     PictureBox& s = *surface;
     auto ecrire = [&](double px, Couleur c) {
-        t([&] { s.setForeColor(c); });
-        t([&] {
-            if (espion) espion(TraceDessin{QStringLiteral("PSet"), &s, px, 0, px, 0, BLANC, {}});
-            s.PSet(px, 0, BLANC);
-        });
-        t([&] {
-            if (espion) espion(TraceDessin{QStringLiteral("Print"), &s, s.CurrentX, s.CurrentY, 0, 0, c, texte});
-            s.Print(texte);
-        });
+        bool ok = t([&] { s.setForeColor(c); });
+        ok = t([&] {
+                 if (espion) espion(TraceDessin{QStringLiteral("PSet"), &s, px, 0, px, 0, BLANC, {}});
+                 s.PSet(px, 0, BLANC);
+             }) &&
+             ok;
+        ok = t([&] {
+                 if (espion) espion(TraceDessin{QStringLiteral("Print"), &s, s.CurrentX, s.CurrentY, 0, 0, c, texte});
+                 s.Print(texte);
+             }) &&
+             ok;
+        return ok;
     };
+
+    // The caption changes only the pixels inside its zone, each one from what
+    // lay there alone. So when the text and what lies under it are those of
+    // the last tick, the pixels it gave then are put back instead of writing
+    // the text twice again.
+    QImage& img = s.image();
+    LegendeGardee* l = nullptr;
+    if (!espion && s.ScaleMode() != PictureBox::vbPixels &&
+        (img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32)) {
+        for (auto it = legendes_.begin(); it != legendes_.end();) {
+            if (it->second.controle.isNull()) it = legendes_.erase(it);
+            else ++it;
+        }
+        l = &legendes_[&s];
+        l->controle = s.widget();
+        const QFont police = s.Font();
+        if (!l->valide || l->texte != texte || l->x != x || l->taille != img.size() || l->format != img.format() ||
+            l->police != police) {
+            l->valide = false;
+            l->texte = texte;
+            l->x = x;
+            l->taille = img.size();
+            l->format = img.format();
+            l->police = police;
+            // Every pixel the text may touch, as its font tells, for the
+            // shadow and the text, with the two single pixels set before
+            // them and a margin.
+            const QFontMetrics fm(police, &img);
+            const QRect encre = fm.boundingRect(texte);
+            const int a = en_pixel(x, TWIPS_PAR_PIXEL), b = en_pixel(x + 15, TWIPS_PAR_PIXEL);
+            QRect z = encre.translated(a, fm.ascent()) | encre.translated(b, fm.ascent());
+            z |= QRect(std::min(a, b), 0, std::abs(a - b) + 1, 1);
+            l->zone = z.adjusted(-2, -2, 2, 2) & img.rect();
+        }
+        const QRect& z = l->zone;
+        bool meme_fond = l->valide && !z.isEmpty();
+        for (int r = z.top(); r <= z.bottom() && meme_fond; ++r)
+            meme_fond = std::memcmp(img.constScanLine(r) + z.left() * 4, l->avant.constScanLine(r - z.top()),
+                                    static_cast<size_t>(z.width()) * 4) == 0;
+        if (meme_fond) {
+            s.PSet(x, 0, BLANC); // the text position and the repaint, as the text would leave them
+            for (int r = z.top(); r <= z.bottom(); ++r)
+                std::memcpy(img.scanLine(r) + z.left() * 4, l->apres.constScanLine(r - z.top()),
+                            static_cast<size_t>(z.width()) * 4);
+            s.setForeColor(NOIR);
+            s.CurrentX = 0;
+            s.CurrentY = l->y_apres;
+            ++legendes_reprises_;
+            return;
+        }
+        l->valide = false;
+        if (!z.isEmpty()) l->avant = img.copy(z);
+    }
+
     // A white copy one pixel to the right, behind the black text.
-    ecrire(x + 15, BLANC);
-    ecrire(x, NOIR);
+    const bool ombre = ecrire(x + 15, BLANC);
+    const bool ok = ecrire(x, NOIR) && ombre;
+    if (l && ok && !l->zone.isEmpty()) {
+        l->apres = img.copy(l->zone);
+        l->y_apres = s.CurrentY;
+        l->valide = true;
+    }
 }
 
 } // namespace tk

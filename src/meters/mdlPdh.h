@@ -5,12 +5,16 @@
 #include "forms/controles.h"
 #include "platform/counters.h"
 
+#include <QFont>
+#include <QImage>
 #include <QLine>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace tk {
@@ -81,6 +85,10 @@ public:
 
     // Receives every drawing step when set.
     std::function<void(const TraceDessin&)> espion;
+    // How many plain graphs were scrolled instead of drawn again, and how
+    // many captions put back from the last tick instead of written again.
+    int defilements() const { return defilements_; }
+    int legendes_reprises() const { return legendes_reprises_; }
 
 private:
     // Adds one counter to the query and stores its handle in the record
@@ -105,6 +113,45 @@ private:
     // The curve segments of the meter being drawn in the plain style, kept
     // between meters so that their room is reused.
     std::vector<QLine> segments_;
+
+    // One column of a plain meter: the heights of its two ends, and whether
+    // they could be worked out (a column in error is not drawn).
+    struct ColonneSimple {
+        double y1 = 0, y2 = 0;
+        bool dessinee = false;
+    };
+    // A plain meter as last drawn, so that the next tick can scroll it: the
+    // surface as it stood before the columns (background, grid line), the
+    // graph without its caption, the columns drawn (0 at the right) and what
+    // they were drawn with.
+    struct GrapheSimple {
+        QPointer<QWidget> controle; // gone with the meter
+        bool valide = false;
+        QImage fond, graphe;
+        std::vector<ColonneSimple> colonnes;
+        double largeur = 0, hauteur = 0;
+        QRgb pfond = 0, pcourbe = 0;
+    };
+    std::unordered_map<const PictureBox*, GrapheSimple> graphes_;
+    std::vector<ColonneSimple> hauteurs_; // the meter being drawn
+    int defilements_ = 0;
+
+    // A meter's caption as last written: the text and where, the zone of
+    // pixels it may change, and that zone before and after writing it.
+    struct LegendeGardee {
+        QPointer<QWidget> controle; // gone with the meter
+        bool valide = false;
+        QString texte;
+        double x = 0;
+        QSize taille;
+        QImage::Format format = QImage::Format_Invalid;
+        QFont police;
+        QRect zone;
+        QImage avant, apres;
+        double y_apres = 0;
+    };
+    std::unordered_map<const PictureBox*, LegendeGardee> legendes_;
+    int legendes_reprises_ = 0;
 };
 
 } // namespace tk
