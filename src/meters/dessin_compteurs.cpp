@@ -117,7 +117,8 @@ void mdlPdh::trait(PictureBox& s, double x1, double y1, double x2, double y2, Co
 // background, colour, a rescale that changes the heights, an error in a
 // column, a surface in another format, an observer of the drawing steps)
 // draws the whole graph again.
-void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f, const Hauteur& y2f) {
+void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f, const Hauteur& y2f,
+                              const std::vector<double>& echantillons, double cle) {
     const double H = s.Height();
     const Couleur fond = couleur_systeme(COLOR_INACTIVECAPTION);
     const Couleur courbe = couleur_systeme(COLOR_ACTIVECAPTION);
@@ -131,27 +132,64 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
     const int w = img.width(), h = img.height();
     const double X0 = arrondi(s.Width());
 
-    // The heights of every column, right to left, each worked out under the
-    // trap as it always was (an error skips that column only).
-    hauteurs_.clear();
-    {
-        // With one height for both ends, a sample's height is that of the left
-        // end of the column before (to the right): worked out once.
-        const bool meme_hauteur = &y1f == &y2f;
-        bool reportee = false;
-        double hauteur_reportee = 0;
-        for (double x = X0; x >= 0; x -= 30, --n) {
-            const bool connue = reportee;
-            reportee = false;
-            ColonneSimple c;
-            c.dessinee = t([&] {
-                c.y1 = y1f(n - 1);
-                c.y2 = meme_hauteur && connue ? hauteur_reportee : y2f(n);
-                hauteur_reportee = c.y1;
-                reportee = true;
-            });
-            hauteurs_.push_back(c);
+    const int n0 = n;
+    int nb = 0;
+    for (double x = X0; x >= 0; x -= 30) ++nb;
+
+    // The graph can be kept between ticks in the twips scale on a 32-bit
+    // surface, with columns two pixels apart whose leftmost one ends before
+    // the third pixel (so that nothing it drew scrolls into view).
+    const int L = en_pixel(X0 - 45, echelle);
+    const bool gardable = !espion && direct && echelle == TWIPS_PAR_PIXEL && nb >= 4 &&
+                          en_pixel(X0 - 15, echelle) == L + 2 && L >= 2 && L + 2 < w &&
+                          en_pixel(X0 - 30.0 * (nb - 1) - 15, echelle) < 2;
+    GrapheSimple* g = nullptr;
+    if (gardable) {
+        for (auto it = graphes_.begin(); it != graphes_.end();) {
+            if (it->second.controle.isNull()) it = graphes_.erase(it);
+            else ++it;
         }
+        g = &graphes_[&s];
+        g->controle = s.widget();
+    } else {
+        graphes_.erase(&s);
+    }
+
+    // The heights of every column, right to left, each worked out under the
+    // trap as it always was (an error skips that column only). With one
+    // height for both ends, a sample's height is that of the left end of the
+    // column to its right, when that one was worked out.
+    hauteurs_.assign(static_cast<std::size_t>(nb), ColonneSimple{});
+    const bool meme_hauteur = &y1f == &y2f;
+    auto calculer = [&](int i) {
+        ColonneSimple& c = hauteurs_[i];
+        const ColonneSimple* droite = i > 0 ? &hauteurs_[i - 1] : nullptr;
+        const int m = n0 - i;
+        c.dessinee = t([&] {
+            c.y1 = y1f(m - 1);
+            c.y2 = meme_hauteur && droite && droite->dessinee ? droite->y1 : y2f(m);
+        });
+    };
+    // The same history moved by one sample, on the same scale: column i
+    // shows the samples column i - 1 showed, so only the two newest columns
+    // and the oldest one (whose older sample may not have moved) are worked
+    // out. Should one of them fail, the others are worked out as well, as
+    // a drawing from scratch does.
+    bool meme_echelle = g && g->valide && g->cle == cle && g->largeur == X0 && g->hauteur == H &&
+                        static_cast<int>(g->colonnes.size()) == nb && g->echantillons.size() == echantillons.size() &&
+                        n0 - nb + 1 >= 0 && n0 - 1 < static_cast<int>(echantillons.size());
+    // The samples of the columns taken over moved by exactly one place.
+    for (int j = n0 - nb + 1; meme_echelle && j <= n0 - 2; ++j)
+        meme_echelle = echantillons[j] == g->echantillons[j + 1];
+    if (meme_echelle) {
+        calculer(0);
+        calculer(1);
+        for (int i = 2; i < nb - 1; ++i) hauteurs_[i] = g->colonnes[i - 1];
+        calculer(nb - 1);
+        if (!hauteurs_[0].dessinee || !hauteurs_[1].dessinee || !hauteurs_[nb - 1].dessinee)
+            for (int i = 2; i < nb - 1; ++i) calculer(i);
+    } else {
+        for (int i = 0; i < nb; ++i) calculer(i);
     }
 
     bool motifs_sages = true; // every curve written stayed within its three pixel columns
@@ -197,31 +235,12 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
     };
     segments_.clear();
 
-    // The graph can be kept between ticks in the twips scale on a 32-bit
-    // surface, with columns two pixels apart whose leftmost one ends before
-    // the third pixel (so that nothing it drew scrolls into view).
-    const int nb = static_cast<int>(hauteurs_.size());
-    const int L = en_pixel(X0 - 45, echelle);
-    const bool gardable = !espion && direct && echelle == TWIPS_PAR_PIXEL && nb >= 2 &&
-                          en_pixel(X0 - 15, echelle) == L + 2 && L >= 2 && L + 2 < w &&
-                          en_pixel(X0 - 30.0 * (nb - 1) - 15, echelle) < 2;
-    GrapheSimple* g = nullptr;
-    if (gardable) {
-        for (auto it = graphes_.begin(); it != graphes_.end();) {
-            if (it->second.controle.isNull()) it = graphes_.erase(it);
-            else ++it;
-        }
-        g = &graphes_[&s];
-        g->controle = s.widget();
-    } else {
-        graphes_.erase(&s);
-    }
-
     // The newest sample stands at both ends of the rightmost column, so the
     // columns right of k are new (k is at least 1) while every column from k
     // leftwards shows what the one to its right showed on the last tick.
+    // The oldest column is drawn again at the left edge whatever it shows.
     bool defile = false;
-    int k = nb;
+    int k = nb - 1;
     if (g && g->valide && g->fond.size() == img.size() && g->fond.format() == img.format() && g->largeur == X0 &&
         g->hauteur == H && g->pfond == pfond && g->pcourbe == pcourbe && static_cast<int>(g->colonnes.size()) == nb &&
         std::all_of(hauteurs_.begin(), hauteurs_.end(), [](const ColonneSimple& c) { return c.dessinee; })) {
@@ -282,6 +301,8 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
             const QRgb* ligne = reinterpret_cast<const QRgb*>(g->fond.constScanLine(r));
             g->valide = std::all_of(ligne, ligne + w, [&](QRgb p) { return p == ligne[0]; });
         }
+        g->valide = g->valide &&
+                    std::all_of(hauteurs_.begin(), hauteurs_.end(), [](const ColonneSimple& c) { return c.dessinee; });
         g->largeur = X0;
         g->hauteur = H;
         g->pfond = pfond;
@@ -293,6 +314,8 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
     else
         for (int r = 0; r < h; ++r)
             std::memcpy(g->graphe.scanLine(r), img.constScanLine(r), static_cast<size_t>(w) * 4);
+    g->echantillons = echantillons;
+    g->cle = cle;
     g->colonnes.swap(hauteurs_);
 }
 
@@ -337,7 +360,10 @@ void mdlPdh::dessiner_compteur_cpu(int16_t v) {
     };
     if (prog.lissage)
         colonnes_lissees(*s, t, static_cast<int>(arrondi(201 - s->Width() / 30)), 0, s->Width(), -3, -1, false, y, y);
-    else colonnes_simples(*s, t, 201, y, y);
+    else {
+        echantillons_.assign(historique_cpu.begin(), historique_cpu.end());
+        colonnes_simples(*s, t, 201, y, y, echantillons_, 0);
+    }
     t([&] { ecrire_sur_compteur(s, QString::number(v) + QStringLiteral(" %")); });
 }
 
@@ -356,7 +382,8 @@ void mdlPdh::dessiner_compteur_ram(int16_t v) {
         return static_cast<double>(CInt(H - div_entiere(arrondi(a_indice(historique_ram, n) * H), 100)));
     };
     // The memory meter is always drawn in the plain style.
-    colonnes_simples(*s, t, 201, y, y);
+    echantillons_.assign(historique_ram.begin(), historique_ram.end());
+    colonnes_simples(*s, t, 201, y, y, echantillons_, 0);
     t([&] { ecrire_sur_compteur(s, QString::number(v) + QStringLiteral(" % used")); });
 }
 
@@ -398,7 +425,12 @@ void mdlPdh::dessiner_disque(double v, PictureBox* surface, int16_t rang, bool e
     }
     const Hauteur y = [&](int n) { return arrondi(H - H * a_indice(a_indice(historiques, rang), n) / p); };
     if (prog.lissage) colonnes_lissees(s, t, 1, 1, 571, -1, 1, false, y, y);
-    else colonnes_simples(s, t, 21, y, y);
+    else {
+        echantillons_.clear();
+        if (rang >= 0 && rang < static_cast<int>(historiques.size()))
+            echantillons_.assign(historiques[rang].begin(), historiques[rang].end());
+        colonnes_simples(s, t, 21, y, y, echantillons_, p);
+    }
     t([&] { ecrire_sur_compteur(surface, prog.fonctions().Affichage(v, true)); });
 }
 
@@ -456,7 +488,12 @@ void mdlPdh::dessiner_compteur_REZO(double v, PictureBox* surface, int16_t k) {
     };
     const Hauteur y2 = [&](int n) { return static_cast<double>(CInt(y1(n))); };
     if (prog.lissage) colonnes_lissees(s, t, static_cast<int>(arrondi(201 - W / 30 + 1)), 0, W, -2, 0, true, y1, y2);
-    else colonnes_simples(s, t, 201, y1, y2);
+    else {
+        echantillons_.clear();
+        if (k >= 0 && k < static_cast<int>(historique_rezo.size()))
+            echantillons_.assign(historique_rezo[k].begin(), historique_rezo[k].end());
+        colonnes_simples(s, t, 201, y1, y2, echantillons_, k >= 0 && k < 31 ? echelle_rezo[k] : 0);
+    }
     t([&] { ecrire_sur_compteur(surface, prog.fonctions().Affichage(v, true)); });
 }
 

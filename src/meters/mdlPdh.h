@@ -103,7 +103,10 @@ private:
     // given by `y1` for the left end of a segment and `y2` for its right end.
     using Hauteur = std::function<double(int n)>;
     void dessiner_disque(double v, PictureBox* surface, int16_t rang, bool ecriture);
-    void colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1, const Hauteur& y2);
+    // `echantillons` is the history drawn and `cle` its scale: the same scale
+    // on the next tick means the same heights for the same samples.
+    void colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1, const Hauteur& y2,
+                          const std::vector<double>& echantillons, double cle);
     void colonnes_lissees(PictureBox& s, Piege& t, int n, double x, double x_fin, int a, int b, bool borne,
                           const Hauteur& y1, const Hauteur& y2);
     void trait(PictureBox& s, double x1, double y1, double x2, double y2, Couleur c);
@@ -131,9 +134,12 @@ private:
         std::vector<ColonneSimple> colonnes;
         double largeur = 0, hauteur = 0;
         QRgb pfond = 0, pcourbe = 0;
+        std::vector<double> echantillons; // the history drawn and its scale
+        double cle = 0;
     };
     std::unordered_map<const PictureBox*, GrapheSimple> graphes_;
     std::vector<ColonneSimple> hauteurs_; // the meter being drawn
+    std::vector<double> echantillons_;    // its history
     int defilements_ = 0;
 
     // A meter's caption as last written: the text and where, the zone of

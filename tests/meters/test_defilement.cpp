@@ -42,8 +42,8 @@ struct Programme_dessin {
         b.p().antialias().init_couleurs_lissage();
     }
     std::vector<PictureBox*> compteurs() {
-        return {&f.picCompteur(0), &f.picCompteur(1), &f.picCompteur(2), &f.picCompteur(3), &f.picDebitDiskE(0),
-                &f.picDebitDiskL(0)};
+        return {&f.picCompteur(0), &f.picCompteur(1),   &f.picCompteur(2),
+                &f.picCompteur(3), &f.picDebitDiskE(0), &f.picDebitDiskL(0)};
     }
     void tick(int16_t cpu, int16_t ram, double ecriture, double lecture, double recu, double envoye) {
         pdh.dessiner_compteur_cpu(cpu);
