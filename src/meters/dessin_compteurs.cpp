@@ -553,14 +553,19 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
         l = &legendes_[&s];
         l->controle = s.widget();
         const QFont police = s.Font();
-        if (!l->valide || l->texte != texte || l->x != x || l->taille != img.size() || l->format != img.format() ||
+        if (l->texte != texte || l->x != x || l->taille != img.size() || l->format != img.format() ||
             l->police != police) {
+            // A new text is written the ordinary way; it is kept from its
+            // second tick on, as most change at every tick.
             l->valide = false;
+            l->zone_connue = false;
             l->texte = texte;
             l->x = x;
             l->taille = img.size();
             l->format = img.format();
             l->police = police;
+            l = nullptr;
+        } else if (!l->zone_connue) {
             // Every pixel the text may touch, as its font tells, for the
             // shadow and the text, with the two single pixels set before
             // them and a margin.
@@ -570,7 +575,10 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
             QRect z = encre.translated(a, fm.ascent()) | encre.translated(b, fm.ascent());
             z |= QRect(std::min(a, b), 0, std::abs(a - b) + 1, 1);
             l->zone = z.adjusted(-2, -2, 2, 2) & img.rect();
+            l->zone_connue = true;
         }
+    }
+    if (l) {
         const QRect& z = l->zone;
         bool meme_fond = l->valide && !z.isEmpty();
         for (int r = z.top(); r <= z.bottom() && meme_fond; ++r)

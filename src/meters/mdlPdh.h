@@ -152,6 +152,7 @@ private:
         QSize taille;
         QImage::Format format = QImage::Format_Invalid;
         QFont police;
+        bool zone_connue = false;
         QRect zone;
         QImage avant, apres;
         double y_apres = 0;
