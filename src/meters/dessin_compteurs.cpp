@@ -266,17 +266,26 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
         // the columns that reach them (their fills kept to those two).
         const int a = L - 2 * (k - 1);
         const int bord = std::min(2, a);
+        const int premiere_a_gauche = L / 2; // the first column with L - 2i <= 1
+        // Those columns unchanged where they stand (a flat curve) leave the two
+        // pixel columns as they were, when the new strip on the right is far
+        // enough not to reach them.
+        bool gauche_pareille = a >= 4;
+        for (int i = premiere_a_gauche; i < nb && gauche_pareille; ++i)
+            gauche_pareille = hauteurs_[i].y1 == g->colonnes[i].y1 && hauteurs_[i].y2 == g->colonnes[i].y2;
+        const QImage& bord_gauche = gauche_pareille ? g->graphe : g->fond;
         for (int r = 0; r < h; ++r) {
-            uchar* ligne = img.scanLine(r);
+            uchar* ligne = bits + r * bpl;
             std::memcpy(ligne + bord * 4, g->graphe.constScanLine(r) + (bord + 2) * 4,
                         static_cast<size_t>(a - bord) * 4);
-            std::memcpy(ligne, g->fond.constScanLine(r), static_cast<size_t>(bord) * 4);
+            std::memcpy(ligne, bord_gauche.constScanLine(r), static_cast<size_t>(bord) * 4);
         }
-        const int premiere_a_gauche = L / 2; // the first column with L - 2i <= 1
         for (int i = 0; i < k; ++i) remplir(X0 - 30.0 * i, hauteurs_[i], w);
-        for (int i = premiere_a_gauche; i < nb; ++i) remplir(X0 - 30.0 * i, hauteurs_[i], bord);
+        if (!gauche_pareille)
+            for (int i = premiere_a_gauche; i < nb; ++i) remplir(X0 - 30.0 * i, hauteurs_[i], bord);
         for (int i = 0; i <= k; ++i) tracer(X0 - 30.0 * i, hauteurs_[i]);
-        for (int i = std::max(premiere_a_gauche, k + 1); i < nb; ++i) tracer(X0 - 30.0 * i, hauteurs_[i]);
+        if (!gauche_pareille)
+            for (int i = std::max(premiere_a_gauche, k + 1); i < nb; ++i) tracer(X0 - 30.0 * i, hauteurs_[i]);
         peindre_segments();
         ++defilements_;
     } else {
@@ -576,34 +585,76 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
             z |= QRect(std::min(a, b), 0, std::abs(a - b) + 1, 1);
             l->zone = z.adjusted(-2, -2, 2, 2) & img.rect();
             l->zone_connue = true;
+            l->pixels.clear();
+            l->valide = false;
         }
     }
-    if (l) {
-        const QRect& z = l->zone;
-        bool meme_fond = l->valide && !z.isEmpty();
-        for (int r = z.top(); r <= z.bottom() && meme_fond; ++r)
-            meme_fond = std::memcmp(img.constScanLine(r) + z.left() * 4, l->avant.constScanLine(r - z.top()),
-                                    static_cast<size_t>(z.width()) * 4) == 0;
-        if (meme_fond) {
+    // Each pixel of the zone remembers what the caption made of the last few
+    // colours it found there; when every pixel finds its colour, that is the
+    // caption, without writing the text.
+    const QRect z = l ? l->zone : QRect();
+    const int zl = z.width();
+    if (l && l->zone_connue && !z.isEmpty()) {
+        const std::size_t nz = static_cast<std::size_t>(z.width()) * static_cast<std::size_t>(z.height());
+        if (l->pixels.size() != nz) l->pixels.assign(nz, LegendeGardee::Pixel{});
+        l->avant.resize(nz);
+        l->sortie.resize(nz);
+        bool connus = l->valide;
+        for (int r = 0; r < z.height(); ++r) {
+            const QRgb* ligne = reinterpret_cast<const QRgb*>(img.constScanLine(z.top() + r)) + z.left();
+            for (int c = 0; c < zl; ++c) {
+                const std::size_t i = static_cast<std::size_t>(r) * static_cast<std::size_t>(zl) + c;
+                const QRgb fond = ligne[c];
+                l->avant[i] = fond;
+                if (!connus) continue;
+                const LegendeGardee::Pixel& p = l->pixels[i];
+                int j = 0;
+                while (j < p.n && p.fond[j] != fond) ++j;
+                if (j == p.n) connus = false;
+                else l->sortie[i] = p.resultat[j];
+            }
+        }
+        if (connus) {
             s.PSet(x, 0, BLANC); // the text position and the repaint, as the text would leave them
-            for (int r = z.top(); r <= z.bottom(); ++r)
-                std::memcpy(img.scanLine(r) + z.left() * 4, l->apres.constScanLine(r - z.top()),
-                            static_cast<size_t>(z.width()) * 4);
+            for (int r = 0; r < z.height(); ++r)
+                std::memcpy(img.scanLine(z.top() + r) + z.left() * 4, l->sortie.data() + r * zl,
+                            static_cast<size_t>(zl) * 4);
             s.setForeColor(NOIR);
             s.CurrentX = 0;
             s.CurrentY = l->y_apres;
             ++legendes_reprises_;
             return;
         }
-        l->valide = false;
-        if (!z.isEmpty()) l->avant = img.copy(z);
     }
 
     // A white copy one pixel to the right, behind the black text.
     const bool ombre = ecrire(x + 15, BLANC);
     const bool ok = ecrire(x, NOIR) && ombre;
-    if (l && ok && !l->zone.isEmpty()) {
-        l->apres = img.copy(l->zone);
+    if (l && l->zone_connue && !z.isEmpty()) {
+        if (!ok) {
+            l->valide = false;
+            return;
+        }
+        // What each colour gave, the oldest forgotten first.
+        for (int r = 0; r < z.height(); ++r) {
+            const QRgb* ligne = reinterpret_cast<const QRgb*>(img.constScanLine(z.top() + r)) + z.left();
+            for (int c = 0; c < zl; ++c) {
+                const std::size_t i = static_cast<std::size_t>(r) * static_cast<std::size_t>(zl) + c;
+                LegendeGardee::Pixel& p = l->pixels[i];
+                const QRgb fond = l->avant[i];
+                int j = 0;
+                while (j < p.n && p.fond[j] != fond) ++j;
+                if (j == p.n) {
+                    if (p.n < LegendeGardee::COULEURS) ++p.n;
+                    for (j = p.n - 1; j > 0; --j) {
+                        p.fond[j] = p.fond[j - 1];
+                        p.resultat[j] = p.resultat[j - 1];
+                    }
+                }
+                p.fond[j] = fond;
+                p.resultat[j] = ligne[c];
+            }
+        }
         l->y_apres = s.CurrentY;
         l->valide = true;
     }

@@ -143,10 +143,16 @@ private:
     int defilements_ = 0;
 
     // A meter's caption as last written: the text and where, the zone of
-    // pixels it may change, and that zone before and after writing it.
+    // pixels it may change, and for each pixel of the zone what the caption
+    // made of the last colours found there.
     struct LegendeGardee {
+        static constexpr int COULEURS = 4;
+        struct Pixel {
+            int n = 0;
+            std::array<QRgb, COULEURS> fond{}, resultat{};
+        };
         QPointer<QWidget> controle; // gone with the meter
-        bool valide = false;
+        bool valide = false;        // the pixels hold what the text gave
         QString texte;
         double x = 0;
         QSize taille;
@@ -154,7 +160,8 @@ private:
         QFont police;
         bool zone_connue = false;
         QRect zone;
-        QImage avant, apres;
+        std::vector<Pixel> pixels;
+        std::vector<QRgb> avant, sortie; // the zone being written
         double y_apres = 0;
     };
     std::unordered_map<const PictureBox*, LegendeGardee> legendes_;
