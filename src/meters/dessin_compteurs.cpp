@@ -145,12 +145,19 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
                           en_pixel(X0 - 30.0 * (nb - 1) - 15, echelle) < 2;
     GrapheSimple* g = nullptr;
     if (gardable) {
-        for (auto it = graphes_.begin(); it != graphes_.end();) {
-            if (it->second.controle.isNull()) it = graphes_.erase(it);
-            else ++it;
+        const auto [place, nouveau] = graphes_.try_emplace(&s);
+        g = &place->second;
+        if (nouveau) {
+            // Meters that are gone leave with a new one.
+            for (auto it = graphes_.begin(); it != graphes_.end();) {
+                if (it->second.controle.isNull() && &it->second != g) it = graphes_.erase(it);
+                else ++it;
+            }
         }
-        g = &graphes_[&s];
-        g->controle = s.widget();
+        if (g->controle != s.widget()) {
+            g->controle = s.widget();
+            g->valide = false;
+        }
     } else {
         graphes_.erase(&s);
     }
@@ -289,7 +296,20 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
         peindre_segments();
         ++defilements_;
     } else {
-        if (g) g->fond = img.copy();
+        if (g) {
+            // The background is taken, and looked at, only when it changed.
+            bool meme_fond = g->fond.size() == img.size() && g->fond.format() == img.format();
+            for (int r = 0; r < h && meme_fond; ++r)
+                meme_fond = std::memcmp(bits + r * bpl, g->fond.constScanLine(r), static_cast<size_t>(w) * 4) == 0;
+            if (!meme_fond) {
+                g->fond = img.copy();
+                g->fond_uni = true;
+                for (int r = 0; r < h && g->fond_uni; ++r) {
+                    const QRgb* ligne = reinterpret_cast<const QRgb*>(g->fond.constScanLine(r));
+                    g->fond_uni = std::all_of(ligne, ligne + w, [&](QRgb p) { return p == ligne[0]; });
+                }
+            }
+        }
         double x = X0;
         for (const ColonneSimple& c : hauteurs_) {
             if (c.dessinee) {
@@ -305,12 +325,7 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
     // Kept for the next tick: the graph as drawn, its heights, and whether the
     // background scrolls (every row of one colour).
     if (!defile) {
-        g->valide = motifs_sages;
-        for (int r = 0; r < h && g->valide; ++r) {
-            const QRgb* ligne = reinterpret_cast<const QRgb*>(g->fond.constScanLine(r));
-            g->valide = std::all_of(ligne, ligne + w, [&](QRgb p) { return p == ligne[0]; });
-        }
-        g->valide = g->valide &&
+        g->valide = motifs_sages && g->fond_uni &&
                     std::all_of(hauteurs_.begin(), hauteurs_.end(), [](const ColonneSimple& c) { return c.dessinee; });
         g->largeur = X0;
         g->hauteur = H;
@@ -555,12 +570,20 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
     LegendeGardee* l = nullptr;
     if (!espion && s.ScaleMode() != PictureBox::vbPixels &&
         (img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32)) {
-        for (auto it = legendes_.begin(); it != legendes_.end();) {
-            if (it->second.controle.isNull()) it = legendes_.erase(it);
-            else ++it;
+        const auto [place, nouvelle] = legendes_.try_emplace(&s);
+        l = &place->second;
+        if (nouvelle) {
+            for (auto it = legendes_.begin(); it != legendes_.end();) {
+                if (it->second.controle.isNull() && &it->second != l) it = legendes_.erase(it);
+                else ++it;
+            }
         }
-        l = &legendes_[&s];
-        l->controle = s.widget();
+        if (l->controle != s.widget()) {
+            l->controle = s.widget();
+            l->valide = false;
+            l->zone_connue = false;
+            l->texte.clear();
+        }
         const QFont police = s.Font();
         if (l->texte != texte || l->x != x || l->taille != img.size() || l->format != img.format() ||
             l->police != police) {

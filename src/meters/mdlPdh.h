@@ -131,6 +131,7 @@ private:
         QPointer<QWidget> controle; // gone with the meter
         bool valide = false;
         QImage fond, graphe;
+        bool fond_uni = false; // every row of the background in one colour
         std::vector<ColonneSimple> colonnes;
         double largeur = 0, hauteur = 0;
         QRgb pfond = 0, pcourbe = 0;
