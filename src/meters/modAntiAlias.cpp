@@ -27,11 +27,12 @@ public:
     explicit Pixels(QImage& img)
         : img_(img), w_(img.width()), h_(img.height()),
           direct_(img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32),
-          bits_(direct_ ? img.bits() : nullptr), bpl_(img.bytesPerLine()) {}
+          opaque_(img.format() == QImage::Format_RGB32), bits_(direct_ ? img.bits() : nullptr),
+          bpl_(img.bytesPerLine()) {}
 
     bool dedans(int32_t x, int32_t y) const { return x >= 0 && y >= 0 && x < w_ && y < h_; }
     // Every pixel opaque: writing back the colour read changes nothing.
-    bool opaque() const { return img_.format() == QImage::Format_RGB32; }
+    bool opaque() const { return opaque_; }
 
     Couleur lire(int32_t x, int32_t y) const {
         if (!dedans(x, y)) return COULEUR_INVALIDE;
@@ -66,6 +67,7 @@ private:
     QImage& img_;
     int w_, h_;
     bool direct_;
+    bool opaque_;
     uchar* bits_;
     qsizetype bpl_;
 };
@@ -89,6 +91,12 @@ inline int canal(uint8_t a, float w1, uint8_t b, float w2) {
 
 // The whole part of a coordinate as a 32-bit number (error 6 beyond).
 inline int32_t partie_entiere_32(float v) {
+    // Within the range, the whole part by truncation, one less below zero.
+    if (v > -2147483648.0f && v < 2147483648.0f) {
+        int32_t i = static_cast<int32_t>(v);
+        if (static_cast<float>(i) > v) --i;
+        return i;
+    }
     const double f = std::floor(static_cast<double>(v));
     if (!(f >= -2147483648.0 && f <= 2147483647.0)) lever(ERR_DEPASSEMENT);
     return static_cast<int32_t>(f);
