@@ -81,6 +81,15 @@ const MotifSegment& motif_segment(int dy) {
     return motifs.emplace(dy, std::move(m)).first->second;
 }
 
+// Two surfaces of the same size and 32-bit format hold the same pixels.
+bool memes_pixels(const QImage& a, const QImage& b) {
+    if (a.bytesPerLine() == b.bytesPerLine())
+        return std::memcmp(a.constBits(), b.constBits(), static_cast<size_t>(a.sizeInBytes())) == 0;
+    for (int r = 0; r < a.height(); ++r)
+        if (std::memcmp(a.constScanLine(r), b.constScanLine(r), static_cast<size_t>(a.width()) * 4) != 0) return false;
+    return true;
+}
+
 constexpr Couleur BLANC = RGB(255, 255, 255);
 constexpr Couleur NOIR = RGB(0, 0, 0);
 constexpr Couleur COULEUR_QUADRILLAGE = RGB(200, 200, 255);
@@ -259,8 +268,7 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
         }
         defile = k < nb - 1 && L - 2 * (k - 1) >= 1;
         // The surface holds the same background as the kept graph.
-        for (int r = 0; r < h && defile; ++r)
-            defile = std::memcmp(img.constScanLine(r), g->fond.constScanLine(r), static_cast<size_t>(w) * 4) == 0;
+        defile = memes_pixels(img, g->fond);
     }
 
     if (defile) {
@@ -285,7 +293,8 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
             uchar* ligne = bits + r * bpl;
             std::memcpy(ligne + bord * 4, g->graphe.constScanLine(r) + (bord + 2) * 4,
                         static_cast<size_t>(a - bord) * 4);
-            std::memcpy(ligne, bord_gauche.constScanLine(r), static_cast<size_t>(bord) * 4);
+            const uchar* gauche = bord_gauche.constScanLine(r);
+            for (int c = 0; c < bord * 4; ++c) ligne[c] = gauche[c];
         }
         for (int i = 0; i < k; ++i) remplir(X0 - 30.0 * i, hauteurs_[i], w);
         if (!gauche_pareille)
@@ -298,10 +307,7 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
     } else {
         if (g) {
             // The background is taken, and looked at, only when it changed.
-            bool meme_fond = g->fond.size() == img.size() && g->fond.format() == img.format();
-            for (int r = 0; r < h && meme_fond; ++r)
-                meme_fond = std::memcmp(bits + r * bpl, g->fond.constScanLine(r), static_cast<size_t>(w) * 4) == 0;
-            if (!meme_fond) {
+            if (g->fond.size() != img.size() || g->fond.format() != img.format() || !memes_pixels(img, g->fond)) {
                 g->fond = img.copy();
                 g->fond_uni = true;
                 for (int r = 0; r < h && g->fond_uni; ++r) {
@@ -334,10 +340,10 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
     } else if (!motifs_sages) {
         g->valide = false;
     }
-    if (g->graphe.size() != img.size() || g->graphe.format() != img.format()) g->graphe = img.copy();
-    else
-        for (int r = 0; r < h; ++r)
-            std::memcpy(g->graphe.scanLine(r), img.constScanLine(r), static_cast<size_t>(w) * 4);
+    if (g->graphe.size() != img.size() || g->graphe.format() != img.format() ||
+        g->graphe.bytesPerLine() != img.bytesPerLine())
+        g->graphe = img.copy();
+    else std::memcpy(g->graphe.bits(), img.constBits(), static_cast<size_t>(img.sizeInBytes()));
     g->echantillons = echantillons;
     g->cle = cle;
     g->colonnes.swap(hauteurs_);
