@@ -343,7 +343,9 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
     if (g->graphe.size() != img.size() || g->graphe.format() != img.format() ||
         g->graphe.bytesPerLine() != img.bytesPerLine())
         g->graphe = img.copy();
-    else std::memcpy(g->graphe.bits(), img.constBits(), static_cast<size_t>(img.sizeInBytes()));
+    else
+        // Row by row, like the scroll above.
+        for (int r = 0; r < h; ++r) std::memcpy(g->graphe.scanLine(r), bits + r * bpl, static_cast<size_t>(w) * 4);
     g->echantillons = echantillons;
     g->cle = cle;
     g->colonnes.swap(hauteurs_);
