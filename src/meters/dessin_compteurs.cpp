@@ -13,6 +13,7 @@
 #include <QPen>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <vector>
 #include <cmath>
@@ -80,6 +81,15 @@ const MotifSegment& motif_segment(int dy) {
     return motifs.emplace(dy, std::move(m)).first->second;
 }
 
+// Two surfaces of the same size and 32-bit format hold the same pixels.
+bool memes_pixels(const QImage& a, const QImage& b) {
+    if (a.bytesPerLine() == b.bytesPerLine())
+        return std::memcmp(a.constBits(), b.constBits(), static_cast<size_t>(a.sizeInBytes())) == 0;
+    for (int r = 0; r < a.height(); ++r)
+        if (std::memcmp(a.constScanLine(r), b.constScanLine(r), static_cast<size_t>(a.width()) * 4) != 0) return false;
+    return true;
+}
+
 constexpr Couleur BLANC = RGB(255, 255, 255);
 constexpr Couleur NOIR = RGB(0, 0, 0);
 constexpr Couleur COULEUR_QUADRILLAGE = RGB(200, 200, 255);
@@ -99,28 +109,111 @@ void mdlPdh::trait(PictureBox& s, double x1, double y1, double x2, double y2, Co
 // (n - 1, n): two fill lines and the curve segment. Positions map to pixels
 // as the picture box's own line does. The fill lines are vertical and go
 // straight into the pixels (both end rows included, as the painter draws a
-// one-pixel line); the curve segments are collected and drawn afterwards in
-// one call, or written straight in as the painter would draw them when they
-// lie inside the meter. That gives the same picture as drawing column by column: a
-// column's fills lie left of every pixel of the curves drawn before them, so
-// they never cover a curve, while every curve still covers the fills below it.
-void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f, const Hauteur& y2f) {
+// one-pixel line); the curve segments are written straight in as the painter
+// would draw them when they lie inside the meter, or collected and drawn
+// afterwards in one call. Column i (0 at the right) fills pixel columns
+// L - 2i and L - 2i + 1 and its curve spans L - 2i to L - 2i + 2: fills never
+// overlap each other and no fill lies under a curve drawn before it, so the
+// picture is the background, then every fill, then every curve on top,
+// whatever the order they are drawn in.
+//
+// That is what lets a tick scroll the picture instead of drawing it again:
+// when the history only moved by one sample, column i now shows what column
+// i - 1 showed, two pixels further left. The previous graph (without its
+// caption) is kept; the new picture is that graph moved left by two pixels
+// over the same background, with the newest column and the curve of the one
+// beside it drawn over the right-hand strip. Anything else (another size,
+// background, colour, a rescale that changes the heights, an error in a
+// column, a surface in another format, an observer of the drawing steps)
+// draws the whole graph again.
+void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f, const Hauteur& y2f,
+                              const std::vector<double>& echantillons, double cle) {
     const double H = s.Height();
     const Couleur fond = couleur_systeme(COLOR_INACTIVECAPTION);
     const Couleur courbe = couleur_systeme(COLOR_ACTIVECAPTION);
     const double echelle = s.ScaleMode() == PictureBox::vbPixels ? 1.0 : TWIPS_PAR_PIXEL;
     QImage& img = s.image();
     const bool direct = img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32;
-    const QColor qfond = en_qcolor(fond);
-    const QRgb pfond = qfond.rgb();
+    const QRgb pfond = en_qcolor(fond).rgb();
     const QRgb pcourbe = en_qcolor(courbe).rgb();
     uchar* const bits = direct ? img.bits() : nullptr;
     const qsizetype bpl = img.bytesPerLine();
     const int w = img.width(), h = img.height();
-    auto verticale = [&](double x, double ya, double yb) {
+    const double X0 = arrondi(s.Width());
+
+    const int n0 = n;
+    int nb = 0;
+    for (double x = X0; x >= 0; x -= 30) ++nb;
+
+    // The graph can be kept between ticks in the twips scale on a 32-bit
+    // surface, with columns two pixels apart whose leftmost one ends before
+    // the third pixel (so that nothing it drew scrolls into view).
+    const int L = en_pixel(X0 - 45, echelle);
+    const bool gardable = !espion && direct && echelle == TWIPS_PAR_PIXEL && nb >= 4 &&
+                          en_pixel(X0 - 15, echelle) == L + 2 && L >= 2 && L + 2 < w &&
+                          en_pixel(X0 - 30.0 * (nb - 1) - 15, echelle) < 2;
+    GrapheSimple* g = nullptr;
+    if (gardable) {
+        const auto [place, nouveau] = graphes_.try_emplace(&s);
+        g = &place->second;
+        if (nouveau) {
+            // Meters that are gone leave with a new one.
+            for (auto it = graphes_.begin(); it != graphes_.end();) {
+                if (it->second.controle.isNull() && &it->second != g) it = graphes_.erase(it);
+                else ++it;
+            }
+        }
+        if (g->controle != s.widget()) {
+            g->controle = s.widget();
+            g->valide = false;
+        }
+    } else {
+        graphes_.erase(&s);
+    }
+
+    // The heights of every column, right to left, each worked out under the
+    // trap as it always was (an error skips that column only). With one
+    // height for both ends, a sample's height is that of the left end of the
+    // column to its right, when that one was worked out.
+    hauteurs_.assign(static_cast<std::size_t>(nb), ColonneSimple{});
+    const bool meme_hauteur = &y1f == &y2f;
+    auto calculer = [&](int i) {
+        ColonneSimple& c = hauteurs_[i];
+        const ColonneSimple* droite = i > 0 ? &hauteurs_[i - 1] : nullptr;
+        const int m = n0 - i;
+        c.dessinee = t([&] {
+            c.y1 = y1f(m - 1);
+            c.y2 = meme_hauteur && droite && droite->dessinee ? droite->y1 : y2f(m);
+        });
+    };
+    // The same history moved by one sample, on the same scale: column i
+    // shows the samples column i - 1 showed, so only the two newest columns
+    // and the oldest one (whose older sample may not have moved) are worked
+    // out. Should one of them fail, the others are worked out as well, as
+    // a drawing from scratch does.
+    bool meme_echelle = g && g->valide && g->cle == cle && g->largeur == X0 && g->hauteur == H &&
+                        static_cast<int>(g->colonnes.size()) == nb && g->echantillons.size() == echantillons.size() &&
+                        n0 - nb + 1 >= 0 && n0 - 1 < static_cast<int>(echantillons.size());
+    // The samples of the columns taken over moved by exactly one place.
+    for (int j = n0 - nb + 1; meme_echelle && j <= n0 - 2; ++j)
+        meme_echelle = echantillons[j] == g->echantillons[j + 1];
+    if (meme_echelle) {
+        calculer(0);
+        calculer(1);
+        for (int i = 2; i < nb - 1; ++i) hauteurs_[i] = g->colonnes[i - 1];
+        calculer(nb - 1);
+        if (!hauteurs_[0].dessinee || !hauteurs_[1].dessinee || !hauteurs_[nb - 1].dessinee)
+            for (int i = 2; i < nb - 1; ++i) calculer(i);
+    } else {
+        for (int i = 0; i < nb; ++i) calculer(i);
+    }
+
+    bool motifs_sages = true; // every curve written stayed within its three pixel columns
+    // A fill line; `limite` leaves out the pixel columns from there on.
+    auto verticale = [&](double x, double ya, double yb, int limite) {
         if (espion) espion(TraceDessin{QStringLiteral("Line"), &s, x, ya, x, yb, fond, {}});
         const int px = en_pixel(x, echelle);
-        if (px < 0 || px >= w) return;
+        if (px < 0 || px >= limite) return;
         int haut = en_pixel(ya, echelle), bas = en_pixel(yb, echelle);
         if (haut > bas) std::swap(haut, bas);
         haut = std::max(haut, 0);
@@ -130,41 +223,132 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
             else img.setPixel(px, r, pfond);
         }
     };
+    auto remplir = [&](double x, const ColonneSimple& c, int limite) {
+        verticale(x - 45, H, c.y1 - 30, limite);
+        verticale(x - 30, H, (c.y1 + c.y2) / 2 - 45, limite);
+    };
+    auto tracer = [&](double x, const ColonneSimple& c) {
+        if (espion) espion(TraceDessin{QStringLiteral("Line"), &s, x - 45, c.y1 - 30, x - 15, c.y2 - 30, courbe, {}});
+        const QLine l(en_pixel(x - 45, echelle), en_pixel(c.y1 - 30, echelle), en_pixel(x - 15, echelle),
+                      en_pixel(c.y2 - 30, echelle));
+        if (direct && l.dx() == 2 && std::abs(l.dy()) <= 256) {
+            const MotifSegment& m = motif_segment(l.dy());
+            if (l.x1() + m.gauche >= 0 && l.x1() + m.droite < w && l.y1() + m.haut >= 0 && l.y1() + m.bas < h) {
+                if (m.gauche < 0 || m.droite > 2) motifs_sages = false;
+                for (const QPoint& p : m.points)
+                    reinterpret_cast<QRgb*>(bits + (l.y1() + p.y()) * bpl)[l.x1() + p.x()] = pcourbe;
+                return;
+            }
+        }
+        segments_.push_back(l);
+    };
+    auto peindre_segments = [&] {
+        if (segments_.empty()) return;
+        QPainter g(&img);
+        g.setRenderHint(QPainter::Antialiasing, false);
+        g.setPen(QPen(en_qcolor(courbe), 0));
+        g.drawLines(segments_.data(), static_cast<int>(segments_.size()));
+    };
     segments_.clear();
-    // With one height for both ends, a sample's height is that of the left
-    // end of the column before (to the right): worked out once.
-    const bool meme_hauteur = &y1f == &y2f;
-    bool reportee = false;
-    double hauteur_reportee = 0;
-    for (double x = arrondi(s.Width()); x >= 0; x -= 30, --n) {
-        const bool connue = reportee;
-        reportee = false;
-        t([&] {
-            const double y1 = y1f(n - 1);
-            const double y2 = meme_hauteur && connue ? hauteur_reportee : y2f(n);
-            hauteur_reportee = y1;
-            reportee = true;
-            verticale(x - 45, H, y1 - 30);
-            verticale(x - 30, H, (y1 + y2) / 2 - 45);
-            if (espion) espion(TraceDessin{QStringLiteral("Line"), &s, x - 45, y1 - 30, x - 15, y2 - 30, courbe, {}});
-            const QLine l(en_pixel(x - 45, echelle), en_pixel(y1 - 30, echelle), en_pixel(x - 15, echelle),
-                          en_pixel(y2 - 30, echelle));
-            if (direct && l.dx() == 2 && std::abs(l.dy()) <= 256) {
-                const MotifSegment& m = motif_segment(l.dy());
-                if (l.x1() + m.gauche >= 0 && l.x1() + m.droite < w && l.y1() + m.haut >= 0 && l.y1() + m.bas < h) {
-                    for (const QPoint& p : m.points)
-                        reinterpret_cast<QRgb*>(bits + (l.y1() + p.y()) * bpl)[l.x1() + p.x()] = pcourbe;
-                    return;
+
+    // The newest sample stands at both ends of the rightmost column, so the
+    // columns right of k are new (k is at least 1) while every column from k
+    // leftwards shows what the one to its right showed on the last tick.
+    // The oldest column is drawn again at the left edge whatever it shows.
+    bool defile = false;
+    int k = nb - 1;
+    if (g && g->valide && g->fond.size() == img.size() && g->fond.format() == img.format() && g->largeur == X0 &&
+        g->hauteur == H && g->pfond == pfond && g->pcourbe == pcourbe && static_cast<int>(g->colonnes.size()) == nb &&
+        std::all_of(hauteurs_.begin(), hauteurs_.end(), [](const ColonneSimple& c) { return c.dessinee; })) {
+        while (k > 1) {
+            const ColonneSimple& a = hauteurs_[k - 1];
+            const ColonneSimple& b = g->colonnes[k - 2];
+            if (a.y1 != b.y1 || a.y2 != b.y2) break;
+            --k;
+        }
+        defile = k < nb - 1 && L - 2 * (k - 1) >= 1;
+        // The surface holds the same background as the kept graph.
+        defile = memes_pixels(img, g->fond);
+    }
+
+    if (defile) {
+        // The kept graph, two pixels to the left; the strip from the left edge
+        // of column k - 1 onwards keeps the background and gets the new
+        // columns and the right end of the curve of column k beside them.
+        // At the left edge the curves start outside the meter, where the
+        // painter clips them: that does not give the pixels of the same curve
+        // moved, so the two leftmost pixel columns are drawn again too, from
+        // the columns that reach them (their fills kept to those two).
+        const int a = L - 2 * (k - 1);
+        const int bord = std::min(2, a);
+        const int premiere_a_gauche = L / 2; // the first column with L - 2i <= 1
+        // Those columns unchanged where they stand (a flat curve) leave the two
+        // pixel columns as they were, when the new strip on the right is far
+        // enough not to reach them.
+        bool gauche_pareille = a >= 4;
+        for (int i = premiere_a_gauche; i < nb && gauche_pareille; ++i)
+            gauche_pareille = hauteurs_[i].y1 == g->colonnes[i].y1 && hauteurs_[i].y2 == g->colonnes[i].y2;
+        const QImage& bord_gauche = gauche_pareille ? g->graphe : g->fond;
+        for (int r = 0; r < h; ++r) {
+            uchar* ligne = bits + r * bpl;
+            std::memcpy(ligne + bord * 4, g->graphe.constScanLine(r) + (bord + 2) * 4,
+                        static_cast<size_t>(a - bord) * 4);
+            const uchar* gauche = bord_gauche.constScanLine(r);
+            for (int c = 0; c < bord * 4; ++c) ligne[c] = gauche[c];
+        }
+        for (int i = 0; i < k; ++i) remplir(X0 - 30.0 * i, hauteurs_[i], w);
+        if (!gauche_pareille)
+            for (int i = premiere_a_gauche; i < nb; ++i) remplir(X0 - 30.0 * i, hauteurs_[i], bord);
+        for (int i = 0; i <= k; ++i) tracer(X0 - 30.0 * i, hauteurs_[i]);
+        if (!gauche_pareille)
+            for (int i = std::max(premiere_a_gauche, k + 1); i < nb; ++i) tracer(X0 - 30.0 * i, hauteurs_[i]);
+        peindre_segments();
+        ++defilements_;
+    } else {
+        if (g) {
+            // The background is taken, and looked at, only when it changed.
+            if (g->fond.size() != img.size() || g->fond.format() != img.format() || !memes_pixels(img, g->fond)) {
+                g->fond = img.copy();
+                g->fond_uni = true;
+                for (int r = 0; r < h && g->fond_uni; ++r) {
+                    const QRgb* ligne = reinterpret_cast<const QRgb*>(g->fond.constScanLine(r));
+                    g->fond_uni = std::all_of(ligne, ligne + w, [&](QRgb p) { return p == ligne[0]; });
                 }
             }
-            segments_.push_back(l);
-        });
+        }
+        double x = X0;
+        for (const ColonneSimple& c : hauteurs_) {
+            if (c.dessinee) {
+                remplir(x, c, w);
+                tracer(x, c);
+            }
+            x -= 30;
+        }
+        peindre_segments();
     }
-    if (segments_.empty()) return;
-    QPainter g(&img);
-    g.setRenderHint(QPainter::Antialiasing, false);
-    g.setPen(QPen(en_qcolor(courbe), 0));
-    g.drawLines(segments_.data(), static_cast<int>(segments_.size()));
+
+    if (!g) return;
+    // Kept for the next tick: the graph as drawn, its heights, and whether the
+    // background scrolls (every row of one colour).
+    if (!defile) {
+        g->valide = motifs_sages && g->fond_uni &&
+                    std::all_of(hauteurs_.begin(), hauteurs_.end(), [](const ColonneSimple& c) { return c.dessinee; });
+        g->largeur = X0;
+        g->hauteur = H;
+        g->pfond = pfond;
+        g->pcourbe = pcourbe;
+    } else if (!motifs_sages) {
+        g->valide = false;
+    }
+    if (g->graphe.size() != img.size() || g->graphe.format() != img.format() ||
+        g->graphe.bytesPerLine() != img.bytesPerLine())
+        g->graphe = img.copy();
+    else
+        // Row by row, like the scroll above.
+        for (int r = 0; r < h; ++r) std::memcpy(g->graphe.scanLine(r), bits + r * bpl, static_cast<size_t>(w) * 4);
+    g->echantillons = echantillons;
+    g->cle = cle;
+    g->colonnes.swap(hauteurs_);
 }
 
 // Smoothed style: from the left, one anti-aliased segment per column from
@@ -208,7 +392,10 @@ void mdlPdh::dessiner_compteur_cpu(int16_t v) {
     };
     if (prog.lissage)
         colonnes_lissees(*s, t, static_cast<int>(arrondi(201 - s->Width() / 30)), 0, s->Width(), -3, -1, false, y, y);
-    else colonnes_simples(*s, t, 201, y, y);
+    else {
+        echantillons_.assign(historique_cpu.begin(), historique_cpu.end());
+        colonnes_simples(*s, t, 201, y, y, echantillons_, 0);
+    }
     t([&] { ecrire_sur_compteur(s, QString::number(v) + QStringLiteral(" %")); });
 }
 
@@ -227,7 +414,8 @@ void mdlPdh::dessiner_compteur_ram(int16_t v) {
         return static_cast<double>(CInt(H - div_entiere(arrondi(a_indice(historique_ram, n) * H), 100)));
     };
     // The memory meter is always drawn in the plain style.
-    colonnes_simples(*s, t, 201, y, y);
+    echantillons_.assign(historique_ram.begin(), historique_ram.end());
+    colonnes_simples(*s, t, 201, y, y, echantillons_, 0);
     t([&] { ecrire_sur_compteur(s, QString::number(v) + QStringLiteral(" % used")); });
 }
 
@@ -269,7 +457,12 @@ void mdlPdh::dessiner_disque(double v, PictureBox* surface, int16_t rang, bool e
     }
     const Hauteur y = [&](int n) { return arrondi(H - H * a_indice(a_indice(historiques, rang), n) / p); };
     if (prog.lissage) colonnes_lissees(s, t, 1, 1, 571, -1, 1, false, y, y);
-    else colonnes_simples(s, t, 21, y, y);
+    else {
+        echantillons_.clear();
+        if (rang >= 0 && rang < static_cast<int>(historiques.size()))
+            echantillons_.assign(historiques[rang].begin(), historiques[rang].end());
+        colonnes_simples(s, t, 21, y, y, echantillons_, p);
+    }
     t([&] { ecrire_sur_compteur(surface, prog.fonctions().Affichage(v, true)); });
 }
 
@@ -327,7 +520,12 @@ void mdlPdh::dessiner_compteur_REZO(double v, PictureBox* surface, int16_t k) {
     };
     const Hauteur y2 = [&](int n) { return static_cast<double>(CInt(y1(n))); };
     if (prog.lissage) colonnes_lissees(s, t, static_cast<int>(arrondi(201 - W / 30 + 1)), 0, W, -2, 0, true, y1, y2);
-    else colonnes_simples(s, t, 201, y1, y2);
+    else {
+        echantillons_.clear();
+        if (k >= 0 && k < static_cast<int>(historique_rezo.size()))
+            echantillons_.assign(historique_rezo[k].begin(), historique_rezo[k].end());
+        colonnes_simples(s, t, 201, y1, y2, echantillons_, k >= 0 && k < 31 ? echelle_rezo[k] : 0);
+    }
     t([&] { ecrire_sur_compteur(surface, prog.fonctions().Affichage(v, true)); });
 }
 
@@ -358,19 +556,139 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
     if (!t([&] { exiger(surface); })) return;
     PictureBox& s = *surface;
     auto ecrire = [&](double px, Couleur c) {
-        t([&] { s.setForeColor(c); });
-        t([&] {
-            if (espion) espion(TraceDessin{QStringLiteral("PSet"), &s, px, 0, px, 0, BLANC, {}});
-            s.PSet(px, 0, BLANC);
-        });
-        t([&] {
-            if (espion) espion(TraceDessin{QStringLiteral("Print"), &s, s.CurrentX, s.CurrentY, 0, 0, c, texte});
-            s.Print(texte);
-        });
+        bool ok = t([&] { s.setForeColor(c); });
+        ok = t([&] {
+                 if (espion) espion(TraceDessin{QStringLiteral("PSet"), &s, px, 0, px, 0, BLANC, {}});
+                 s.PSet(px, 0, BLANC);
+             }) &&
+             ok;
+        ok = t([&] {
+                 if (espion) espion(TraceDessin{QStringLiteral("Print"), &s, s.CurrentX, s.CurrentY, 0, 0, c, texte});
+                 s.Print(texte);
+             }) &&
+             ok;
+        return ok;
     };
+
+    // The caption changes only the pixels inside its zone, each one from what
+    // lay there alone. So when the text and what lies under it are those of
+    // the last tick, the pixels it gave then are put back instead of writing
+    // the text twice again.
+    QImage& img = s.image();
+    LegendeGardee* l = nullptr;
+    if (!espion && s.ScaleMode() != PictureBox::vbPixels &&
+        (img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32)) {
+        const auto [place, nouvelle] = legendes_.try_emplace(&s);
+        l = &place->second;
+        if (nouvelle) {
+            for (auto it = legendes_.begin(); it != legendes_.end();) {
+                if (it->second.controle.isNull() && &it->second != l) it = legendes_.erase(it);
+                else ++it;
+            }
+        }
+        if (l->controle != s.widget()) {
+            l->controle = s.widget();
+            l->valide = false;
+            l->zone_connue = false;
+            l->texte.clear();
+        }
+        const QFont police = s.Font();
+        if (l->texte != texte || l->x != x || l->taille != img.size() || l->format != img.format() ||
+            l->police != police) {
+            // A new text is written the ordinary way; it is kept from its
+            // second tick on, as most change at every tick.
+            l->valide = false;
+            l->zone_connue = false;
+            l->texte = texte;
+            l->x = x;
+            l->taille = img.size();
+            l->format = img.format();
+            l->police = police;
+            l = nullptr;
+        } else if (!l->zone_connue) {
+            // Every pixel the text may touch, as its font tells, for the
+            // shadow and the text, with the two single pixels set before
+            // them and a margin.
+            const QFontMetrics fm(police, &img);
+            const QRect encre = fm.boundingRect(texte);
+            const int a = en_pixel(x, TWIPS_PAR_PIXEL), b = en_pixel(x + 15, TWIPS_PAR_PIXEL);
+            QRect z = encre.translated(a, fm.ascent()) | encre.translated(b, fm.ascent());
+            z |= QRect(std::min(a, b), 0, std::abs(a - b) + 1, 1);
+            l->zone = z.adjusted(-2, -2, 2, 2) & img.rect();
+            l->zone_connue = true;
+            l->pixels.clear();
+            l->valide = false;
+        }
+    }
+    // Each pixel of the zone remembers what the caption made of the last few
+    // colours it found there; when every pixel finds its colour, that is the
+    // caption, without writing the text.
+    const QRect z = l ? l->zone : QRect();
+    const int zl = z.width();
+    if (l && l->zone_connue && !z.isEmpty()) {
+        const std::size_t nz = static_cast<std::size_t>(z.width()) * static_cast<std::size_t>(z.height());
+        if (l->pixels.size() != nz) l->pixels.assign(nz, LegendeGardee::Pixel{});
+        l->avant.resize(nz);
+        l->sortie.resize(nz);
+        bool connus = l->valide;
+        for (int r = 0; r < z.height(); ++r) {
+            const QRgb* ligne = reinterpret_cast<const QRgb*>(img.constScanLine(z.top() + r)) + z.left();
+            for (int c = 0; c < zl; ++c) {
+                const std::size_t i = static_cast<std::size_t>(r) * static_cast<std::size_t>(zl) + c;
+                const QRgb fond = ligne[c];
+                l->avant[i] = fond;
+                if (!connus) continue;
+                const LegendeGardee::Pixel& p = l->pixels[i];
+                int j = 0;
+                while (j < p.n && p.fond[j] != fond) ++j;
+                if (j == p.n) connus = false;
+                else l->sortie[i] = p.resultat[j];
+            }
+        }
+        if (connus) {
+            s.PSet(x, 0, BLANC); // the text position and the repaint, as the text would leave them
+            for (int r = 0; r < z.height(); ++r)
+                std::memcpy(img.scanLine(z.top() + r) + z.left() * 4, l->sortie.data() + r * zl,
+                            static_cast<size_t>(zl) * 4);
+            s.setForeColor(NOIR);
+            s.CurrentX = 0;
+            s.CurrentY = l->y_apres;
+            ++legendes_reprises_;
+            return;
+        }
+    }
+
     // A white copy one pixel to the right, behind the black text.
-    ecrire(x + 15, BLANC);
-    ecrire(x, NOIR);
+    const bool ombre = ecrire(x + 15, BLANC);
+    const bool ok = ecrire(x, NOIR) && ombre;
+    if (l && l->zone_connue && !z.isEmpty()) {
+        if (!ok) {
+            l->valide = false;
+            return;
+        }
+        // What each colour gave, the oldest forgotten first.
+        for (int r = 0; r < z.height(); ++r) {
+            const QRgb* ligne = reinterpret_cast<const QRgb*>(img.constScanLine(z.top() + r)) + z.left();
+            for (int c = 0; c < zl; ++c) {
+                const std::size_t i = static_cast<std::size_t>(r) * static_cast<std::size_t>(zl) + c;
+                LegendeGardee::Pixel& p = l->pixels[i];
+                const QRgb fond = l->avant[i];
+                int j = 0;
+                while (j < p.n && p.fond[j] != fond) ++j;
+                if (j == p.n) {
+                    if (p.n < LegendeGardee::COULEURS) ++p.n;
+                    for (j = p.n - 1; j > 0; --j) {
+                        p.fond[j] = p.fond[j - 1];
+                        p.resultat[j] = p.resultat[j - 1];
+                    }
+                }
+                p.fond[j] = fond;
+                p.resultat[j] = ligne[c];
+            }
+        }
+        l->y_apres = s.CurrentY;
+        l->valide = true;
+    }
 }
 
 } // namespace tk

@@ -5,12 +5,16 @@
 #include "forms/controles.h"
 #include "platform/counters.h"
 
+#include <QFont>
+#include <QImage>
 #include <QLine>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace tk {
@@ -81,6 +85,10 @@ public:
 
     // Receives every drawing step when set.
     std::function<void(const TraceDessin&)> espion;
+    // How many plain graphs were scrolled instead of drawn again, and how
+    // many captions put back from the last tick instead of written again.
+    int defilements() const { return defilements_; }
+    int legendes_reprises() const { return legendes_reprises_; }
 
 private:
     // Adds one counter to the query and stores its handle in the record
@@ -95,7 +103,10 @@ private:
     // given by `y1` for the left end of a segment and `y2` for its right end.
     using Hauteur = std::function<double(int n)>;
     void dessiner_disque(double v, PictureBox* surface, int16_t rang, bool ecriture);
-    void colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1, const Hauteur& y2);
+    // `echantillons` is the history drawn and `cle` its scale: the same scale
+    // on the next tick means the same heights for the same samples.
+    void colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1, const Hauteur& y2,
+                          const std::vector<double>& echantillons, double cle);
     void colonnes_lissees(PictureBox& s, Piege& t, int n, double x, double x_fin, int a, int b, bool borne,
                           const Hauteur& y1, const Hauteur& y2);
     void trait(PictureBox& s, double x1, double y1, double x2, double y2, Couleur c);
@@ -105,6 +116,57 @@ private:
     // The curve segments of the meter being drawn in the plain style, kept
     // between meters so that their room is reused.
     std::vector<QLine> segments_;
+
+    // One column of a plain meter: the heights of its two ends, and whether
+    // they could be worked out (a column in error is not drawn).
+    struct ColonneSimple {
+        double y1 = 0, y2 = 0;
+        bool dessinee = false;
+    };
+    // A plain meter as last drawn, so that the next tick can scroll it: the
+    // surface as it stood before the columns (background, grid line), the
+    // graph without its caption, the columns drawn (0 at the right) and what
+    // they were drawn with.
+    struct GrapheSimple {
+        QPointer<QWidget> controle; // gone with the meter
+        bool valide = false;
+        QImage fond, graphe;
+        bool fond_uni = false; // every row of the background in one colour
+        std::vector<ColonneSimple> colonnes;
+        double largeur = 0, hauteur = 0;
+        QRgb pfond = 0, pcourbe = 0;
+        std::vector<double> echantillons; // the history drawn and its scale
+        double cle = 0;
+    };
+    std::unordered_map<const PictureBox*, GrapheSimple> graphes_;
+    std::vector<ColonneSimple> hauteurs_; // the meter being drawn
+    std::vector<double> echantillons_;    // its history
+    int defilements_ = 0;
+
+    // A meter's caption as last written: the text and where, the zone of
+    // pixels it may change, and for each pixel of the zone what the caption
+    // made of the last colours found there.
+    struct LegendeGardee {
+        static constexpr int COULEURS = 4;
+        struct Pixel {
+            int n = 0;
+            std::array<QRgb, COULEURS> fond{}, resultat{};
+        };
+        QPointer<QWidget> controle; // gone with the meter
+        bool valide = false;        // the pixels hold what the text gave
+        QString texte;
+        double x = 0;
+        QSize taille;
+        QImage::Format format = QImage::Format_Invalid;
+        QFont police;
+        bool zone_connue = false;
+        QRect zone;
+        std::vector<Pixel> pixels;
+        std::vector<QRgb> avant, sortie; // the zone being written
+        double y_apres = 0;
+    };
+    std::unordered_map<const PictureBox*, LegendeGardee> legendes_;
+    int legendes_reprises_ = 0;
 };
 
 } // namespace tk

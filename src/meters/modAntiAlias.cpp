@@ -27,9 +27,12 @@ public:
     explicit Pixels(QImage& img)
         : img_(img), w_(img.width()), h_(img.height()),
           direct_(img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32),
-          bits_(direct_ ? img.bits() : nullptr), bpl_(img.bytesPerLine()) {}
+          opaque_(img.format() == QImage::Format_RGB32), bits_(direct_ ? img.bits() : nullptr),
+          bpl_(img.bytesPerLine()) {}
 
     bool dedans(int32_t x, int32_t y) const { return x >= 0 && y >= 0 && x < w_ && y < h_; }
+    // Every pixel opaque: writing back the colour read changes nothing.
+    bool opaque() const { return opaque_; }
 
     Couleur lire(int32_t x, int32_t y) const {
         if (!dedans(x, y)) return COULEUR_INVALIDE;
@@ -64,6 +67,7 @@ private:
     QImage& img_;
     int w_, h_;
     bool direct_;
+    bool opaque_;
     uchar* bits_;
     qsizetype bpl_;
 };
@@ -87,6 +91,12 @@ inline int canal(uint8_t a, float w1, uint8_t b, float w2) {
 
 // The whole part of a coordinate as a 32-bit number (error 6 beyond).
 inline int32_t partie_entiere_32(float v) {
+    // Within the range, the whole part by truncation, one less below zero.
+    if (v > -2147483648.0f && v < 2147483648.0f) {
+        int32_t i = static_cast<int32_t>(v);
+        if (static_cast<float>(i) > v) --i;
+        return i;
+    }
     const double f = std::floor(static_cast<double>(v));
     if (!(f >= -2147483648.0 && f <= 2147483647.0)) lever(ERR_DEPASSEMENT);
     return static_cast<int32_t>(f);
@@ -121,21 +131,32 @@ void point(Pixels& px, float x, float y, Couleur couleur, Couleur remplissage, i
 
     CouleurRGB L;
     modAntiAlias::vers_rgb(L, couleur);
+    // A point on a whole column (or row) gives the pixels to its right (or
+    // below) a weight of exactly 0: the blend gives back the colour that is
+    // there, so on an opaque surface they are left alone.
+    const bool droite = !(fx == 0.0f && px.opaque());
+    const bool dessous = !(fy == 0.0f && px.opaque());
     // The four pixels around the point, read before any is written.
     CouleurRGB p00, p10, p01, p11;
     modAntiAlias::vers_rgb(p00, px.lire(X, Y));
-    modAntiAlias::vers_rgb(p10, px.lire(X + 1, Y));
-    modAntiAlias::vers_rgb(p01, px.lire(X, Y + 1));
-    modAntiAlias::vers_rgb(p11, px.lire(X + 1, Y + 1));
+    if (droite) modAntiAlias::vers_rgb(p10, px.lire(X + 1, Y));
+    if (dessous) modAntiAlias::vers_rgb(p01, px.lire(X, Y + 1));
+    if (droite && dessous) modAntiAlias::vers_rgb(p11, px.lire(X + 1, Y + 1));
 
     float w = (1 - fy) * (1 - fx);
     px.ecrire(X, Y, melange(L, w, p00, 1 - w));
-    w = fx * (1 - fy);
-    px.ecrire(X + 1, Y, melange(L, w, p10, 1 - w));
-    w = (1 - fx) * fy;
-    px.ecrire(X, Y + 1, melange(L, w, p01, 1 - w));
-    w = fx * fy;
-    px.ecrire(X + 1, Y + 1, melange(L, w, p11, 1 - w));
+    if (droite) {
+        w = fx * (1 - fy);
+        px.ecrire(X + 1, Y, melange(L, w, p10, 1 - w));
+    }
+    if (dessous) {
+        w = (1 - fx) * fy;
+        px.ecrire(X, Y + 1, melange(L, w, p01, 1 - w));
+    }
+    if (droite && dessous) {
+        w = fx * fy;
+        px.ecrire(X + 1, Y + 1, melange(L, w, p11, 1 - w));
+    }
 
     // The column under the point, down to two pixels above the bottom edge.
     const int16_t debut = rangee_16(Y + 1);
