@@ -7,7 +7,7 @@
 // and scales and draws with an observer set, which always draws everything.
 #include "app/frmMain.h"
 #include "app/programme.h"
-#include "fakes/fake_plateforme.h"
+#include "fakes/fake_platform.h"
 #include "meters/mdlPdh.h"
 #include "meters/modAntiAlias.h"
 
@@ -21,7 +21,7 @@ using namespace tk;
 namespace {
 
 struct Programme_dessin {
-    Banc b;
+    TestBench b;
     frmMain& f = b.p().frmMain();
     mdlPdh& pdh = b.p().pdh();
 
