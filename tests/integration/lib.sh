@@ -33,6 +33,35 @@ window_geometry() {
     /Width:/ {w=$NF} /Height:/ {h=$NF} END {if (w != "") print x, y, w, h}'
 }
 
+# The screen's width in pixels.
+screen_width() { xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1]; exit}'; }
+
+# bar_window [WIDTH]: the program's visible window WIDTH pixels wide (by default
+# $SW, else the screen's width): the bar.
+bar_window() {
+  local id w=${1:-${SW:-$(screen_width)}}
+  for id in $(xdotool search --onlyvisible --classname tarvik 2>/dev/null); do
+    [[ $(window_geometry "$id" | awk '{print $3}') == "$w" ]] && { echo "$id"; return 0; }
+  done
+  return 1
+}
+
+# bar: the bar's window id, remembered between calls (in a file: callers run it
+# in subshells) and looked up again, with a note, when that window is gone, so
+# that a window replaced under the script cannot make every later check read
+# nothing. new_bar forgets it, for a program that is starting again.
+TK_BAR_FILE=$(mktemp "${TARVIK_SERVICES_DIR:-/tmp}/bar.XXXXXX")
+bar() {
+  local id old
+  old=$(cat "$TK_BAR_FILE" 2>/dev/null)
+  if [[ -n $old ]] && xwininfo -id "$old" >/dev/null 2>&1; then echo "$old"; return 0; fi
+  id=$(bar_window) || return 1
+  [[ -n $old && $id != "$old" ]] && echo "note: the bar's window is now $id (was $old)" >&2
+  echo "$id" >"$TK_BAR_FILE"
+  echo "$id"
+}
+new_bar() { : >"$TK_BAR_FILE"; }
+
 # The first visible window whose WM_CLASS or name matches a pattern (xdotool).
 find_window() {
   local id

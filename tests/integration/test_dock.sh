@@ -24,18 +24,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-screen_width() { xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1]; exit}'; }
 SW=$(screen_width)
 
-# The bar: the program's visible window as wide as the screen.
-bar_window() {
-  local id g
-  for id in $(xdotool search --onlyvisible --classname tarvik 2>/dev/null); do
-    g=$(window_geometry "$id")
-    [[ $(awk '{print $3}' <<<"$g") == "$SW" ]] && { echo "$id"; return 0; }
-  done
-  return 1
-}
 # A help balloon: another visible window of the program, wider than the tray icon
 # and narrower than the screen.
 balloon_window() {
@@ -46,8 +36,8 @@ balloon_window() {
   done
   return 1
 }
-bar_y() { window_geometry "$BAR" | awk '{print $2}'; }
-bar_h() { window_geometry "$BAR" | awk '{print $4}'; }
+bar_y() { window_geometry "$(bar)" | awk '{print $2}'; }
+bar_h() { window_geometry "$(bar)" | awk '{print $4}'; }
 
 set_mode() {
   mkdir -p "$(dirname "$ini")"
@@ -68,7 +58,7 @@ start_bar() {
     fail "the bar of mode $1 did not appear"
     return 1
   fi
-  BAR=$(bar_window)
+  new_bar; bar >/dev/null
 }
 
 stop_bar() {

@@ -16,14 +16,7 @@ PID=
 cleanup() { [[ -n $PID ]] && stop "$PID"; }
 trap cleanup EXIT
 
-SW=$(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1]; exit}')
-bar_window() {
-  local id
-  for id in $(xdotool search --onlyvisible --classname tarvik 2>/dev/null); do
-    [[ $(window_geometry "$id" | awk '{print $3}') == "$SW" ]] && { echo "$id"; return 0; }
-  done
-  return 1
-}
+SW=$(screen_width)
 strut() { xprop -id "$1" _NET_WM_STRUT_PARTIAL 2>/dev/null | sed -n 's/.* = //p'; }
 
 fresh_settings "$ini"

@@ -24,16 +24,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-SW=$(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1]; exit}')
-bar_window() {
-  local id
-  for id in $(xdotool search --onlyvisible --classname tarvik 2>/dev/null); do
-    [[ $(window_geometry "$id" | awk '{print $3}') == "$SW" ]] && { echo "$id"; return 0; }
-  done
-  return 1
-}
-bar_y() { window_geometry "$BAR" | awk '{print $2}'; }
-bar_h() { window_geometry "$BAR" | awk '{print $4}'; }
+SW=$(screen_width)
+bar_y() { window_geometry "$(bar)" | awk '{print $2}'; }
+bar_h() { window_geometry "$(bar)" | awk '{print $4}'; }
 wm_name() {
   local id
   id=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '/window id/ {print $NF}')
@@ -46,7 +39,7 @@ start_full() {
   "$prog" >>"$log" 2>&1 &
   PID=$!
   if ! wait_for bar_window 30; then fail "the bar did not appear"; return 1; fi
-  BAR=$(bar_window)
+  new_bar; bar >/dev/null
   wait_for '[[ -n $(bar_h) ]]' 5
   H=$(bar_h)
 }

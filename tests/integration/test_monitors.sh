@@ -13,7 +13,7 @@ prog=$1
 ini=${XDG_CONFIG_HOME:-$HOME/.config}/tarvik/$(basename "$prog").ini
 log=${TARVIK_SERVICES_DIR:-/tmp}/test_monitors.log
 PID=
-cleanup() { [[ -n $PID ]] && stop "$PID"; rm -f "$bar_file"; }
+cleanup() { [[ -n $PID ]] && stop "$PID"; }
 trap cleanup EXIT
 
 # The window manager stays connected, so the server keeps the monitors.
@@ -21,29 +21,8 @@ xrandr --setmonitor L 1920/508x1080/286+0+0 screen
 xrandr --setmonitor '*R' 1280/338x1024/270+1920+256 none
 xrandr --listmonitors
 
-# The bar: the program's visible window 1280 pixels wide.
-bar_window() {
-  local id
-  for id in $(xdotool search --onlyvisible --classname tarvik 2>/dev/null); do
-    [[ $(window_geometry "$id" | awk '{print $3}') == 1280 ]] && { echo "$id"; return 0; }
-  done
-  return 1
-}
-# The bar's current window: looked up again when the id read before is gone, and
-# said so, so that a window the program replaced shows in the log instead of
-# failing every later check.
-bar_file=$(mktemp)
-bar() {
-  local id
-  id=$(cat "$bar_file")
-  if [[ -z $id ]] || ! xwininfo -id "$id" >/dev/null 2>&1; then
-    local old=$id
-    id=$(bar_window) || return 1
-    [[ -n $old ]] && echo "note: the bar's window is now $id (was $old)" >&2
-    echo "$id" >"$bar_file"
-  fi
-  echo "$id"
-}
+# The bar is R's width, 1280 pixels.
+SW=1280
 strut() { xprop -id "$(bar)" _NET_WM_STRUT_PARTIAL 2>/dev/null | sed -n 's/.* = //p' | tr -d ' '; }
 bar_place() { window_geometry "$(bar)" | awk '{print $1, $2}'; }
 

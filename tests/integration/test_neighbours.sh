@@ -23,15 +23,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-SW=$(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1]; exit}')
-bar_window() {
-  local id
-  for id in $(xdotool search --onlyvisible --classname tarvik 2>/dev/null); do
-    [[ $(window_geometry "$id" | awk '{print $3}') == "$SW" ]] && { echo "$id"; return 0; }
-  done
-  return 1
-}
-bar_y() { window_geometry "$BAR" | awk '{print $2}'; }
+SW=$(screen_width)
+bar_y() { window_geometry "$(bar)" | awk '{print $2}'; }
 tray_shown() { xwininfo -root -tree 2>/dev/null | grep -q '"panel"'; }
 # Our icons inside the tray host's window (its subtree, by indentation).
 tray_icons() {
@@ -51,7 +44,7 @@ fresh_settings "$ini"
 "$prog" >>"$log" 2>&1 &
 PID=$!
 if ! wait_for bar_window 30; then fail "the bar did not appear"; finish; fi
-BAR=$(bar_window)
+new_bar; bar >/dev/null
 wait_for '[[ $(workarea_top) -gt 0 ]]' 10
 H=$(workarea_top)
 expect_eq "the bar docks at the top" 0 "$(bar_y)"
