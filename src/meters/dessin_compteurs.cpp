@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
+#include <utility>
 #include <map>
 #include <vector>
 #include <cmath>
@@ -94,6 +96,27 @@ constexpr Couleur BLANC = RGB(255, 255, 255);
 constexpr Couleur NOIR = RGB(0, 0, 0);
 constexpr Couleur COULEUR_QUADRILLAGE = RGB(200, 200, 255);
 
+// What is kept of meter s between ticks, in one of the caches: made when
+// missing (a new entry also drops the entries of meters that are gone); an
+// entry that now belongs to another control than before is marked stale, and
+// the second value says so.
+template <class Entree>
+std::pair<Entree*, bool> entree_de(std::unordered_map<const PictureBox*, Entree>& cache, const PictureBox& s) {
+    const auto [place, nouvelle] = cache.try_emplace(&s);
+    Entree* e = &place->second;
+    if (nouvelle)
+        for (auto it = cache.begin(); it != cache.end();) {
+            if (it->second.controle.isNull() && &it->second != e) it = cache.erase(it);
+            else ++it;
+        }
+    const bool autre = e->controle != s.widget();
+    if (autre) {
+        e->controle = s.widget();
+        e->valide = false;
+    }
+    return {e, autre};
+}
+
 } // namespace
 
 void mdlPdh::signaler(const QString& quoi, const PictureBox* s) {
@@ -154,19 +177,7 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
                           en_pixel(X0 - 30.0 * (nb - 1) - 15, echelle) < 2;
     GrapheSimple* g = nullptr;
     if (gardable) {
-        const auto [place, nouveau] = graphes_.try_emplace(&s);
-        g = &place->second;
-        if (nouveau) {
-            // Meters that are gone leave with a new one.
-            for (auto it = graphes_.begin(); it != graphes_.end();) {
-                if (it->second.controle.isNull() && &it->second != g) it = graphes_.erase(it);
-                else ++it;
-            }
-        }
-        if (g->controle != s.widget()) {
-            g->controle = s.widget();
-            g->valide = false;
-        }
+        g = entree_de(graphes_, s).first;
     } else {
         graphes_.erase(&s);
     }
@@ -578,17 +589,9 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
     LegendeGardee* l = nullptr;
     if (!espion && s.ScaleMode() != PictureBox::vbPixels &&
         (img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32)) {
-        const auto [place, nouvelle] = legendes_.try_emplace(&s);
-        l = &place->second;
-        if (nouvelle) {
-            for (auto it = legendes_.begin(); it != legendes_.end();) {
-                if (it->second.controle.isNull() && &it->second != l) it = legendes_.erase(it);
-                else ++it;
-            }
-        }
-        if (l->controle != s.widget()) {
-            l->controle = s.widget();
-            l->valide = false;
+        bool autre_controle = false;
+        std::tie(l, autre_controle) = entree_de(legendes_, s);
+        if (autre_controle) {
             l->zone_connue = false;
             l->texte.clear();
         }
