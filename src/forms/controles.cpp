@@ -119,23 +119,23 @@ void Controle::appliquer_geometrie() {
     geometrie_changee();
 }
 
-void Controle::setLeft(double v) {
+void GeometrieTwips::setLeft(double v) {
     left_ = twips_valide(v);
     appliquer_geometrie();
 }
-void Controle::setTop(double v) {
+void GeometrieTwips::setTop(double v) {
     top_ = twips_valide(v);
     appliquer_geometrie();
 }
-void Controle::setWidth(double v) {
+void GeometrieTwips::setWidth(double v) {
     width_ = twips_valide(v, true);
     appliquer_geometrie();
 }
-void Controle::setHeight(double v) {
+void GeometrieTwips::setHeight(double v) {
     height_ = twips_valide(v, true);
     appliquer_geometrie();
 }
-void Controle::Move(double left, double top, double width, double height) {
+void GeometrieTwips::Move(double left, double top, double width, double height) {
     // All four are checked before any is kept.
     const float l = twips_valide(left), t = twips_valide(top);
     const float w = twips_valide(width, true), h = twips_valide(height, true);

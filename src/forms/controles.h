@@ -42,6 +42,28 @@ int vers_pixels(double twips);
 // not a finite number, or a negative size, is error 380 (invalid property value).
 float twips_valide(double v, bool taille = false);
 
+// Geometry in twips as a form or a control keeps it, exactly as assigned:
+// each value is checked (twips_valide) before it is kept, all four of a Move
+// before any, and the result is shown through appliquer_geometrie().
+class GeometrieTwips {
+public:
+    float Left() const { return left_; }
+    float Top() const { return top_; }
+    float Width() const { return width_; }
+    float Height() const { return height_; }
+    void setLeft(double v);
+    void setTop(double v);
+    void setWidth(double v);  // a negative width is error 380
+    void setHeight(double v); // a negative height is error 380
+    void Move(double left, double top, double width, double height);
+
+protected:
+    virtual ~GeometrieTwips() = default;
+    virtual void appliquer_geometrie() = 0;
+
+    float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+};
+
 // The fonts the program's windows were designed with, mapped once to installed
 // faces whose widths come close to the designed ones (see police()).
 enum class Police { MSSansSerif, SmallFonts };
@@ -88,7 +110,7 @@ ArgumentsSouris arguments_souris(const QMouseEvent& m);
 
 // Base of every control: geometry in twips, visibility, tool-tip, z-order,
 // mouse events. `index` is the member index inside a control array (or -1).
-class Controle : public QObject {
+class Controle : public QObject, public GeometrieTwips {
     Q_OBJECT
 public:
     Controle(QWidget* widget, QString nom);
@@ -98,16 +120,6 @@ public:
     const QString& nom() const { return nom_; }
     int Index() const { return index_; }
     void setIndex(int i) { index_ = i; }
-
-    float Left() const { return left_; }
-    float Top() const { return top_; }
-    float Width() const { return width_; }
-    float Height() const { return height_; }
-    void setLeft(double v);
-    void setTop(double v);
-    void setWidth(double v);  // a negative width is error 380
-    void setHeight(double v); // a negative height is error 380
-    void Move(double left, double top, double width, double height);
 
     bool Visible() const { return visible_; }
     void setVisible(bool v);
@@ -137,14 +149,13 @@ protected:
     virtual bool clic_au_relachement() const { return true; }
     bool eventFilter(QObject* objet, QEvent* evenement) override;
     void copier_base(Controle& copie) const;
-    void appliquer_geometrie();
+    void appliquer_geometrie() override;
     virtual void geometrie_changee() {}
 
     QPointer<QWidget> widget_;
     QString nom_;
     int index_ = -1;
     QString infobulle_;
-    float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool visible_ = true;
 };
 

@@ -119,33 +119,6 @@ void Forme::appliquer_geometrie() {
     fenetre_->setGeometry(g);
 }
 
-void Forme::setLeft(double v) {
-    left_ = twips_valide(v);
-    appliquer_geometrie();
-}
-void Forme::setTop(double v) {
-    top_ = twips_valide(v);
-    appliquer_geometrie();
-}
-void Forme::setWidth(double v) {
-    width_ = twips_valide(v, true);
-    appliquer_geometrie();
-}
-void Forme::setHeight(double v) {
-    height_ = twips_valide(v, true);
-    appliquer_geometrie();
-}
-void Forme::Move(double left, double top, double width, double height) {
-    // All four are checked before any is kept.
-    const float l = twips_valide(left), t = twips_valide(top);
-    const float w = twips_valide(width, true), h = twips_valide(height, true);
-    left_ = l;
-    top_ = t;
-    width_ = w;
-    height_ = h;
-    appliquer_geometrie();
-}
-
 void Forme::geometrie_pixels(int x, int y, int largeur, int hauteur) {
     left_ = static_cast<float>(x * TWIPS_PAR_PIXEL);
     top_ = static_cast<float>(y * TWIPS_PAR_PIXEL);

@@ -44,7 +44,7 @@ private:
     Forme& forme_;
 };
 
-class Forme : public QObject {
+class Forme : public QObject, public GeometrieTwips {
     Q_OBJECT
 public:
     explicit Forme(QString nom);
@@ -60,16 +60,6 @@ public:
     QWidget* hWnd() const { return fenetre_; }
     FenetreForme* fenetre() const { return fenetre_; }
 
-    // Geometry in twips, kept exactly as assigned.
-    float Left() const { return left_; }
-    float Top() const { return top_; }
-    float Width() const { return width_; }
-    float Height() const { return height_; }
-    void setLeft(double v);
-    void setTop(double v);
-    void setWidth(double v);
-    void setHeight(double v);
-    void Move(double left, double top, double width, double height);
     // Geometry from a placement done in pixels (the docking code): keeps twips in step.
     void geometrie_pixels(int x, int y, int largeur, int hauteur);
 
@@ -122,7 +112,7 @@ protected:
     virtual void Form_QueryUnload(int& /*cancel*/, int /*mode*/) {}
     virtual void Form_Unload(int& /*cancel*/) {}
     bool eventFilter(QObject* objet, QEvent* e) override;
-    void appliquer_geometrie();
+    void appliquer_geometrie() override;
 
     // Design-time size of the window, in twips.
     double largeur_conception_ = 4800, hauteur_conception_ = 3600;
@@ -130,7 +120,6 @@ protected:
 private:
     QString nom_;
     FenetreForme* fenetre_ = nullptr;
-    float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     Couleur back_ = vbSysteme(COLOR_BTNFACE);
     QString caption_;
     bool en_dechargement_ = false;
