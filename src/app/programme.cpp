@@ -61,22 +61,19 @@ mdlMail& Programme::mail() { return m_->mail; }
 mdlAide& Programme::aide() { return m_->aide; }
 mdlMaj& Programme::maj() { return m_->maj; }
 
-tk::frmMain& Programme::frmMain() {
-    m_->main.Load();
-    return m_->main;
+namespace {
+// A form reached through the program: loaded first when it is not.
+template <class F>
+F& chargee(F& forme) {
+    forme.Load();
+    return forme;
 }
-tk::frmOption& Programme::frmOption() {
-    m_->option.Load();
-    return m_->option;
-}
-tk::frmMaj& Programme::frmMaj() {
-    m_->majf.Load();
-    return m_->majf;
-}
-tk::frmPostit& Programme::frmPostit() {
-    m_->postit.Load();
-    return m_->postit;
-}
+} // namespace
+
+tk::frmMain& Programme::frmMain() { return chargee(m_->main); }
+tk::frmOption& Programme::frmOption() { return chargee(m_->option); }
+tk::frmMaj& Programme::frmMaj() { return chargee(m_->majf); }
+tk::frmPostit& Programme::frmPostit() { return chargee(m_->postit); }
 tk::frmMain* Programme::frmMain_si_charge() { return m_->main.charge() ? &m_->main : nullptr; }
 tk::frmOption* Programme::frmOption_si_charge() { return m_->option.charge() ? &m_->option : nullptr; }
 tk::frmMaj* Programme::frmMaj_si_charge() { return m_->majf.charge() ? &m_->majf : nullptr; }

@@ -215,6 +215,13 @@ void mdlAppBar::glisser_vers(frmMain& f, int y, int h, bool au_dessus, uint32_t 
 
 // One step of a slide: a short wait, the move, then pending events (a mouse
 // move or a tick may run here; animation_en_cours keeps a second slide out).
+// The bar's height in whole pixels, read under the slide's trap (0 when it fails).
+int mdlAppBar::hauteur_pixels(frmMain& f, Piege& t) {
+    int h = 0;
+    t([&] { h = div_entiere(f.Height(), TWIPS_PAR_PIXEL); });
+    return h;
+}
+
 void mdlAppBar::pas_de_glissement(frmMain& f, Piege& t, int y, int h) {
     t([&] { prog.plateforme.files.sleepMs(10); });
     t([&] { glisser_vers(f, y, h, false, SWP_NOACTIVATE); });
@@ -226,9 +233,8 @@ void mdlAppBar::cacher_la_barre() {
     prog.animation_en_cours = true;
     Piege t(prog.rapporteur(), QStringLiteral("cacher_la_barre"), MODULE);
     frmMain& f = prog.frmMain();
-    int h = 0;
     t([&] { f.timerHide->setEnabled(false); });
-    t([&] { h = div_entiere(f.Height(), TWIPS_PAR_PIXEL); });
+    const int h = hauteur_pixels(f, t);
     for (int y = -1; y >= -h; y -= 3) pas_de_glissement(f, t, y, h);
     // One pixel row stays on screen, above every other window.
     t([&] { glisser_vers(f, 1 - h, h, true, SWP_NOACTIVATE); });
@@ -240,8 +246,7 @@ void mdlAppBar::montrer_la_barre() {
     prog.animation_en_cours = true;
     Piege t(prog.rapporteur(), QStringLiteral("montrer_la_barre"), MODULE);
     frmMain& f = prog.frmMain();
-    int h = 0;
-    t([&] { h = div_entiere(f.Height(), TWIPS_PAR_PIXEL); });
+    const int h = hauteur_pixels(f, t);
     if (f.Top() < 0) {
         for (int y = -h; y <= -1; y += 2) pas_de_glissement(f, t, y, h);
         t([&] { glisser_vers(f, 0, h, true, SWP_SHOWWINDOW); });

@@ -58,6 +58,7 @@ private:
     void placer_fenetre(frmMain& f, bool au_dessus, int y, int hauteur, uint32_t drapeaux);
     void glisser_vers(frmMain& f, int y, int h, bool au_dessus, uint32_t drapeaux);
     void pas_de_glissement(frmMain& f, Piege& t, int y, int h);
+    int hauteur_pixels(frmMain& f, Piege& t);
     Programme& prog;
     bool amarrage_en_cours_ = false;
 };
