@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QStringList>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace tk {
@@ -95,10 +96,13 @@ void mdlDisk::recuperation_info_Disk(bool& forcer) {
         const bool avait_taille = d.taille_totale != 0;
         t([&] { d.lettre = liste[i].left(1); });
         if (d.lettre == QStringLiteral("A") || d.lettre == QStringLiteral("B")) continue;
-        t([&] { d.espace_libre = nombre_depuis_espace(lire_espace_libre(d.lettre)); });
+        // One query of the system gives the three figures.
+        Espaces e;
+        t([&] { e = mesurer_espaces(d.lettre); });
+        t([&] { d.espace_libre = valeur_espace(e, 1); });
         t([&] { d.nom_volume = lire_nom_volume(d.lettre); });
-        t([&] { d.espace_occupe = nombre_depuis_espace(lire_espace_occupe(d.lettre)); });
-        t([&] { d.taille_totale = nombre_depuis_espace(lire_taille_totale(d.lettre)); });
+        t([&] { d.espace_occupe = valeur_espace(e, 2); });
+        t([&] { d.taille_totale = valeur_espace(e, 3); });
         t([&] { d.type_disque = lire_type_disque(d.lettre); });
         t([&] {
             // A used space that moves inside one step rebuilds nothing.
@@ -276,46 +280,72 @@ QString mdlDisk::lire_nom_volume(const QString& lettre) {
     return r;
 }
 
-QString mdlDisk::espace_disque(const QString& lettre, int16_t genre) {
-    QString r;
+mdlDisk::Espaces mdlDisk::mesurer_espaces(const QString& lettre) {
+    Espaces e;
     Piege t = Piege::muet();
     const QString chemin = racine(lettre);
     uint32_t build = 0;
     bool version = false;
     t([&] { version = prog.plateforme.system.versionBuild(build); });
-    if (!version) return r;
+    if (!version) return e;
 
-    double valeur = 0;
-    bool choisi = false;
+    e.etat = Espaces::Echec;
     if ((build & 0xFFFF) >= 1111) {
         uint64_t libre = 0, total = 0, libre_total = 0;
         bool ok = false;
         t([&] { ok = prog.plateforme.system.diskFreeSpaceEx(chemin, libre, total, libre_total); });
-        if (!ok) return QStringLiteral("0");
+        if (!ok) return e;
         // Used space is what the files take, as df counts it: the blocks
         // reserved for the administrator are free, not used, though the user
         // may not write to them (free is what the user may still write).
-        if (genre == 1) valeur = static_cast<double>(libre);
-        else if (genre == 2) valeur = static_cast<double>(total) - static_cast<double>(libre_total);
-        else if (genre == 3) valeur = static_cast<double>(total);
-        choisi = true;
+        e.valeur = {static_cast<double>(libre), static_cast<double>(total) - static_cast<double>(libre_total),
+                    static_cast<double>(total)};
+        e.choisi = {true, true, true};
     } else {
         int32_t secteurs = 0, octets = 0, libres = 0, clusters = 0;
         bool ok = false;
         t([&] { ok = prog.plateforme.system.diskFreeSpace(chemin, secteurs, octets, libres, clusters); });
-        if (!ok) return QStringLiteral("0");
-        // The classic figures are 32-bit: a product that overflows leaves the result empty.
-        choisi = t([&] {
+        if (!ok) return e;
+        // The classic figures are 32-bit: a product that overflows leaves that figure empty.
+        e.choisi[0] = t([&] { e.valeur[0] = produit32(produit32(secteurs, octets), libres); });
+        e.choisi[1] = t([&] {
             const int32_t cluster = produit32(secteurs, octets);
-            if (genre == 1) valeur = produit32(cluster, libres);
-            else if (genre == 2) {
-                const int64_t d = int64_t(produit32(cluster, clusters)) - int64_t(produit32(cluster, libres));
-                valeur = produit32(d, 1);
-            } else if (genre == 3) valeur = produit32(cluster, clusters);
+            const int64_t d = int64_t(produit32(cluster, clusters)) - int64_t(produit32(cluster, libres));
+            e.valeur[1] = produit32(d, 1);
         });
+        e.choisi[2] = t([&] { e.valeur[2] = produit32(produit32(secteurs, octets), clusters); });
     }
-    if (choisi) t([&] { r = format_nombre(valeur, QStringLiteral("###,###,###,###"), QLocale()); });
+    e.etat = Espaces::Valeurs;
+    return e;
+}
+
+QString mdlDisk::texte_espace(const Espaces& e, int16_t genre) {
+    if (e.etat == Espaces::Echec) return QStringLiteral("0");
+    QString r;
+    if (e.etat != Espaces::Valeurs || genre < 1 || genre > 3) return r;
+    const std::size_t i = static_cast<std::size_t>(genre - 1);
+    Piege t = Piege::muet();
+    if (e.choisi[i]) t([&] { r = format_nombre(e.valeur[i], QStringLiteral("###,###,###,###"), QLocale()); });
     return r;
+}
+
+double mdlDisk::valeur_espace(const Espaces& e, int16_t genre) {
+    // A whole count of bytes below 10^15 prints with every digit and reads
+    // back as itself (0 prints as nothing, which reads as 0 too), so the
+    // text is made only for the figures it may change: past 15 digits it
+    // keeps 15 of them.
+    if (e.etat == Espaces::Valeurs && genre >= 1 && genre <= 3) {
+        const std::size_t i = static_cast<std::size_t>(genre - 1);
+        const double v = e.valeur[i];
+        if (e.choisi[i] && v >= 0 && v < 1e15 && v == std::floor(v)) return v;
+    }
+    if (e.etat != Espaces::Valeurs) return 0;
+    const QString texte = texte_espace(e, genre);
+    return nombre_depuis_espace(texte.isEmpty() ? QStringLiteral("0") : texte);
+}
+
+QString mdlDisk::espace_disque(const QString& lettre, int16_t genre) {
+    return texte_espace(mesurer_espaces(lettre), genre);
 }
 
 QString mdlDisk::lire_espace_libre(const QString& lettre) {

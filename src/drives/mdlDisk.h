@@ -65,6 +65,17 @@ public:
     // genre 1 free, 2 used, 3 total: the byte count with digit grouping,
     // "" for 0 or when the version is unknown, "0" when the query fails.
     QString espace_disque(const QString& lettre, int16_t genre);
+    // What one query of the system says of a drive, for the three genres:
+    // espace_disque is its text, valeur_espace the number that text reads as
+    // (0 for an empty text).
+    struct Espaces {
+        enum Etat { SansVersion, Echec, Valeurs } etat = SansVersion;
+        std::array<double, 3> valeur{};
+        std::array<bool, 3> choisi{}; // false: the figure overflowed, its text is empty
+    };
+    Espaces mesurer_espaces(const QString& lettre);
+    static QString texte_espace(const Espaces& e, int16_t genre);
+    static double valeur_espace(const Espaces& e, int16_t genre);
     // espace_disque with genre 1, 2 and 3; "0" instead of an empty text.
     QString lire_espace_libre(const QString& lettre);
     QString lire_espace_occupe(const QString& lettre);

@@ -277,6 +277,17 @@ public:
     QSize taille{1, 1};
     bool uni = true;
 
+    // A meter draws several times a tick (clear, graph, caption): the first
+    // drawing asks for a repaint of the whole surface, the others find it
+    // asked for until it is painted. An ask Qt drops (hidden, updates off,
+    // no window surface yet) is not counted; showing repaints it all anyway.
+    bool repeinte_demandee = false;
+    void demander_repeinte() {
+        if (repeinte_demandee) return;
+        update();
+        repeinte_demandee = isVisible() && updatesEnabled() && backingStore() != nullptr;
+    }
+
     // The pixels, made on first use.
     QImage& pixels() {
         if (uni) {
@@ -341,7 +352,13 @@ public:
     }
 
 protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::Show || e->type() == QEvent::Hide || e->type() == QEvent::UpdateLater)
+            repeinte_demandee = false;
+        return QWidget::event(e);
+    }
     void paintEvent(QPaintEvent* e) override {
+        repeinte_demandee = false;
         QPainter p(this);
         const QRect r = e->rect();
         if (uni) p.fillRect(r, couleur_fond);
@@ -392,7 +409,7 @@ void PictureBox::Cls() {
         p.drawPixmap(img.rect(), picture_);
     }
     CurrentX = CurrentY = 0;
-    widget_->update();
+    surface()->demander_repeinte();
 }
 
 void PictureBox::setPicture(const QPixmap& pm) {
@@ -429,7 +446,7 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, Couleur couleu
     }
     CurrentX = x2;
     CurrentY = y2;
-    widget_->update();
+    surface()->demander_repeinte();
 }
 
 void PictureBox::PSet(double x, double y, Couleur couleur) {
@@ -438,7 +455,7 @@ void PictureBox::PSet(double x, double y, Couleur couleur) {
     if (img.rect().contains(ix, iy)) img.setPixelColor(ix, iy, en_qcolor(couleur));
     CurrentX = x;
     CurrentY = y;
-    widget_->update();
+    surface()->demander_repeinte();
 }
 
 Couleur PictureBox::Point(double x, double y) const {
@@ -463,7 +480,7 @@ void PictureBox::Print(const QString& texte) {
     p.drawStaticText(QPointF(x, y + s.ascent_entier - s.ascent_exact), st);
     CurrentX = 0;
     CurrentY += mode_ == vbPixels ? s.hauteur_ligne : s.hauteur_ligne * TWIPS_PAR_PIXEL;
-    widget_->update();
+    surface()->demander_repeinte();
 }
 
 void PictureBox::Refresh() { widget_->repaint(); }

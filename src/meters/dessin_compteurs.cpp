@@ -83,6 +83,37 @@ const MotifSegment& motif_segment(int dy) {
     return motifs.emplace(dy, std::move(m)).first->second;
 }
 
+// The pixels the painter sets for a line two pixels wide that it clips at an
+// edge of a w x h surface (a curve at the left end of a meter, or one off its
+// top or bottom): learnt once per line and surface size by drawing that very
+// line on a scratch surface of the same size, which makes the same cuts.
+// None is learnt far outside the surface, and no more than a bounded number
+// (the caller draws the rest with the painter).
+const std::vector<QPoint>* motif_coupe(const QLine& l, int w, int h) {
+    constexpr std::size_t MOTIFS_COUPES = 1024;
+    static std::map<std::tuple<int, int, int, int, int>, std::vector<QPoint>> motifs;
+    if (l.dx() != 2 || std::abs(l.dy()) > 256 || l.x1() < -8 || l.x1() > w + 8 || l.y1() < -256 || l.y1() > h + 256)
+        return nullptr;
+    const auto cle = std::make_tuple(l.dy(), l.x1(), l.y1(), w, h);
+    auto it = motifs.find(cle);
+    if (it != motifs.end()) return &it->second;
+    if (motifs.size() >= MOTIFS_COUPES) return nullptr;
+    QImage brouillon(w, h, QImage::Format_RGB32);
+    brouillon.fill(Qt::black);
+    {
+        QPainter g(&brouillon);
+        g.setRenderHint(QPainter::Antialiasing, false);
+        g.setPen(QPen(Qt::white, 0));
+        g.drawLine(l);
+    }
+    std::vector<QPoint> points;
+    const int x0 = std::max(0, l.x1() - 1), x1 = std::min(w - 1, l.x2() + 1);
+    for (int y = 0; y < h; ++y)
+        for (int x = x0; x <= x1; ++x)
+            if (brouillon.pixel(x, y) != QColor(Qt::black).rgb()) points.emplace_back(x, y);
+    return &motifs.emplace(cle, std::move(points)).first->second;
+}
+
 // Two surfaces of the same size and 32-bit format hold the same pixels.
 bool memes_pixels(const QImage& a, const QImage& b) {
     if (a.bytesPerLine() == b.bytesPerLine())
@@ -248,6 +279,14 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
                 if (m.gauche < 0 || m.droite > 2) motifs_sages = false;
                 for (const QPoint& p : m.points)
                     reinterpret_cast<QRgb*>(bits + (l.y1() + p.y()) * bpl)[l.x1() + p.x()] = pcourbe;
+                return;
+            }
+            // Cut at an edge: the pixels the painter would set there.
+            if (const std::vector<QPoint>* coupe = motif_coupe(l, w, h)) {
+                for (const QPoint& p : *coupe) {
+                    if (p.x() < l.x1() || p.x() > l.x1() + 2) motifs_sages = false;
+                    reinterpret_cast<QRgb*>(bits + p.y() * bpl)[p.x()] = pcourbe;
+                }
                 return;
             }
         }

@@ -7,6 +7,8 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <random>
+#include <vector>
 
 using namespace tk;
 
@@ -207,4 +209,38 @@ TEST(FaitsDisque, SizeTextsFollowTheUsersDigitGrouping) {
         EXPECT_EQ(nombre_depuis_espace(texte), 1234567890123.0) << nom;
     }
     QLocale::setDefault(avant);
+}
+
+// The figures the rows use are the numbers the size texts read back as,
+// though the texts are made only past 15 digits, where they round.
+TEST(FaitsDisque, FiguresAreWhatTheTextsReadBackAs) {
+    const QLocale avant;
+    std::mt19937_64 alea(16);
+    std::vector<double> valeurs = {0, 1, 999, 1000, 4096, 999999999999999.0, 1e15, 1e15 + 2, 1234567890123456.0,
+                                   9007199254740993.0, 18446744073709551615.0, 0.5, -4096};
+    for (int i = 0; i < 200; ++i) valeurs.push_back(static_cast<double>(alea() >> (alea() % 64)));
+    for (const char* nom : {"fr_FR", "de_DE", "en_US"}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(nom)));
+        for (double v : valeurs) {
+            mdlDisk::Espaces e;
+            e.etat = mdlDisk::Espaces::Valeurs;
+            e.valeur = {v, v, v};
+            e.choisi = {true, false, true};
+            const QString texte = mdlDisk::texte_espace(e, 1);
+            EXPECT_EQ(mdlDisk::valeur_espace(e, 1), nombre_depuis_espace(texte.isEmpty() ? QStringLiteral("0") : texte))
+                << nom << " " << qPrintable(QString::number(v, 'f', 1));
+            EXPECT_EQ(mdlDisk::texte_espace(e, 2), "");    // an overflowed figure has no text...
+            EXPECT_EQ(mdlDisk::valeur_espace(e, 2), 0.0); // ...and reads as 0
+        }
+    }
+    QLocale::setDefault(avant);
+    // 16 digits keep 15: the last one rounds.
+    mdlDisk::Espaces e;
+    e.etat = mdlDisk::Espaces::Valeurs;
+    e.valeur = {1234567890123456.0, 0, 0};
+    e.choisi = {true, true, true};
+    EXPECT_EQ(mdlDisk::valeur_espace(e, 1), 1234567890123460.0);
+    e.etat = mdlDisk::Espaces::Echec;
+    EXPECT_EQ(mdlDisk::texte_espace(e, 1), "0");
+    EXPECT_EQ(mdlDisk::valeur_espace(e, 1), 0.0);
 }

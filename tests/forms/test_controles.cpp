@@ -336,3 +336,57 @@ TEST(Controles, AnUndrawnBoxShowsAndDrawsAsOneWithItsPixelsMadeAtOnce) {
     EXPECT_EQ(tard.image(), tot.image());
     EXPECT_EQ(tard.widget()->grab().toImage(), tot.widget()->grab().toImage());
 }
+
+// A meter draws several times a tick; the window paints it once for all of
+// them, and every later drawing shows again, whatever happened to the box in
+// between (hidden while drawn, drawn before its window was first shown).
+TEST(Controles, EachRoundOfDrawingIsPaintedOnceAndTheNextOneShowsToo) {
+    QWidget fenetre;
+    fenetre.resize(200, 40);
+    PictureBox b(&fenetre, "picCompteur");
+    b.setScaleMode(PictureBox::vbPixels);
+    b.Move(0, 0, 1500, 300); // 100 x 20 pixels
+    b.setVisible(true);
+    b.Cls(); // before the window has a surface to paint on
+    b.PSet(1, 1, RGB(255, 0, 0));
+    struct Compteur : QObject {
+        int peintures = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++peintures;
+            return false;
+        }
+    } compteur;
+    b.widget()->installEventFilter(&compteur);
+    fenetre.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
+    QTRY_VERIFY_WITH_TIMEOUT(compteur.peintures > 0, 5000);
+
+    auto tour = [&](Couleur c) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        compteur.peintures = 0;
+        b.Cls();
+        b.Line(0, 10, 99, 10, c, PictureBox::Ligne);
+        b.PSet(5, 5, c);
+        b.Print(QStringLiteral("12 %"));
+        QTRY_VERIFY_WITH_TIMEOUT(compteur.peintures > 0, 5000);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(compteur.peintures, 1);
+    };
+    for (int i = 0; i < 3; ++i) tour(RGB(0, 0, 40 * i));
+
+    // Drawn while hidden: shown again, then every drawing shows.
+    b.setVisible(false);
+    b.PSet(2, 2, RGB(0, 255, 0));
+    b.setVisible(true);
+    tour(RGB(0, 200, 0));
+    tour(RGB(0, 100, 0));
+
+    // Drawn while updates are off.
+    b.widget()->setUpdatesEnabled(false);
+    b.PSet(3, 3, RGB(0, 0, 255));
+    b.widget()->setUpdatesEnabled(true);
+    tour(RGB(10, 10, 10));
+    EXPECT_EQ(b.Point(5, 5), RGB(10, 10, 10));
+}

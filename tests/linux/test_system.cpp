@@ -207,10 +207,19 @@ TEST(Memory, SizesAre64BitAndTheLoadRoundsHalvesToEven) {
     fs.write("proc/meminfo", "MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 100 kB\n");
     sys.globalMemoryStatus(m);
     EXPECT_EQ(m.dwAvailPhys, 250u * 1024);
-    // Unreadable: all zero, which the caller's division reports.
-    QFile::remove(fs.path("proc/meminfo"));
+    // Nothing readable in it: all zero, which the caller's division reports.
+    fs.write("proc/meminfo", "");
     sys.globalMemoryStatus(m);
     EXPECT_EQ(m.dwTotalPhys, 0u);
+    // Missing from the start (the file is kept open once found): the same.
+    FakeRoot vide;
+    DriveMap map2(vide.root());
+    LinuxSystem sys2(map2, vide.root());
+    sys2.globalMemoryStatus(m);
+    EXPECT_EQ(m.dwTotalPhys, 0u);
+    vide.write("proc/meminfo", "MemTotal: 1000 kB\nMemAvailable: 125 kB\n");
+    sys2.globalMemoryStatus(m);
+    EXPECT_EQ(m.dwTotalPhys, 1000u * 1024);
 }
 
 TEST(Interfaces, TypesSpeedsAndStatesFromSysfsSortedByIndex) {

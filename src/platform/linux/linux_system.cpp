@@ -68,7 +68,8 @@ struct LinuxSystem::ShareState {
 };
 
 LinuxSystem::LinuxSystem(DriveMap& drives, std::string root)
-    : m_drives(drives), m_root(std::move(root)), m_shareProbe(&LinuxSystem::statSpace) {}
+    : m_drives(drives), m_root(std::move(root)), m_meminfo(procfs::joinRoot(m_root, "proc/meminfo")),
+      m_shareProbe(&LinuxSystem::statSpace) {}
 
 LinuxSystem::~LinuxSystem() = default;
 
@@ -76,9 +77,8 @@ void LinuxSystem::globalMemoryStatus(MEMORYSTATUS& status) {
     uint32_t length = status.dwLength;
     status = MEMORYSTATUS{};
     status.dwLength = length;
-    std::string text;
     procfs::MemInfo info;
-    if (!procfs::readFile(procfs::joinRoot(m_root, "proc/meminfo"), text) || !procfs::parseMemInfo(text, info)) return;
+    if (!m_meminfo.read(m_meminfoText) || !procfs::parseMemInfo(m_meminfoText, info)) return;
     status.dwTotalPhys = info.total;
     status.dwAvailPhys = info.available;
     // The page file of the classic record is the commit space: memory and swap.

@@ -2,6 +2,7 @@
 // drive map with sizes from statvfs, the interface table from /sys/class/net.
 #pragma once
 
+#include "platform/linux/proc_parse.h"
 #include "platform/system.h"
 
 #include <chrono>
@@ -61,6 +62,9 @@ private:
 
     DriveMap& m_drives;
     std::string m_root;
+    // /proc/meminfo, kept open: the memory meter reads it on every tick.
+    procfs::ProcFile m_meminfo;
+    std::string m_meminfoText;
     std::chrono::milliseconds m_shareTimeout{200};
     SpaceProbe m_shareProbe;
     std::map<QString, std::shared_ptr<ShareState>> m_shares;

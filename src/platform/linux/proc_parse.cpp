@@ -18,21 +18,19 @@ bool readFile(const std::string& path, std::string& content) {
     content.clear();
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    // /proc files report a size of 0: read until the end whatever stat says.
-    if (content.capacity() < 4096) content.reserve(4096);
+    // /proc files report a size of 0: read until the end whatever stat says,
+    // in chunks appended to the text (growing a string by resizing it would
+    // clear every byte it grows by first, on every tick).
     bool ok = true;
+    char chunk[4096];
     for (;;) {
-        size_t used = content.size();
-        if (content.capacity() - used < 1024) content.reserve(content.capacity() * 2);
-        content.resize(content.capacity());
-        ssize_t n = ::read(fd, content.data() + used, content.size() - used);
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n < 0) {
-            content.resize(used);
             ok = false;
             break;
         }
-        content.resize(used + static_cast<size_t>(n));
         if (n == 0) break;
+        content.append(chunk, static_cast<size_t>(n));
     }
     ::close(fd);
     return ok;
@@ -48,23 +46,23 @@ bool ProcFile::read(std::string& content) {
         content.clear();
         return false;
     }
-    if (content.capacity() < 8192) content.reserve(8192);
+    if (m_buffer.empty()) m_buffer.resize(8192);
     for (;;) {
         // The whole file in one read from offset 0, which makes the kernel
         // generate it afresh; a full buffer means it may be longer: grow, retry.
-        content.resize(content.capacity());
-        ssize_t n = ::pread(m_fd, content.data(), content.size(), 0);
+        // The buffer is kept between reads, so it is cleared only when it grows.
+        ssize_t n = ::pread(m_fd, m_buffer.data(), m_buffer.size(), 0);
         if (n < 0) {
             content.clear();
             ::close(m_fd);
             m_fd = -1;
             return false;
         }
-        if (static_cast<size_t>(n) < content.size()) {
-            content.resize(static_cast<size_t>(n));
+        if (static_cast<size_t>(n) < m_buffer.size()) {
+            content.assign(m_buffer.data(), static_cast<size_t>(n));
             return true;
         }
-        content.reserve(content.size() * 2);
+        m_buffer.resize(m_buffer.size() * 2);
     }
 }
 
@@ -85,16 +83,14 @@ std::string_view nextLine(std::string_view& rest) {
 }
 
 std::string_view nextWord(std::string_view& rest) {
-    size_t start = rest.find_first_not_of(" \t");
-    if (start == std::string_view::npos) {
-        rest = {};
-        return {};
-    }
-    rest.remove_prefix(start);
-    size_t end = rest.find_first_of(" \t");
-    std::string_view word = rest.substr(0, end);
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);
-    return word;
+    // Plain loops: the files are scanned word by word on every tick.
+    const char* p = rest.data();
+    const char* const end = p + rest.size();
+    while (p < end && (*p == ' ' || *p == '\t')) ++p;
+    const char* const start = p;
+    while (p < end && *p != ' ' && *p != '\t') ++p;
+    rest = std::string_view(p, static_cast<size_t>(end - p));
+    return std::string_view(start, static_cast<size_t>(p - start));
 }
 
 bool toU64(std::string_view word, uint64_t& value) {

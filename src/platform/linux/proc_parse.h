@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace tk::procfs {
 
@@ -33,6 +34,7 @@ public:
 
 private:
     std::string m_path;
+    std::vector<char> m_buffer;
     int m_fd = -1;
 };
 
