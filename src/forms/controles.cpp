@@ -28,6 +28,8 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include <cstring>
+
 #include <algorithm>
 #include <cmath>
 
@@ -359,10 +361,40 @@ protected:
     }
     void paintEvent(QPaintEvent* e) override {
         repeinte_demandee = false;
+        if (!uni && copier_sur_la_cible(e->region())) return;
         QPainter p(this);
         const QRect r = e->rect();
         if (uni) p.fillRect(r, couleur_fond);
         else p.drawImage(r.topLeft(), image, r);
+    }
+
+private:
+    // The pixels are opaque and drawn one for one, so when the window paints
+    // into a plain 32-bit image (its backing store, at the offset the window
+    // gives this widget), the rows of the region are copied straight there:
+    // the same pixels a painter would write, without setting one up for
+    // every meter on every tick. Anything else (a grab into a pixmap, a
+    // scaled screen, a painter shared with a parent) goes through a painter.
+    bool copier_sur_la_cible(const QRegion& region) {
+        QPoint decalage;
+        QPaintDevice* d = redirected(&decalage);
+        if (!d || d->devType() != QInternal::Image || sharedPainter() || image.format() != QImage::Format_RGB32 ||
+            image.devicePixelRatio() != 1.0)
+            return false;
+        QImage& cible = *static_cast<QImage*>(d);
+        if ((cible.format() != QImage::Format_RGB32 && cible.format() != QImage::Format_ARGB32_Premultiplied) ||
+            cible.devicePixelRatio() != 1.0)
+            return false;
+        for (const QRect& r : region) {
+            const QRect source = r & image.rect();
+            const QRect dest = source.translated(-decalage) & cible.rect();
+            if (dest.isEmpty()) continue;
+            const QPoint de = dest.topLeft() + decalage;
+            for (int y = 0; y < dest.height(); ++y)
+                std::memcpy(cible.scanLine(dest.top() + y) + dest.left() * 4,
+                            image.constScanLine(de.y() + y) + de.x() * 4, static_cast<size_t>(dest.width()) * 4);
+        }
+        return true;
     }
 };
 

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -389,4 +390,56 @@ TEST(Controles, EachRoundOfDrawingIsPaintedOnceAndTheNextOneShowsToo) {
     b.widget()->setUpdatesEnabled(true);
     tour(RGB(10, 10, 10));
     EXPECT_EQ(b.Point(5, 5), RGB(10, 10, 10));
+}
+
+// What the window shows of a picture box is its pixels, one for one, under
+// whatever stands above it; and a grab of the box alone gives the same.
+TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
+    QWidget fenetre;
+    fenetre.resize(300, 60);
+    PictureBox b(&fenetre, "picCompteur");
+    b.Move(150, 150, 3000, 450); // 200 x 30 pixels at (10, 10)
+    b.setVisible(true);
+    QWidget dessus(&fenetre); // an opaque neighbour over part of it
+    dessus.setAutoFillBackground(true);
+    QPalette rouge = dessus.palette();
+    rouge.setColor(QPalette::Window, QColor(200, 0, 0));
+    dessus.setPalette(rouge);
+    dessus.setGeometry(180, 20, 60, 10);
+    dessus.show();
+    dessus.raise();
+    struct Compteur : QObject {
+        int peintures = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++peintures;
+            return false;
+        }
+    } compteur;
+    b.widget()->installEventFilter(&compteur);
+    fenetre.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
+
+    for (int tick = 0; tick < 3; ++tick) {
+        b.Cls();
+        for (int i = 0; i < 200; i += 7)
+            b.Line(i * 15, 440, i * 15 + 30, 15 * ((i * 13 + tick * 5) % 30), RGB(0, 0, 255 - tick * 60),
+                   PictureBox::Ligne);
+        b.PSet(300, 0, RGB(255, 255, 255));
+        b.Print(QStringLiteral("%1 ko/s").arg(tick * 37));
+        compteur.peintures = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(compteur.peintures > 0, 5000);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        const QImage ecran =
+            fenetre.screen()->grabWindow(fenetre.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        int differents = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 200; ++x) {
+                const QPoint p(10 + x, 10 + y);
+                const QRgb attendu = dessus.geometry().contains(p) ? QColor(200, 0, 0).rgb() : b.image().pixel(x, y);
+                if (ecran.pixel(p) != attendu) ++differents;
+            }
+        EXPECT_EQ(differents, 0) << "tick " << tick;
+        EXPECT_EQ(b.widget()->grab().toImage().convertToFormat(QImage::Format_RGB32), b.image());
+    }
 }
