@@ -53,8 +53,10 @@ int main(int argc, char** argv) {
     // server before painting over a region it sent on the previous tick,
     // which wakes two of our threads each time; sending these few kilobytes
     // over the socket costs less. Anyone who wants shared images back can set
-    // the variable to an empty value.
+    // the variable to an empty value: the X backend turns them off whenever
+    // the variable exists, empty or not, so an empty one is removed.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+    else if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM")) qunsetenv("QT_XCB_NO_MITSHM");
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

@@ -118,6 +118,14 @@ TEST(Drives, OnlyRealFilesystemsGetLettersInMountOrderWithTheirTypes) {
     EXPECT_EQ(sys.driveFolder(QStringLiteral("J")), QString());
     uint64_t a = 1, b = 1, c = 1;
     EXPECT_FALSE(sys.diskFreeSpaceEx(QStringLiteral("J:\\"), a, b, c));
+
+    // A drive relabelled while mounted (udev replaces its link) shows its new
+    // name at the next read; a label that goes leaves the folder's name.
+    ASSERT_TRUE(QFile::remove(fs.path("dev/disk/by-label/DATA")));
+    fs.link("../../sda2", "dev/disk/by-label/ARCHIVES");
+    EXPECT_EQ(sys.volumeLabel(QStringLiteral("C:\\")), "ARCHIVES");
+    ASSERT_TRUE(QFile::remove(fs.path("dev/disk/by-label/ARCHIVES")));
+    EXPECT_EQ(sys.volumeLabel(QStringLiteral("C:\\")), "/data");
 }
 
 TEST(Drives, LettersStayWhileTheMountsStayAndFollowAChange) {

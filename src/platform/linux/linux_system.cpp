@@ -1,5 +1,7 @@
 #include "platform/linux/linux_system.h"
 
+#include <sys/stat.h>
+
 #include "diag/numerique.h"
 #include "platform/linux/drive_map.h"
 #include "platform/linux/proc_parse.h"
@@ -7,12 +9,14 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <condition_variable>
+#include <ctime>
 #include <cstdlib>
 #include <mutex>
 #include <system_error>
@@ -115,12 +119,36 @@ int LinuxSystem::driveType(const QString& root) {
 }
 
 void LinuxSystem::loadLabels() {
+    // The label links are read again when the mounts change, when the folder
+    // changes (udev adds, removes or replaces a link in it) and once a minute
+    // whatever happens; otherwise one stat of the folder per call. File times
+    // move in steps of a few milliseconds, so a folder changed less than a
+    // second before the last reading may have changed again since under the
+    // same time: it is read again until it has been quiet for a second.
+    const std::string folder = procfs::joinRoot(m_root, "dev/disk/by-label");
+    struct stat st {};
+    LabelsStamp stamp;
+    if (::stat(folder.c_str(), &st) == 0)
+        stamp = LabelsStamp{true,
+                            static_cast<uint64_t>(st.st_dev),
+                            static_cast<uint64_t>(st.st_ino),
+                            static_cast<int64_t>(st.st_mtim.tv_sec),
+                            static_cast<int64_t>(st.st_mtim.tv_nsec),
+                            static_cast<int64_t>(st.st_ctim.tv_sec),
+                            static_cast<int64_t>(st.st_ctim.tv_nsec)};
     auto now = std::chrono::steady_clock::now();
-    if (m_labelsGeneration == m_drives.generation() && now - m_labelsAt < std::chrono::seconds(5)) return;
+    const bool quiet = !stamp.exists || m_labelsReadAtSec - stamp.mtimeSec >= 2;
+    if (m_labelsGeneration == m_drives.generation() && stamp == m_labelsStamp && quiet &&
+        now - m_labelsAt < std::chrono::seconds(60))
+        return;
     m_labelsGeneration = m_drives.generation();
+    m_labelsStamp = stamp;
     m_labelsAt = now;
+    struct timespec wall {};
+    ::clock_gettime(CLOCK_REALTIME, &wall);
+    m_labelsReadAtSec = static_cast<int64_t>(wall.tv_sec);
     m_labels.clear();
-    QDir dir(QString::fromStdString(procfs::joinRoot(m_root, "dev/disk/by-label")));
+    QDir dir(QString::fromStdString(folder));
     const QFileInfoList links = dir.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
     for (const QFileInfo& link : links) {
         QString target = link.symLinkTarget();

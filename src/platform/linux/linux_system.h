@@ -70,6 +70,15 @@ private:
     std::map<QString, std::shared_ptr<ShareState>> m_shares;
     std::map<QString, QString> m_labels; // device name -> filesystem label
     uint64_t m_labelsGeneration = UINT64_MAX;
+    // What the label folder's stat said when the links were last read.
+    struct LabelsStamp {
+        bool exists = false;
+        uint64_t device = 0, inode = 0;
+        int64_t mtimeSec = 0, mtimeNsec = 0, ctimeSec = 0, ctimeNsec = 0;
+        bool operator==(const LabelsStamp&) const = default;
+    };
+    LabelsStamp m_labelsStamp;
+    int64_t m_labelsReadAtSec = 0; // wall-clock second of the last reading
     std::chrono::steady_clock::time_point m_labelsAt;
 };
 
