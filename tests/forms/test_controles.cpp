@@ -393,13 +393,17 @@ TEST(Controles, EachRoundOfDrawingIsPaintedOnceAndTheNextOneShowsToo) {
 }
 
 // What the window shows of a picture box is its pixels, one for one, under
-// whatever stands above it; and a grab of the box alone gives the same.
+// whatever stands above it, tick after tick of a graph that moves two pixels
+// left with a caption that stays (the window moves its own pixels and only
+// the rest is painted again); and a grab of the box alone gives the same.
 TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
     QWidget fenetre;
-    fenetre.resize(300, 60);
-    PictureBox b(&fenetre, "picCompteur");
-    b.Move(150, 150, 3000, 450); // 200 x 30 pixels at (10, 10)
+    fenetre.resize(300, 90);
+    PictureBox b(&fenetre, "picCompteur"), libre(&fenetre, "picCompteur");
+    b.Move(150, 150, 3000, 450);      // 200 x 30 pixels at (10, 10)
+    libre.Move(150, 750, 3000, 450); // the same at (10, 50), with nothing over it
     b.setVisible(true);
+    libre.setVisible(true);
     QWidget dessus(&fenetre); // an opaque neighbour over part of it
     dessus.setAutoFillBackground(true);
     QPalette rouge = dessus.palette();
@@ -410,26 +414,37 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
     dessus.raise();
     struct Compteur : QObject {
         int peintures = 0;
+        long pixels = 0;
         bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Paint) ++peintures;
+            if (e->type() == QEvent::Paint) {
+                ++peintures;
+                for (const QRect& r : static_cast<QPaintEvent*>(e)->region()) pixels += long(r.width()) * r.height();
+            }
             return false;
         }
     } compteur;
-    b.widget()->installEventFilter(&compteur);
+    libre.widget()->installEventFilter(&compteur);
     fenetre.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
 
-    for (int tick = 0; tick < 3; ++tick) {
-        b.Cls();
-        for (int i = 0; i < 200; i += 7)
-            b.Line(i * 15, 440, i * 15 + 30, 15 * ((i * 13 + tick * 5) % 30), RGB(0, 0, 255 - tick * 60),
-                   PictureBox::Ligne);
-        b.PSet(300, 0, RGB(255, 255, 255));
-        b.Print(QStringLiteral("%1 ko/s").arg(tick * 37));
+    auto hauteur = [](int n) { return (n * 7919) % 29; }; // the sample at position n of the stream
+    long pixels_peints = 0;
+    for (int tick = 0; tick < 12; ++tick) {
+        // A scrolling graph: column x shows sample x + 2 * tick.
+        for (PictureBox* m : {&b, &libre}) {
+            m->Cls();
+            for (int x = 0; x < 200; ++x)
+                m->Line(x * 15, 435, x * 15, 15 * hauteur((x + 2 * tick) / 2), RGB(0, 0, 200), PictureBox::Ligne);
+            if (tick == 7) m->Line(0, 0, 2985, 435, RGB(0, 150, 0), PictureBox::Ligne); // one that moves nothing
+            m->PSet(300, 0, RGB(255, 255, 255));
+            m->Print(QStringLiteral("%1 ko/s").arg(tick * 37));
+        }
         compteur.peintures = 0;
+        compteur.pixels = 0;
         QTRY_VERIFY_WITH_TIMEOUT(compteur.peintures > 0, 5000);
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
+        if (tick >= 2 && tick != 7 && tick != 8) pixels_peints += compteur.pixels;
         const QImage ecran =
             fenetre.screen()->grabWindow(fenetre.winId()).toImage().convertToFormat(QImage::Format_RGB32);
         int differents = 0;
@@ -438,8 +453,25 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
                 const QPoint p(10 + x, 10 + y);
                 const QRgb attendu = dessus.geometry().contains(p) ? QColor(200, 0, 0).rgb() : b.image().pixel(x, y);
                 if (ecran.pixel(p) != attendu) ++differents;
+                if (ecran.pixel(10 + x, 50 + y) != libre.image().pixel(x, y)) ++differents;
             }
         EXPECT_EQ(differents, 0) << "tick " << tick;
-        EXPECT_EQ(b.widget()->grab().toImage().convertToFormat(QImage::Format_RGB32), b.image());
     }
+    EXPECT_EQ(b.widget()->grab().toImage().convertToFormat(QImage::Format_RGB32), b.image());
+    // The moving graph, with nothing over it, was sent again only where it had
+    // to be: much less than the whole box every tick.
+    EXPECT_LT(pixels_peints, 8L * 200 * 30 / 2);
+
+    // Hidden and shown again, resized: still what the window shows.
+    b.setVisible(false);
+    b.PSet(20, 20, RGB(0, 255, 0));
+    b.setVisible(true);
+    b.Move(150, 150, 2400, 450);
+    b.PSet(21, 21, RGB(0, 255, 0));
+    compteur.peintures = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(compteur.peintures > 0, 5000);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    const QImage ecran = fenetre.screen()->grabWindow(fenetre.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(ecran.copy(10, 10, 160, 10), b.image().copy(0, 0, 160, 10));
 }
