@@ -279,108 +279,16 @@ public:
     QSize taille{1, 1};
     bool uni = true;
 
-    // A meter draws several times a tick (clear, graph, caption) and its
-    // graph moves two pixels left each time. The first drawing of a round
-    // queues one look at the new pixels, after the round: they are compared
-    // with what the window holds of the box (`montre`, kept from the pixels
-    // last painted there), and only the columns that differ are repainted,
-    // after moving the window's own pixels two to the left when that leaves
-    // fewer to repaint (the X server then moves them itself instead of being
-    // sent them again). Without a faithful copy of what the window holds
-    // (nothing painted yet, hidden since, a size change, a painter-drawn
-    // paint) the whole box is repainted; pixels the window never had painted
-    // (under a neighbour, say) count as different.
-    // An update asked and not yet painted (an ask Qt drops while hidden,
-    // with updates off or before the window has a surface is not counted:
-    // showing repaints it all anyway); a comparison queued and not yet made.
+    // A meter draws several times a tick (clear, graph, caption): the first
+    // drawing asks for a repaint of the whole surface, the others find it
+    // asked for until it is painted. An ask Qt drops (hidden, updates off,
+    // no window surface yet) is not counted; showing repaints it all anyway.
     bool repeinte_demandee = false;
-    bool comparaison_demandee = false;
-    QImage montre;
-    std::vector<uint8_t> connu; // per pixel of `montre`: painted there since it was last forgotten
-    bool montre_fidele = false;  // `montre` and `connu` follow the window
-    static constexpr int DECALAGE = 2;
-
     void demander_repeinte() {
-        if (repeinte_demandee || comparaison_demandee) return;
-        if (!montre_fidele || !isVisible() || !updatesEnabled() || backingStore() == nullptr) {
-            update();
-            repeinte_demandee = isVisible() && updatesEnabled() && backingStore() != nullptr;
-            return;
-        }
-        comparaison_demandee = true;
-        QCoreApplication::postEvent(this, new QEvent(type_comparaison()));
+        if (repeinte_demandee) return;
+        update();
+        repeinte_demandee = isVisible() && updatesEnabled() && backingStore() != nullptr;
     }
-
-    static QEvent::Type type_comparaison() {
-        static const QEvent::Type t = static_cast<QEvent::Type>(QEvent::registerEventType());
-        return t;
-    }
-
-    // Columns [0, w) where the image differs from what the window holds once
-    // that is moved `d` pixels left (its last d columns count as different),
-    // as runs of whole-height columns; returns how many columns differ.
-    int colonnes_changees(int d, std::vector<std::pair<int, int>>& runs) {
-        const int w = image.width(), h = image.height();
-        differe_.assign(static_cast<std::size_t>(w), 0);
-        for (int x = w - d; x < w; ++x) differe_[static_cast<std::size_t>(x)] = 1;
-        for (int y = 0; y < h; ++y) {
-            const QRgb* a = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-            const QRgb* b = reinterpret_cast<const QRgb*>(montre.constScanLine(y)) + d;
-            const uint8_t* k = connu.data() + static_cast<std::size_t>(y) * w + d;
-            const std::size_t n = static_cast<std::size_t>(w - d);
-            if (std::memcmp(a, b, n * 4) == 0 && std::memchr(k, 0, n) == nullptr) continue;
-            for (int x = 0; x < w - d; ++x)
-                if (!k[x] || a[x] != b[x]) differe_[static_cast<std::size_t>(x)] = 1;
-        }
-        runs.clear();
-        int n = 0;
-        for (int x = 0; x < w;) {
-            if (!differe_[static_cast<std::size_t>(x)]) {
-                ++x;
-                continue;
-            }
-            int fin = x;
-            // Runs a few columns apart are repainted as one.
-            for (int y = x; y < w && y <= fin + 4; ++y)
-                if (differe_[static_cast<std::size_t>(y)]) fin = y;
-            runs.emplace_back(x, fin + 1);
-            n += fin + 1 - x;
-            x = fin + 1;
-        }
-        return n;
-    }
-
-    void comparer_et_repeindre() {
-        comparaison_demandee = false;
-        // The repaints asked by the last comparison not made yet: the copy
-        // does not hold them, so everything is repainted this time.
-        if (peinture_attendue || !montre_fidele || uni || montre.size() != image.size() || montre.format() != image.format() ||
-            image.format() != QImage::Format_RGB32 || image.width() <= DECALAGE || !isVisible()) {
-            update();
-            return;
-        }
-        const int w = image.width(), h = image.height();
-        const int sur_place = colonnes_changees(0, runs_);
-        if (sur_place == 0) return;
-        const int decale = colonnes_changees(DECALAGE, runs_decales_);
-        if (decale < sur_place) {
-            // The window moves its pixels; the copy of them moves alike, and the
-            // columns the move uncovers are repainted with the others.
-            scroll(-DECALAGE, 0, QRect(0, 0, w, h));
-            for (int y = 0; y < h; ++y) {
-                uchar* ligne = montre.scanLine(y);
-                std::memmove(ligne, ligne + DECALAGE * 4, static_cast<std::size_t>(w - DECALAGE) * 4);
-                uint8_t* k = connu.data() + static_cast<std::size_t>(y) * w;
-                std::memmove(k, k + DECALAGE, static_cast<std::size_t>(w - DECALAGE));
-                std::memset(k + w - DECALAGE, 0, DECALAGE);
-            }
-            for (const auto& [a, b] : runs_decales_) update(QRect(a, 0, b - a, h));
-        } else {
-            for (const auto& [a, b] : runs_) update(QRect(a, 0, b - a, h));
-        }
-        peinture_attendue = true;
-    }
-    bool peinture_attendue = false;
 
     // The pixels, made on first use.
     QImage& pixels() {
@@ -447,21 +355,13 @@ public:
 
 protected:
     bool event(QEvent* e) override {
-        if (e->type() == type_comparaison()) {
-            comparer_et_repeindre();
-            return true;
-        }
-        if (e->type() == QEvent::Show || e->type() == QEvent::Hide || e->type() == QEvent::UpdateLater) {
+        if (e->type() == QEvent::Show || e->type() == QEvent::Hide || e->type() == QEvent::UpdateLater)
             repeinte_demandee = false;
-            montre_fidele = false;
-        }
         return QWidget::event(e);
     }
     void paintEvent(QPaintEvent* e) override {
         repeinte_demandee = false;
-        peinture_attendue = false;
         if (!uni && copier_sur_la_cible(e->region())) return;
-        montre_fidele = false;
         QPainter p(this);
         const QRect r = e->rect();
         if (uni) p.fillRect(r, couleur_fond);
@@ -485,32 +385,17 @@ private:
         if ((cible.format() != QImage::Format_RGB32 && cible.format() != QImage::Format_ARGB32_Premultiplied) ||
             cible.devicePixelRatio() != 1.0)
             return false;
-        // What is painted here is what the window holds from now on.
-        if (!montre_fidele || montre.size() != image.size() || montre.format() != image.format()) {
-            if (montre.size() != image.size() || montre.format() != image.format())
-                montre = QImage(image.size(), image.format());
-            connu.assign(static_cast<std::size_t>(image.width()) * image.height(), 0);
-            montre_fidele = true;
-        }
         for (const QRect& r : region) {
             const QRect source = r & image.rect();
             const QRect dest = source.translated(-decalage) & cible.rect();
             if (dest.isEmpty()) continue;
             const QPoint de = dest.topLeft() + decalage;
-            for (int y = 0; y < dest.height(); ++y) {
-                const uchar* ligne = image.constScanLine(de.y() + y) + de.x() * 4;
-                std::memcpy(cible.scanLine(dest.top() + y) + dest.left() * 4, ligne,
-                            static_cast<size_t>(dest.width()) * 4);
-                std::memcpy(montre.scanLine(de.y() + y) + de.x() * 4, ligne, static_cast<size_t>(dest.width()) * 4);
-                std::memset(connu.data() + static_cast<std::size_t>(de.y() + y) * image.width() + de.x(), 1,
-                            static_cast<size_t>(dest.width()));
-            }
+            for (int y = 0; y < dest.height(); ++y)
+                std::memcpy(cible.scanLine(dest.top() + y) + dest.left() * 4,
+                            image.constScanLine(de.y() + y) + de.x() * 4, static_cast<size_t>(dest.width()) * 4);
         }
         return true;
     }
-
-    std::vector<char> differe_;
-    std::vector<std::pair<int, int>> runs_, runs_decales_;
 };
 
 PictureBox::PictureBox(QWidget* parent, QString nom) : Controle(new Surface(parent), std::move(nom)) {

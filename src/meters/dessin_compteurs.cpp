@@ -667,11 +667,34 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
     // caption, without writing the text.
     const QRect z = l ? l->zone : QRect();
     const int zl = z.width();
+    // Puts back the pixels the text gave last time, and leaves the text
+    // position and the repaint as writing it would.
+    auto remettre = [&] {
+        s.PSet(x, 0, BLANC);
+        for (int r = 0; r < z.height(); ++r)
+            std::memcpy(img.scanLine(z.top() + r) + z.left() * 4, l->sortie.data() + r * zl,
+                        static_cast<size_t>(zl) * 4);
+        s.setForeColor(NOIR);
+        s.CurrentX = 0;
+        s.CurrentY = l->y_apres;
+        ++legendes_reprises_;
+    };
     if (l && l->zone_connue && !z.isEmpty()) {
         const std::size_t nz = static_cast<std::size_t>(z.width()) * static_cast<std::size_t>(z.height());
+        // The same text over the same pixels as last time: the same result,
+        // without looking pixel by pixel.
+        bool meme_fond = l->valide && l->sortie_de_avant && l->avant.size() == nz && l->sortie.size() == nz;
+        for (int r = 0; r < z.height() && meme_fond; ++r)
+            meme_fond = std::memcmp(img.constScanLine(z.top() + r) + z.left() * 4, l->avant.data() + r * zl,
+                                    static_cast<size_t>(zl) * 4) == 0;
+        if (meme_fond) {
+            remettre();
+            return;
+        }
         if (l->pixels.size() != nz) l->pixels.assign(nz, LegendeGardee::Pixel{});
         l->avant.resize(nz);
         l->sortie.resize(nz);
+        l->sortie_de_avant = false;
         bool connus = l->valide;
         for (int r = 0; r < z.height(); ++r) {
             const QRgb* ligne = reinterpret_cast<const QRgb*>(img.constScanLine(z.top() + r)) + z.left();
@@ -688,14 +711,8 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
             }
         }
         if (connus) {
-            s.PSet(x, 0, BLANC); // the text position and the repaint, as the text would leave them
-            for (int r = 0; r < z.height(); ++r)
-                std::memcpy(img.scanLine(z.top() + r) + z.left() * 4, l->sortie.data() + r * zl,
-                            static_cast<size_t>(zl) * 4);
-            s.setForeColor(NOIR);
-            s.CurrentX = 0;
-            s.CurrentY = l->y_apres;
-            ++legendes_reprises_;
+            l->sortie_de_avant = true;
+            remettre();
             return;
         }
     }
@@ -726,8 +743,10 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
                 }
                 p.fond[j] = fond;
                 p.resultat[j] = ligne[c];
+                l->sortie[i] = ligne[c];
             }
         }
+        l->sortie_de_avant = true;
         l->y_apres = s.CurrentY;
         l->valide = true;
     }

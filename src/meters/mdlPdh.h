@@ -163,6 +163,7 @@ private:
         QRect zone;
         std::vector<Pixel> pixels;
         std::vector<QRgb> avant, sortie; // the zone being written
+        bool sortie_de_avant = false;    // `sortie` is what the text made of `avant`
         double y_apres = 0;
     };
     std::unordered_map<const PictureBox*, LegendeGardee> legendes_;

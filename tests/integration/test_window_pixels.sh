@@ -1,7 +1,7 @@
 #!/bin/bash
 # What a real X server shows of the picture boxes (the meters): their pixels,
-# one for one, tick after tick of a graph moving left, where the server moves
-# the window's own pixels and only the rest is sent again; and one paint per
+# one for one, tick after tick of a graph moving left under a caption, with
+# the rows copied straight into the window's backing image; and one paint per
 # round of drawing. Run with the images sent over the socket (the bar's way)
 # and with images shared with the server.
 # Run by ctest under services.sh; $1 is the program, the test binaries live beside it.
