@@ -18,6 +18,17 @@
 
 using namespace tk;
 
+namespace {
+// Counts the paint events of the widgets it watches.
+struct CompteurPeintures : QObject {
+    int peintures = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++peintures;
+        return false;
+    }
+};
+} // namespace
+
 TEST(Controles, GeometryKeepsTwipsExactlyAndSizesWidgetsInPixels) {
     QWidget parent;
     PictureBox p(&parent, "p");
@@ -277,13 +288,7 @@ TEST(Controles, UnchangedCaptionPictureOrPlaceRepaintsNothing) {
     fenetre.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
 
-    struct Compteur : QObject {
-        int peintures = 0;
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Paint) ++peintures;
-            return false;
-        }
-    } compteur;
+    CompteurPeintures compteur;
     for (QWidget* w : {static_cast<QWidget*>(&fenetre), l.widget(), i.widget(), b.widget()})
         w->installEventFilter(&compteur);
     QCoreApplication::sendPostedEvents();
@@ -350,13 +355,7 @@ TEST(Controles, EachRoundOfDrawingIsPaintedOnceAndTheNextOneShowsToo) {
     b.setVisible(true);
     b.Cls(); // before the window has a surface to paint on
     b.PSet(1, 1, RGB(255, 0, 0));
-    struct Compteur : QObject {
-        int peintures = 0;
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Paint) ++peintures;
-            return false;
-        }
-    } compteur;
+    CompteurPeintures compteur;
     b.widget()->installEventFilter(&compteur);
     fenetre.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
@@ -412,13 +411,7 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
     dessus.setGeometry(180, 20, 60, 10);
     dessus.show();
     dessus.raise();
-    struct Compteur : QObject {
-        int peintures = 0;
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Paint) ++peintures;
-            return false;
-        }
-    } compteur;
+    CompteurPeintures compteur;
     libre.widget()->installEventFilter(&compteur);
     fenetre.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
