@@ -12,7 +12,7 @@ tmp=$(mktemp -d /tmp/tarvik-screen.XXXXXX)
 mkdir -m 700 "$tmp/run"
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$tmp/run}
 exec 3> "$tmp/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & PIDS+=($!)
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 & PIDS+=($!)
 exec 3>&-
 wait_for "test -s '$tmp/display'"
 export DISPLAY=:$(head -1 "$tmp/display")

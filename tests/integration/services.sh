@@ -60,10 +60,12 @@ wait_for() { for _ in $(seq 300); do eval "$1" >/dev/null 2>&1 && return 0; slee
 
 # X server on a display it picks itself (-displayfd), with openbox. Another X server
 # starting at the same moment can take the same number; then both are started again.
+# -noreset: the probes below connect and leave before the window manager is up, and a
+# server that resets when its last client leaves can drop the clients connecting then.
 start_x() {
   : >"$W/display"
   exec 3>"$W/display"
-  Xvfb -displayfd 3 -screen 0 "${SCREEN}x24" -nolisten tcp >>"$W/xvfb.log" 2>&1 & PIDS+=($!)
+  Xvfb -displayfd 3 -screen 0 "${SCREEN}x24" -nolisten tcp -noreset >>"$W/xvfb.log" 2>&1 & PIDS+=($!)
   local xpid=$!
   exec 3>&-
   wait_for "test -s '$W/display'" || return 1
