@@ -216,8 +216,19 @@ TEST(FaitsDisque, SizeTextsFollowTheUsersDigitGrouping) {
 TEST(FaitsDisque, FiguresAreWhatTheTextsReadBackAs) {
     const QLocale avant;
     std::mt19937_64 alea(16);
-    std::vector<double> valeurs = {0, 1, 999, 1000, 4096, 999999999999999.0, 1e15, 1e15 + 2, 1234567890123456.0,
-                                   9007199254740993.0, 18446744073709551615.0, 0.5, -4096};
+    std::vector<double> valeurs = {0,
+                                   1,
+                                   999,
+                                   1000,
+                                   4096,
+                                   999999999999999.0,
+                                   1e15,
+                                   1e15 + 2,
+                                   1234567890123456.0,
+                                   9007199254740993.0,
+                                   18446744073709551615.0,
+                                   0.5,
+                                   -4096};
     for (int i = 0; i < 200; ++i) valeurs.push_back(static_cast<double>(alea() >> (alea() % 64)));
     for (const char* nom : {"fr_FR", "de_DE", "en_US"}) {
         QLocale::setDefault(QLocale(QString::fromLatin1(nom)));
@@ -229,7 +240,7 @@ TEST(FaitsDisque, FiguresAreWhatTheTextsReadBackAs) {
             const QString texte = mdlDisk::texte_espace(e, 1);
             EXPECT_EQ(mdlDisk::valeur_espace(e, 1), nombre_depuis_espace(texte.isEmpty() ? QStringLiteral("0") : texte))
                 << nom << " " << qPrintable(QString::number(v, 'f', 1));
-            EXPECT_EQ(mdlDisk::texte_espace(e, 2), "");    // an overflowed figure has no text...
+            EXPECT_EQ(mdlDisk::texte_espace(e, 2), "");   // an overflowed figure has no text...
             EXPECT_EQ(mdlDisk::valeur_espace(e, 2), 0.0); // ...and reads as 0
         }
     }
