@@ -85,7 +85,15 @@ void mdlDisk::brancher(frmMain& f) {
 void mdlDisk::recuperation_info_Disk(bool& forcer) {
     Piege t(prog.rapporteur(), QStringLiteral("recuperation_info_Disk"), MODULE);
     QStringList liste;
-    t([&] { liste = liste_lecteurs(prog.plateforme.system.logicalDriveStrings()); });
+    t([&] {
+        const QString texte = prog.plateforme.system.logicalDriveStrings();
+        if (!lecteurs_lus_ || texte != texte_lecteurs_ || texte.isNull() != texte_lecteurs_.isNull()) {
+            lecteurs_ = liste_lecteurs(texte);
+            texte_lecteurs_ = texte;
+            lecteurs_lus_ = true;
+        }
+        liste = lecteurs_;
+    });
     // Entries beyond the table are ignored.
     const int borne = std::min<int>(static_cast<int>(liste.size()) - 1, NB_DISQUES - 1);
 

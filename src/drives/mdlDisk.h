@@ -112,6 +112,10 @@ private:
         bool operator==(const DessinLigne&) const = default;
     };
     std::array<DessinLigne, NB_LIGNES_DISQUE> dessins_lignes_{};
+    // The system's last drive list and its entries, split once per change.
+    QString texte_lecteurs_;
+    QStringList lecteurs_;
+    bool lecteurs_lus_ = false;
     Programme& prog;
 };
 

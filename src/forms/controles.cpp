@@ -5,6 +5,7 @@
 #include "forms/forme.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
@@ -279,16 +280,35 @@ public:
     QSize taille{1, 1};
     bool uni = true;
 
-    // A meter draws several times a tick (clear, graph, caption): the first
-    // drawing asks for a repaint of the whole surface, the others find it
-    // asked for until it is painted. An ask Qt drops (hidden, updates off,
-    // no window surface yet) is not counted; showing repaints it all anyway.
+    // A meter draws several times a tick (clear, graph, caption). The first
+    // drawing of a round queues one look at its pixels for after the round,
+    // for every box drawn on in it: a box whose pixels are exactly those the
+    // window was last given (`montree`, kept from its last whole paint into
+    // the window) is not repainted, as a graph at rest under the same
+    // caption draws the same picture tick after tick; any other is asked
+    // to repaint once. Without such a copy (never painted whole into the
+    // window, hidden since, painted in part or another way) it is repainted.
+    // An ask Qt drops (hidden, updates off, no window surface yet) is not
+    // counted; showing repaints it all anyway.
     bool repeinte_demandee = false;
+    bool comparaison_demandee = false;
+    QImage montree;
+    bool montree_fidele = false;
+
     void demander_repeinte() {
-        if (repeinte_demandee) return;
-        update();
-        repeinte_demandee = isVisible() && updatesEnabled() && backingStore() != nullptr;
+        if (repeinte_demandee || comparaison_demandee) return;
+        if (!montree_fidele) {
+            repeindre();
+            return;
+        }
+        comparaison_demandee = true;
+        std::vector<Surface*>& file = a_comparer();
+        if (file.empty())
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(), [] { comparer_les_surfaces(); }, Qt::QueuedConnection);
+        file.push_back(this);
     }
+    ~Surface() override { oublier(); }
 
     // The pixels, made on first use.
     QImage& pixels() {
@@ -355,13 +375,24 @@ public:
 
 protected:
     bool event(QEvent* e) override {
-        if (e->type() == QEvent::Show || e->type() == QEvent::Hide || e->type() == QEvent::UpdateLater)
+        if (e->type() == QEvent::Show || e->type() == QEvent::Hide || e->type() == QEvent::UpdateLater) {
             repeinte_demandee = false;
+            montree_fidele = false;
+        }
         return QWidget::event(e);
     }
     void paintEvent(QPaintEvent* e) override {
         repeinte_demandee = false;
-        if (!uni && copier_sur_la_cible(e->region())) return;
+        // A paint into the window leaves the copy of what it shows behind,
+        // unless it paints the whole box from its pixels (below).
+        QPoint decalage;
+        QBackingStore* bs = backingStore();
+        const bool dans_la_fenetre = bs && redirected(&decalage) == bs->paintDevice();
+        if (dans_la_fenetre) montree_fidele = false;
+        if (!uni && copier_sur_la_cible(e->region())) {
+            if (dans_la_fenetre) garder_ce_qui_est_montre(e->region());
+            return;
+        }
         QPainter p(this);
         const QRect r = e->rect();
         if (uni) p.fillRect(r, couleur_fond);
@@ -369,6 +400,44 @@ protected:
     }
 
 private:
+    void repeindre() {
+        update();
+        repeinte_demandee = isVisible() && updatesEnabled() && backingStore() != nullptr;
+    }
+
+    // The boxes drawn on since the last look, in the order they were drawn.
+    static std::vector<Surface*>& a_comparer() {
+        static std::vector<Surface*> file;
+        return file;
+    }
+    void oublier() {
+        if (!comparaison_demandee) return;
+        std::vector<Surface*>& file = a_comparer();
+        file.erase(std::remove(file.begin(), file.end(), this), file.end());
+    }
+    static void comparer_les_surfaces() {
+        std::vector<Surface*> file;
+        file.swap(a_comparer());
+        for (Surface* s : file) {
+            s->comparaison_demandee = false;
+            if (!s->montree_fidele || s->uni || s->montree.size() != s->image.size() ||
+                s->montree.format() != s->image.format() || s->montree.sizeInBytes() != s->image.sizeInBytes() ||
+                std::memcmp(s->montree.constBits(), s->image.constBits(),
+                            static_cast<size_t>(s->image.sizeInBytes())) != 0)
+                s->repeindre();
+        }
+    }
+
+    // After a paint of the whole box into the window's own image, the copy of
+    // what the window shows is taken.
+    void garder_ce_qui_est_montre(const QRegion& region) {
+        if (!(QRegion(rect()) - region).isEmpty() || rect().size() != image.size()) return;
+        if (montree.size() != image.size() || montree.format() != image.format())
+            montree = QImage(image.size(), image.format());
+        std::memcpy(montree.bits(), image.constBits(), static_cast<size_t>(image.sizeInBytes()));
+        montree_fidele = montree.sizeInBytes() == image.sizeInBytes();
+    }
+
     // The pixels are opaque and drawn one for one, so when the window paints
     // into a plain 32-bit image (its backing store, at the offset the window
     // gives this widget), the rows of the region are copied straight there:

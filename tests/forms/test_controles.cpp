@@ -407,6 +407,85 @@ TEST(Controles, EachRoundOfDrawingIsPaintedOnceAndTheNextOneShowsToo) {
     EXPECT_EQ(b.Point(5, 5), RGB(10, 10, 10));
 }
 
+// A round of drawing that leaves every pixel as the window shows it (a graph
+// at rest under the same caption) is not repainted; the next change is, once,
+// and shows. After a paint of part of the box only, or while hidden, the next
+// round is repainted whatever it draws.
+TEST(Controles, ARoundThatChangesNoPixelIsNotRepainted) {
+    QWidget fenetre;
+    fenetre.resize(200, 40);
+    PictureBox b(&fenetre, "picCompteur");
+    b.setScaleMode(PictureBox::vbPixels);
+    b.Move(0, 0, 1500, 300); // 100 x 20 pixels
+    b.setVisible(true);
+    CompteurPeintures compteur;
+    b.widget()->installEventFilter(&compteur);
+    auto tour = [&](int y) {
+        b.Cls();
+        b.Line(0, y, 99, y, RGB(0, 0, 200), PictureBox::Ligne);
+        b.PSet(20, 0, RGB(255, 255, 255));
+        b.Print(QStringLiteral("0 ko"));
+    };
+    auto laisser_passer = [] {
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
+    };
+    auto montre = [&](int x, int y) {
+        const QImage ecran =
+            fenetre.screen()->grabWindow(fenetre.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        return ecran.pixel(x, y) == b.image().pixel(x, y);
+    };
+    tour(10);
+    fenetre.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
+    ASSERT_TRUE(attendre([&] { return compteur.peintures > 0; }));
+    laisser_passer();
+
+    for (int i = 0; i < 3; ++i) {
+        compteur.peintures = 0;
+        tour(10);
+        laisser_passer();
+        EXPECT_EQ(compteur.peintures, 0) << "round " << i;
+    }
+    // A grab paints elsewhere than the window: the next same round is still left.
+    EXPECT_EQ(b.widget()->grab().toImage().convertToFormat(QImage::Format_RGB32), b.image());
+    compteur.peintures = 0;
+    tour(10);
+    laisser_passer();
+    EXPECT_EQ(compteur.peintures, 0);
+
+    // One pixel more: painted once, and the window shows it.
+    compteur.peintures = 0;
+    tour(10);
+    b.PSet(50, 15, RGB(255, 0, 0));
+    ASSERT_TRUE(attendre([&] { return compteur.peintures > 0; }));
+    laisser_passer();
+    EXPECT_EQ(compteur.peintures, 1);
+    EXPECT_TRUE(attendre([&] { return montre(50, 15); }));
+
+    // Painted in part: the next round is repainted, even unchanged.
+    b.widget()->repaint(QRect(0, 0, 4, 4));
+    compteur.peintures = 0;
+    tour(10);
+    b.PSet(50, 15, RGB(255, 0, 0));
+    EXPECT_TRUE(attendre([&] { return compteur.peintures > 0; }));
+    laisser_passer();
+
+    // Drawn while hidden: shown again whole, and what was drawn meanwhile shows.
+    b.setVisible(false);
+    tour(12);
+    b.setVisible(true);
+    EXPECT_TRUE(attendre([&] { return montre(5, 12) && montre(5, 10); }));
+    compteur.peintures = 0;
+    tour(12);
+    laisser_passer();
+    EXPECT_EQ(compteur.peintures, 0);
+    tour(14);
+    EXPECT_TRUE(attendre([&] { return montre(5, 14) && montre(5, 12); }));
+}
+
 // What the window shows of a picture box is its pixels, one for one, under
 // whatever stands above it, tick after tick of a graph that moves two pixels
 // left under a caption, and after the box was hidden, shown and resized; and

@@ -136,15 +136,22 @@ TEST(Drives, LettersStayWhileTheMountsStayAndFollowAChange) {
     uint64_t gen = map.generation();
     EXPECT_FALSE(map.refresh());
     EXPECT_EQ(map.generation(), gen);
+    LinuxSystem sys(map, fs.root());
+    EXPECT_EQ(drivesOf(sys), QStringLiteral("C:\\|D:\\|E:\\|F:\\|G:\\|H:\\|I:\\||"));
+    EXPECT_EQ(drivesOf(sys), QStringLiteral("C:\\|D:\\|E:\\|F:\\|G:\\|H:\\|I:\\||"));
     // The share is unmounted: the drives after it move up one letter.
     QByteArray without = kMounts;
     without.replace("28 25 0:40 / /mnt/nfs rw,relatime - nfs4 server:/export rw,vers=4.2\n", "");
     fs.write("proc/self/mountinfo", without);
-    EXPECT_TRUE(map.refresh());
+    EXPECT_EQ(drivesOf(sys), QStringLiteral("C:\\|D:\\|E:\\|F:\\|G:\\|H:\\||"));
+    EXPECT_FALSE(map.refresh());
     EXPECT_GT(map.generation(), gen);
     ASSERT_TRUE(map.find('D'));
     EXPECT_EQ(map.find('D')->mountPoint, QStringLiteral("/media/cdrom"));
     EXPECT_FALSE(map.find('I'));
+    // Every drive gone: the lone terminator.
+    fs.write("proc/self/mountinfo", "");
+    EXPECT_EQ(drivesOf(sys), QStringLiteral("|"));
 }
 
 TEST(Drives, ASlowShareNeverHoldsTheCallerAndKeepsItsLastFigures) {

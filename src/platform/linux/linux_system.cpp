@@ -100,15 +100,20 @@ void LinuxSystem::globalMemoryStatus(MEMORYSTATUS& status) {
 
 QString LinuxSystem::logicalDriveStrings() {
     m_drives.refresh();
-    QString list;
-    for (const Drive& d : m_drives.drives()) {
-        list += d.letter;
-        list += QStringLiteral(":\\");
+    // Asked on every tick: made again only when the drives change.
+    if (m_driveStrings.isNull() || m_driveStringsGeneration != m_drives.generation()) {
+        QString list;
+        for (const Drive& d : m_drives.drives()) {
+            list += d.letter;
+            list += QStringLiteral(":\\");
+            list += QChar(0);
+        }
+        // The list ends with a second terminator (a lone one when there is no drive).
         list += QChar(0);
+        m_driveStrings = list;
+        m_driveStringsGeneration = m_drives.generation();
     }
-    // The list ends with a second terminator (a lone one when there is no drive).
-    list += QChar(0);
-    return list;
+    return m_driveStrings;
 }
 
 int LinuxSystem::driveType(const QString& root) {

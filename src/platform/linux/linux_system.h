@@ -68,6 +68,8 @@ private:
     std::chrono::milliseconds m_shareTimeout{200};
     SpaceProbe m_shareProbe;
     std::map<QString, std::shared_ptr<ShareState>> m_shares;
+    QString m_driveStrings; // the last drive list given, for the drives' generation below
+    uint64_t m_driveStringsGeneration = 0;
     std::map<QString, QString> m_labels; // device name -> filesystem label
     uint64_t m_labelsGeneration = UINT64_MAX;
     // What the label folder's stat said when the links were last read.
