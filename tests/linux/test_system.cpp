@@ -126,6 +126,28 @@ TEST(Drives, OnlyRealFilesystemsGetLettersInMountOrderWithTheirTypes) {
     EXPECT_EQ(sys.volumeLabel(QStringLiteral("C:\\")), "ARCHIVES");
     ASSERT_TRUE(QFile::remove(fs.path("dev/disk/by-label/ARCHIVES")));
     EXPECT_EQ(sys.volumeLabel(QStringLiteral("C:\\")), "/data");
+    // The whole folder goes with the last labelled disk, and comes back.
+    ASSERT_TRUE(QDir(fs.path("dev/disk")).removeRecursively());
+    EXPECT_EQ(sys.volumeLabel(QStringLiteral("G:\\")), "/run/media/u/My Stick");
+    fs.link("../../sda2", "dev/disk/by-label/BACKUP");
+    EXPECT_EQ(sys.volumeLabel(QStringLiteral("C:\\")), "BACKUP");
+    ASSERT_TRUE(QFile::rename(fs.path("dev/disk/by-label/BACKUP"), fs.path("dev/disk/by-label/SPARE")));
+    EXPECT_EQ(sys.volumeLabel(QStringLiteral("C:\\")), "SPARE");
+}
+
+// A system whose device folder is not there at first (nothing to watch):
+// the labels show once it comes, and follow a relabel from then on.
+TEST(Drives, LabelsShowOnceTheDeviceFolderComes) {
+    FakeRoot fs;
+    fs.write("proc/self/mountinfo", kMounts);
+    DriveMap map(fs.root());
+    LinuxSystem sys(map, fs.root());
+    EXPECT_EQ(sys.volumeLabel(QStringLiteral("C:\\")), "/data");
+    fs.link("../../sda2", "dev/disk/by-label/DATA");
+    EXPECT_EQ(sys.volumeLabel(QStringLiteral("C:\\")), "DATA");
+    ASSERT_TRUE(QFile::remove(fs.path("dev/disk/by-label/DATA")));
+    fs.link("../../sda2", "dev/disk/by-label/ARCHIVES");
+    EXPECT_EQ(sys.volumeLabel(QStringLiteral("C:\\")), "ARCHIVES");
 }
 
 TEST(Drives, LettersStayWhileTheMountsStayAndFollowAChange) {

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -18,9 +19,12 @@
 #include <condition_variable>
 #include <ctime>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <system_error>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 namespace tk {
 
@@ -69,6 +73,78 @@ struct LinuxSystem::ShareState {
     bool haveGood = false;
     Space good; // last figures the share gave
     std::chrono::steady_clock::time_point answeredAt;
+};
+
+// Whether a folder may have changed, from inotify: a watch on the folder
+// sees its entries come, go and be replaced, and watches on its parents (up
+// to `top`) see the folder itself appear, go or be replaced. Without inotify,
+// or without a watch on `top`, it cannot tell (`usable`).
+class LinuxSystem::FolderWatch {
+public:
+    FolderWatch(const std::string& folder, const std::string& top) {
+        m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        std::string path = folder, child;
+        for (;;) {
+            m_levels.push_back(Level{path, child, -1});
+            if (path.size() <= top.size()) break;
+            const size_t slash = path.rfind('/');
+            if (slash == std::string::npos || slash == 0) break;
+            child = path.substr(slash + 1);
+            path.resize(slash);
+        }
+    }
+    ~FolderWatch() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+
+    // Sets the watches again (before the folder is read): those on a folder
+    // that went are gone, and one that came has none yet.
+    void arm() {
+        if (m_fd < 0) return;
+        constexpr uint32_t kParent =
+            IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+        constexpr uint32_t kFolder = kParent | IN_ATTRIB | IN_CLOSE_WRITE;
+        for (size_t i = 0; i < m_levels.size(); ++i)
+            m_levels[i].wd = ::inotify_add_watch(m_fd, m_levels[i].path.c_str(), i == 0 ? kFolder : kParent);
+    }
+    bool usable() const { return m_fd >= 0 && !m_levels.empty() && m_levels.back().wd >= 0; }
+
+    // Whether anything that concerns the folder happened since the last
+    // call; reads every pending event.
+    bool changed() {
+        bool any = false;
+        alignas(inotify_event) char buf[4096];
+        for (;;) {
+            const ssize_t n = ::read(m_fd, buf, sizeof buf);
+            if (n <= 0) break;
+            for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {
+                const auto* ev = reinterpret_cast<const inotify_event*>(buf + at);
+                at += static_cast<ssize_t>(sizeof(inotify_event) + ev->len);
+                if (ev->mask & IN_Q_OVERFLOW) {
+                    any = true;
+                    continue;
+                }
+                for (const Level& l : m_levels) {
+                    if (l.wd != ev->wd) continue;
+                    if (l.child.empty() || (ev->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED))) any = true;
+                    else if (ev->len > 0 && l.child == std::string_view(ev->name, ::strnlen(ev->name, ev->len)))
+                        any = true;
+                }
+            }
+        }
+        return any;
+    }
+
+private:
+    struct Level {
+        std::string path;
+        std::string child; // the entry of this folder that leads to the watched one
+        int wd = -1;
+    };
+    int m_fd = -1;
+    std::vector<Level> m_levels; // the folder first, then its parents
 };
 
 LinuxSystem::LinuxSystem(DriveMap& drives, std::string root)
@@ -126,26 +202,37 @@ int LinuxSystem::driveType(const QString& root) {
 void LinuxSystem::loadLabels() {
     // The label links are read again when the mounts change, when the folder
     // changes (udev adds, removes or replaces a link in it) and once a minute
-    // whatever happens; otherwise one stat of the folder per call. File times
-    // move in steps of a few milliseconds, so a folder changed less than a
-    // second before the last reading may have changed again since under the
-    // same time: it is read again until it has been quiet for a second.
+    // whatever happens. The folder's changes come from inotify, which costs
+    // one read of its descriptor per call. Without inotify, the folder's stat
+    // is compared instead; file times move in steps of a few milliseconds, so
+    // a folder changed less than two seconds before the last reading may have
+    // changed again since under the same time: it is read again until it has
+    // been quiet that long.
     const std::string folder = procfs::joinRoot(m_root, "dev/disk/by-label");
-    struct stat st {};
+    if (!m_labelsWatch) m_labelsWatch = std::make_unique<FolderWatch>(folder, procfs::joinRoot(m_root, "dev"));
+    const auto now = std::chrono::steady_clock::now();
+    bool again = m_labelsGeneration != m_drives.generation() || now - m_labelsAt >= std::chrono::seconds(60);
     LabelsStamp stamp;
-    if (::stat(folder.c_str(), &st) == 0)
-        stamp = LabelsStamp{true,
-                            static_cast<uint64_t>(st.st_dev),
-                            static_cast<uint64_t>(st.st_ino),
-                            static_cast<int64_t>(st.st_mtim.tv_sec),
-                            static_cast<int64_t>(st.st_mtim.tv_nsec),
-                            static_cast<int64_t>(st.st_ctim.tv_sec),
-                            static_cast<int64_t>(st.st_ctim.tv_nsec)};
-    auto now = std::chrono::steady_clock::now();
-    const bool quiet = !stamp.exists || m_labelsReadAtSec - stamp.mtimeSec >= 2;
-    if (m_labelsGeneration == m_drives.generation() && stamp == m_labelsStamp && quiet &&
-        now - m_labelsAt < std::chrono::seconds(60))
-        return;
+    if (m_labelsWatch->usable()) {
+        again = m_labelsWatch->changed() || again;
+        if (again) m_labelsWatch->arm();
+    } else {
+        struct stat st {};
+        if (::stat(folder.c_str(), &st) == 0)
+            stamp = LabelsStamp{true,
+                                static_cast<uint64_t>(st.st_dev),
+                                static_cast<uint64_t>(st.st_ino),
+                                static_cast<int64_t>(st.st_mtim.tv_sec),
+                                static_cast<int64_t>(st.st_mtim.tv_nsec),
+                                static_cast<int64_t>(st.st_ctim.tv_sec),
+                                static_cast<int64_t>(st.st_ctim.tv_nsec)};
+        const bool quiet = !stamp.exists || m_labelsReadAtSec - stamp.mtimeSec >= 2;
+        again = again || !(stamp == m_labelsStamp) || !quiet;
+        // The watches are set (again) with each reading: the first, or after
+        // they could not be.
+        if (again) m_labelsWatch->arm();
+    }
+    if (!again) return;
     m_labelsGeneration = m_drives.generation();
     m_labelsStamp = stamp;
     m_labelsAt = now;

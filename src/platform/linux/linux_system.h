@@ -71,6 +71,9 @@ private:
     QString m_driveStrings; // the last drive list given, for the drives' generation below
     uint64_t m_driveStringsGeneration = 0;
     std::map<QString, QString> m_labels; // device name -> filesystem label
+    // Tells when the label folder changes; without it, its stat is compared.
+    class FolderWatch;
+    std::unique_ptr<FolderWatch> m_labelsWatch;
     uint64_t m_labelsGeneration = UINT64_MAX;
     // What the label folder's stat said when the links were last read.
     struct LabelsStamp {
