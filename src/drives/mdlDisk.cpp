@@ -87,7 +87,7 @@ void mdlDisk::recuperation_info_Disk(bool& forcer) {
     QStringList liste;
     t([&] {
         const QString texte = prog.plateforme.system.logicalDriveStrings();
-        if (!lecteurs_lus_ || texte != texte_lecteurs_ || texte.isNull() != texte_lecteurs_.isNull()) {
+        if (!lecteurs_lus_ || texte != texte_lecteurs_) {
             lecteurs_ = liste_lecteurs(texte);
             texte_lecteurs_ = texte;
             lecteurs_lus_ = true;
