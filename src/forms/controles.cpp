@@ -282,14 +282,14 @@ public:
 
     // A meter draws several times a tick (clear, graph, caption). The first
     // drawing of a round queues one look at its pixels for after the round,
-    // for every box drawn on in it: a box whose pixels are exactly those the
-    // window was last given (`montree`, kept from its last whole paint into
-    // the window) is not repainted, as a graph at rest under the same
-    // caption draws the same picture tick after tick; any other is asked
-    // to repaint once. Without such a copy (never painted whole into the
-    // window, hidden since, painted in part or another way) it is repainted.
-    // An ask Qt drops (hidden, updates off, no window surface yet) is not
-    // counted; showing repaints it all anyway.
+    // for every box drawn on in it. A box keeps a copy of what the window
+    // shows of it (`montree`, taken from its paints into the window): only
+    // the rows that now differ from it are repainted, so a graph at rest
+    // under the same caption repaints nothing and a low curve under an
+    // unchanged caption only its own rows. Without a faithful copy (never
+    // painted whole into the window, hidden since, painted another way) the
+    // whole box is repainted. An ask Qt drops (hidden, updates off, no window
+    // surface yet) is not counted; showing repaints it all anyway.
     bool repeinte_demandee = false;
     bool comparaison_demandee = false;
     QImage montree;
@@ -388,11 +388,11 @@ protected:
         QPoint decalage;
         QBackingStore* bs = backingStore();
         const bool dans_la_fenetre = bs && redirected(&decalage) == bs->paintDevice();
-        if (dans_la_fenetre) montree_fidele = false;
         if (!uni && copier_sur_la_cible(e->region())) {
             if (dans_la_fenetre) garder_ce_qui_est_montre(e->region());
             return;
         }
+        if (dans_la_fenetre) montree_fidele = false;
         QPainter p(this);
         const QRect r = e->rect();
         if (uni) p.fillRect(r, couleur_fond);
@@ -420,22 +420,59 @@ private:
         file.swap(a_comparer());
         for (Surface* s : file) {
             s->comparaison_demandee = false;
-            if (!s->montree_fidele || s->uni || s->montree.size() != s->image.size() ||
-                s->montree.format() != s->image.format() || s->montree.sizeInBytes() != s->image.sizeInBytes() ||
-                std::memcmp(s->montree.constBits(), s->image.constBits(),
-                            static_cast<size_t>(s->image.sizeInBytes())) != 0)
-                s->repeindre();
+            s->repeindre_ce_qui_change();
         }
     }
 
-    // After a paint of the whole box into the window's own image, the copy of
-    // what the window shows is taken.
+    // Asks for a repaint of the runs of rows that differ from what the window
+    // shows (runs a couple of rows apart are asked as one).
+    void repeindre_ce_qui_change() {
+        if (!montree_fidele || uni || montree.size() != image.size() || montree.format() != image.format() ||
+            montree.bytesPerLine() != image.bytesPerLine() || image.depth() != 32) {
+            repeindre();
+            return;
+        }
+        const int w = image.width(), h = image.height();
+        const auto n = static_cast<size_t>(w) * 4;
+        auto differe = [&](int y) { return std::memcmp(image.constScanLine(y), montree.constScanLine(y), n) != 0; };
+        for (int y = 0; y < h;) {
+            if (!differe(y)) {
+                ++y;
+                continue;
+            }
+            int fin = y + 1; // past the last differing row of the run
+            for (int z = fin; z < h && z <= fin + 2; ++z)
+                if (differe(z)) fin = z + 1;
+            update(QRect(0, y, w, fin - y));
+            y = fin;
+        }
+    }
+
+    // A paint into the window's own image: the copy of what it shows takes
+    // the rows painted, or is made whole by a paint of the whole box.
     void garder_ce_qui_est_montre(const QRegion& region) {
-        if (!(QRegion(rect()) - region).isEmpty() || rect().size() != image.size()) return;
-        if (montree.size() != image.size() || montree.format() != image.format())
-            montree = QImage(image.size(), image.format());
-        std::memcpy(montree.bits(), image.constBits(), static_cast<size_t>(image.sizeInBytes()));
-        montree_fidele = montree.sizeInBytes() == image.sizeInBytes();
+        if (rect().size() != image.size()) {
+            montree_fidele = false;
+            return;
+        }
+        if ((QRegion(rect()) - region).isEmpty()) {
+            if (montree.size() != image.size() || montree.format() != image.format())
+                montree = QImage(image.size(), image.format());
+            montree_fidele = montree.bytesPerLine() == image.bytesPerLine();
+            if (montree_fidele)
+                std::memcpy(montree.bits(), image.constBits(), static_cast<size_t>(image.sizeInBytes()));
+            return;
+        }
+        if (!montree_fidele || montree.size() != image.size() || montree.format() != image.format()) {
+            montree_fidele = false;
+            return;
+        }
+        for (const QRect& r : region) {
+            const QRect z = r & image.rect();
+            for (int y = z.top(); y <= z.bottom(); ++y)
+                std::memcpy(montree.scanLine(y) + z.left() * 4, image.constScanLine(y) + z.left() * 4,
+                            static_cast<size_t>(z.width()) * 4);
+        }
     }
 
     // The pixels are opaque and drawn one for one, so when the window paints

@@ -21,11 +21,15 @@
 using namespace tk;
 
 namespace {
-// Counts the paint events of the widgets it watches.
+// Counts the paint events of the widgets it watches, and gathers what they paint.
 struct CompteurPeintures : QObject {
     int peintures = 0;
+    QRegion peint;
     bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) ++peintures;
+        if (e->type() == QEvent::Paint) {
+            ++peintures;
+            peint += static_cast<QPaintEvent*>(e)->region();
+        }
         return false;
     }
 };
@@ -409,8 +413,8 @@ TEST(Controles, EachRoundOfDrawingIsPaintedOnceAndTheNextOneShowsToo) {
 
 // A round of drawing that leaves every pixel as the window shows it (a graph
 // at rest under the same caption) is not repainted; the next change is, once,
-// and shows. After a paint of part of the box only, or while hidden, the next
-// round is repainted whatever it draws.
+// the rows it changed only, and shows. A box drawn while hidden is shown
+// whole again.
 TEST(Controles, ARoundThatChangesNoPixelIsNotRepainted) {
     QWidget fenetre;
     fenetre.resize(200, 40);
@@ -456,22 +460,36 @@ TEST(Controles, ARoundThatChangesNoPixelIsNotRepainted) {
     laisser_passer();
     EXPECT_EQ(compteur.peintures, 0);
 
-    // One pixel more: painted once, and the window shows it.
+    // One pixel more: its row alone is painted, once, and the window shows it.
     compteur.peintures = 0;
+    compteur.peint = QRegion();
     tour(10);
     b.PSet(50, 15, RGB(255, 0, 0));
     ASSERT_TRUE(attendre([&] { return compteur.peintures > 0; }));
     laisser_passer();
     EXPECT_EQ(compteur.peintures, 1);
+    EXPECT_EQ(compteur.peint, QRegion(0, 15, 100, 1));
     EXPECT_TRUE(attendre([&] { return montre(50, 15); }));
 
-    // Painted in part: the next round is repainted, even unchanged.
+    // Painted in part (an expose): what the window shows is still known, so
+    // the same round is still left, and rows that change are painted alone.
     b.widget()->repaint(QRect(0, 0, 4, 4));
     compteur.peintures = 0;
     tour(10);
     b.PSet(50, 15, RGB(255, 0, 0));
-    EXPECT_TRUE(attendre([&] { return compteur.peintures > 0; }));
     laisser_passer();
+    EXPECT_EQ(compteur.peintures, 0);
+    compteur.peint = QRegion();
+    tour(10);
+    b.PSet(50, 15, RGB(255, 0, 0));
+    b.PSet(60, 3, RGB(0, 255, 0));
+    b.PSet(61, 4, RGB(0, 255, 0));
+    b.PSet(62, 6, RGB(0, 255, 0)); // one row apart: painted with the two above
+    b.PSet(63, 19, RGB(0, 255, 0));
+    ASSERT_TRUE(attendre([&] { return compteur.peintures > 0; }));
+    laisser_passer();
+    EXPECT_EQ(compteur.peint, QRegion(0, 3, 100, 4) + QRegion(0, 19, 100, 1));
+    EXPECT_TRUE(attendre([&] { return montre(60, 3) && montre(61, 4) && montre(62, 6) && montre(63, 19); }));
 
     // Drawn while hidden: shown again whole, and what was drawn meanwhile shows.
     b.setVisible(false);
