@@ -383,8 +383,9 @@ protected:
     }
     void paintEvent(QPaintEvent* e) override {
         repeinte_demandee = false;
-        // A paint into the window leaves the copy of what it shows behind,
-        // unless it paints the whole box from its pixels (below).
+        // A paint into the window from the box's pixels brings the copy of
+        // what the window shows up to date; one through a painter makes it
+        // unknown. A paint elsewhere (a grab) leaves it.
         QPoint decalage;
         QBackingStore* bs = backingStore();
         const bool dans_la_fenetre = bs && redirected(&decalage) == bs->paintDevice();
