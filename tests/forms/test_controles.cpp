@@ -47,6 +47,18 @@ bool attendre(const std::function<bool()>& fait) {
     }
     return true;
 }
+
+// A meter-sized picture box (100 x 20 pixels, in pixels) shown in a window.
+struct CompteurEnFenetre {
+    QWidget fenetre;
+    PictureBox b{&fenetre, "picCompteur"};
+    CompteurEnFenetre() {
+        fenetre.resize(200, 40);
+        b.setScaleMode(PictureBox::vbPixels);
+        b.Move(0, 0, 1500, 300);
+        b.setVisible(true);
+    }
+};
 } // namespace
 
 TEST(Controles, GeometryKeepsTwipsExactlyAndSizesWidgetsInPixels) {
@@ -367,12 +379,9 @@ TEST(Controles, AnUndrawnBoxShowsAndDrawsAsOneWithItsPixelsMadeAtOnce) {
 // them, and every later drawing shows again, whatever happened to the box in
 // between (hidden while drawn, drawn before its window was first shown).
 TEST(Controles, EachRoundOfDrawingIsPaintedOnceAndTheNextOneShowsToo) {
-    QWidget fenetre;
-    fenetre.resize(200, 40);
-    PictureBox b(&fenetre, "picCompteur");
-    b.setScaleMode(PictureBox::vbPixels);
-    b.Move(0, 0, 1500, 300); // 100 x 20 pixels
-    b.setVisible(true);
+    CompteurEnFenetre m;
+    QWidget& fenetre = m.fenetre;
+    PictureBox& b = m.b;
     b.Cls(); // before the window has a surface to paint on
     b.PSet(1, 1, RGB(255, 0, 0));
     CompteurPeintures compteur;
@@ -416,12 +425,9 @@ TEST(Controles, EachRoundOfDrawingIsPaintedOnceAndTheNextOneShowsToo) {
 // the rows it changed only, and shows. A box drawn while hidden is shown
 // whole again.
 TEST(Controles, ARoundThatChangesNoPixelIsNotRepainted) {
-    QWidget fenetre;
-    fenetre.resize(200, 40);
-    PictureBox b(&fenetre, "picCompteur");
-    b.setScaleMode(PictureBox::vbPixels);
-    b.Move(0, 0, 1500, 300); // 100 x 20 pixels
-    b.setVisible(true);
+    CompteurEnFenetre m;
+    QWidget& fenetre = m.fenetre;
+    PictureBox& b = m.b;
     CompteurPeintures compteur;
     b.widget()->installEventFilter(&compteur);
     auto tour = [&](int y) {
