@@ -45,12 +45,30 @@ printf '[Settings]\nmajAuto=0\nadresseServeur=http://127.0.0.1:9\n' >"$XDG_CONFI
 
 PIDS=()
 status=1
+# A pid is signalled only while it is still our child: a service that a test
+# stopped itself (the window manager, the tray host, the sound server) was reaped
+# by this shell, and its pid may belong to another process by now.
+ours() { [[ $(ps -o ppid= -p "$1" 2>/dev/null | tr -d ' ') == "$$" ]]; }
+stop_pid() { if ours "$1"; then kill "$1" 2>/dev/null || true; fi; wait "$1" 2>/dev/null || true; }
+# The end of the services' logs, for a failure: a server that ended or a client
+# that lost its connection says so there.
+show_logs() {
+  local f
+  for f in "$W"/xvfb.log "$W"/openbox.log "$W"/trayer.log; do
+    [[ -s $f ]] && { echo "services: end of $(basename "$f"):"; tail -n 5 "$f" | sed 's/^/  /'; }
+  done >&2
+  return 0
+}
 cleanup() {
-  for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do kill "${PIDS[i]}" 2>/dev/null || true; done
-  for p in "${PIDS[@]}"; do wait "$p" 2>/dev/null || true; done
+  local i
+  for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do
+    if ours "${PIDS[i]}"; then kill "${PIDS[i]}" 2>/dev/null || true; fi
+  done
+  for i in "${PIDS[@]}"; do wait "$i" 2>/dev/null || true; done
   if ((status == 0)) && [[ -z ${TARVIK_KEEP_SERVICES:-} ]]; then
     rm -rf "$W"
   else
+    show_logs
     echo "services: logs kept in $W" >&2
   fi
 }
@@ -80,30 +98,34 @@ start_x() {
 stop_started() { # stops every process started since index $1
   local i
   for ((i = ${#PIDS[@]} - 1; i >= $1; i--)); do
-    kill "${PIDS[i]}" 2>/dev/null || true; wait "${PIDS[i]}" 2>/dev/null || true; unset "PIDS[$i]"
+    stop_pid "${PIDS[i]}"; unset "PIDS[$i]"
   done
   PIDS=("${PIDS[@]}")
 }
-for attempt in 1 2 3; do
-  first=${#PIDS[@]}
-  start_x && break
-  stop_started "$first"
-  ((attempt < 3)) || { echo "services: no X server with a window manager" >&2; exit 1; }
-  echo "services: X start failed, trying again" >&2
-done
 # A tray host at the bottom edge, so that QSystemTrayIcon::isSystemTrayAvailable() is true.
-# A loaded machine can be slow to map it; a tray host that died is started again.
-for attempt in 1 2 3; do
+# A loaded machine can be slow to map it, so it gets 30 seconds.
+start_tray() {
   trayer --edge bottom --align right --widthtype request --height 24 >>"$W/trayer.log" 2>&1 & PIDS+=($!)
-  tpid=$!
+  local tpid=$!
   for _ in $(seq 300); do
-    if xwininfo -root -tree 2>/dev/null | grep -q '"panel"'; then export TARVIK_TRAY_PID=$tpid; break 2; fi
-    kill -0 "$tpid" 2>/dev/null || break
+    if xwininfo -root -tree 2>/dev/null | grep -q '"panel"'; then export TARVIK_TRAY_PID=$tpid; return 0; fi
+    kill -0 "$tpid" 2>/dev/null || { echo "services: the tray host ended" >&2; return 1; }
     sleep 0.1
   done
-  kill "$tpid" 2>/dev/null || true
-  ((attempt < 3)) || { echo "services: no tray host" >&2; exit 1; }
-  echo "services: tray host start failed, trying again" >&2
+  echo "services: the tray host showed no panel" >&2
+  return 1
+}
+# The X server, its window manager and the tray host are started again together
+# when one of them fails: a tray host that cannot start may be the sign of an X
+# server that ended.
+for attempt in 1 2 3; do
+  first=${#PIDS[@]}
+  start_x && start_tray && break
+  show_logs
+  stop_started "$first"
+  ((attempt < 3)) || { echo "services: no X server with a window manager and a tray host" >&2; exit 1; }
+  echo "services: desktop start failed, trying again" >&2
+  : >"$W/xvfb.log"; : >"$W/openbox.log"; : >"$W/trayer.log"
 done
 
 # Sound server with a null sink. ALSA's "default" is pointed at it explicitly (the

@@ -58,7 +58,13 @@ start_bar() {
     fail "the bar of mode $1 did not appear"
     return 1
   fi
-  new_bar; bar >/dev/null
+  new_bar
+  # The window found may be gone by now (a program that lost its display): that is
+  # a failure of this step, not a reason to skip it quietly.
+  if ! bar >/dev/null; then
+    fail "the bar of mode $1 appeared and was gone at once"
+    return 1
+  fi
 }
 
 stop_bar() {
