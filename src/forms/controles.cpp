@@ -4,6 +4,7 @@
 #include "diag/numerique.h"
 #include "forms/forme.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QBackingStore>
 #include <QCheckBox>
@@ -281,8 +282,10 @@ public:
     bool uni = true;
 
     // A meter draws several times a tick (clear, graph, caption). The first
-    // drawing of a round queues one look at its pixels for after the round,
-    // for every box drawn on in it. A box keeps a copy of what the window
+    // drawing of a round asks for one look at its pixels after the round, for
+    // every box drawn on in it: a timer's tick is a round, looked at when the
+    // tick ends (no event of its own); outside a tick, one queued call looks
+    // once the events at hand are done. A box keeps a copy of what the window
     // shows of it (`montree`, taken from its paints into the window): only
     // the rows that now differ from it are repainted, so a graph at rest
     // under the same caption repaints nothing and a low curve under an
@@ -302,11 +305,34 @@ public:
             return;
         }
         comparaison_demandee = true;
-        std::vector<Surface*>& file = a_comparer();
-        if (file.empty())
+        a_comparer().push_back(this);
+        if (ticks_en_cours() > 0) veiller_avant_le_sommeil();
+        else if (!appel_en_attente()) {
+            appel_en_attente() = true;
             QMetaObject::invokeMethod(
-                QCoreApplication::instance(), [] { comparer_les_surfaces(); }, Qt::QueuedConnection);
-        file.push_back(this);
+                QCoreApplication::instance(),
+                [] {
+                    appel_en_attente() = false;
+                    comparer_les_surfaces();
+                },
+                Qt::QueuedConnection);
+        }
+    }
+
+    // The ticks running now (one inside another when a tick waits in a loop
+    // of its own, a dialog for instance).
+    static int& ticks_en_cours() {
+        static int n = 0;
+        return n;
+    }
+    // Looks at every box drawn on since the last look.
+    static void comparer_les_surfaces() {
+        std::vector<Surface*> file;
+        file.swap(a_comparer());
+        for (Surface* s : file) {
+            s->comparaison_demandee = false;
+            s->repeindre_ce_qui_change();
+        }
     }
     ~Surface() override { oublier(); }
 
@@ -416,13 +442,22 @@ private:
         std::vector<Surface*>& file = a_comparer();
         file.erase(std::remove(file.begin(), file.end(), this), file.end());
     }
-    static void comparer_les_surfaces() {
-        std::vector<Surface*> file;
-        file.swap(a_comparer());
-        for (Surface* s : file) {
-            s->comparaison_demandee = false;
-            s->repeindre_ce_qui_change();
-        }
+    static bool& appel_en_attente() {
+        static bool oui = false;
+        return oui;
+    }
+    // A tick that waits in a loop of its own (a dialog) ends late: boxes drawn
+    // meanwhile outside any tick (a button under the pointer) are looked at
+    // before that loop sleeps.
+    static void veiller_avant_le_sommeil() {
+        static bool branche = false;
+        if (branche) return;
+        QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance(QCoreApplication::instance()->thread());
+        if (!d) return;
+        branche = true;
+        QObject::connect(d, &QAbstractEventDispatcher::aboutToBlock, QCoreApplication::instance(), [] {
+            if (!a_comparer().empty()) comparer_les_surfaces();
+        });
     }
 
     // Asks for a repaint of the runs of rows that differ from what the window
@@ -811,11 +846,15 @@ void Timer::declencher() {
     en_cours_ = true;
     timer_->stop();
     QPointer<Timer> garde(this);
+    ++Surface::ticks_en_cours();
     try {
         if (Tick) Tick();
     } catch (...) {
         // Handlers trap their own errors; nothing may reach the event loop.
     }
+    --Surface::ticks_en_cours();
+    // What the tick drew is shown now, in one repaint.
+    Surface::comparer_les_surfaces();
     if (!garde) return;
     en_cours_ = false;
     armer();

@@ -166,6 +166,49 @@ TEST(Counters, DriveRatesComeFromTheMountsOwnDeviceOnly) {
     EXPECT_EQ(q->value(w, status), 0.0);
 }
 
+// A device's counts come from its own stat file in sysfs when it has one (the
+// list of every device then is not read for it); a device without one is
+// found in that list.
+TEST(Counters, DriveCountsComeFromTheDevicesOwnStatFileElseFromTheListOfEveryDevice) {
+    FakeRoot fs;
+    fs.write("proc/self/mountinfo", "26 1 254:0 / /data rw - ext4 /dev/mapper/vg-data rw\n"
+                                    "27 1 8:2 / /home rw - ext4 /dev/sda2 rw\n");
+    auto ligne = [](qint64 read, qint64 written) {
+        return QStringLiteral("1 0 %1 0 1 0 %2 0 0 0 0 0 0 0 0 0 0\n").arg(read).arg(written).toUtf8();
+    };
+    auto liste = [](qint64 dm, qint64 sda2) {
+        return QStringLiteral(" 254       0 dm-0 1 0 %1 0 1 0 %1 0 0 0 0\n"
+                              "   8       2 sda2 1 0 %2 0 1 0 %2 0 0 0 0\n")
+            .arg(dm)
+            .arg(sda2)
+            .toUtf8();
+    };
+    fs.write("sys/dev/block/254:0/stat", ligne(1000, 5000));
+    fs.write("proc/diskstats", liste(7, 3000));
+    DriveMap drives(fs.root());
+    LinuxCounters counters(drives, fs.root());
+    auto q = counters.openQuery();
+    int32_t cw = 0, cr = 0, dw = 0, status = 0;
+    ASSERT_EQ(q->addCounter(diskWrite('C'), cw), PDH_OK);
+    ASSERT_EQ(q->addCounter(diskRead('C'), cr), PDH_OK);
+    ASSERT_EQ(q->addCounter(diskWrite('D'), dw), PDH_OK);
+    auto [shortest, longest] = twoCollections(*q, std::chrono::milliseconds(50), [&] {
+        fs.write("sys/dev/block/254:0/stat", ligne(1000 + 10, 5000 + 400));
+        fs.write("proc/diskstats", liste(7 + 999999, 3000 + 64)); // dm-0's line here is not looked at
+    });
+    EXPECT_GE(q->value(cw, status), 400 * 512 / longest);
+    EXPECT_LE(q->value(cw, status), 400 * 512 / shortest);
+    EXPECT_GE(q->value(cr, status), 10 * 512 / longest);
+    EXPECT_LE(q->value(cr, status), 10 * 512 / shortest);
+    EXPECT_GE(q->value(dw, status), 64 * 512 / longest);
+    EXPECT_LE(q->value(dw, status), 64 * 512 / shortest);
+    // A stat file that does not read as one: the list is used for that device.
+    fs.write("sys/dev/block/254:0/stat", "garbage\n");
+    fs.write("proc/diskstats", liste(5000 + 400 + 128, 3000 + 64));
+    q->collect();
+    EXPECT_GT(q->value(cw, status), 0.0) << "128 sectors more in the list";
+}
+
 TEST(Counters, InterfacesAreFoundByTheirCleanedNames) {
     FakeRoot fs;
     auto netdev = [](qint64 rx, qint64 tx) {

@@ -3,7 +3,10 @@
 #include "platform/linux/drive_map.h"
 #include "platform/linux/proc_parse.h"
 
+#include <algorithm>
 #include <chrono>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace tk {
@@ -39,7 +42,7 @@ bool splitPath(const QString& path, QString& object, QString& instance, QString&
 class LinuxCounterQuery : public CounterQuery {
 public:
     LinuxCounterQuery(DriveMap& drives, const std::string& root)
-        : m_drives(drives), m_stat(procfs::joinRoot(root, "proc/stat")),
+        : m_drives(drives), m_root(root), m_stat(procfs::joinRoot(root, "proc/stat")),
           m_diskstats(procfs::joinRoot(root, "proc/diskstats")), m_netdev(procfs::joinRoot(root, "proc/net/dev")) {}
 
     int32_t addCounter(const QString& path, int32_t& handle) override {
@@ -100,10 +103,10 @@ public:
             m_haveCpu = false;
         }
 
-        bool diskOk = false;
         if (m_needDisk) {
             m_drives.refresh();
-            diskOk = m_diskstats.read(m_buffer);
+            m_diskstatsRead = false;
+            for (DeviceStat& d : m_deviceStats) d.read = false;
             for (Counter& c : m_counters) {
                 if (c.kind != Kind::DiskWrite && c.kind != Kind::DiskRead) continue;
                 const Drive* d = m_drives.find(c.letter);
@@ -115,10 +118,12 @@ public:
                 c.devMajor = ma;
                 c.devMinor = mi;
                 procfs::DiskSectors s;
-                bool found = diskOk && haveDevice && procfs::findDiskSectors(m_buffer, ma, mi, s);
+                bool found = haveDevice && deviceSectors(ma, mi, s);
                 uint64_t sectors = c.kind == Kind::DiskWrite ? s.written : s.read;
                 update(c, found, sectors, seconds, 512.0);
             }
+            // The files of devices no drive stands for any more are closed.
+            std::erase_if(m_deviceStats, [](const DeviceStat& d) { return !d.read; });
         }
 
         bool netOk = false;
@@ -150,6 +155,46 @@ public:
     }
 
 private:
+    // The sector counts of one block device, read once a collection. They
+    // come from the device's own stat file in sysfs, one short line; the
+    // whole /proc/diskstats, which the kernel writes out for every block
+    // device (loop devices included), is read only when that file cannot be.
+    struct DeviceStat {
+        uint32_t major = 0, minor = 0;
+        std::unique_ptr<procfs::ProcFile> file;
+        bool read = false; // read in this collection
+        bool found = false;
+        procfs::DiskSectors sectors;
+    };
+    bool deviceSectors(uint32_t major, uint32_t minor, procfs::DiskSectors& sectors) {
+        auto it = std::find_if(m_deviceStats.begin(), m_deviceStats.end(),
+                               [&](const DeviceStat& d) { return d.major == major && d.minor == minor; });
+        if (it == m_deviceStats.end()) {
+            DeviceStat d;
+            d.major = major;
+            d.minor = minor;
+            d.file = std::make_unique<procfs::ProcFile>(procfs::joinRoot(
+                m_root, "sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor) + "/stat"));
+            m_deviceStats.push_back(std::move(d));
+            it = m_deviceStats.end() - 1;
+        }
+        DeviceStat& d = *it;
+        if (!d.read) {
+            d.read = true;
+            d.sectors = {};
+            d.found = d.file->read(m_deviceBuffer) && procfs::parseDeviceStat(m_deviceBuffer, d.sectors);
+            if (!d.found) {
+                if (!m_diskstatsRead) {
+                    m_diskstatsRead = true;
+                    m_diskstatsOk = m_diskstats.read(m_buffer);
+                }
+                d.found = m_diskstatsOk && procfs::findDiskSectors(m_buffer, major, minor, d.sectors);
+            }
+        }
+        sectors = d.sectors;
+        return d.found;
+    }
+
     // Rate of a raw count between the last two collections, per second of
     // elapsed time. A count that went backwards (device or interface
     // re-created) gives 0 for that interval.
@@ -166,9 +211,12 @@ private:
     }
 
     DriveMap& m_drives;
+    std::string m_root;
     // Each file is read once per collection, and only when a counter needs it.
     procfs::ProcFile m_stat, m_diskstats, m_netdev;
-    std::string m_buffer;
+    std::string m_buffer, m_deviceBuffer;
+    std::vector<DeviceStat> m_deviceStats;
+    bool m_diskstatsRead = false, m_diskstatsOk = false;
     std::vector<Counter> m_counters;
     bool m_needStat = false, m_needDisk = false, m_needNet = false;
     bool m_collected = false;

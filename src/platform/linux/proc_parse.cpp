@@ -127,12 +127,16 @@ bool findDiskSectors(std::string_view diskstats, uint32_t major, uint32_t minor,
         if (!toU64(nextWord(line), ma) || ma != major) continue;
         if (!toU64(nextWord(line), mi) || mi != minor) continue;
         nextWord(line); // name
-        // reads, reads merged, sectors read, ms reading, writes, writes merged, sectors written
-        std::string_view w[7];
-        for (auto& x : w) x = nextWord(line);
-        return toU64(w[2], sectors.read) && toU64(w[6], sectors.written);
+        return parseDeviceStat(line, sectors);
     }
     return false;
+}
+
+bool parseDeviceStat(std::string_view stat, DiskSectors& sectors) {
+    // reads, reads merged, sectors read, ms reading, writes, writes merged, sectors written
+    std::string_view w[7];
+    for (auto& x : w) x = nextWord(stat);
+    return toU64(w[2], sectors.read) && toU64(w[6], sectors.written);
 }
 
 std::string cleanInterfaceName(std::string_view name) {

@@ -65,6 +65,10 @@ struct DiskSectors {
     uint64_t written = 0;
 };
 bool findDiskSectors(std::string_view diskstats, uint32_t major, uint32_t minor, DiskSectors& sectors);
+// The same two counts from a block device's own stat file in sysfs
+// (/sys/dev/block/MAJOR:MINOR/stat), the fields of a /proc/diskstats line
+// after the device's numbers and name.
+bool parseDeviceStat(std::string_view stat, DiskSectors& sectors);
 
 // Received and sent byte counts of the interface whose cleaned name is
 // `cleanName` (see cleanInterfaceName), from /proc/net/dev.
