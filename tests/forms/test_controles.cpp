@@ -420,6 +420,81 @@ TEST(Controles, EachRoundOfDrawingIsPaintedOnceAndTheNextOneShowsToo) {
     EXPECT_EQ(b.Point(5, 5), RGB(10, 10, 10));
 }
 
+// A timer's tick is a round: what it drew is painted once, after it, and the
+// window shows it. A tick that waits in a loop of its own (a dialog) does not
+// hold back what is drawn meanwhile outside it (a button under the pointer).
+TEST(Controles, WhatATickDrawsIsPaintedOnceAndADialogInsideATickHoldsNothingBack) {
+    CompteurEnFenetre m;
+    QWidget& fenetre = m.fenetre;
+    PictureBox& b = m.b;
+    CompteurPeintures compteur;
+    b.widget()->installEventFilter(&compteur);
+    b.Cls();
+    b.PSet(0, 0, RGB(0, 0, 0)); // pixels to show whole at the first paint
+    fenetre.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
+    ASSERT_TRUE(attendre([&] { return compteur.peintures > 0; }));
+
+    Timer t("TimerGetValues");
+    int ticks = 0;
+    int peintures_pendant_le_tick = -1;
+    t.Tick = [&] {
+        ++ticks;
+        b.Cls();
+        b.Line(0, ticks, 99, ticks, RGB(0, 0, 200), PictureBox::Ligne);
+        b.Print(QStringLiteral("12 %"));
+        QCoreApplication::sendPostedEvents();
+        peintures_pendant_le_tick = compteur.peintures;
+        t.setEnabled(false);
+    };
+    compteur.peintures = 0;
+    t.setInterval(10);
+    t.setEnabled(true);
+    ASSERT_TRUE(attendre([&] { return ticks == 1 && compteur.peintures > 0; }));
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(peintures_pendant_le_tick, 0) << "nothing is painted before the tick ends";
+    EXPECT_EQ(compteur.peintures, 1);
+    EXPECT_TRUE(attendre([&] {
+        const QImage ecran =
+            fenetre.screen()->grabWindow(fenetre.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        return ecran.pixel(50, 1) == b.image().pixel(50, 1) && b.image().pixel(50, 1) == qRgb(0, 0, 200);
+    }));
+
+    // The tick opens a loop of its own; a drawing made from outside any tick
+    // while it waits is painted before the loop ends.
+    PictureBox bouton{&fenetre, "picBouton"};
+    bouton.setScaleMode(PictureBox::vbPixels);
+    bouton.Move(1500, 0, 300, 300);
+    bouton.PSet(0, 0, RGB(0, 0, 0));
+    CompteurPeintures compteur_bouton;
+    bouton.widget()->installEventFilter(&compteur_bouton);
+    bouton.setVisible(true);
+    ASSERT_TRUE(attendre([&] { return compteur_bouton.peintures > 0; }));
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    compteur_bouton.peintures = 1;
+    bool montre_pendant_la_boite = false;
+    t.Tick = [&] {
+        t.setEnabled(false);
+        QEventLoop boite;
+        QTimer::singleShot(0, &fenetre, [&] { bouton.PSet(3, 3, RGB(255, 0, 0)); });
+        QTimer fin;
+        QObject::connect(&fin, &QTimer::timeout, &boite, [&] {
+            if (compteur_bouton.peintures > 1) {
+                montre_pendant_la_boite = true;
+                boite.quit();
+            }
+        });
+        fin.start(5);
+        QTimer::singleShot(5000, &boite, &QEventLoop::quit);
+        boite.exec();
+    };
+    t.setEnabled(true);
+    ASSERT_TRUE(attendre([&] { return !t.en_cours() && !t.Enabled(); }));
+    EXPECT_TRUE(montre_pendant_la_boite);
+}
+
 // A round of drawing that leaves every pixel as the window shows it (a graph
 // at rest under the same caption) is not repainted; the next change is, once,
 // the rows it changed only, and shows. A box drawn while hidden is shown
