@@ -2,7 +2,8 @@
 # What a real X server shows of the picture boxes (the meters): their pixels,
 # one for one, tick after tick of a graph moving left under a caption, with
 # the rows copied straight into the window's backing image; and one paint per
-# round of drawing, none for a round that changes no pixel. Run with the images sent over the socket (the bar's way)
+# round of drawing (a timer's tick included), none for a round that changes no
+# pixel. Run with the images sent over the socket (the bar's way)
 # and with images shared with the server.
 # Run by ctest under services.sh; $1 is the program, the test binaries live beside it.
 set -uo pipefail
@@ -10,13 +11,13 @@ set -uo pipefail
 tests=$(build_dir_of "$1")/tests/test_forms
 [[ -x $tests ]] || { fail "no test binary at $tests"; finish; }
 
-filtre='Controles.TheWindowShowsAPictureBoxPixelForPixel:Controles.EachRoundOfDrawingIsPaintedOnce*:Controles.ARoundThatChangesNoPixelIsNotRepainted'
+filtre='Controles.TheWindowShowsAPictureBoxPixelForPixel:Controles.EachRoundOfDrawingIsPaintedOnce*:Controles.ARoundThatChangesNoPixelIsNotRepainted:Controles.WhatATickDrawsIsPaintedOnce*'
 for partage in without with; do
   if [[ $partage == without ]]; then env=(env QT_XCB_NO_MITSHM=1); else env=(env -u QT_XCB_NO_MITSHM); fi
   out=$("${env[@]}" QT_QPA_PLATFORM=xcb "$tests" --gtest_filter="$filtre" 2>&1)
   code=$?
   echo "$out"
   if ((code != 0)); then fail "picture boxes on the X server ($partage shared images)"; fi
-  if ! grep -q '^\[  PASSED  \] 3 tests' <<<"$out"; then fail "the three tests ran ($partage shared images)"; fi
+  if ! grep -q '^\[  PASSED  \] 4 tests' <<<"$out"; then fail "the four tests ran ($partage shared images)"; fi
 done
 finish
