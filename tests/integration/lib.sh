@@ -1,6 +1,9 @@
 #!/bin/bash
 # Helpers for integration test scripts; source it:  . "$(dirname "$0")/lib.sh"
 # The scripts run under services.sh (a private X display, sound server, POP3).
+# They set pipefail, so a pipeline that looks for a line ends in `grep ... >/dev/null`,
+# never `grep -q`: grep -q stops at the first match, and a writer that still has output
+# then dies of SIGPIPE, which fails the pipeline although the line was there.
 
 TK_FAILURES=0
 

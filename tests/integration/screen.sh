@@ -18,7 +18,7 @@ wait_for "test -s '$tmp/display'"
 export DISPLAY=:$(head -1 "$tmp/display")
 wait_for xdpyinfo
 openbox --sm-disable >/dev/null 2>&1 & PIDS+=($!)
-wait_for "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
+wait_for "xprop -root _NET_SUPPORTING_WM_CHECK | grep 'window id' >/dev/null"
 if command -v trayer >/dev/null; then
   trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 & PIDS+=($!)
 fi

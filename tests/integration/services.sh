@@ -92,8 +92,8 @@ start_x() {
   openbox --sm-disable >>"$W/openbox.log" 2>&1 & PIDS+=($!)
   local wmpid=$!
   export TARVIK_WM_PID=$wmpid
-  wait_for "kill -0 $wmpid && kill -0 $xpid && xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" || return 1
-  wait_for "xprop -root _NET_WORKAREA | grep -q ' = '"
+  wait_for "kill -0 $wmpid && kill -0 $xpid && xprop -root _NET_SUPPORTING_WM_CHECK | grep 'window id' >/dev/null" || return 1
+  wait_for "xprop -root _NET_WORKAREA | grep ' = ' >/dev/null"
 }
 stop_started() { # stops every process started since index $1
   local i
@@ -108,7 +108,10 @@ start_tray() {
   trayer --edge bottom --align right --widthtype request --height 24 >>"$W/trayer.log" 2>&1 & PIDS+=($!)
   local tpid=$!
   for _ in $(seq 300); do
-    if xwininfo -root -tree 2>/dev/null | grep -q '"panel"'; then export TARVIK_TRAY_PID=$tpid; return 0; fi
+    # grep reads the whole listing: a `grep -q` would stop at the match while
+    # xwininfo still writes (the tree is longer than its output buffer), and
+    # under pipefail the writer's SIGPIPE fails the test although it matched.
+    if xwininfo -root -tree 2>/dev/null | grep '"panel"' >/dev/null; then export TARVIK_TRAY_PID=$tpid; return 0; fi
     kill -0 "$tpid" 2>/dev/null || { echo "services: the tray host ended" >&2; return 1; }
     sleep 0.1
   done
@@ -200,7 +203,7 @@ CONF
   local pid=$!
   for _ in $(seq 100); do
     kill -0 "$pid" 2>/dev/null || return 1
-    if printf 'QUIT\r\n' | nc -q 1 127.0.0.1 "$port" 2>/dev/null | grep -q '^+OK'; then return 0; fi
+    if printf 'QUIT\r\n' | nc -q 1 127.0.0.1 "$port" 2>/dev/null | grep '^+OK' >/dev/null; then return 0; fi
     sleep 0.1
   done
   return 1

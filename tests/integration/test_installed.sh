@@ -77,7 +77,7 @@ answer() { # presses Return in the box $1 and waits for it to go. The key goes
   for i in 1 2 3; do
     xdotool windowactivate --sync "$1" 2>/dev/null
     xdotool key Return
-    wait_for "! xdotool search --onlyvisible --name '^Tarvik\$' | grep -qx '$1'" 5 && return 0
+    wait_for "! xdotool search --onlyvisible --name '^Tarvik\$' | grep -x '$1' >/dev/null" 5 && return 0
   done
   return 1
 }

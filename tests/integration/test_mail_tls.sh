@@ -100,7 +100,7 @@ CONF
 dovecot -F -c "$T/dovecot.conf" >"$T/dovecot.out" 2>&1 &
 dpid=$!
 trap 'kill $dpid 2>/dev/null; wait $dpid 2>/dev/null' EXIT
-tls_ready() { printf 'QUIT\r\n' | timeout 5 openssl s_client -quiet -CAfile "$T/ca.pem" -connect 127.0.0.1:995 2>/dev/null | grep -q '^+OK'; }
+tls_ready() { printf 'QUIT\r\n' | timeout 5 openssl s_client -quiet -CAfile "$T/ca.pem" -connect 127.0.0.1:995 2>/dev/null | grep '^+OK' >/dev/null; }
 if ! wait_for tls_ready 20; then
   fail "dovecot with TLS on 127.0.0.1:995"
   cat "$T/dovecot.out" "$T/dovecot.log" >&2 2>/dev/null

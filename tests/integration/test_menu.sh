@@ -29,8 +29,8 @@ visible_ids() { xdotool search --onlyvisible --name '.*' 2>/dev/null | sort -u; 
 new_menu() { # prints the id of such a window that is not among $before
   local id
   for id in $(comm -13 <(echo "$before") <(visible_ids)); do
-    xprop -id "$id" _NET_WM_PID 2>/dev/null | grep -q "= $PID\$" || continue
-    xprop -id "$id" WM_TRANSIENT_FOR 2>/dev/null | grep -q 'window id' || continue
+    xprop -id "$id" _NET_WM_PID 2>/dev/null | grep "= $PID\$" >/dev/null || continue
+    xprop -id "$id" WM_TRANSIENT_FOR 2>/dev/null | grep 'window id' >/dev/null || continue
     echo "$id"
     return 0
   done

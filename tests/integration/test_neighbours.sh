@@ -25,7 +25,7 @@ trap cleanup EXIT
 
 SW=$(screen_width)
 bar_y() { window_geometry "$(bar)" | awk '{print $2}'; }
-tray_shown() { xwininfo -root -tree 2>/dev/null | grep -q '"panel"'; }
+tray_shown() { xwininfo -root -tree 2>/dev/null | grep '"panel"' >/dev/null; }
 # Our icons inside the tray host's window (its subtree, by indentation).
 tray_icons() {
   xwininfo -root -tree 2>/dev/null | awk '

@@ -88,7 +88,7 @@ if wait_for 'find_window "Tarvik - Mise"' 10; then
     for _ in $(seq 600); do
       r=$(rss_mb); [[ -n $r ]] && ((r > most)) && most=$r
       for p in $(pids_de "$A/tarvik_"); do # the --version check runs it too, never with -reboot
-        tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -q -- '-reboot' && replaced=1
+        tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -- '-reboot' >/dev/null && replaced=1
       done
       if seul; then
         sleep 1
