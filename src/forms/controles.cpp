@@ -305,18 +305,15 @@ public:
             return;
         }
         comparaison_demandee = true;
-        a_comparer().push_back(this);
+        // Outside a tick the list is empty unless a call is already queued:
+        // a tick's end always empties it.
+        std::vector<Surface*>& file = a_comparer();
+        const bool premiere = file.empty();
+        file.push_back(this);
         if (ticks_en_cours() > 0) veiller_avant_le_sommeil();
-        else if (!appel_en_attente()) {
-            appel_en_attente() = true;
+        else if (premiere)
             QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [] {
-                    appel_en_attente() = false;
-                    comparer_les_surfaces();
-                },
-                Qt::QueuedConnection);
-        }
+                QCoreApplication::instance(), [] { comparer_les_surfaces(); }, Qt::QueuedConnection);
     }
 
     // The ticks running now (one inside another when a tick waits in a loop
@@ -441,10 +438,6 @@ private:
         if (!comparaison_demandee) return;
         std::vector<Surface*>& file = a_comparer();
         file.erase(std::remove(file.begin(), file.end(), this), file.end());
-    }
-    static bool& appel_en_attente() {
-        static bool oui = false;
-        return oui;
     }
     // A tick that waits in a loop of its own (a dialog) ends late: boxes drawn
     // meanwhile outside any tick (a button under the pointer) are looked at

@@ -48,8 +48,10 @@ bool attendre(const std::function<bool()>& fait) {
     return true;
 }
 
-// A meter-sized picture box (100 x 20 pixels, in pixels) shown in a window.
+// A meter-sized picture box (100 x 20 pixels, in pixels) in a window, with
+// its paint events counted.
 struct CompteurEnFenetre {
+    CompteurPeintures compteur; // outlives the widgets it watches
     QWidget fenetre;
     PictureBox b{&fenetre, "picCompteur"};
     CompteurEnFenetre() {
@@ -57,6 +59,7 @@ struct CompteurEnFenetre {
         b.setScaleMode(PictureBox::vbPixels);
         b.Move(0, 0, 1500, 300);
         b.setVisible(true);
+        b.widget()->installEventFilter(&compteur);
     }
 };
 } // namespace
@@ -382,10 +385,9 @@ TEST(Controles, EachRoundOfDrawingIsPaintedOnceAndTheNextOneShowsToo) {
     CompteurEnFenetre m;
     QWidget& fenetre = m.fenetre;
     PictureBox& b = m.b;
+    CompteurPeintures& compteur = m.compteur;
     b.Cls(); // before the window has a surface to paint on
     b.PSet(1, 1, RGB(255, 0, 0));
-    CompteurPeintures compteur;
-    b.widget()->installEventFilter(&compteur);
     fenetre.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
     ASSERT_TRUE(attendre([&] { return compteur.peintures > 0; }));
@@ -427,8 +429,7 @@ TEST(Controles, WhatATickDrawsIsPaintedOnceAndADialogInsideATickHoldsNothingBack
     CompteurEnFenetre m;
     QWidget& fenetre = m.fenetre;
     PictureBox& b = m.b;
-    CompteurPeintures compteur;
-    b.widget()->installEventFilter(&compteur);
+    CompteurPeintures& compteur = m.compteur;
     b.Cls();
     b.PSet(0, 0, RGB(0, 0, 0)); // pixels to show whole at the first paint
     fenetre.show();
@@ -503,8 +504,7 @@ TEST(Controles, ARoundThatChangesNoPixelIsNotRepainted) {
     CompteurEnFenetre m;
     QWidget& fenetre = m.fenetre;
     PictureBox& b = m.b;
-    CompteurPeintures compteur;
-    b.widget()->installEventFilter(&compteur);
+    CompteurPeintures& compteur = m.compteur;
     auto tour = [&](int y) {
         b.Cls();
         b.Line(0, y, 99, y, RGB(0, 0, 200), PictureBox::Ligne);
