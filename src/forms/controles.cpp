@@ -287,9 +287,10 @@ public:
     // tick ends (no event of its own); outside a tick, one queued call looks
     // once the events at hand are done. A box keeps a copy of what the window
     // shows of it (`montree`, taken from its paints into the window): only
-    // the rows that now differ from it are repainted, so a graph at rest
-    // under the same caption repaints nothing and a low curve under an
-    // unchanged caption only its own rows. Without a faithful copy (never
+    // the blocks of pixels that now differ from it are repainted, so a graph
+    // at rest under the same caption repaints nothing, a low curve under an
+    // unchanged caption only its own rows, and a graph that scrolled is moved
+    // where the window shows it and sends only what is new. Without a faithful copy (never
     // painted whole into the window, hidden since, painted another way) the
     // whole box is repainted. An ask Qt drops (hidden, updates off, no window
     // surface yet) is not counted; showing repaints it all anyway.
@@ -297,6 +298,8 @@ public:
     bool comparaison_demandee = false;
     QImage montree;
     bool montree_fidele = false;
+    // The sideways move the drawer announced for this round (0: none).
+    int defilement_annonce = 0;
 
     void demander_repeinte() {
         if (repeinte_demandee || comparaison_demandee) return;
@@ -453,29 +456,103 @@ private:
         });
     }
 
-    // Asks for a repaint of the runs of rows that differ from what the window
-    // shows (runs a couple of rows apart are asked as one).
+    // Asks for a repaint of what differs from what the window shows, in
+    // blocks of columns: a caption that changed repaints its own few columns,
+    // not whole rows. When the drawer announced a sideways move and moving
+    // what the window shows leaves fewer blocks to send, the window moves it
+    // (`QWidget::scroll`: with the X backend, a copy inside the server) and
+    // only the blocks that still differ are repainted: a scrolled graph sends
+    // its new columns and its caption instead of all its pixels.
     void repeindre_ce_qui_change() {
+        const int dx = defilement_annonce;
+        defilement_annonce = 0;
         if (!montree_fidele || uni || montree.size() != image.size() || montree.format() != image.format() ||
             montree.bytesPerLine() != image.bytesPerLine() || image.depth() != 32) {
             repeindre();
             return;
         }
         const int w = image.width(), h = image.height();
-        const auto n = static_cast<size_t>(w) * 4;
-        auto differe = [&](int y) { return std::memcmp(image.constScanLine(y), montree.constScanLine(y), n) != 0; };
-        for (int y = 0; y < h;) {
-            if (!differe(y)) {
-                ++y;
-                continue;
+        const int bloc = std::max(16, (w + 63) / 64); // at most 64 blocks: one bit each in a row's mask
+        const int nb = (w + bloc - 1) / bloc;
+        masques_.assign(static_cast<size_t>(h), 0);
+        int a_envoyer = 0;
+        for (int y = 0; y < h; ++y) {
+            const uchar* a = image.constScanLine(y);
+            const uchar* b = montree.constScanLine(y);
+            if (std::memcmp(a, b, static_cast<size_t>(w) * 4) == 0) continue;
+            uint64_t m = 0;
+            for (int i = 0; i < nb; ++i) {
+                const int x = i * bloc, n = std::min(bloc, w - x);
+                if (std::memcmp(a + x * 4, b + x * 4, static_cast<size_t>(n) * 4) != 0) m |= uint64_t{1} << i;
             }
-            int fin = y + 1; // past the last differing row of the run
-            for (int z = fin; z < h && z <= fin + 2; ++z)
-                if (differe(z)) fin = z + 1;
-            update(QRect(0, y, w, fin - y));
-            y = fin;
+            masques_[static_cast<size_t>(y)] = m;
+            a_envoyer += std::popcount(m);
         }
+        if (a_envoyer == 0) return;
+        if (dx != 0 && std::abs(dx) < w && a_envoyer > nb && peut_defiler()) {
+            // The window would show at x what it shows now at x - dx; the
+            // strip the move uncovers is sent whatever it holds.
+            const int debut = std::max(0, dx), fin = std::min(w, w + dx); // columns the move fills
+            masques_defiles_.assign(static_cast<size_t>(h), 0);
+            int apres = 0;
+            for (int y = 0; y < h && apres < a_envoyer; ++y) {
+                const uchar* a = image.constScanLine(y);
+                const uchar* b = montree.constScanLine(y);
+                uint64_t m = 0;
+                for (int i = 0; i < nb; ++i) {
+                    const int x = i * bloc, x2 = std::min(w, x + bloc);
+                    const int c1 = std::max(x, debut), c2 = std::min(x2, fin);
+                    if (c1 > x || c2 < x2 ||
+                        std::memcmp(a + c1 * 4, b + (c1 - dx) * 4, static_cast<size_t>(c2 - c1) * 4) != 0)
+                        m |= uint64_t{1} << i;
+                }
+                masques_defiles_[static_cast<size_t>(y)] = m;
+                apres += std::popcount(m);
+            }
+            if (apres < a_envoyer) {
+                scroll(dx, 0, rect());
+                // What the window shows moved the same way.
+                for (int y = 0; y < h; ++y) {
+                    uchar* ligne = montree.scanLine(y);
+                    std::memmove(ligne + debut * 4, ligne + (debut - dx) * 4, static_cast<size_t>(fin - debut) * 4);
+                }
+                masques_.swap(masques_defiles_);
+            }
+        }
+        // Rows with the same blocks go together; each run of blocks is a rectangle.
+        rectangles_.clear();
+        for (int y = 0; y < h;) {
+            const uint64_t m = masques_[static_cast<size_t>(y)];
+            int y2 = y + 1;
+            while (y2 < h && masques_[static_cast<size_t>(y2)] == m) ++y2;
+            for (int i = 0; m != 0 && i < nb;) {
+                if (!(m >> i & 1)) {
+                    ++i;
+                    continue;
+                }
+                int j = i + 1;
+                while (j < nb && (m >> j & 1)) ++j;
+                rectangles_.push_back(QRect(i * bloc, y, std::min(w, j * bloc) - i * bloc, y2 - y));
+                i = j;
+            }
+            y = y2;
+        }
+        QRegion r;
+        r.setRects(rectangles_.data(), static_cast<int>(rectangles_.size()));
+        update(r);
     }
+
+    // The move of what the window shows is left to Qt only where it shows
+    // all of the box: a box cut by its parents would move pixels that are
+    // not on show, and the copy of what the window shows would be wrong.
+    bool peut_defiler() const {
+        if (!isVisible() || !updatesEnabled() || !backingStore()) return false;
+        for (const QWidget* w = this; !w->isWindow(); w = w->parentWidget())
+            if (!w->parentWidget() || !w->parentWidget()->rect().contains(w->geometry())) return false;
+        return true;
+    }
+    std::vector<uint64_t> masques_, masques_defiles_;
+    std::vector<QRect> rectangles_;
 
     // A paint into the window's own image: the copy of what it shows takes
     // the rows painted, or is made whole by a paint of the whole box.
@@ -541,6 +618,7 @@ PictureBox::PictureBox(QWidget* parent, QString nom) : Controle(new Surface(pare
 Surface* PictureBox::surface() const { return static_cast<Surface*>(widget_.data()); }
 QImage& PictureBox::image() { return surface()->pixels(); }
 const QImage& PictureBox::image() const { return surface()->pixels(); }
+void PictureBox::annoncer_defilement(int dx) { surface()->defilement_annonce = dx; }
 
 void PictureBox::geometrie_changee() {
     const QSize avant = surface()->taille;

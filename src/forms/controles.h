@@ -197,6 +197,11 @@ public:
     // The pixel surface itself (pixel functions work on it directly).
     QImage& image();
     const QImage& image() const;
+    // Tells the box that what this round drew is mostly the last round's
+    // picture moved sideways by `dx` pixels (a graph scrolled by a sample),
+    // so that the window moves what it shows instead of taking every pixel
+    // again. Only a hint: the pixels shown are the box's pixels either way.
+    void annoncer_defilement(int dx);
 
     std::unique_ptr<Controle> cloner() const override;
 

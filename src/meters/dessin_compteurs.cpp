@@ -198,6 +198,8 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
     const int n0 = n;
     int nb = 0;
     for (double x = X0; x >= 0; x -= 30) ++nb;
+    // Each tick moves the samples one column (two pixels) to the left.
+    if (echelle == TWIPS_PAR_PIXEL) s.annoncer_defilement(-2);
 
     // The graph can be kept between ticks in the twips scale on a 32-bit
     // surface, with columns two pixels apart whose leftmost one ends before
@@ -408,6 +410,8 @@ void mdlPdh::colonnes_lissees(PictureBox& s, Piege& t, int n, double x, double x
     modAntiAlias& aa = prog.antialias();
     int16_t hp = 0;
     if (!t([&] { hp = CInt(partie_entiere(s.Height() / 15)); })) return;
+    // Each tick moves the samples one column (two pixels) to the left.
+    if (s.ScaleMode() != PictureBox::vbPixels) s.annoncer_defilement(-2);
     for (; x <= x_fin; x += 30) {
         t([&] {
             const double px = partie_entiere(x / 15);

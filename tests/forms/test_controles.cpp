@@ -498,7 +498,7 @@ TEST(Controles, WhatATickDrawsIsPaintedOnceAndADialogInsideATickHoldsNothingBack
 
 // A round of drawing that leaves every pixel as the window shows it (a graph
 // at rest under the same caption) is not repainted; the next change is, once,
-// the rows it changed only, and shows. A box drawn while hidden is shown
+// the rows and columns it changed only, and shows. A box drawn while hidden is shown
 // whole again.
 TEST(Controles, ARoundThatChangesNoPixelIsNotRepainted) {
     CompteurEnFenetre m;
@@ -541,7 +541,8 @@ TEST(Controles, ARoundThatChangesNoPixelIsNotRepainted) {
     laisser_passer();
     EXPECT_EQ(compteur.peintures, 0);
 
-    // One pixel more: its row alone is painted, once, and the window shows it.
+    // One pixel more: its row alone is painted, in the block of columns it
+    // lies in, once, and the window shows it.
     compteur.peintures = 0;
     compteur.peint = QRegion();
     tour(10);
@@ -549,7 +550,7 @@ TEST(Controles, ARoundThatChangesNoPixelIsNotRepainted) {
     ASSERT_TRUE(attendre([&] { return compteur.peintures > 0; }));
     laisser_passer();
     EXPECT_EQ(compteur.peintures, 1);
-    EXPECT_EQ(compteur.peint, QRegion(0, 15, 100, 1));
+    EXPECT_EQ(compteur.peint, QRegion(48, 15, 16, 1)); // the block of columns it lies in
     EXPECT_TRUE(attendre([&] { return montre(50, 15); }));
 
     // Painted in part (an expose): what the window shows is still known, so
@@ -565,11 +566,11 @@ TEST(Controles, ARoundThatChangesNoPixelIsNotRepainted) {
     b.PSet(50, 15, RGB(255, 0, 0));
     b.PSet(60, 3, RGB(0, 255, 0));
     b.PSet(61, 4, RGB(0, 255, 0));
-    b.PSet(62, 6, RGB(0, 255, 0)); // one row apart: painted with the two above
+    b.PSet(62, 6, RGB(0, 255, 0));
     b.PSet(63, 19, RGB(0, 255, 0));
     ASSERT_TRUE(attendre([&] { return compteur.peintures > 0; }));
     laisser_passer();
-    EXPECT_EQ(compteur.peint, QRegion(0, 3, 100, 4) + QRegion(0, 19, 100, 1));
+    EXPECT_EQ(compteur.peint, QRegion(48, 3, 16, 2) + QRegion(48, 6, 16, 1) + QRegion(48, 19, 16, 1));
     EXPECT_TRUE(attendre([&] { return montre(60, 3) && montre(61, 4) && montre(62, 6) && montre(63, 19); }));
 
     // Drawn while hidden: shown again whole, and what was drawn meanwhile shows.
@@ -588,7 +589,10 @@ TEST(Controles, ARoundThatChangesNoPixelIsNotRepainted) {
 // What the window shows of a picture box is its pixels, one for one, under
 // whatever stands above it, tick after tick of a graph that moves two pixels
 // left under a caption, and after the box was hidden, shown and resized; and
-// a grab of the box alone gives the same.
+// a grab of the box alone gives the same. The graph's move is announced: the
+// box with nothing over it has what it shows moved, and paints only its new
+// columns and its caption; the other one paints what changed, as the window
+// cannot move what the neighbour covers.
 TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
     QWidget fenetre;
     fenetre.resize(300, 90);
@@ -605,9 +609,10 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
     dessus.setGeometry(180, 20, 60, 10);
     dessus.show();
     dessus.raise();
-    CompteurPeintures compteur;
+    CompteurPeintures compteur, compteur_libre;
     b.widget()->installEventFilter(&compteur);
     libre.widget()->installEventFilter(&compteur);
+    libre.widget()->installEventFilter(&compteur_libre);
     fenetre.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
 
@@ -621,8 +626,10 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
             if (tick == 7) m->Line(0, 0, 2985, 435, RGB(0, 150, 0), PictureBox::Ligne); // one that moves nothing
             m->PSet(300, 0, RGB(255, 255, 255));
             m->Print(QStringLiteral("%1 ko/s").arg(tick * 37));
+            m->annoncer_defilement(-2);
         }
         compteur.peintures = 0;
+        compteur_libre.peint = QRegion();
         ASSERT_TRUE(attendre([&] { return compteur.peintures > 0; }));
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
@@ -637,6 +644,15 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
                 if (ecran.pixel(10 + x, 50 + y) != libre.image().pixel(x, y)) ++differents;
             }
         EXPECT_EQ(differents, 0) << "tick " << tick;
+        if (tick >= 1 && tick != 7 && tick != 8) {
+            // The caption's blocks (top left) and the new columns: the middle
+            // of the graph below the caption moved without being painted.
+            int aire = 0;
+            for (const QRect& r : compteur_libre.peint) aire += r.width() * r.height();
+            EXPECT_LT(aire, 200 * 30 / 3) << "tick " << tick;
+            EXPECT_TRUE((compteur_libre.peint & QRect(112, 16, 64, 14)).isEmpty())
+                << "tick " << tick << ": " << compteur_libre.peint.boundingRect().x();
+        }
     }
     EXPECT_EQ(b.widget()->grab().toImage().convertToFormat(QImage::Format_RGB32), b.image());
 
