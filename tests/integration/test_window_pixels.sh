@@ -1,6 +1,7 @@
 #!/bin/bash
 # What a real X server shows of the picture boxes (the meters): their pixels,
-# one for one, tick after tick of a graph moving left under a caption, with
+# one for one, tick after tick of a graph moving left under a caption (the
+# server moves what it shows where nothing covers the box), with
 # the rows copied straight into the window's backing image; and one paint per
 # round of drawing (a timer's tick included), none for a round that changes no
 # pixel. Run with the images sent over the socket (the bar's way)
