@@ -483,10 +483,12 @@ private:
             uint64_t m = 0;
             for (int i = 0; i < nb; ++i) {
                 const int x = i * bloc, n = std::min(bloc, w - x);
-                if (std::memcmp(a + x * 4, b + x * 4, static_cast<size_t>(n) * 4) != 0) m |= uint64_t{1} << i;
+                if (differents(a + x * 4, b + x * 4, n)) {
+                    m |= uint64_t{1} << i;
+                    ++a_envoyer;
+                }
             }
             masques_[static_cast<size_t>(y)] = m;
-            a_envoyer += std::popcount(m);
         }
         if (a_envoyer == 0) return;
         if (dx != 0 && std::abs(dx) < w && a_envoyer > nb && peut_defiler()) {
@@ -502,12 +504,12 @@ private:
                 for (int i = 0; i < nb; ++i) {
                     const int x = i * bloc, x2 = std::min(w, x + bloc);
                     const int c1 = std::max(x, debut), c2 = std::min(x2, fin);
-                    if (c1 > x || c2 < x2 ||
-                        std::memcmp(a + c1 * 4, b + (c1 - dx) * 4, static_cast<size_t>(c2 - c1) * 4) != 0)
+                    if (c1 > x || c2 < x2 || differents(a + c1 * 4, b + (c1 - dx) * 4, c2 - c1)) {
                         m |= uint64_t{1} << i;
+                        ++apres;
+                    }
                 }
                 masques_defiles_[static_cast<size_t>(y)] = m;
-                apres += std::popcount(m);
             }
             if (apres < a_envoyer) {
                 scroll(dx, 0, rect());
@@ -519,13 +521,24 @@ private:
                 masques_.swap(masques_defiles_);
             }
         }
-        // Rows with the same blocks go together; each run of blocks is a rectangle.
+        // Runs of changed rows (a couple of rows apart count as one run) are
+        // repainted in the blocks changed anywhere in the run, each stretch of
+        // them as one rectangle: a few rectangles a box, as every rectangle
+        // costs the window a pass of its own.
         rectangles_.clear();
         for (int y = 0; y < h;) {
-            const uint64_t m = masques_[static_cast<size_t>(y)];
-            int y2 = y + 1;
-            while (y2 < h && masques_[static_cast<size_t>(y2)] == m) ++y2;
-            for (int i = 0; m != 0 && i < nb;) {
+            uint64_t m = masques_[static_cast<size_t>(y)];
+            if (m == 0) {
+                ++y;
+                continue;
+            }
+            int y2 = y + 1; // past the last changed row of the run
+            for (int z = y2; z < h && z <= y2 + 2; ++z)
+                if (masques_[static_cast<size_t>(z)] != 0) {
+                    m |= masques_[static_cast<size_t>(z)];
+                    y2 = z + 1;
+                }
+            for (int i = 0; i < nb;) {
                 if (!(m >> i & 1)) {
                     ++i;
                     continue;
@@ -540,6 +553,20 @@ private:
         QRegion r;
         r.setRects(rectangles_.data(), static_cast<int>(rectangles_.size()));
         update(r);
+    }
+
+    // Whether n pixels differ: one pass with no early exit, which the
+    // compiler turns into vector code, for blocks too short for a call of
+    // memcmp to pay off.
+    static bool differents(const uchar* a, const uchar* b, int n) {
+        uint32_t x = 0;
+        for (int k = 0; k < n; ++k) {
+            uint32_t pa, pb;
+            std::memcpy(&pa, a + k * 4, 4);
+            std::memcpy(&pb, b + k * 4, 4);
+            x |= pa ^ pb;
+        }
+        return x != 0;
     }
 
     // The move of what the window shows is left to Qt only where it shows

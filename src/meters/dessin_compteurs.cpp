@@ -198,8 +198,6 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
     const int n0 = n;
     int nb = 0;
     for (double x = X0; x >= 0; x -= 30) ++nb;
-    // Each tick moves the samples one column (two pixels) to the left.
-    if (echelle == TWIPS_PAR_PIXEL) s.annoncer_defilement(-2);
 
     // The graph can be kept between ticks in the twips scale on a 32-bit
     // surface, with columns two pixels apart whose leftmost one ends before
@@ -348,6 +346,8 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
             const uchar* gauche = bord_gauche.constScanLine(r);
             for (int c = 0; c < bord * 4; ++c) ligne[c] = gauche[c];
         }
+        // The window can move what it shows the same way.
+        s.annoncer_defilement(-2);
         for (int i = 0; i < k; ++i) remplir(X0 - 30.0 * i, hauteurs_[i], w);
         if (!gauche_pareille)
             for (int i = premiere_a_gauche; i < nb; ++i) remplir(X0 - 30.0 * i, hauteurs_[i], bord);
@@ -410,8 +410,6 @@ void mdlPdh::colonnes_lissees(PictureBox& s, Piege& t, int n, double x, double x
     modAntiAlias& aa = prog.antialias();
     int16_t hp = 0;
     if (!t([&] { hp = CInt(partie_entiere(s.Height() / 15)); })) return;
-    // Each tick moves the samples one column (two pixels) to the left.
-    if (s.ScaleMode() != PictureBox::vbPixels) s.annoncer_defilement(-2);
     for (; x <= x_fin; x += 30) {
         t([&] {
             const double px = partie_entiere(x / 15);
@@ -444,9 +442,12 @@ void mdlPdh::dessiner_compteur_cpu(int16_t v) {
     const Hauteur y = [&](int n) {
         return static_cast<double>(CInt(H - div_entiere(arrondi(a_indice(historique_cpu, n) * H), 100)));
     };
-    if (prog.lissage)
+    if (prog.lissage) {
         colonnes_lissees(*s, t, static_cast<int>(arrondi(201 - s->Width() / 30)), 0, s->Width(), -3, -1, false, y, y);
-    else {
+        // On its fixed scale the graph moves one column (two pixels) left a
+        // tick, and the window can move what it shows the same way.
+        if (s->ScaleMode() != PictureBox::vbPixels) s->annoncer_defilement(-2);
+    } else {
         echantillons_.assign(historique_cpu.begin(), historique_cpu.end());
         colonnes_simples(*s, t, 201, y, y, echantillons_, 0);
     }
