@@ -290,9 +290,9 @@ public:
     // the blocks of pixels that now differ from it are repainted, so a graph
     // at rest under the same caption repaints nothing, a low curve under an
     // unchanged caption only its own rows, and a graph that scrolled is moved
-    // where the window shows it and sends only what is new. Without a faithful copy (never
-    // painted whole into the window, hidden since, painted another way) the
-    // whole box is repainted. An ask Qt drops (hidden, updates off, no window
+    // where the window shows it and sends only what is new. Without a
+    // faithful copy (never painted whole into the window, hidden since,
+    // painted another way) the whole box is repainted. An ask Qt drops (hidden, updates off, no window
     // surface yet) is not counted; showing repaints it all anyway.
     bool repeinte_demandee = false;
     bool comparaison_demandee = false;

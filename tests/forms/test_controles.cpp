@@ -498,8 +498,8 @@ TEST(Controles, WhatATickDrawsIsPaintedOnceAndADialogInsideATickHoldsNothingBack
 
 // A round of drawing that leaves every pixel as the window shows it (a graph
 // at rest under the same caption) is not repainted; the next change is, once,
-// the rows and columns it changed only, and shows. A box drawn while hidden is shown
-// whole again.
+// the rows and columns it changed only, and shows. A box drawn while hidden is
+// shown whole again.
 TEST(Controles, ARoundThatChangesNoPixelIsNotRepainted) {
     CompteurEnFenetre m;
     QWidget& fenetre = m.fenetre;
