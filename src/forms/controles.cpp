@@ -29,6 +29,7 @@
 #include <QTreeWidget>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <cstring>
 
@@ -333,6 +334,7 @@ public:
             s->comparaison_demandee = false;
             s->repeindre_ce_qui_change();
         }
+        montrer_ce_qui_est_envoye();
     }
     ~Surface() override { oublier(); }
 
@@ -491,6 +493,7 @@ private:
             masques_[static_cast<size_t>(y)] = m;
         }
         if (a_envoyer == 0) return;
+        QImage* cible = image_de_la_fenetre();
         if (dx != 0 && std::abs(dx) < w && a_envoyer > nb && peut_defiler()) {
             // The window would show at x what it shows now at x - dx; the
             // strip the move uncovers is sent whatever it holds.
@@ -512,7 +515,11 @@ private:
                 masques_defiles_[static_cast<size_t>(y)] = m;
             }
             if (apres < a_envoyer) {
-                scroll(dx, 0, rect());
+                // In the window's image when the box writes there, by Qt otherwise.
+                if (!cible || !defiler_dans_la_fenetre(dx)) {
+                    cible = nullptr;
+                    scroll(dx, 0, rect());
+                }
                 // What the window shows moved the same way.
                 for (int y = 0; y < h; ++y) {
                     uchar* ligne = montree.scanLine(y);
@@ -552,7 +559,90 @@ private:
         }
         QRegion r;
         r.setRects(rectangles_.data(), static_cast<int>(rectangles_.size()));
-        update(r);
+        if (cible) envoyer_a_la_fenetre(*cible, r);
+        else update(r);
+    }
+
+    // Sending a round's changes to the window directly. The usual way, an
+    // update per box, posts an event to the window, wakes the loop once
+    // more, and has Qt work out again which widgets to paint, each with a
+    // paint event of its own: more than copying the few blocks that changed.
+    // A box that nothing covers, in a window on show at one pixel per pixel,
+    // copies its changed blocks into the window's own image itself (the
+    // window shows what that image holds, also after an expose) and has its
+    // scroll done there too; the window is told once, when the round ends,
+    // which parts of it to show again. Anything else goes the usual way.
+    static QPointer<QWidget>& fenetre_a_montrer() {
+        static QPointer<QWidget> f;
+        return f;
+    }
+    static QRegion& a_montrer() {
+        static QRegion r;
+        return r;
+    }
+    static void montrer_ce_qui_est_envoye() {
+        QWidget* f = fenetre_a_montrer();
+        QRegion r;
+        r.swap(a_montrer());
+        fenetre_a_montrer() = nullptr;
+        if (f && !r.isEmpty() && f->backingStore() && f->windowHandle()) f->backingStore()->flush(r, f->windowHandle());
+    }
+    // The window's image, when this box may write into it directly.
+    QImage* image_de_la_fenetre() {
+        QWidget* f = window();
+        QBackingStore* bs = f->backingStore();
+        QWindow* fw = f->windowHandle();
+        if (!bs || !fw || !fw->isExposed() || !isVisible() || !updatesEnabled() || bs->size() != f->size() ||
+            fw->devicePixelRatio() != 1.0 || image.format() != QImage::Format_RGB32 || rect().size() != image.size())
+            return nullptr;
+        QPaintDevice* d = bs->paintDevice();
+        if (!d || d->devType() != QInternal::Image) return nullptr;
+        auto* cible = static_cast<QImage*>(d);
+        if ((cible->format() != QImage::Format_RGB32 && cible->format() != QImage::Format_ARGB32_Premultiplied) ||
+            cible->devicePixelRatio() != 1.0 || !cible->rect().contains(QRect(mapTo(f, QPoint()), size())))
+            return nullptr;
+        // Wholly inside its parents, no widget of its own, none over it, and
+        // neither a window of its own nor a mask between it and the window.
+        if (!peut_defiler()) return nullptr;
+        for (const QObject* o : children())
+            if (const auto* c = qobject_cast<const QWidget*>(o); c && !c->isWindow() && !c->isHidden()) return nullptr;
+        for (const QWidget* w = this; !w->isWindow(); w = w->parentWidget()) {
+            if (w->internalWinId() || !w->mask().isEmpty()) return nullptr;
+            const QWidget* p = w->parentWidget();
+            const QRect zone(mapTo(p, QPoint()), size());
+            const QObjectList& freres = p->children();
+            for (auto it = std::find(freres.begin(), freres.end(), w); it != freres.end(); ++it) {
+                const auto* f2 = qobject_cast<const QWidget*>(*it);
+                if (f2 && f2 != w && !f2->isWindow() && !f2->isHidden() && f2->geometry().intersects(zone))
+                    return nullptr;
+            }
+        }
+        if (fenetre_a_montrer() && fenetre_a_montrer() != f) montrer_ce_qui_est_envoye();
+        return cible;
+    }
+    bool defiler_dans_la_fenetre(int dx) {
+        QWidget* f = window();
+        const QRect zone(mapTo(f, QPoint()), size());
+        if (!f->backingStore()->scroll(zone, dx, 0)) return false;
+        fenetre_a_montrer() = f;
+        a_montrer() += zone;
+        return true;
+    }
+    void envoyer_a_la_fenetre(QImage& cible, const QRegion& r) {
+        QWidget* f = window();
+        QBackingStore* bs = f->backingStore();
+        const QPoint o = mapTo(f, QPoint());
+        const QRegion dans_la_fenetre = r.translated(o);
+        bs->beginPaint(dans_la_fenetre);
+        for (const QRect& z : r)
+            for (int y = z.top(); y <= z.bottom(); ++y)
+                std::memcpy(cible.scanLine(y + o.y()) + (z.left() + o.x()) * 4, image.constScanLine(y) + z.left() * 4,
+                            static_cast<size_t>(z.width()) * 4);
+        bs->endPaint();
+        garder_ce_qui_est_montre(r);
+        fenetre_a_montrer() = f;
+        a_montrer() += dans_la_fenetre;
+        if (PictureBox::observateur_envois()) PictureBox::observateur_envois()(this, r);
     }
 
     // Whether n pixels differ: one pass with no early exit, which the
@@ -753,6 +843,11 @@ void PictureBox::Print(const QString& texte) {
     CurrentX = 0;
     CurrentY += mode_ == vbPixels ? s.hauteur_ligne : s.hauteur_ligne * TWIPS_PAR_PIXEL;
     surface()->demander_repeinte();
+}
+
+std::function<void(const QWidget*, const QRegion&)>& PictureBox::observateur_envois() {
+    static std::function<void(const QWidget*, const QRegion&)> o;
+    return o;
 }
 
 void PictureBox::Refresh() { widget_->repaint(); }

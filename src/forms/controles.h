@@ -202,6 +202,10 @@ public:
     // so that the window moves what it shows instead of taking every pixel
     // again. Only a hint: the pixels shown are the box's pixels either way.
     void annoncer_defilement(int dx);
+    // Called with each part of a box (in its own pixels) that the box wrote
+    // into its window's image itself, without a paint event: for watching
+    // what reaches the window. Unset by default.
+    static std::function<void(const QWidget* boite, const QRegion& partie)>& observateur_envois();
 
     std::unique_ptr<Controle> cloner() const override;
 

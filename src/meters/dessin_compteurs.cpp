@@ -316,9 +316,9 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
             if (a.y1 != b.y1 || a.y2 != b.y2) break;
             --k;
         }
-        defile = k < nb - 1 && L - 2 * (k - 1) >= 1;
-        // The surface holds the same background as the kept graph.
-        defile = memes_pixels(img, g->fond);
+        // Some column moved, and the surface holds the same background as
+        // the kept graph.
+        defile = k < nb - 1 && L - 2 * (k - 1) >= 1 && memes_pixels(img, g->fond);
     }
 
     if (defile) {

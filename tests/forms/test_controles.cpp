@@ -16,21 +16,50 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 using namespace tk;
 
 namespace {
-// Counts the paint events of the widgets it watches, and gathers what they paint.
+// Counts what the widgets it watches paint into their window: their paint
+// events, and the parts a picture box writes into the window's image itself.
+// Gathers the regions.
 struct CompteurPeintures : QObject {
     int peintures = 0;
+    int envois = 0; // of them, the parts a box wrote itself
     QRegion peint;
+    std::vector<const QWidget*> suivis;
+    CompteurPeintures() {
+        actifs().push_back(this);
+        PictureBox::observateur_envois() = [](const QWidget* boite, const QRegion& partie) {
+            for (CompteurPeintures* c : actifs())
+                if (std::find(c->suivis.begin(), c->suivis.end(), boite) != c->suivis.end()) {
+                    c->compter(partie);
+                    ++c->envois;
+                }
+        };
+    }
+    ~CompteurPeintures() override {
+        actifs().erase(std::find(actifs().begin(), actifs().end(), this));
+        if (actifs().empty()) PictureBox::observateur_envois() = nullptr;
+    }
+    void suivre(QWidget* w) {
+        w->installEventFilter(this);
+        suivis.push_back(w);
+    }
     bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) {
-            ++peintures;
-            peint += static_cast<QPaintEvent*>(e)->region();
-        }
+        if (e->type() == QEvent::Paint) compter(static_cast<QPaintEvent*>(e)->region());
         return false;
+    }
+    void compter(const QRegion& r) {
+        ++peintures;
+        peint += r;
+    }
+    static std::vector<CompteurPeintures*>& actifs() {
+        static std::vector<CompteurPeintures*> v;
+        return v;
     }
 };
 
@@ -59,7 +88,7 @@ struct CompteurEnFenetre {
         b.setScaleMode(PictureBox::vbPixels);
         b.Move(0, 0, 1500, 300);
         b.setVisible(true);
-        b.widget()->installEventFilter(&compteur);
+        compteur.suivre(b.widget());
     }
 };
 } // namespace
@@ -324,8 +353,7 @@ TEST(Controles, UnchangedCaptionPictureOrPlaceRepaintsNothing) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
 
     CompteurPeintures compteur;
-    for (QWidget* w : {static_cast<QWidget*>(&fenetre), l.widget(), i.widget(), b.widget()})
-        w->installEventFilter(&compteur);
+    for (QWidget* w : {static_cast<QWidget*>(&fenetre), l.widget(), i.widget(), b.widget()}) compteur.suivre(w);
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
     compteur.peintures = 0;
@@ -469,7 +497,7 @@ TEST(Controles, WhatATickDrawsIsPaintedOnceAndADialogInsideATickHoldsNothingBack
     bouton.Move(1500, 0, 300, 300);
     bouton.PSet(0, 0, RGB(0, 0, 0));
     CompteurPeintures compteur_bouton;
-    bouton.widget()->installEventFilter(&compteur_bouton);
+    compteur_bouton.suivre(bouton.widget());
     bouton.setVisible(true);
     ASSERT_TRUE(attendre([&] { return compteur_bouton.peintures > 0; }));
     QCoreApplication::sendPostedEvents();
@@ -609,10 +637,11 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
     dessus.setGeometry(180, 20, 60, 10);
     dessus.show();
     dessus.raise();
-    CompteurPeintures compteur, compteur_libre;
-    b.widget()->installEventFilter(&compteur);
-    libre.widget()->installEventFilter(&compteur);
-    libre.widget()->installEventFilter(&compteur_libre);
+    CompteurPeintures compteur, compteur_libre, compteur_b;
+    compteur.suivre(b.widget());
+    compteur.suivre(libre.widget());
+    compteur_libre.suivre(libre.widget());
+    compteur_b.suivre(b.widget());
     fenetre.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
 
@@ -630,6 +659,7 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
         }
         compteur.peintures = 0;
         compteur_libre.peint = QRegion();
+        compteur_libre.peintures = compteur_libre.envois = 0;
         ASSERT_TRUE(attendre([&] { return compteur.peintures > 0; }));
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
@@ -653,7 +683,29 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
             EXPECT_TRUE((compteur_libre.peint & QRect(112, 16, 64, 14)).isEmpty())
                 << "tick " << tick << ": " << compteur_libre.peint.boundingRect().x();
         }
+        if (tick >= 1) {
+            // The box with nothing over it writes its changes into the window
+            // itself, once a round, with no paint event; the covered one never.
+            EXPECT_EQ(compteur_libre.envois, 1) << "tick " << tick;
+            EXPECT_EQ(compteur_libre.peintures, 1) << "tick " << tick;
+        }
     }
+    EXPECT_EQ(compteur_b.envois, 0);
+
+    // A window put over it and taken away again: what shows again is what the
+    // box wrote into the window, not an older picture.
+    {
+        QWidget cache;
+        cache.setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+        cache.setGeometry(QRect(fenetre.mapToGlobal(QPoint(0, 0)), fenetre.size()));
+        cache.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&cache));
+    }
+    EXPECT_TRUE(attendre([&] {
+        const QImage ecran =
+            fenetre.screen()->grabWindow(fenetre.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        return ecran.copy(10, 50, 200, 30) == libre.image();
+    }));
     EXPECT_EQ(b.widget()->grab().toImage().convertToFormat(QImage::Format_RGB32), b.image());
 
     // Hidden and shown again, resized: still what the window shows.
