@@ -604,17 +604,20 @@ private:
         // Wholly inside its parents, no widget of its own, none over it, and
         // neither a window of its own nor a mask between it and the window.
         if (!peut_defiler()) return nullptr;
+        // (isWidgetType is a flag where a cast would look up the class.)
         for (const QObject* o : children())
-            if (const auto* c = qobject_cast<const QWidget*>(o); c && !c->isWindow() && !c->isHidden()) return nullptr;
+            if (o->isWidgetType() && !static_cast<const QWidget*>(o)->isWindow() &&
+                !static_cast<const QWidget*>(o)->isHidden())
+                return nullptr;
         for (const QWidget* w = this; !w->isWindow(); w = w->parentWidget()) {
             if (w->internalWinId() || !w->mask().isEmpty()) return nullptr;
             const QWidget* p = w->parentWidget();
             const QRect zone(mapTo(p, QPoint()), size());
             const QObjectList& freres = p->children();
             for (auto it = std::find(freres.begin(), freres.end(), w); it != freres.end(); ++it) {
-                const auto* f2 = qobject_cast<const QWidget*>(*it);
-                if (f2 && f2 != w && !f2->isWindow() && !f2->isHidden() && f2->geometry().intersects(zone))
-                    return nullptr;
+                if (*it == w || !(*it)->isWidgetType()) continue;
+                const auto* f2 = static_cast<const QWidget*>(*it);
+                if (!f2->isWindow() && !f2->isHidden() && f2->geometry().intersects(zone)) return nullptr;
             }
         }
         if (fenetre_a_montrer() && fenetre_a_montrer() != f) montrer_ce_qui_est_envoye();
