@@ -338,14 +338,26 @@ public:
     }
     ~Surface() override { oublier(); }
 
-    // The pixels, made on first use.
+    // The pixels, made on first use, cleared when a clear is pending.
     QImage& pixels() {
         if (uni) {
             image = QImage(taille, QImage::Format_RGB32);
             image.fill(couleur_fond);
             uni = false;
+            effacement_en_attente = false;
         }
+        effacer_si_demande();
         return image;
+    }
+    // A clear of a box that has pixels is done when they are next looked
+    // at, so that a drawer that covers every pixel anyway (a scrolled graph)
+    // can take them as they are and save filling and reading them again.
+    bool effacement_en_attente = false;
+    QColor couleur_effacement;
+    void effacer_si_demande() {
+        if (!effacement_en_attente) return;
+        effacement_en_attente = false;
+        image.fill(couleur_effacement);
     }
     QPixmap fond;
     QColor couleur_fond = Qt::lightGray;
@@ -394,6 +406,7 @@ public:
         if (taille == nouvelle_taille) return;
         taille = nouvelle_taille;
         if (uni) return;
+        effacer_si_demande();
         QImage nouvelle(taille, QImage::Format_RGB32);
         nouvelle.fill(couleur_fond);
         QPainter p(&nouvelle);
@@ -411,6 +424,7 @@ protected:
     }
     void paintEvent(QPaintEvent* e) override {
         repeinte_demandee = false;
+        if (!uni) effacer_si_demande();
         // A paint into the window from the box's pixels brings the copy of
         // what the window shows up to date; one through a painter makes it
         // unknown. A paint elsewhere (a grab) leaves it.
@@ -468,6 +482,7 @@ private:
     void repeindre_ce_qui_change() {
         const int dx = defilement_annonce;
         defilement_annonce = 0;
+        if (!uni) effacer_si_demande();
         if (!montree_fidele || uni || montree.size() != image.size() || montree.format() != image.format() ||
             montree.bytesPerLine() != image.bytesPerLine() || image.depth() != 32) {
             repeindre();
@@ -737,6 +752,18 @@ PictureBox::PictureBox(QWidget* parent, QString nom) : Controle(new Surface(pare
 
 Surface* PictureBox::surface() const { return static_cast<Surface*>(widget_.data()); }
 QImage& PictureBox::image() { return surface()->pixels(); }
+bool PictureBox::effacement_en_attente(QRgb& couleur) const {
+    const Surface& s = *surface();
+    if (s.uni || !s.effacement_en_attente) return false;
+    couleur = s.couleur_effacement.rgb();
+    return true;
+}
+QImage& PictureBox::pixels_sans_effacement() {
+    Surface& s = *surface();
+    if (s.uni) return s.pixels();
+    s.effacement_en_attente = false;
+    return s.image;
+}
 const QImage& PictureBox::image() const { return surface()->pixels(); }
 void PictureBox::annoncer_defilement(int dx) { surface()->defilement_annonce = dx; }
 
@@ -767,7 +794,10 @@ void PictureBox::setBackColor(Couleur c) {
 
 void PictureBox::Cls() {
     Surface& s = *surface();
-    if (!s.uni) s.image.fill(s.couleur_fond);
+    if (!s.uni) {
+        s.effacement_en_attente = true;
+        s.couleur_effacement = s.couleur_fond;
+    }
     if (!picture_.isNull()) {
         QImage& img = s.pixels();
         QPainter p(&img);

@@ -197,6 +197,12 @@ public:
     // The pixel surface itself (pixel functions work on it directly).
     QImage& image();
     const QImage& image() const;
+    // Whether a clear (Cls) is still to be done on the pixels, and in which
+    // colour: it is done when they are next looked at. A drawer that covers
+    // every pixel itself takes them without it (`pixels_sans_effacement`,
+    // which drops the pending clear).
+    bool effacement_en_attente(QRgb& couleur) const;
+    QImage& pixels_sans_effacement();
     // Tells the box that what this round drew is mostly the last round's
     // picture moved sideways by `dx` pixels (a graph scrolled by a sample),
     // so that the window moves what it shows instead of taking every pixel

@@ -114,6 +114,14 @@ const std::vector<QPoint>* motif_coupe(const QLine& l, int w, int h) {
     return &motifs.emplace(cle, std::move(points)).first->second;
 }
 
+// A kept background is all of one colour (it is kept only when each of its
+// rows is of one colour, so the first pixel of each row tells).
+bool fond_de_couleur(const QImage& fond, QRgb couleur) {
+    for (int r = 0; r < fond.height(); ++r)
+        if (reinterpret_cast<const QRgb*>(fond.constScanLine(r))[0] != couleur) return false;
+    return true;
+}
+
 // Two surfaces of the same size and 32-bit format hold the same pixels.
 bool memes_pixels(const QImage& a, const QImage& b) {
     if (a.bytesPerLine() == b.bytesPerLine())
@@ -186,7 +194,12 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
     const Couleur fond = couleur_systeme(COLOR_INACTIVECAPTION);
     const Couleur courbe = couleur_systeme(COLOR_ACTIVECAPTION);
     const double echelle = s.ScaleMode() == PictureBox::vbPixels ? 1.0 : TWIPS_PAR_PIXEL;
-    QImage& img = s.image();
+    // A clear still pending (the meter was just cleared) is left to this
+    // drawing: a scrolled graph covers most pixels anyway and needs the
+    // background only on its right-hand strip, a full drawing clears first.
+    QRgb couleur_effacee = 0;
+    const bool efface = !espion && s.effacement_en_attente(couleur_effacee);
+    QImage& img = efface ? s.pixels_sans_effacement() : s.image();
     const bool direct = img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32;
     const QRgb pfond = en_qcolor(fond).rgb();
     const QRgb pcourbe = en_qcolor(courbe).rgb();
@@ -318,7 +331,8 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
         }
         // Some column moved, and the surface holds the same background as
         // the kept graph.
-        defile = k < nb - 1 && L - 2 * (k - 1) >= 1 && memes_pixels(img, g->fond);
+        defile = k < nb - 1 && L - 2 * (k - 1) >= 1 &&
+                 (efface ? fond_de_couleur(g->fond, couleur_effacee) : memes_pixels(img, g->fond));
     }
 
     if (defile) {
@@ -345,6 +359,10 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
                         static_cast<size_t>(a - bord) * 4);
             const uchar* gauche = bord_gauche.constScanLine(r);
             for (int c = 0; c < bord * 4; ++c) ligne[c] = gauche[c];
+            if (efface) {
+                QRgb* p = reinterpret_cast<QRgb*>(ligne);
+                std::fill(p + std::max(a, 0), p + w, couleur_effacee);
+            }
         }
         // The window can move what it shows the same way.
         s.annoncer_defilement(-2);
@@ -357,6 +375,7 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
         peindre_segments();
         ++defilements_;
     } else {
+        if (efface) img.fill(QColor::fromRgb(couleur_effacee));
         if (g) {
             // The background is taken, and looked at, only when it changed.
             if (g->fond.size() != img.size() || g->fond.format() != img.format() || !memes_pixels(img, g->fond)) {
