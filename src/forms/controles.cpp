@@ -638,10 +638,14 @@ private:
         if (fenetre_a_montrer() && fenetre_a_montrer() != f) montrer_ce_qui_est_envoye();
         return cible;
     }
+    // Moves what the window shows of the box by dx: only the part whose new
+    // place is still inside the box is moved (the backing store moves the
+    // whole area it is given, past the box into its neighbour otherwise).
     bool defiler_dans_la_fenetre(int dx) {
         QWidget* f = window();
         const QRect zone(mapTo(f, QPoint()), size());
-        if (!f->backingStore()->scroll(zone, dx, 0)) return false;
+        const QRect source = (zone.translated(dx, 0) & zone).translated(-dx, 0);
+        if (source.isEmpty() || !f->backingStore()->scroll(source, dx, 0)) return false;
         fenetre_a_montrer() = f;
         a_montrer() += zone;
         return true;

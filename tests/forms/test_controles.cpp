@@ -706,6 +706,14 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
             fenetre.screen()->grabWindow(fenetre.winId()).toImage().convertToFormat(QImage::Format_RGB32);
         return ecran.copy(10, 50, 200, 30) == libre.image();
     }));
+    // The moves stayed inside the box: the window's background beside it (the
+    // columns left of it, which a move of the whole box would have covered)
+    // is as it was.
+    const QImage ecran_apres =
+        fenetre.screen()->grabWindow(fenetre.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb fond_fenetre = ecran_apres.pixel(2, 85);
+    for (int y = 50; y < 80; ++y)
+        for (int x = 0; x < 10; ++x) ASSERT_EQ(ecran_apres.pixel(x, y), fond_fenetre) << x << "," << y;
     EXPECT_EQ(b.widget()->grab().toImage().convertToFormat(QImage::Format_RGB32), b.image());
 
     // Hidden and shown again, resized: still what the window shows.
