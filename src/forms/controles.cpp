@@ -293,8 +293,9 @@ public:
     // unchanged caption only its own rows, and a graph that scrolled is moved
     // where the window shows it and sends only what is new. Without a
     // faithful copy (never painted whole into the window, hidden since,
-    // painted another way) the whole box is repainted. An ask Qt drops (hidden, updates off, no window
-    // surface yet) is not counted; showing repaints it all anyway.
+    // painted another way) the whole box is repainted. An ask Qt drops
+    // (hidden, updates off, no window surface yet) is not counted; showing
+    // repaints it all anyway.
     bool repeinte_demandee = false;
     bool comparaison_demandee = false;
     QImage montree;
@@ -344,13 +345,12 @@ public:
             image = QImage(taille, QImage::Format_RGB32);
             image.fill(couleur_fond);
             uni = false;
-            effacement_en_attente = false;
         }
         effacer_si_demande();
         return image;
     }
-    // A clear of a box that has pixels is done when they are next looked
-    // at, so that a drawer that covers every pixel anyway (a scrolled graph)
+    // A clear of a box that has pixels (Cls never asks one of a plain box)
+    // is done when they are next looked at, so that a drawer that covers every pixel anyway (a scrolled graph)
     // can take them as they are and save filling and reading them again.
     bool effacement_en_attente = false;
     QColor couleur_effacement;
@@ -424,7 +424,7 @@ protected:
     }
     void paintEvent(QPaintEvent* e) override {
         repeinte_demandee = false;
-        if (!uni) effacer_si_demande();
+        effacer_si_demande();
         // A paint into the window from the box's pixels brings the copy of
         // what the window shows up to date; one through a painter makes it
         // unknown. A paint elsewhere (a grab) leaves it.
@@ -482,7 +482,7 @@ private:
     void repeindre_ce_qui_change() {
         const int dx = defilement_annonce;
         defilement_annonce = 0;
-        if (!uni) effacer_si_demande();
+        effacer_si_demande();
         if (!montree_fidele || uni || montree.size() != image.size() || montree.format() != image.format() ||
             montree.bytesPerLine() != image.bytesPerLine() || image.depth() != 32) {
             repeindre();
@@ -607,17 +607,16 @@ private:
         QWidget* f = window();
         QBackingStore* bs = f->backingStore();
         QWindow* fw = f->windowHandle();
-        if (!bs || !fw || !fw->isExposed() || !isVisible() || !updatesEnabled() || bs->size() != f->size() ||
-            fw->devicePixelRatio() != 1.0 || image.format() != QImage::Format_RGB32 || rect().size() != image.size())
+        if (!bs || !fw || !fw->isExposed() || bs->size() != f->size() || fw->devicePixelRatio() != 1.0 ||
+            rect().size() != image.size())
             return nullptr;
         QPaintDevice* d = bs->paintDevice();
         if (!d || d->devType() != QInternal::Image) return nullptr;
         auto* cible = static_cast<QImage*>(d);
-        if ((cible->format() != QImage::Format_RGB32 && cible->format() != QImage::Format_ARGB32_Premultiplied) ||
-            cible->devicePixelRatio() != 1.0 || !cible->rect().contains(QRect(mapTo(f, QPoint()), size())))
-            return nullptr;
-        // Wholly inside its parents, no widget of its own, none over it, and
-        // neither a window of its own nor a mask between it and the window.
+        if (!copiable_dans(*cible) || !cible->rect().contains(QRect(mapTo(f, QPoint()), size()))) return nullptr;
+        // On show, wholly inside its parents, no widget of its own, none over
+        // it, and neither a window of its own nor a mask between it and the
+        // window.
         if (!peut_defiler()) return nullptr;
         // (isWidgetType is a flag where a cast would look up the class.)
         for (const QObject* o : children())
@@ -656,10 +655,7 @@ private:
         const QPoint o = mapTo(f, QPoint());
         const QRegion dans_la_fenetre = r.translated(o);
         bs->beginPaint(dans_la_fenetre);
-        for (const QRect& z : r)
-            for (int y = z.top(); y <= z.bottom(); ++y)
-                std::memcpy(cible.scanLine(y + o.y()) + (z.left() + o.x()) * 4, image.constScanLine(y) + z.left() * 4,
-                            static_cast<size_t>(z.width()) * 4);
+        copier_dans(cible, r, -o);
         bs->endPaint();
         garder_ce_qui_est_montre(r);
         fenetre_a_montrer() = f;
@@ -729,13 +725,22 @@ private:
     bool copier_sur_la_cible(const QRegion& region) {
         QPoint decalage;
         QPaintDevice* d = redirected(&decalage);
-        if (!d || d->devType() != QInternal::Image || sharedPainter() || image.format() != QImage::Format_RGB32 ||
-            image.devicePixelRatio() != 1.0)
-            return false;
+        if (!d || d->devType() != QInternal::Image || sharedPainter()) return false;
         QImage& cible = *static_cast<QImage*>(d);
-        if ((cible.format() != QImage::Format_RGB32 && cible.format() != QImage::Format_ARGB32_Premultiplied) ||
-            cible.devicePixelRatio() != 1.0)
-            return false;
+        if (!copiable_dans(cible)) return false;
+        copier_dans(cible, region, decalage);
+        return true;
+    }
+    // The box's rows can be copied into `cible` as they are: both plain
+    // 32-bit images at one pixel per pixel.
+    bool copiable_dans(const QImage& cible) const {
+        return image.format() == QImage::Format_RGB32 && image.devicePixelRatio() == 1.0 &&
+               (cible.format() == QImage::Format_RGB32 || cible.format() == QImage::Format_ARGB32_Premultiplied) &&
+               cible.devicePixelRatio() == 1.0;
+    }
+    // Copies the region of the box into `cible`, where the box's pixel p
+    // lands at p - decalage (what is outside either image is left).
+    void copier_dans(QImage& cible, const QRegion& region, QPoint decalage) const {
         for (const QRect& r : region) {
             const QRect source = r & image.rect();
             const QRect dest = source.translated(-decalage) & cible.rect();
@@ -745,7 +750,6 @@ private:
                 std::memcpy(cible.scanLine(dest.top() + y) + dest.left() * 4,
                             image.constScanLine(de.y() + y) + de.x() * 4, static_cast<size_t>(dest.width()) * 4);
         }
-        return true;
     }
 };
 
@@ -758,7 +762,7 @@ Surface* PictureBox::surface() const { return static_cast<Surface*>(widget_.data
 QImage& PictureBox::image() { return surface()->pixels(); }
 bool PictureBox::effacement_en_attente(QRgb& couleur) const {
     const Surface& s = *surface();
-    if (s.uni || !s.effacement_en_attente) return false;
+    if (!s.effacement_en_attente) return false;
     couleur = s.couleur_effacement.rgb();
     return true;
 }

@@ -114,8 +114,8 @@ const std::vector<QPoint>* motif_coupe(const QLine& l, int w, int h) {
     return &motifs.emplace(cle, std::move(points)).first->second;
 }
 
-// A kept background is all of one colour (it is kept only when each of its
-// rows is of one colour, so the first pixel of each row tells).
+// A kept background whose rows are each of one colour is all of `couleur`
+// (the first pixel of each row tells).
 bool fond_de_couleur(const QImage& fond, QRgb couleur) {
     for (int r = 0; r < fond.height(); ++r)
         if (reinterpret_cast<const QRgb*>(fond.constScanLine(r))[0] != couleur) return false;
@@ -332,7 +332,7 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
         // Some column moved, and the surface holds the same background as
         // the kept graph.
         defile = k < nb - 1 && L - 2 * (k - 1) >= 1 &&
-                 (efface ? fond_de_couleur(g->fond, couleur_effacee) : memes_pixels(img, g->fond));
+                 (efface ? g->fond_uni && fond_de_couleur(g->fond, couleur_effacee) : memes_pixels(img, g->fond));
     }
 
     if (defile) {

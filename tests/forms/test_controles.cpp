@@ -612,6 +612,17 @@ TEST(Controles, ARoundThatChangesNoPixelIsNotRepainted) {
     EXPECT_EQ(compteur.peintures, 0);
     tour(14);
     EXPECT_TRUE(attendre([&] { return montre(5, 14) && montre(5, 12); }));
+
+    // A clear with nothing drawn after it shows, and so does one in a new
+    // background colour.
+    // (Events run first, so that nothing looks at the pixels before the
+    // window is sent the clear.)
+    b.Cls();
+    laisser_passer();
+    EXPECT_TRUE(attendre([&] { return montre(5, 14) && b.image().pixel(5, 14) == b.image().pixel(90, 2); }));
+    b.setBackColor(RGB(10, 20, 30));
+    EXPECT_TRUE(attendre([&] { return montre(5, 14) && montre(90, 2); }));
+    EXPECT_EQ(b.image().pixel(5, 14), qRgb(10, 20, 30));
 }
 
 // What the window shows of a picture box is its pixels, one for one, under
