@@ -646,32 +646,38 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
 
     // The caption changes only the pixels inside its zone, each one from what
     // lay there alone. So when the text and what lies under it are those of
-    // the last tick, the pixels it gave then are put back instead of writing
+    // a recent tick, the pixels it gave then are put back instead of writing
     // the text twice again.
     QImage& img = s.image();
     LegendeGardee* l = nullptr;
     if (!espion && s.ScaleMode() != PictureBox::vbPixels &&
         (img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32)) {
-        bool autre_controle = false;
-        std::tie(l, autre_controle) = entree_de(legendes_, s);
-        if (autre_controle) {
-            l->zone_connue = false;
-            l->texte.clear();
-        }
+        const auto [gardees, autre_controle] = entree_de(legendes_, s);
+        std::vector<LegendeGardee>& textes = gardees->textes;
         const QFont police = s.Font();
-        if (l->texte != texte || l->x != x || l->taille != img.size() || l->format != img.format() ||
-            l->police != police) {
+        // Captions written on another control, size, format or font are of
+        // no use any more (they all share those of the last one).
+        if (autre_controle ||
+            (!textes.empty() && (textes.back().taille != img.size() || textes.back().format != img.format() ||
+                                 textes.back().police != police)))
+            textes.clear();
+        const auto it = std::find_if(textes.begin(), textes.end(),
+                                     [&](const LegendeGardee& g) { return g.texte == texte && g.x == x; });
+        if (it == textes.end()) {
             // A new text is written the ordinary way; it is kept from its
-            // second tick on, as most change at every tick.
-            l->valide = false;
-            l->zone_connue = false;
-            l->texte = texte;
-            l->x = x;
-            l->taille = img.size();
-            l->format = img.format();
-            l->police = police;
-            l = nullptr;
-        } else if (!l->zone_connue) {
+            // second time on, as most change at every tick.
+            if (textes.size() >= LegendesGardees::TEXTES) textes.erase(textes.begin());
+            LegendeGardee& n = textes.emplace_back();
+            n.texte = texte;
+            n.x = x;
+            n.taille = img.size();
+            n.format = img.format();
+            n.police = police;
+        } else {
+            std::rotate(it, it + 1, textes.end());
+            l = &textes.back();
+        }
+        if (l && !l->zone_connue) {
             // Every pixel the text may touch, as its font tells, for the
             // shadow and the text, with the two single pixels set before
             // them and a margin.

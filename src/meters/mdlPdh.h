@@ -143,17 +143,16 @@ private:
     std::vector<double> echantillons_;    // its history
     int defilements_ = 0;
 
-    // A meter's caption as last written: the text and where, the zone of
-    // pixels it may change, and for each pixel of the zone what the caption
-    // made of the last colours found there.
+    // A caption a meter wrote: the text and where, the zone of pixels it may
+    // change, and for each pixel of the zone what the caption made of the
+    // last colours found there.
     struct LegendeGardee {
         static constexpr int COULEURS = 4;
         struct Pixel {
             int n = 0;
             std::array<QRgb, COULEURS> fond{}, resultat{};
         };
-        QPointer<QWidget> controle; // gone with the meter
-        bool valide = false;        // the pixels hold what the text gave
+        bool valide = false; // the pixels hold what the text gave
         QString texte;
         double x = 0;
         QSize taille;
@@ -166,7 +165,16 @@ private:
         bool sortie_de_avant = false;    // `sortie` is what the text made of `avant`
         double y_apres = 0;
     };
-    std::unordered_map<const PictureBox*, LegendeGardee> legendes_;
+    // The last few captions of one meter, the most recently written last: a
+    // figure that goes back and forth between a few values (a processor at
+    // rest) finds its caption kept.
+    struct LegendesGardees {
+        static constexpr std::size_t TEXTES = 4;
+        QPointer<QWidget> controle; // gone with the meter
+        bool valide = false;
+        std::vector<LegendeGardee> textes;
+    };
+    std::unordered_map<const PictureBox*, LegendesGardees> legendes_;
     int legendes_reprises_ = 0;
 };
 

@@ -137,3 +137,30 @@ TEST(Defilement, EveryTickEqualsAFullDrawingFromTheSameHistory) {
     // column, the same way in both.
     EXPECT_EQ(suivi.b.fp.dialogs.boxes.size(), temoin.b.fp.dialogs.boxes.size());
 }
+
+// A processor at rest reads a few figures in turn. Each of them finds its
+// caption kept from the last time it was written, and every tick still gives
+// what drawing everything again gives.
+TEST(Defilement, CaptionsOfFiguresThatComeBackArePutBack) {
+    Programme_dessin suivi, temoin;
+    temoin.pdh.espion = [](const TraceDessin&) {};
+    suivi.style(false);
+    temoin.style(false);
+    const int16_t figures[] = {1, 0, 2, 1, 3, 0, 0, 2};
+    constexpr int TICKS = 120;
+    int reprises_tardives = 0;
+    for (int i = 0; i < TICKS; ++i) {
+        copier_etat(suivi.pdh, temoin.pdh);
+        const int16_t cpu = figures[i % 8];
+        const int avant = suivi.pdh.legendes_reprises();
+        suivi.pdh.dessiner_compteur_cpu(cpu);
+        temoin.pdh.dessiner_compteur_cpu(cpu);
+        if (i >= 24) reprises_tardives += suivi.pdh.legendes_reprises() - avant;
+        ASSERT_EQ(pixels_differents(suivi.f.picCompteur(0).image(), temoin.f.picCompteur(0).image()), 0)
+            << "tick " << i;
+    }
+    // Once each figure was written twice (the second time teaches what it
+    // makes of the colours under it), nearly every caption is put back; with
+    // one caption kept, only a figure read twice in a row would be.
+    EXPECT_GT(reprises_tardives, (TICKS - 24) * 9 / 10);
+}
