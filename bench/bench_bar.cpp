@@ -3,7 +3,8 @@
 // bar window shown on the offscreen platform, then per iteration one tick of
 // the sampling timer (drive facts, counters, every meter, the volume widget)
 // followed by the window's repaint into its offscreen backing store, which
-// is where the drawing of the changed controls lands. Plain and smoothed.
+// is where the drawing of the changed controls lands. Plain and smoothed, and
+// plain on a machine at rest.
 #include "app/frmMain.h"
 #include "app/mdlMain.h"
 #include "app/programme.h"
@@ -45,8 +46,20 @@ struct BancBarre {
         peindre();
     }
 
-    // New values every pass so that the curves and captions move.
-    void valeurs(int i) {
+    // New values every pass so that the curves and captions move; or, for a
+    // machine at rest, a processor reading a few low figures in turn and
+    // drives and interfaces at a steady rate.
+    void valeurs(int i, bool calme) {
+        if (calme) {
+            static constexpr double figures[] = {1, 0, 2, 1, 0, 0, 1, 3};
+            b.fp.counters.setValue(pdh.compteur_cpu.chemin, figures[i % 8]);
+            for (int r = 0; r < 2; ++r) {
+                b.fp.counters.setValue(pdh.compteurs_ecriture[r].chemin, 0);
+                b.fp.counters.setValue(pdh.compteurs_lecture[r].chemin, 0);
+            }
+            for (int k = 2; k <= 5; ++k) b.fp.counters.setValue(pdh.compteurs_rezo[k].chemin, 300 * k);
+            return;
+        }
         const double onde = 0.5 + 0.5 * std::sin(i * 0.3);
         b.fp.counters.setValue(pdh.compteur_cpu.chemin, 100 * onde);
         for (int r = 0; r < 2; ++r) {
@@ -62,7 +75,7 @@ struct BancBarre {
     void tick() { b.p().frmMain().TimerGetValues->declencher(); }
 };
 
-void barre(benchmark::State& state, bool lisse) {
+void barre(benchmark::State& state, bool lisse, bool calme = false) {
     BancBarre banc(lisse);
     tk::frmMain& f = banc.b.p().frmMain();
     if (f.picDebitDiskE.UBound() != 1 || f.picCompteur.Count() != 6) {
@@ -70,13 +83,13 @@ void barre(benchmark::State& state, bool lisse) {
         return;
     }
     for (int i = 0; i < 220; ++i) {
-        banc.valeurs(i);
+        banc.valeurs(i, calme);
         banc.tick();
         banc.peindre();
     }
     int i = 0;
     for (auto _ : state) {
-        banc.valeurs(++i);
+        banc.valeurs(++i, calme);
         banc.tick();
         banc.peindre();
     }
@@ -85,8 +98,10 @@ void barre(benchmark::State& state, bool lisse) {
 
 void BM_BarTickPlain(benchmark::State& state) { barre(state, false); }
 void BM_BarTickSmoothed(benchmark::State& state) { barre(state, true); }
+void BM_BarTickPlainAtRest(benchmark::State& state) { barre(state, false, true); }
 
 BENCHMARK(BM_BarTickPlain)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BarTickSmoothed)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BarTickPlainAtRest)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -315,6 +315,60 @@ TEST(Interfaces, TypesSpeedsAndStatesFromSysfsSortedByIndex) {
     }
 }
 
+// The inventory runs every 30 seconds for as long as the bar does: a link
+// going down, a new speed and an interface replaced under the same name
+// (another index, another kind) all show on the next reading.
+TEST(Interfaces, ALaterReadingSeesNewStatesAndReplacedInterfaces) {
+    FakeRoot fs;
+    auto iface = [&](const char* name, int index, int type, const char* oper, const char* speed, bool device,
+                     bool wireless) {
+        const QString base = QStringLiteral("sys/class/net/%1/").arg(name);
+        QDir(fs.path(base)).removeRecursively();
+        fs.write(base + "ifindex", QByteArray::number(index) + "\n");
+        fs.write(base + "type", QByteArray::number(type) + "\n");
+        fs.write(base + "flags", "0x1003\n");
+        fs.write(base + "operstate", QByteArray(oper) + "\n");
+        fs.write(base + "speed", QByteArray(speed) + "\n");
+        if (device) fs.mkdir(base + "device");
+        if (wireless) fs.mkdir(base + "wireless");
+    };
+    iface("eth0", 2, 1, "up", "1000", true, false);
+    iface("wlan0", 3, 1, "up", "300", true, true);
+    DriveMap map(fs.root());
+    LinuxSystem sys(map, fs.root());
+    std::vector<MIB_IFROW> rows;
+    ASSERT_TRUE(sys.ifTable(rows));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].dwType, 6u);
+    EXPECT_EQ(rows[1].dwType, 71u);
+
+    // eth0 goes down at another speed; wlan0 is replaced by a tunnel of the same name.
+    fs.write("sys/class/net/eth0/operstate", "down\n");
+    fs.write("sys/class/net/eth0/speed", "100\n");
+    fs.write("sys/class/net/eth0/flags", "0x1002\n");
+    iface("wlan0", 9, 512, "unknown", "0", false, false);
+    ASSERT_TRUE(sys.ifTable(rows));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].bDescr, QStringLiteral("eth0"));
+    EXPECT_EQ(rows[0].dwType, 6u);
+    EXPECT_EQ(rows[0].dwOperStatus, 2u);
+    EXPECT_EQ(rows[0].dwAdminStatus, 2u);
+    EXPECT_EQ(rows[0].dwSpeed, 100000000);
+    EXPECT_EQ(rows[1].bDescr, QStringLiteral("wlan0"));
+    EXPECT_EQ(rows[1].dwIndex, 9u);
+    EXPECT_EQ(rows[1].dwType, 23u);
+
+    // Gone, then back as an Ethernet card under its old index.
+    QDir(fs.path(QStringLiteral("sys/class/net/wlan0"))).removeRecursively();
+    ASSERT_TRUE(sys.ifTable(rows));
+    ASSERT_EQ(rows.size(), 1u);
+    iface("wlan0", 3, 1, "up", "1000", true, false);
+    ASSERT_TRUE(sys.ifTable(rows));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].dwIndex, 3u);
+    EXPECT_EQ(rows[1].dwType, 6u);
+}
+
 TEST(Interfaces, NamesAreCleanedForCounterPaths) {
     EXPECT_EQ(procfs::cleanInterfaceName(std::string_view("A(B) C/D #2")), "A[B] C_D _2");
 }

@@ -363,19 +363,35 @@ bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& rows) {
     const std::string netDir = procfs::joinRoot(m_root, "sys/class/net");
     const QStringList names =
         QDir(QString::fromStdString(netDir)).entryList(QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    // What an interface is (its link type, whether it sits on a device and
+    // is wireless) stays for as long as it exists, under one index: it is
+    // read when an interface first shows under a name and index, and its
+    // state on every call.
+    std::map<QString, InterfaceKind> kinds;
     for (const QString& name : names) {
         const std::string base = netDir + "/" + name.toStdString() + "/";
-        if (!exists(base + "type")) continue;
+        const std::string indexText = procfs::readAttribute(base + "ifindex");
+        InterfaceKind kind;
+        const auto known = m_interfaceKinds.find(name);
+        if (!indexText.empty() && known != m_interfaceKinds.end() && known->second.indexText == indexText) {
+            kind = known->second;
+        } else {
+            if (!exists(base + "type")) continue;
+            kind.indexText = indexText;
+            procfs::toU64(procfs::readAttribute(base + "type"), kind.arphrd);
+            kind.physical = exists(base + "device");
+            kind.wireless = exists(base + "wireless") || exists(base + "phy80211");
+        }
+        if (!indexText.empty()) kinds[name] = kind;
         MIB_IFROW row;
         row.bDescr = name;
         uint64_t index = 0;
-        procfs::toU64(procfs::readAttribute(base + "ifindex"), index);
+        procfs::toU64(indexText, index);
         row.dwIndex = static_cast<uint32_t>(index);
 
-        uint64_t arphrd = 0;
-        procfs::toU64(procfs::readAttribute(base + "type"), arphrd);
-        const bool physical = exists(base + "device");
-        const bool wireless = exists(base + "wireless") || exists(base + "phy80211");
+        const uint64_t arphrd = kind.arphrd;
+        const bool physical = kind.physical;
+        const bool wireless = kind.wireless;
         if (arphrd == 772) row.dwType = 24;                       // loopback
         else if (arphrd == 512) row.dwType = 23;                  // PPP
         else if (arphrd >= 256 && arphrd <= 259) row.dwType = 28; // SLIP, CSLIP, SLIP6, CSLIP6
@@ -399,6 +415,7 @@ bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& rows) {
         else row.dwOperStatus = 0;
         rows.push_back(std::move(row));
     }
+    m_interfaceKinds.swap(kinds);
 
     if (rows.empty()) {
         // No sysfs view of the network (some containers): the names of
