@@ -331,10 +331,12 @@ public:
     static void comparer_les_surfaces() {
         std::vector<Surface*> file;
         file.swap(a_comparer());
+        fenetre_du_tour() = {};
         for (Surface* s : file) {
             s->comparaison_demandee = false;
             s->repeindre_ce_qui_change();
         }
+        fenetre_du_tour() = {};
         montrer_ce_qui_est_envoye();
     }
     ~Surface() override { oublier(); }
@@ -602,18 +604,33 @@ private:
         fenetre_a_montrer() = nullptr;
         if (f && !r.isEmpty() && f->backingStore() && f->windowHandle()) f->backingStore()->flush(r, f->windowHandle());
     }
+    // The image of the window a round last looked at, when boxes may write
+    // into it: its checks hold for every box of that window in the round,
+    // as nothing else runs between them.
+    struct FenetreDuTour {
+        const QWidget* fenetre = nullptr;
+        QImage* cible = nullptr;
+    };
+    static FenetreDuTour& fenetre_du_tour() {
+        static FenetreDuTour f;
+        return f;
+    }
     // The window's image, when this box may write into it directly.
     QImage* image_de_la_fenetre() {
         QWidget* f = window();
-        QBackingStore* bs = f->backingStore();
-        QWindow* fw = f->windowHandle();
-        if (!bs || !fw || !fw->isExposed() || bs->size() != f->size() || fw->devicePixelRatio() != 1.0 ||
-            rect().size() != image.size())
+        FenetreDuTour& tour = fenetre_du_tour();
+        if (tour.fenetre != f) {
+            tour = {f, nullptr};
+            QBackingStore* bs = f->backingStore();
+            QWindow* fw = f->windowHandle();
+            QPaintDevice* d = bs ? bs->paintDevice() : nullptr;
+            if (fw && fw->isExposed() && bs->size() == f->size() && fw->devicePixelRatio() == 1.0 && d &&
+                d->devType() == QInternal::Image && copiable_dans(*static_cast<QImage*>(d)))
+                tour.cible = static_cast<QImage*>(d);
+        }
+        QImage* cible = tour.cible;
+        if (!cible || rect().size() != image.size() || !cible->rect().contains(QRect(mapTo(f, QPoint()), size())))
             return nullptr;
-        QPaintDevice* d = bs->paintDevice();
-        if (!d || d->devType() != QInternal::Image) return nullptr;
-        auto* cible = static_cast<QImage*>(d);
-        if (!copiable_dans(*cible) || !cible->rect().contains(QRect(mapTo(f, QPoint()), size()))) return nullptr;
         // On show, wholly inside its parents, no widget of its own, none over
         // it, and neither a window of its own nor a mask between it and the
         // window.

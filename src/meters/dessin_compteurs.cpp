@@ -335,7 +335,16 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
                  (efface ? g->fond_uni && fond_de_couleur(g->fond, couleur_effacee) : memes_pixels(img, g->fond));
     }
 
-    if (defile) {
+    // Every column as it was (a flat graph at rest): the kept graph is the
+    // picture, as it stands.
+    bool inchange = defile;
+    for (int i = 0; i < nb && inchange; ++i)
+        inchange = hauteurs_[i].y1 == g->colonnes[i].y1 && hauteurs_[i].y2 == g->colonnes[i].y2;
+
+    if (inchange) {
+        for (int r = 0; r < h; ++r) std::memcpy(bits + r * bpl, g->graphe.constScanLine(r), static_cast<size_t>(w) * 4);
+        ++defilements_;
+    } else if (defile) {
         // The kept graph, two pixels to the left; the strip from the left edge
         // of column k - 1 onwards keeps the background and gets the new
         // columns and the right end of the curve of column k beside them.
@@ -411,12 +420,15 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
     } else if (!motifs_sages) {
         g->valide = false;
     }
-    if (g->graphe.size() != img.size() || g->graphe.format() != img.format() ||
-        g->graphe.bytesPerLine() != img.bytesPerLine())
-        g->graphe = img.copy();
-    else
-        // Row by row, like the scroll above.
-        for (int r = 0; r < h; ++r) std::memcpy(g->graphe.scanLine(r), bits + r * bpl, static_cast<size_t>(w) * 4);
+    // (An unchanged graph is kept as it is.)
+    if (!inchange) {
+        if (g->graphe.size() != img.size() || g->graphe.format() != img.format() ||
+            g->graphe.bytesPerLine() != img.bytesPerLine())
+            g->graphe = img.copy();
+        else
+            // Row by row, like the scroll above.
+            for (int r = 0; r < h; ++r) std::memcpy(g->graphe.scanLine(r), bits + r * bpl, static_cast<size_t>(w) * 4);
+    }
     g->echantillons = echantillons;
     g->cle = cle;
     g->colonnes.swap(hauteurs_);
