@@ -737,20 +737,16 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
         l->avant.resize(nz);
         l->sortie.resize(nz);
         l->sortie_de_avant = false;
+        for (int r = 0; r < z.height(); ++r)
+            std::memcpy(l->avant.data() + r * zl, img.constScanLine(z.top() + r) + z.left() * 4,
+                        static_cast<size_t>(zl) * 4);
         bool connus = l->valide;
-        for (int r = 0; r < z.height(); ++r) {
-            const QRgb* ligne = reinterpret_cast<const QRgb*>(img.constScanLine(z.top() + r)) + z.left();
-            for (int c = 0; c < zl; ++c) {
-                const std::size_t i = static_cast<std::size_t>(r) * static_cast<std::size_t>(zl) + c;
-                const QRgb fond = ligne[c];
-                l->avant[i] = fond;
-                if (!connus) continue;
-                const LegendeGardee::Pixel& p = l->pixels[i];
-                int j = 0;
-                while (j < p.n && p.fond[j] != fond) ++j;
-                if (j == p.n) connus = false;
-                else l->sortie[i] = p.resultat[j];
-            }
+        for (std::size_t i = 0; i < nz && connus; ++i) {
+            const LegendeGardee::Pixel& p = l->pixels[i];
+            int j = 0;
+            while (j < p.n && p.fond[j] != l->avant[i]) ++j;
+            if (j == p.n) connus = false;
+            else l->sortie[i] = p.resultat[j];
         }
         if (connus) {
             l->sortie_de_avant = true;
