@@ -352,8 +352,9 @@ public:
         return image;
     }
     // A clear of a box that has pixels (Cls never asks one of a plain box)
-    // is done when they are next looked at, so that a drawer that covers every pixel anyway (a scrolled graph)
-    // can take them as they are and save filling and reading them again.
+    // is done when they are next looked at, so that a drawer that covers
+    // every pixel anyway (a scrolled graph) can take them as they are and
+    // save filling and reading them again.
     bool effacement_en_attente = false;
     QColor couleur_effacement;
     void effacer_si_demande() {
@@ -624,7 +625,7 @@ private:
             QBackingStore* bs = f->backingStore();
             QWindow* fw = f->windowHandle();
             QPaintDevice* d = bs ? bs->paintDevice() : nullptr;
-            if (fw && fw->isExposed() && bs->size() == f->size() && fw->devicePixelRatio() == 1.0 && d &&
+            if (bs && fw && fw->isExposed() && bs->size() == f->size() && fw->devicePixelRatio() == 1.0 && d &&
                 d->devType() == QInternal::Image && copiable_dans(*static_cast<QImage*>(d)))
                 tour.cible = static_cast<QImage*>(d);
         }
