@@ -211,32 +211,39 @@ TEST(Counters, DriveCountsComeFromTheDevicesOwnStatFileElseFromTheListOfEveryDev
 
 TEST(Counters, InterfacesAreFoundByTheirCleanedNames) {
     FakeRoot fs;
-    auto netdev = [](qint64 rx, qint64 tx) {
+    auto netdev = [](qint64 rx, qint64 tx, qint64 loTx) {
         return QStringLiteral("Inter-|   Receive                                                |  Transmit\n"
                               " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs "
                               "drop fifo colls carrier compressed\n"
-                              "    lo:    100       1    0    0    0     0          0         0      100       1    0  "
+                              "    lo:    100       1    0    0    0     0          0         0      %3       1    0  "
                               "  0    0     0       0          0\n"
                               "wl(a)#1: %1 9 0 0 0 0 0 0 %2 9 0 0 0 0 0 0\n")
             .arg(rx)
             .arg(tx)
+            .arg(loTx)
             .toUtf8();
     };
-    fs.write("proc/net/dev", netdev(1000, 5000));
+    fs.write("proc/net/dev", netdev(1000, 5000, 100));
     DriveMap drives(fs.root());
     LinuxCounters counters(drives, fs.root());
     auto q = counters.openQuery();
-    int32_t in = 0, out = 0, lo = 0, status = 0;
+    // Each counter reads its own interface's line, whatever the order they
+    // were added in.
+    int32_t in = 0, out = 0, loIn = 0, loOut = 0, status = 0;
     ASSERT_EQ(q->addCounter(netIn("wl[a]_1"), in), PDH_OK);
+    ASSERT_EQ(q->addCounter(netIn("lo"), loIn), PDH_OK);
     ASSERT_EQ(q->addCounter(netOut("wl[a]_1"), out), PDH_OK);
-    ASSERT_EQ(q->addCounter(netIn("lo"), lo), PDH_OK);
-    auto [shortest, longest] = twoCollections(*q, std::chrono::milliseconds(50),
-                                              [&] { fs.write("proc/net/dev", netdev(1000 + 30000, 5000 + 9000)); });
+    ASSERT_EQ(q->addCounter(netOut("lo"), loOut), PDH_OK);
+    auto [shortest, longest] = twoCollections(*q, std::chrono::milliseconds(50), [&] {
+        fs.write("proc/net/dev", netdev(1000 + 30000, 5000 + 9000, 100 + 600));
+    });
     EXPECT_GE(q->value(in, status), 30000 / longest);
     EXPECT_LE(q->value(in, status), 30000 / shortest);
     EXPECT_GE(q->value(out, status), 9000 / longest);
     EXPECT_LE(q->value(out, status), 9000 / shortest);
-    EXPECT_EQ(q->value(lo, status), 0.0);
+    EXPECT_EQ(q->value(loIn, status), 0.0);
+    EXPECT_GE(q->value(loOut, status), 600 / longest);
+    EXPECT_LE(q->value(loOut, status), 600 / shortest);
 }
 
 // ---- The real machine ----

@@ -111,6 +111,10 @@ TEST(Drives, OnlyRealFilesystemsGetLettersInMountOrderWithTheirTypes) {
     // btrfs names its device through the mount source: dm-1 behind /dev/mapper/crypt.
     const Drive* f = map.find('F');
     ASSERT_TRUE(f);
+    // A letter is found whatever its case; a letter outside A-Z never is.
+    EXPECT_EQ(map.find('f'), f);
+    EXPECT_FALSE(map.find(QChar(0xC9)));
+    EXPECT_FALSE(map.find('['));
     EXPECT_EQ(f->devMajor, 254u);
     EXPECT_EQ(f->devMinor, 1u);
     EXPECT_EQ(sys.driveType(QStringLiteral("J:\\")), DRIVE_NO_ROOT_DIR);
@@ -512,4 +516,41 @@ TEST(InterfacesOnThisMachine, LoopbackIsType24AndTheDefaultRouteInterfaceShowsIt
         EXPECT_EQ(r->dwOperStatus, (req.ifr_flags & IFF_RUNNING) ? 5u : 2u);
     }
     EXPECT_GE(r->dwSpeed, 0);
+}
+
+// The inventory keeps the files of each interface's state open and reads
+// them again every 30 seconds: a second reading must give what the kernel
+// says then, and a file whose object went must read as nothing, never as
+// the last text it gave.
+TEST(InterfacesOnThisMachine, KeptFilesGiveTheKernelsTextNowAndNothingOnceTheirObjectWent) {
+    DriveMap map;
+    LinuxSystem sys(map);
+    std::vector<MIB_IFROW> first, second;
+    ASSERT_TRUE(sys.ifTable(first));
+    ASSERT_TRUE(sys.ifTable(second));
+    ASSERT_EQ(first.size(), second.size());
+    for (size_t k = 0; k < first.size(); ++k) {
+        SCOPED_TRACE(first[k].bDescr.toStdString());
+        EXPECT_EQ(second[k].bDescr, first[k].bDescr);
+        EXPECT_EQ(second[k].dwIndex, first[k].dwIndex);
+        EXPECT_EQ(second[k].dwType, first[k].dwType);
+        EXPECT_EQ(second[k].dwAdminStatus, first[k].dwAdminStatus);
+    }
+
+    procfs::AttributeFile index("/sys/class/net/lo/ifindex");
+    EXPECT_EQ(index.read(), std::to_string(::if_nametoindex("lo")));
+    EXPECT_EQ(index.read(), std::to_string(::if_nametoindex("lo")));
+    // The loopback has no link speed: the kernel refuses the read, each time.
+    procfs::AttributeFile speed("/sys/class/net/lo/speed");
+    EXPECT_EQ(speed.read(), "");
+    EXPECT_EQ(speed.read(), "");
+
+    QProcess child;
+    child.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    ASSERT_TRUE(child.waitForStarted());
+    procfs::AttributeFile name("/proc/" + std::to_string(child.processId()) + "/comm");
+    EXPECT_EQ(name.read(), "sleep");
+    child.kill();
+    ASSERT_TRUE(child.waitForFinished());
+    EXPECT_EQ(name.read(), "");
 }

@@ -111,7 +111,10 @@ DriveMap::~DriveMap() {
 }
 
 const Drive* DriveMap::find(QChar letter) const {
-    letter = letter.toUpper();
+    // Asked several times a tick; a letter is plain ASCII, whose capital is
+    // had without Unicode's tables.
+    const char16_t u = letter.unicode();
+    letter = u >= u'a' && u <= u'z' ? QChar(u - (u'a' - u'A')) : u < 0x80 ? letter : letter.toUpper();
     for (const Drive& d : m_drives)
         if (d.letter == letter) return &d;
     return nullptr;

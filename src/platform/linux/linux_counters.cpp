@@ -129,10 +129,18 @@ public:
         bool netOk = false;
         if (m_needNet) {
             netOk = m_netdev.read(m_buffer);
+            // An interface's two counters (received, sent) come one after the
+            // other: its line is looked for once for both.
+            const std::string* looked = nullptr;
+            procfs::NetBytes b;
+            bool found = false;
             for (Counter& c : m_counters) {
                 if (c.kind != Kind::NetReceived && c.kind != Kind::NetSent) continue;
-                procfs::NetBytes b;
-                bool found = netOk && procfs::findNetBytes(m_buffer, c.interface, b);
+                if (!looked || *looked != c.interface) {
+                    looked = &c.interface;
+                    b = {};
+                    found = netOk && procfs::findNetBytes(m_buffer, c.interface, b);
+                }
                 update(c, found, c.kind == Kind::NetReceived ? b.received : b.sent, seconds, 1.0);
             }
         }

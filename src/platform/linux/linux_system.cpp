@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <dirent.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -361,30 +362,44 @@ QString LinuxSystem::driveFolder(const QString& letter) {
 bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& rows) {
     rows.clear();
     const std::string netDir = procfs::joinRoot(m_root, "sys/class/net");
-    const QStringList names =
-        QDir(QString::fromStdString(netDir)).entryList(QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    // The folder's entries as they are named, in name order. Regular files
+    // (bonding_masters) and hidden entries are no interfaces; whatever else
+    // is one only when it has a type, which is looked at below.
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(netDir.c_str())) {
+        while (const dirent* e = ::readdir(dir))
+            if (e->d_name[0] != '.' && e->d_type != DT_REG) names.emplace_back(e->d_name);
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return QString::fromUtf8(a.data(), static_cast<qsizetype>(a.size())) <
+               QString::fromUtf8(b.data(), static_cast<qsizetype>(b.size()));
+    });
     // What an interface is (its link type, whether it sits on a device and
     // is wireless) stays for as long as it exists, under one index: it is
     // read when an interface first shows under a name and index, and its
-    // state on every call.
-    std::map<QString, InterfaceKind> kinds;
-    for (const QString& name : names) {
-        const std::string base = netDir + "/" + name.toStdString() + "/";
+    // state on every call, from files kept open under that name and index.
+    std::map<std::string, InterfaceKind> kinds;
+    for (const std::string& name : names) {
+        const std::string base = netDir + "/" + name + "/";
         const std::string indexText = procfs::readAttribute(base + "ifindex");
         InterfaceKind kind;
         const auto known = m_interfaceKinds.find(name);
         if (!indexText.empty() && known != m_interfaceKinds.end() && known->second.indexText == indexText) {
-            kind = known->second;
+            kind = std::move(known->second);
         } else {
             if (!exists(base + "type")) continue;
             kind.indexText = indexText;
             procfs::toU64(procfs::readAttribute(base + "type"), kind.arphrd);
             kind.physical = exists(base + "device");
             kind.wireless = exists(base + "wireless") || exists(base + "phy80211");
+            kind.speed = std::make_unique<procfs::AttributeFile>(base + "speed");
+            kind.flags = std::make_unique<procfs::AttributeFile>(base + "flags");
+            kind.operstate = std::make_unique<procfs::AttributeFile>(base + "operstate");
+            kind.carrier = std::make_unique<procfs::AttributeFile>(base + "carrier");
         }
-        if (!indexText.empty()) kinds[name] = kind;
         MIB_IFROW row;
-        row.bDescr = name;
+        row.bDescr = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
         uint64_t index = 0;
         procfs::toU64(indexText, index);
         row.dwIndex = static_cast<uint32_t>(index);
@@ -400,20 +415,20 @@ bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& rows) {
         else row.dwType = 1; // bridges, veth, tun, ifb, tunnels...
 
         // Unreadable while the link is down, -1 when unknown.
-        std::string speed = procfs::readAttribute(base + "speed");
+        std::string speed = kind.speed->read();
         long long mbits = speed.empty() ? 0 : std::strtoll(speed.c_str(), nullptr, 10);
         // A figure beyond any link (past what bits per second can hold) counts as unknown.
         row.dwSpeed = mbits > 0 && mbits <= INT64_MAX / 1000000 ? static_cast<int64_t>(mbits) * 1000000 : 0;
 
-        unsigned long flags = std::strtoul(procfs::readAttribute(base + "flags").c_str(), nullptr, 16);
+        unsigned long flags = std::strtoul(kind.flags->read().c_str(), nullptr, 16);
         row.dwAdminStatus = (flags & 0x1) ? 1 : 2; // IFF_UP
 
-        std::string oper = procfs::readAttribute(base + "operstate");
-        if (oper == "up" || (oper == "unknown" && physical && procfs::readAttribute(base + "carrier") == "1"))
-            row.dwOperStatus = 5;
+        std::string oper = kind.operstate->read();
+        if (oper == "up" || (oper == "unknown" && physical && kind.carrier->read() == "1")) row.dwOperStatus = 5;
         else if (oper == "down") row.dwOperStatus = 2;
         else row.dwOperStatus = 0;
         rows.push_back(std::move(row));
+        if (!indexText.empty()) kinds[name] = std::move(kind);
     }
     m_interfaceKinds.swap(kinds);
 

@@ -71,13 +71,16 @@ private:
     QString m_driveStrings; // the last drive list given, for the drives' generation below
     uint64_t m_driveStringsGeneration = 0;
     std::map<QString, QString> m_labels; // device name -> filesystem label
-    // What each network interface is, by name, with the index it had then.
+    // What each network interface is, by name, with the index it had then,
+    // and the files of its state, kept open for the inventory that reads
+    // them every 30 seconds for as long as the bar runs.
     struct InterfaceKind {
         std::string indexText;
         uint64_t arphrd = 0;
         bool physical = false, wireless = false;
+        std::unique_ptr<procfs::AttributeFile> speed, flags, operstate, carrier;
     };
-    std::map<QString, InterfaceKind> m_interfaceKinds;
+    std::map<std::string, InterfaceKind> m_interfaceKinds;
     // Tells when the label folder changes; without it, its stat is compared.
     class FolderWatch;
     std::unique_ptr<FolderWatch> m_labelsWatch;

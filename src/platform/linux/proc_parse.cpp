@@ -66,13 +66,50 @@ bool ProcFile::read(std::string& content) {
     }
 }
 
+namespace {
+// The text without surrounding blanks and line ends.
+std::string trimmed(std::string_view text) {
+    size_t end = text.find_last_not_of(" \t\r\n");
+    if (end == std::string_view::npos) return {};
+    size_t start = text.find_first_not_of(" \t\r\n");
+    return std::string(text.substr(start, end - start + 1));
+}
+} // namespace
+
 std::string readAttribute(const std::string& path) {
     std::string text;
     if (!readFile(path, text)) return {};
-    size_t end = text.find_last_not_of(" \t\r\n");
-    if (end == std::string::npos) return {};
-    size_t start = text.find_first_not_of(" \t\r\n");
-    return text.substr(start, end - start + 1);
+    return trimmed(text);
+}
+
+AttributeFile::~AttributeFile() {
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+bool AttributeFile::readOnce(std::string& text) {
+    if (m_fd < 0) m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0) return false;
+    // An attribute is at most a page long: one read from offset 0 has the
+    // kernel write it out afresh. A longer file is read to its end.
+    char chunk[4096];
+    text.clear();
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(m_fd, chunk, sizeof chunk, at);
+        if (n < 0) {
+            ::close(m_fd);
+            m_fd = -1;
+            return false;
+        }
+        text.append(chunk, static_cast<size_t>(n));
+        if (static_cast<size_t>(n) < sizeof chunk) return true;
+        at += n;
+    }
+}
+
+std::string AttributeFile::read() {
+    std::string text;
+    if (!readOnce(text) && !readOnce(text)) return {};
+    return trimmed(text);
 }
 
 std::string_view nextLine(std::string_view& rest) {
@@ -187,6 +224,10 @@ bool parseMemInfo(std::string_view meminfo, MemInfo& info) {
     unsigned seen = 0;
     while (!meminfo.empty() && seen != ALL_FIELDS) {
         std::string_view line = nextLine(meminfo);
+        // Every key wanted starts with one of these letters; most lines are
+        // passed over on their first character (a blank one is read on).
+        const char first = line.empty() ? '\0' : line.front();
+        if (first != 'M' && first != 'B' && first != 'C' && first != 'S' && first != ' ' && first != '\t') continue;
         std::string_view key = nextWord(line);
         uint64_t* target = nullptr;
         unsigned bit = 0;

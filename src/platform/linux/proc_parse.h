@@ -42,6 +42,25 @@ private:
 // final newline; empty when it cannot be read.
 std::string readAttribute(const std::string& path);
 
+// A short attribute file (sysfs) kept open and read again from its start on
+// every call, as readAttribute gives it. A read that fails (the file's
+// object went, an attribute the kernel cannot give now) is tried once more
+// on the file opened afresh, so a kept descriptor never answers for a file
+// that was replaced under the same path. Opened on first use.
+class AttributeFile {
+public:
+    explicit AttributeFile(std::string path) : m_path(std::move(path)) {}
+    ~AttributeFile();
+    AttributeFile(const AttributeFile&) = delete;
+    AttributeFile& operator=(const AttributeFile&) = delete;
+    std::string read();
+
+private:
+    bool readOnce(std::string& text);
+    std::string m_path;
+    int m_fd = -1;
+};
+
 // Takes the next line (without its newline) off the front of `rest`.
 std::string_view nextLine(std::string_view& rest);
 // Takes the next blank-separated word off the front of `rest`.
