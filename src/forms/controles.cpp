@@ -496,9 +496,13 @@ private:
         const int nb = (w + bloc - 1) / bloc;
         masques_.assign(static_cast<size_t>(h), 0);
         int a_envoyer = 0;
+        // Both images have the same rows (checked above).
+        const qsizetype bpl = image.bytesPerLine();
+        const uchar* const pixels_image = image.constBits();
+        const uchar* const pixels_montres = montree.constBits();
         for (int y = 0; y < h; ++y) {
-            const uchar* a = image.constScanLine(y);
-            const uchar* b = montree.constScanLine(y);
+            const uchar* a = pixels_image + y * bpl;
+            const uchar* b = pixels_montres + y * bpl;
             if (std::memcmp(a, b, static_cast<size_t>(w) * 4) == 0) continue;
             uint64_t m = 0;
             for (int i = 0; i < nb; ++i) {
@@ -519,8 +523,8 @@ private:
             masques_defiles_.assign(static_cast<size_t>(h), 0);
             int apres = 0;
             for (int y = 0; y < h && apres < a_envoyer; ++y) {
-                const uchar* a = image.constScanLine(y);
-                const uchar* b = montree.constScanLine(y);
+                const uchar* a = pixels_image + y * bpl;
+                const uchar* b = pixels_montres + y * bpl;
                 uint64_t m = 0;
                 for (int i = 0; i < nb; ++i) {
                     const int x = i * bloc, x2 = std::min(w, x + bloc);
@@ -539,8 +543,9 @@ private:
                     scroll(dx, 0, rect());
                 }
                 // What the window shows moved the same way.
+                uchar* const montres = montree.bits();
                 for (int y = 0; y < h; ++y) {
-                    uchar* ligne = montree.scanLine(y);
+                    uchar* ligne = montres + y * bpl;
                     std::memmove(ligne + debut * 4, ligne + (debut - dx) * 4, static_cast<size_t>(fin - debut) * 4);
                 }
                 masques_.swap(masques_defiles_);
@@ -726,10 +731,13 @@ private:
             montree_fidele = false;
             return;
         }
+        uchar* const montres = montree.bits();
+        const uchar* const pixels = image.constBits();
+        const qsizetype bpl_montres = montree.bytesPerLine(), bpl = image.bytesPerLine();
         for (const QRect& r : region) {
             const QRect z = r & image.rect();
             for (int y = z.top(); y <= z.bottom(); ++y)
-                std::memcpy(montree.scanLine(y) + z.left() * 4, image.constScanLine(y) + z.left() * 4,
+                std::memcpy(montres + y * bpl_montres + z.left() * 4, pixels + y * bpl + z.left() * 4,
                             static_cast<size_t>(z.width()) * 4);
         }
     }
@@ -759,14 +767,18 @@ private:
     // Copies the region of the box into `cible`, where the box's pixel p
     // lands at p - decalage (what is outside either image is left).
     void copier_dans(QImage& cible, const QRegion& region, QPoint decalage) const {
+        uchar* vers = nullptr;
+        const uchar* const pixels = image.constBits();
+        const qsizetype bpl_cible = cible.bytesPerLine(), bpl = image.bytesPerLine();
         for (const QRect& r : region) {
             const QRect source = r & image.rect();
             const QRect dest = source.translated(-decalage) & cible.rect();
             if (dest.isEmpty()) continue;
+            if (!vers) vers = cible.bits();
             const QPoint de = dest.topLeft() + decalage;
             for (int y = 0; y < dest.height(); ++y)
-                std::memcpy(cible.scanLine(dest.top() + y) + dest.left() * 4,
-                            image.constScanLine(de.y() + y) + de.x() * 4, static_cast<size_t>(dest.width()) * 4);
+                std::memcpy(vers + (dest.top() + y) * bpl_cible + dest.left() * 4,
+                            pixels + (de.y() + y) * bpl + de.x() * 4, static_cast<size_t>(dest.width()) * 4);
         }
     }
 };

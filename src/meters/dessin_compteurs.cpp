@@ -117,8 +117,10 @@ const std::vector<QPoint>* motif_coupe(const QLine& l, int w, int h) {
 // A kept background whose rows are each of one colour is all of `couleur`
 // (the first pixel of each row tells).
 bool fond_de_couleur(const QImage& fond, QRgb couleur) {
+    const uchar* bits = fond.constBits();
+    const qsizetype bpl = fond.bytesPerLine();
     for (int r = 0; r < fond.height(); ++r)
-        if (reinterpret_cast<const QRgb*>(fond.constScanLine(r))[0] != couleur) return false;
+        if (reinterpret_cast<const QRgb*>(bits + r * bpl)[0] != couleur) return false;
     return true;
 }
 
@@ -342,7 +344,9 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
         inchange = hauteurs_[i].y1 == g->colonnes[i].y1 && hauteurs_[i].y2 == g->colonnes[i].y2;
 
     if (inchange) {
-        for (int r = 0; r < h; ++r) std::memcpy(bits + r * bpl, g->graphe.constScanLine(r), static_cast<size_t>(w) * 4);
+        const uchar* garde = g->graphe.constBits();
+        const qsizetype bpl_garde = g->graphe.bytesPerLine();
+        for (int r = 0; r < h; ++r) std::memcpy(bits + r * bpl, garde + r * bpl_garde, static_cast<size_t>(w) * 4);
         ++defilements_;
     } else if (defile) {
         // The kept graph, two pixels to the left; the strip from the left edge
@@ -362,11 +366,14 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
         for (int i = premiere_a_gauche; i < nb && gauche_pareille; ++i)
             gauche_pareille = hauteurs_[i].y1 == g->colonnes[i].y1 && hauteurs_[i].y2 == g->colonnes[i].y2;
         const QImage& bord_gauche = gauche_pareille ? g->graphe : g->fond;
+        const uchar* garde = g->graphe.constBits();
+        const qsizetype bpl_garde = g->graphe.bytesPerLine();
+        const uchar* bits_gauche = bord_gauche.constBits();
+        const qsizetype bpl_gauche = bord_gauche.bytesPerLine();
         for (int r = 0; r < h; ++r) {
             uchar* ligne = bits + r * bpl;
-            std::memcpy(ligne + bord * 4, g->graphe.constScanLine(r) + (bord + 2) * 4,
-                        static_cast<size_t>(a - bord) * 4);
-            const uchar* gauche = bord_gauche.constScanLine(r);
+            std::memcpy(ligne + bord * 4, garde + r * bpl_garde + (bord + 2) * 4, static_cast<size_t>(a - bord) * 4);
+            const uchar* gauche = bits_gauche + r * bpl_gauche;
             for (int c = 0; c < bord * 4; ++c) ligne[c] = gauche[c];
             if (efface) {
                 QRgb* p = reinterpret_cast<QRgb*>(ligne);
@@ -425,9 +432,11 @@ void mdlPdh::colonnes_simples(PictureBox& s, Piege& t, int n, const Hauteur& y1f
         if (g->graphe.size() != img.size() || g->graphe.format() != img.format() ||
             g->graphe.bytesPerLine() != img.bytesPerLine())
             g->graphe = img.copy();
-        else
+        else {
             // Row by row, like the scroll above.
-            for (int r = 0; r < h; ++r) std::memcpy(g->graphe.scanLine(r), bits + r * bpl, static_cast<size_t>(w) * 4);
+            uchar* garde = g->graphe.bits();
+            for (int r = 0; r < h; ++r) std::memcpy(garde + r * bpl, bits + r * bpl, static_cast<size_t>(w) * 4);
+        }
     }
     g->echantillons = echantillons;
     g->cle = cle;
@@ -711,11 +720,13 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
     const int zl = z.width();
     // Puts back the pixels the text gave last time, and leaves the text
     // position and the repaint as writing it would.
+    // The zone's rows are reached from the image's first pixel, row by row.
+    const qsizetype bpl = img.bytesPerLine();
     auto remettre = [&] {
         s.PSet(x, 0, BLANC);
+        uchar* zone = img.bits() + z.top() * bpl + z.left() * 4;
         for (int r = 0; r < z.height(); ++r)
-            std::memcpy(img.scanLine(z.top() + r) + z.left() * 4, l->sortie.data() + r * zl,
-                        static_cast<size_t>(zl) * 4);
+            std::memcpy(zone + r * bpl, l->sortie.data() + r * zl, static_cast<size_t>(zl) * 4);
         s.setForeColor(NOIR);
         s.CurrentX = 0;
         s.CurrentY = l->y_apres;
@@ -726,9 +737,9 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
         // The same text over the same pixels as last time: the same result,
         // without looking pixel by pixel.
         bool meme_fond = l->valide && l->sortie_de_avant && l->avant.size() == nz && l->sortie.size() == nz;
+        const uchar* zone = img.constBits() + z.top() * bpl + z.left() * 4;
         for (int r = 0; r < z.height() && meme_fond; ++r)
-            meme_fond = std::memcmp(img.constScanLine(z.top() + r) + z.left() * 4, l->avant.data() + r * zl,
-                                    static_cast<size_t>(zl) * 4) == 0;
+            meme_fond = std::memcmp(zone + r * bpl, l->avant.data() + r * zl, static_cast<size_t>(zl) * 4) == 0;
         if (meme_fond) {
             remettre();
             return;
@@ -738,8 +749,7 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
         l->sortie.resize(nz);
         l->sortie_de_avant = false;
         for (int r = 0; r < z.height(); ++r)
-            std::memcpy(l->avant.data() + r * zl, img.constScanLine(z.top() + r) + z.left() * 4,
-                        static_cast<size_t>(zl) * 4);
+            std::memcpy(l->avant.data() + r * zl, zone + r * bpl, static_cast<size_t>(zl) * 4);
         bool connus = l->valide;
         for (std::size_t i = 0; i < nz && connus; ++i) {
             const LegendeGardee::Pixel& p = l->pixels[i];
@@ -764,8 +774,9 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
             return;
         }
         // What each colour gave, the oldest forgotten first.
+        const uchar* zone = img.constBits() + z.top() * bpl + z.left() * 4;
         for (int r = 0; r < z.height(); ++r) {
-            const QRgb* ligne = reinterpret_cast<const QRgb*>(img.constScanLine(z.top() + r)) + z.left();
+            const QRgb* ligne = reinterpret_cast<const QRgb*>(zone + r * bpl);
             for (int c = 0; c < zl; ++c) {
                 const std::size_t i = static_cast<std::size_t>(r) * static_cast<std::size_t>(zl) + c;
                 LegendeGardee::Pixel& p = l->pixels[i];

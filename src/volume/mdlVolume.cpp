@@ -218,7 +218,9 @@ void mdlVolume::recuperation_info_volume() {
         double gauche = f->picFondSon->Left() + (v / 100.0) * (f->picFondSon->Width() - f->picSliderSon->Width());
         if (gauche > maxLeft) gauche = maxLeft;
         if (gauche < minLeft) gauche = minLeft;
-        f->picSliderSon->setLeft(gauche);
+        // A knob already in its place (at 0 % this runs on every tick) is not
+        // placed again: that would lay the control out for nothing.
+        if (static_cast<float>(gauche) != f->picSliderSon->Left()) f->picSliderSon->setLeft(gauche);
     });
 }
 

@@ -1,5 +1,6 @@
 #include "platform/linux/proc_parse.h"
 
+#include <cerrno>
 #include <charconv>
 #include <fcntl.h>
 #include <unistd.h>
@@ -74,42 +75,50 @@ std::string trimmed(std::string_view text) {
     size_t start = text.find_first_not_of(" \t\r\n");
     return std::string(text.substr(start, end - start + 1));
 }
+
+// Reads a short file from its start into `text`: one read gives a whole
+// attribute, a longer file is read to its end. -1 with errno on failure.
+int readFromStart(int fd, std::string& text) {
+    char chunk[4096];
+    text.clear();
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(fd, chunk, sizeof chunk, at);
+        if (n < 0) return -1;
+        text.append(chunk, static_cast<size_t>(n));
+        if (static_cast<size_t>(n) < sizeof chunk) return 0;
+        at += n;
+    }
+}
 } // namespace
 
 std::string readAttribute(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {};
     std::string text;
-    if (!readFile(path, text)) return {};
-    return trimmed(text);
+    const bool ok = readFromStart(fd, text) == 0;
+    ::close(fd);
+    return ok ? trimmed(text) : std::string();
 }
 
 AttributeFile::~AttributeFile() {
     if (m_fd >= 0) ::close(m_fd);
 }
 
-bool AttributeFile::readOnce(std::string& text) {
-    if (m_fd < 0) m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0) return false;
-    // An attribute is at most a page long: one read from offset 0 has the
-    // kernel write it out afresh. A longer file is read to its end.
-    char chunk[4096];
-    text.clear();
-    for (off_t at = 0;;) {
-        const ssize_t n = ::pread(m_fd, chunk, sizeof chunk, at);
-        if (n < 0) {
-            ::close(m_fd);
-            m_fd = -1;
-            return false;
-        }
-        text.append(chunk, static_cast<size_t>(n));
-        if (static_cast<size_t>(n) < sizeof chunk) return true;
-        at += n;
-    }
-}
-
 std::string AttributeFile::read() {
     std::string text;
-    if (!readOnce(text) && !readOnce(text)) return {};
-    return trimmed(text);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (m_fd < 0) m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (m_fd < 0) return {};
+        if (readFromStart(m_fd, text) == 0) return trimmed(text);
+        // The file's object went (a network interface taken away, a process
+        // ended): the path may stand for another one now, opened afresh.
+        // Any other refusal (a link speed while the link is down) leaves the
+        // file as it is, to be asked again next time.
+        if (errno != ENODEV && errno != ENOENT && errno != ESRCH && errno != ESTALE) return {};
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    return {};
 }
 
 std::string_view nextLine(std::string_view& rest) {

@@ -43,10 +43,10 @@ private:
 std::string readAttribute(const std::string& path);
 
 // A short attribute file (sysfs) kept open and read again from its start on
-// every call, as readAttribute gives it. A read that fails (the file's
-// object went, an attribute the kernel cannot give now) is tried once more
-// on the file opened afresh, so a kept descriptor never answers for a file
-// that was replaced under the same path. Opened on first use.
+// every call, as readAttribute gives it (empty when it cannot be read). A
+// read that fails because the file's object went is tried once more on the
+// path opened afresh, so a kept descriptor never answers for an object that
+// was replaced under the same path. Opened on first use.
 class AttributeFile {
 public:
     explicit AttributeFile(std::string path) : m_path(std::move(path)) {}
@@ -56,7 +56,6 @@ public:
     std::string read();
 
 private:
-    bool readOnce(std::string& text);
     std::string m_path;
     int m_fd = -1;
 };
