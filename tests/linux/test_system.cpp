@@ -373,6 +373,51 @@ TEST(Interfaces, ALaterReadingSeesNewStatesAndReplacedInterfaces) {
     EXPECT_EQ(rows[1].dwType, 6u);
 }
 
+// Each interface's state files stay open between readings, but only for a
+// bounded number of interfaces: a host with hundreds of container links
+// must not run out of descriptors. The others are read afresh, and every
+// one of them shows a change of state.
+TEST(Interfaces, ManyInterfacesKeepABoundedNumberOfFilesOpenAndAllShowTheirState) {
+    FakeRoot fs;
+    const int n = 40;
+    auto nom = [](int k) { return QStringLiteral("if%1").arg(k, 2, 10, QLatin1Char('0')); };
+    for (int k = 0; k < n; ++k) {
+        const QString base = QStringLiteral("sys/class/net/%1/").arg(nom(k));
+        fs.write(base + "ifindex", QByteArray::number(k + 1) + "\n");
+        fs.write(base + "type", "1\n");
+        fs.write(base + "flags", "0x1003\n");
+        fs.write(base + "operstate", "up\n");
+        fs.write(base + "speed", "1000\n");
+        fs.mkdir(base + "device");
+    }
+    auto ouverts = [] {
+        return QDir(QStringLiteral("/proc/self/fd"))
+            .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+            .size();
+    };
+    DriveMap map(fs.root());
+    LinuxSystem sys(map, fs.root());
+    std::vector<MIB_IFROW> rows;
+    const qsizetype avant = ouverts();
+    ASSERT_TRUE(sys.ifTable(rows));
+    ASSERT_TRUE(sys.ifTable(rows));
+    ASSERT_EQ(rows.size(), static_cast<size_t>(n));
+    EXPECT_LE(ouverts() - avant, 16 * 4);
+    EXPECT_GE(ouverts() - avant, 16);
+
+    for (int k : {0, n - 1}) {
+        fs.write(QStringLiteral("sys/class/net/%1/operstate").arg(nom(k)), "down\n");
+        fs.write(QStringLiteral("sys/class/net/%1/speed").arg(nom(k)), "100\n");
+    }
+    ASSERT_TRUE(sys.ifTable(rows));
+    for (int k = 0; k < n; ++k) {
+        SCOPED_TRACE(nom(k).toStdString());
+        const bool change = k == 0 || k == n - 1;
+        EXPECT_EQ(rows[static_cast<size_t>(k)].dwOperStatus, change ? 2u : 5u);
+        EXPECT_EQ(rows[static_cast<size_t>(k)].dwSpeed, change ? 100000000 : 1000000000);
+    }
+}
+
 TEST(Interfaces, NamesAreCleanedForCounterPaths) {
     EXPECT_EQ(procfs::cleanInterfaceName(std::string_view("A(B) C/D #2")), "A[B] C_D _2");
 }

@@ -39,6 +39,9 @@ constexpr uint32_t kBuild = 2600;
 // program asks free, used and total one after the other on every tick.
 constexpr auto kShareFresh = std::chrono::milliseconds(500);
 
+// Interfaces whose state files the inventory keeps open (three or four each).
+constexpr std::size_t kInterfacesKeptOpen = 16;
+
 // udev escapes unsafe characters of labels as \xHH.
 QString decodeLabel(const QString& name) {
     QByteArray raw = name.toUtf8(), out;
@@ -380,6 +383,10 @@ bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& rows) {
     // read when an interface first shows under a name and index, and its
     // state on every call, from files kept open under that name and index.
     std::map<std::string, InterfaceKind> kinds;
+    // Interfaces whose files are kept open (those that went included: theirs
+    // are closed only after this reading).
+    std::size_t gardees = static_cast<std::size_t>(std::count_if(
+        m_interfaceKinds.begin(), m_interfaceKinds.end(), [](const auto& k) { return k.second.speed != nullptr; }));
     for (const std::string& name : names) {
         const std::string base = netDir + "/" + name + "/";
         const std::string indexText = procfs::readAttribute(base + "ifindex");
@@ -393,10 +400,16 @@ bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& rows) {
             procfs::toU64(procfs::readAttribute(base + "type"), kind.arphrd);
             kind.physical = exists(base + "device");
             kind.wireless = exists(base + "wireless") || exists(base + "phy80211");
-            kind.speed = std::make_unique<procfs::AttributeFile>(base + "speed");
-            kind.flags = std::make_unique<procfs::AttributeFile>(base + "flags");
-            kind.operstate = std::make_unique<procfs::AttributeFile>(base + "operstate");
-            kind.carrier = std::make_unique<procfs::AttributeFile>(base + "carrier");
+            // A machine with hundreds of interfaces (containers) would keep
+            // hundreds of files open: past the first few, they are opened
+            // for each reading.
+            if (gardees < kInterfacesKeptOpen) {
+                ++gardees;
+                kind.speed = std::make_unique<procfs::AttributeFile>(base + "speed");
+                kind.flags = std::make_unique<procfs::AttributeFile>(base + "flags");
+                kind.operstate = std::make_unique<procfs::AttributeFile>(base + "operstate");
+                kind.carrier = std::make_unique<procfs::AttributeFile>(base + "carrier");
+            }
         }
         MIB_IFROW row;
         row.bDescr = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
@@ -414,17 +427,21 @@ bool LinuxSystem::ifTable(std::vector<MIB_IFROW>& rows) {
         else if (arphrd == 1 && physical) row.dwType = 6;
         else row.dwType = 1; // bridges, veth, tun, ifb, tunnels...
 
+        auto lire = [&](const std::unique_ptr<procfs::AttributeFile>& kept, const char* attribute) {
+            return kept ? kept->read() : procfs::readAttribute(base + attribute);
+        };
         // Unreadable while the link is down, -1 when unknown.
-        std::string speed = kind.speed->read();
+        std::string speed = lire(kind.speed, "speed");
         long long mbits = speed.empty() ? 0 : std::strtoll(speed.c_str(), nullptr, 10);
         // A figure beyond any link (past what bits per second can hold) counts as unknown.
         row.dwSpeed = mbits > 0 && mbits <= INT64_MAX / 1000000 ? static_cast<int64_t>(mbits) * 1000000 : 0;
 
-        unsigned long flags = std::strtoul(kind.flags->read().c_str(), nullptr, 16);
+        unsigned long flags = std::strtoul(lire(kind.flags, "flags").c_str(), nullptr, 16);
         row.dwAdminStatus = (flags & 0x1) ? 1 : 2; // IFF_UP
 
-        std::string oper = kind.operstate->read();
-        if (oper == "up" || (oper == "unknown" && physical && kind.carrier->read() == "1")) row.dwOperStatus = 5;
+        std::string oper = lire(kind.operstate, "operstate");
+        if (oper == "up" || (oper == "unknown" && physical && lire(kind.carrier, "carrier") == "1"))
+            row.dwOperStatus = 5;
         else if (oper == "down") row.dwOperStatus = 2;
         else row.dwOperStatus = 0;
         rows.push_back(std::move(row));
