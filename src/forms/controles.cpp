@@ -712,6 +712,17 @@ private:
     std::vector<uint64_t> masques_, masques_defiles_;
     std::vector<QRect> rectangles_;
 
+    // Whether `region` covers all of `zone`. A region's rectangles never
+    // overlap, so their parts inside the zone cover it when their areas add
+    // up to its own: no region is made for the test, on every box a tick.
+    static bool couvre(const QRegion& region, const QRect& zone) {
+        qint64 aire = 0;
+        for (const QRect& r : region) {
+            const QRect dedans = r & zone;
+            if (!dedans.isEmpty()) aire += qint64(dedans.width()) * dedans.height();
+        }
+        return aire == qint64(zone.width()) * zone.height();
+    }
     // A paint into the window's own image: the copy of what it shows takes
     // the rows painted, or is made whole by a paint of the whole box.
     void garder_ce_qui_est_montre(const QRegion& region) {
@@ -719,7 +730,7 @@ private:
             montree_fidele = false;
             return;
         }
-        if ((QRegion(rect()) - region).isEmpty()) {
+        if (couvre(region, rect())) {
             if (montree.size() != image.size() || montree.format() != image.format())
                 montree = QImage(image.size(), image.format());
             montree_fidele = montree.bytesPerLine() == image.bytesPerLine();

@@ -119,7 +119,8 @@ const std::vector<QPoint>* motif_coupe(const QLine& l, int w, int h) {
 bool fond_de_couleur(const QImage& fond, QRgb couleur) {
     const uchar* bits = fond.constBits();
     const qsizetype bpl = fond.bytesPerLine();
-    for (int r = 0; r < fond.height(); ++r)
+    const int h = fond.height();
+    for (int r = 0; r < h; ++r)
         if (reinterpret_cast<const QRgb*>(bits + r * bpl)[0] != couleur) return false;
     return true;
 }

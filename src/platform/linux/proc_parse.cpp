@@ -198,7 +198,9 @@ std::string cleanInterfaceName(std::string_view name) {
 bool findNetBytes(std::string_view netdev, std::string_view cleanName, NetBytes& bytes) {
     while (!netdev.empty()) {
         std::string_view line = nextLine(netdev);
-        size_t colon = line.rfind(':');
+        // An interface's name holds no colon: the first one ends it (the
+        // numbers after it fill most of the line).
+        size_t colon = line.find(':');
         if (colon == std::string_view::npos) continue; // the two heading lines
         std::string_view name = line.substr(0, colon);
         size_t s = name.find_first_not_of(" \t");
