@@ -632,6 +632,44 @@ TEST(Controles, ARoundThatChangesNoPixelIsNotRepainted) {
 // box with nothing over it has what it shows moved, and paints only its new
 // columns and its caption; the other one paints what changed, as the window
 // cannot move what the neighbour covers.
+// Qt may paint part of a box into the window on its own (an expose, a
+// repaint of a rectangle) between two rounds: what the box drew elsewhere
+// still has to reach the window in the next round.
+TEST(Controles, APaintOfPartOfABoxLeavesItsOtherChangesToTheNextRound) {
+    QWidget fenetre;
+    fenetre.resize(240, 60);
+    PictureBox b(&fenetre, "picCompteur");
+    b.Move(150, 150, 3000, 450); // 200 x 30 pixels at (10, 10)
+    b.setVisible(true);
+    CompteurPeintures compteur;
+    compteur.suivre(b.widget());
+    fenetre.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
+    auto ecran_egal_a_la_boite = [&] {
+        const QImage ecran =
+            fenetre.screen()->grabWindow(fenetre.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 200; ++x)
+                if (ecran.pixel(10 + x, 10 + y) != b.image().pixel(x, y)) return false;
+        return true;
+    };
+
+    b.Line(0, 0, 2985, 435, RGB(0, 0, 200), PictureBox::BoitePleine);
+    ASSERT_TRUE(attendre([&] { return compteur.peintures > 0; }));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(attendre(ecran_egal_a_la_boite));
+
+    // The left and right halves change; Qt repaints the right half before
+    // the round is looked at.
+    b.Line(0, 0, 1485, 435, RGB(0, 150, 0), PictureBox::BoitePleine);
+    b.Line(1500, 0, 2985, 435, RGB(200, 0, 0), PictureBox::BoitePleine);
+    b.widget()->repaint(QRect(100, 0, 100, 30));
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(attendre(ecran_egal_a_la_boite)) << "the left half never reached the window";
+    EXPECT_EQ(b.image().pixel(5, 5), QColor(0, 150, 0).rgb());
+}
+
 TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
     QWidget fenetre;
     fenetre.resize(300, 90);
