@@ -35,7 +35,7 @@ Piege Piege::muet() { return Piege(nullptr, {}, {}); }
 void Piege::signaler(const QString& description, int numero) {
     if (rapport_) {
         try {
-            rapport_(description, numero, routine_, module_);
+            rapport_(description, numero, routine(), module_);
         } catch (...) {
             // The handler ignores its own errors: nothing escapes a procedure.
         }

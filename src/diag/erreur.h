@@ -76,13 +76,24 @@ public:
     }
 
     // The routine name can change while the procedure runs (a progress marker).
-    void routine(const QString& r) { routine_ = r; }
-    const QString& routine() const { return routine_; }
+    void routine(const QString& r) {
+        routine_ = r;
+        fabrique_ = nullptr;
+    }
+    // A marker whose text is made only when an error is reported with it:
+    // a pass that runs on every tick names each step, and the names would
+    // be made for nothing as long as no statement fails.
+    void routine(std::function<QString()> fabrique) {
+        routine_.clear();
+        fabrique_ = std::move(fabrique);
+    }
+    QString routine() const { return fabrique_ ? fabrique_() : routine_; }
 
 private:
     void signaler(const QString& description, int numero);
     RapporteurErreur rapport_;
     QString routine_;
+    std::function<QString()> fabrique_;
     QString module_;
 };
 

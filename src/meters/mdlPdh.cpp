@@ -156,7 +156,7 @@ void mdlPdh::lire_compteurs() {
     t([&] {
         const int16_t v = CInt(valeur(compteur_cpu));
         dessiner_compteur_cpu(v);
-        t.routine(QStringLiteral("cpu") + QString::number(v));
+        t.routine([v] { return QStringLiteral("cpu") + QString::number(v); });
     });
 
     // Memory, in kibibytes from 64-bit sizes. The correction for sizes that
@@ -171,9 +171,10 @@ void mdlPdh::lire_compteurs() {
     t([&] { libre = arrondi(static_cast<double>(prog.etat_memoire.dwAvailPhys) / 1024); });
     if (total < 0) total = 4194304 + total;
     if (libre < 0) libre = 4194304 + libre;
-    t.routine(QStringLiteral("ram") + texte_nombre(libre) + QStringLiteral("    ") +
-              texte_nombre(static_cast<double>(prog.etat_memoire.dwAvailPhys) / 1024) + QStringLiteral("  ") +
-              texte_nombre(4194304 + libre));
+    t.routine([libre, disponible = static_cast<double>(prog.etat_memoire.dwAvailPhys) / 1024] {
+        return QStringLiteral("ram") + texte_nombre(libre) + QStringLiteral("    ") + texte_nombre(disponible) +
+               QStringLiteral("  ") + texte_nombre(4194304 + libre);
+    });
     t([&] { dessiner_compteur_ram(CInt(partie_entiere(100 - diviser(libre, total) * 100))); });
 
     // Disk rows, write then read. Rows beyond the records have no counter.
@@ -181,7 +182,7 @@ void mdlPdh::lire_compteurs() {
     // again on every pass so that a rebuilt row is never drawn through a
     // control that is gone.
     for (int r = 0; r <= f.picDebitDiskE.UBound(); ++r) {
-        t.routine(QStringLiteral("disk") + QString::number(r));
+        t.routine([r] { return QStringLiteral("disk") + QString::number(r); });
         if (r > DERNIER_COMPTEUR) break;
         const int16_t rang = static_cast<int16_t>(r);
         t([&] { dessiner_compteur_diskE(arrondi(valeur(compteurs_ecriture[r])), &f.picDebitDiskE(r), rang); });
@@ -190,7 +191,7 @@ void mdlPdh::lire_compteurs() {
 
     // Network meters; a meter beyond the records has no counter and is not drawn.
     for (int i = 2; i < f.picCompteur.Count() && i <= DERNIER_COMPTEUR; ++i) {
-        t.routine(QStringLiteral("rezo") + QString::number(i));
+        t.routine([i] { return QStringLiteral("rezo") + QString::number(i); });
         t([&] {
             dessiner_compteur_REZO(arrondi(valeur(compteurs_rezo[i])), &f.picCompteur(i), static_cast<int16_t>(i - 2));
         });

@@ -135,12 +135,15 @@ TEST(Cycle, MemoryLoadFromSixtyFourBitSizes) {
 
     // A total of 0 cannot give a load: the meter is skipped and the error
     // names the memory step.
-    c.b.fp.system.setMemory(0, 0);
+    c.b.fp.system.setMemory(0, 1ull << 20);
     c.traces.clear();
     c.pdh.lire_compteurs();
     EXPECT_EQ(c.pdh.historique_ram[201], 75);
     ASSERT_EQ(c.erreurs(), 1);
-    EXPECT_TRUE(c.b.fp.dialogs.boxes[0].text.contains(QStringLiteral("Routine:ram0")));
+    // The marker gives the free memory of that pass in KiB, twice, then
+    // plus 4 GiB.
+    EXPECT_TRUE(c.b.fp.dialogs.boxes[0].text.contains(QStringLiteral("\r\nRoutine:ram1024    1024  4195328\r\n")))
+        << c.b.fp.dialogs.boxes[0].text.toStdString();
     EXPECT_TRUE(c.b.fp.dialogs.boxes[0].text.contains(QStringLiteral("Module:mdlPdh")));
 }
 
