@@ -719,10 +719,10 @@ void mdlPdh::ecrire_sur_compteur(PictureBox* surface, const QString& texte) {
     // caption, without writing the text.
     const QRect z = l ? l->zone : QRect();
     const int zl = z.width();
-    // Puts back the pixels the text gave last time, and leaves the text
-    // position and the repaint as writing it would.
     // The zone's rows are reached from the image's first pixel, row by row.
     const qsizetype bpl = img.bytesPerLine();
+    // Puts back the pixels the text gave last time, and leaves the text
+    // position and the repaint as writing it would.
     auto remettre = [&] {
         s.PSet(x, 0, BLANC);
         uchar* zone = img.bits() + z.top() * bpl + z.left() * 4;
