@@ -91,14 +91,8 @@ int readFromStart(int fd, std::string& text) {
 }
 } // namespace
 
-std::string readAttribute(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return {};
-    std::string text;
-    const bool ok = readFromStart(fd, text) == 0;
-    ::close(fd);
-    return ok ? trimmed(text) : std::string();
-}
+// Read once: a kept file that is opened, read and closed.
+std::string readAttribute(const std::string& path) { return AttributeFile(path).read(); }
 
 AttributeFile::~AttributeFile() {
     if (m_fd >= 0) ::close(m_fd);
