@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 #include "app/mdlMain.h"
 #include "app/programme.h"
+#include "forms/controles.h"
 #include "platform/linux/drive_map.h"
 #include "platform/linux/linux_counters.h"
 #include "platform/linux/linux_dialogs.h"
@@ -13,6 +14,7 @@
 #include "platform/linux/linux_shell.h"
 #include "platform/linux/linux_sound.h"
 #include "platform/linux/linux_system.h"
+#include "platform/linux/window_pixels.h"
 #include "usage.h"
 
 #include <QApplication>
@@ -61,6 +63,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("tarvik"));
+    // What the meters change each tick goes straight to the X window.
+    tk::PictureBox::envoi_direct() = tk::sendWindowPixels;
 
     tk::DriveMap lecteurs;
     tk::LinuxShell shell;

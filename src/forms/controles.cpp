@@ -35,6 +35,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tk {
 
@@ -516,7 +517,11 @@ private:
         }
         if (a_envoyer == 0) return;
         QImage* cible = image_de_la_fenetre();
-        if (dx != 0 && std::abs(dx) < w && a_envoyer > nb && peut_defiler()) {
+        // Parts sent straight to the server are sent as they are: a move
+        // done in the backing store's copy of the window costs the server
+        // more requests than the bytes it saves.
+        const bool envoi_direct = cible && PictureBox::envoi_direct();
+        if (!envoi_direct && dx != 0 && std::abs(dx) < w && a_envoyer > nb && peut_defiler()) {
             // The window would show at x what it shows now at x - dx; the
             // strip the move uncovers is sent whatever it holds.
             const int debut = std::max(0, dx), fin = std::min(w, w + dx); // columns the move fills
@@ -603,12 +608,28 @@ private:
         static QRegion r;
         return r;
     }
+    // The window is shown the parts once, straight from its image when the
+    // platform can; a move done in the backing store's copy of the window
+    // is shown by the backing store.
     static void montrer_ce_qui_est_envoye() {
         QWidget* f = fenetre_a_montrer();
         QRegion r;
         r.swap(a_montrer());
         fenetre_a_montrer() = nullptr;
-        if (f && !r.isEmpty() && f->backingStore() && f->windowHandle()) f->backingStore()->flush(r, f->windowHandle());
+        const bool defile = std::exchange(defilement_a_montrer(), false);
+        QBackingStore* bs = f ? f->backingStore() : nullptr;
+        if (!bs || r.isEmpty() || !f->windowHandle()) return;
+        if (!defile && PictureBox::envoi_direct()) {
+            QPaintDevice* d = bs->paintDevice();
+            if (d && d->devType() == QInternal::Image &&
+                PictureBox::envoi_direct()(f->windowHandle(), *static_cast<QImage*>(d), r))
+                return;
+        }
+        bs->flush(r, f->windowHandle());
+    }
+    static bool& defilement_a_montrer() {
+        static bool d = false;
+        return d;
     }
     // The image of the window a round last looked at, when boxes may write
     // into it: its checks hold for every box of that window in the round,
@@ -669,6 +690,7 @@ private:
         const QRect source = (zone.translated(dx, 0) & zone).translated(-dx, 0);
         if (source.isEmpty() || !f->backingStore()->scroll(source, dx, 0)) return false;
         fenetre_a_montrer() = f;
+        defilement_a_montrer() = true;
         a_montrer() += zone;
         return true;
     }
@@ -930,6 +952,11 @@ void PictureBox::Print(const QString& texte) {
 std::function<void(const QWidget*, const QRegion&)>& PictureBox::observateur_envois() {
     static std::function<void(const QWidget*, const QRegion&)> o;
     return o;
+}
+
+PictureBox::EnvoiDirect& PictureBox::envoi_direct() {
+    static EnvoiDirect envoi;
+    return envoi;
 }
 
 void PictureBox::Refresh() { widget_->repaint(); }

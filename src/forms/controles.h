@@ -14,6 +14,8 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+
+class QWindow;
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -212,6 +214,15 @@ public:
     // into its window's image itself, without a paint event: for watching
     // what reaches the window. Unset by default.
     static std::function<void(const QWidget* boite, const QRegion& partie)>& observateur_envois();
+    // Sends parts of a window's own image (in the window's coordinates)
+    // straight to what shows the window, or returns false, having sent
+    // nothing, where it cannot. At the end of a round, the parts the boxes
+    // wrote into the window's image go this way instead of through the
+    // backing store's flush; a round in which the backing store moved what
+    // the window shows is flushed by the backing store. Unset by default: the
+    // platform sets it.
+    using EnvoiDirect = std::function<bool(QWindow* fenetre, const QImage& image, const QRegion& partie)>;
+    static EnvoiDirect& envoi_direct();
 
     std::unique_ptr<Controle> cloner() const override;
 

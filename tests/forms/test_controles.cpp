@@ -4,6 +4,7 @@
 #include "diag/erreur.h"
 #include "forms/controles.h"
 #include "forms/forme.h"
+#include "platform/linux/window_pixels.h"
 #include "erreur_attendue.h"
 
 #include <QApplication>
@@ -777,4 +778,78 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
     QCoreApplication::processEvents();
     const QImage ecran = fenetre.screen()->grabWindow(fenetre.winId()).toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(ecran.copy(10, 10, 160, 10), b.image().copy(0, 0, 160, 10));
+}
+
+// With the platform sending the parts a box wrote into its window straight to
+// the X server (as the program does), the server shows the box's pixels one
+// for one: tick after tick of a graph moving left under a caption, after a
+// window was put over it and taken away (the backing store's own copy of the
+// window was kept right, so the expose shows the latest picture), and after
+// the box was hidden, shown and resized. Elsewhere than on X the parts go
+// through the backing store, and the same holds.
+TEST(Controles, PartsSentStraightToTheServerShowTheBoxPixelForPixel) {
+    int envois_directs = 0;
+    PictureBox::envoi_direct() = [&](QWindow* f, const QImage& image, const QRegion& partie) {
+        const bool fait = sendWindowPixels(f, image, partie);
+        envois_directs += fait;
+        return fait;
+    };
+    struct Remise {
+        ~Remise() { PictureBox::envoi_direct() = nullptr; }
+    } remise;
+    QWidget fenetre;
+    fenetre.resize(300, 50);
+    PictureBox b(&fenetre, "picCompteur");
+    b.Move(150, 150, 3000, 450); // 200 x 30 pixels at (10, 10)
+    b.setVisible(true);
+    CompteurPeintures compteur;
+    compteur.suivre(b.widget());
+    fenetre.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
+    const bool sur_x = QGuiApplication::platformName() == QLatin1String("xcb");
+    auto ecran = [&] {
+        return fenetre.screen()->grabWindow(fenetre.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    auto montre_la_boite = [&] { return ecran().copy(10, 10, 200, 30) == b.image(); };
+
+    auto hauteur = [](int n) { return (n * 7919) % 29; };
+    for (int tick = 0; tick < 8; ++tick) {
+        b.Cls();
+        for (int x = 0; x < 200; ++x)
+            b.Line(x * 15, 435, x * 15, 15 * hauteur((x + 2 * tick) / 2), RGB(0, 0, 200), PictureBox::Ligne);
+        b.Print(QStringLiteral("%1 ko/s").arg(tick * 37));
+        b.annoncer_defilement(-2);
+        compteur.peintures = 0;
+        ASSERT_TRUE(attendre([&] { return compteur.peintures > 0; })) << "tick " << tick;
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(attendre(montre_la_boite)) << "tick " << tick;
+    }
+    if (sur_x) EXPECT_GE(envois_directs, 7);
+    else EXPECT_EQ(envois_directs, 0);
+
+    // One pixel more, sent straight; then a window over it and away again.
+    const int avant = envois_directs;
+    b.PSet(30, 5, RGB(255, 0, 0));
+    ASSERT_TRUE(attendre(montre_la_boite));
+    if (sur_x) EXPECT_EQ(envois_directs, avant + 1);
+    {
+        QWidget cache;
+        cache.setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+        cache.setGeometry(QRect(fenetre.mapToGlobal(QPoint(0, 0)), fenetre.size()));
+        cache.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&cache));
+    }
+    EXPECT_TRUE(attendre(montre_la_boite)) << "an expose showed an older picture";
+    // Qt repaints its own widgets over the same copy: the window beside the
+    // box is as it was.
+    const QImage apres = ecran();
+    for (int x = 0; x < 10; ++x) ASSERT_EQ(apres.pixel(x, 20), apres.pixel(2, 45)) << x;
+
+    // Hidden, drawn on, shown again and resized.
+    b.setVisible(false);
+    b.PSet(20, 20, RGB(0, 255, 0));
+    b.setVisible(true);
+    b.Move(150, 150, 2400, 450);
+    b.PSet(21, 21, RGB(0, 255, 0));
+    EXPECT_TRUE(attendre([&] { return ecran().copy(10, 10, 160, 30) == b.image(); }));
 }
