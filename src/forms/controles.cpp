@@ -458,6 +458,9 @@ private:
         return file;
     }
     void oublier() {
+        std::vector<Envoi>& envois = envois_du_tour().envois;
+        envois.erase(std::remove_if(envois.begin(), envois.end(), [this](const Envoi& e) { return e.boite == this; }),
+                     envois.end());
         if (!comparaison_demandee) return;
         std::vector<Surface*>& file = a_comparer();
         file.erase(std::remove(file.begin(), file.end(), this), file.end());
@@ -598,38 +601,60 @@ private:
     // A box that nothing covers, in a window on show at one pixel per pixel,
     // copies its changed blocks into the window's own image itself (the
     // window shows what that image holds, also after an expose) and has its
-    // scroll done there too; the window is told once, when the round ends,
-    // which parts of it to show again. Anything else goes the usual way.
-    static QPointer<QWidget>& fenetre_a_montrer() {
-        static QPointer<QWidget> f;
-        return f;
+    // scroll done there too. The copies of a round are made when it ends,
+    // for all its boxes at once, in one paint of the backing store (which
+    // keeps its own copy of the window right and, with images shared with
+    // the server, waits for the server to be done with them first); the
+    // window is then shown the parts, straight from its image when the
+    // platform can. Anything else goes the usual way.
+    struct Envoi {
+        Surface* boite;
+        QRegion partie; // in the box's pixels
+        QPoint origine; // of the box in the window
+    };
+    struct EnvoisDuTour {
+        QPointer<QWidget> fenetre;
+        QImage* cible = nullptr;
+        std::vector<Envoi> envois;
+        QRegion defile;             // what the backing store moved in its copy of the window
+        std::vector<QRect> parties; // the parts in the window, for the platform
+    };
+    static EnvoisDuTour& envois_du_tour() {
+        static EnvoisDuTour t;
+        return t;
     }
-    static QRegion& a_montrer() {
-        static QRegion r;
-        return r;
-    }
-    // The window is shown the parts once, straight from its image when the
-    // platform can; a move done in the backing store's copy of the window
-    // is shown by the backing store.
     static void montrer_ce_qui_est_envoye() {
-        QWidget* f = fenetre_a_montrer();
-        QRegion r;
-        r.swap(a_montrer());
-        fenetre_a_montrer() = nullptr;
-        const bool defile = std::exchange(defilement_a_montrer(), false);
+        EnvoisDuTour& t = envois_du_tour();
+        QWidget* f = t.fenetre;
+        QImage* cible = t.cible;
+        t.fenetre = nullptr;
+        t.cible = nullptr;
+        QRegion defile;
+        defile.swap(t.defile);
         QBackingStore* bs = f ? f->backingStore() : nullptr;
-        if (!bs || r.isEmpty() || !f->windowHandle()) return;
-        if (!defile && PictureBox::envoi_direct()) {
-            QPaintDevice* d = bs->paintDevice();
-            if (d && d->devType() == QInternal::Image &&
-                PictureBox::envoi_direct()(f->windowHandle(), *static_cast<QImage*>(d), r))
-                return;
+        if (bs && f->windowHandle() && cible && (!t.envois.empty() || !defile.isEmpty())) {
+            QRegion dans_la_fenetre;
+            t.parties.clear();
+            for (const Envoi& e : t.envois) {
+                dans_la_fenetre += e.partie.translated(e.origine);
+                for (const QRect& r : e.partie) t.parties.push_back(r.translated(e.origine));
+            }
+            if (!t.envois.empty()) {
+                bs->beginPaint(dans_la_fenetre);
+                for (const Envoi& e : t.envois) {
+                    e.boite->copier_dans(*cible, e.partie, -e.origine);
+                    e.boite->garder_ce_qui_est_montre(e.partie);
+                }
+                bs->endPaint();
+                if (PictureBox::observateur_envois())
+                    for (const Envoi& e : t.envois) PictureBox::observateur_envois()(e.boite, e.partie);
+            }
+            // A move done in the backing store's copy is shown by the backing store.
+            if (!defile.isEmpty() || !PictureBox::envoi_direct() ||
+                !PictureBox::envoi_direct()(f->windowHandle(), *cible, t.parties))
+                bs->flush(dans_la_fenetre + defile, f->windowHandle());
         }
-        bs->flush(r, f->windowHandle());
-    }
-    static bool& defilement_a_montrer() {
-        static bool d = false;
-        return d;
+        t.envois.clear();
     }
     // The image of the window a round last looked at, when boxes may write
     // into it: its checks hold for every box of that window in the round,
@@ -678,7 +703,7 @@ private:
                 if (!f2->isWindow() && !f2->isHidden() && f2->geometry().intersects(zone)) return nullptr;
             }
         }
-        if (fenetre_a_montrer() && fenetre_a_montrer() != f) montrer_ce_qui_est_envoye();
+        if (envois_du_tour().fenetre && envois_du_tour().fenetre != f) montrer_ce_qui_est_envoye();
         return cible;
     }
     // Moves what the window shows of the box by dx: only the part whose new
@@ -689,23 +714,17 @@ private:
         const QRect zone(mapTo(f, QPoint()), size());
         const QRect source = (zone.translated(dx, 0) & zone).translated(-dx, 0);
         if (source.isEmpty() || !f->backingStore()->scroll(source, dx, 0)) return false;
-        fenetre_a_montrer() = f;
-        defilement_a_montrer() = true;
-        a_montrer() += zone;
+        EnvoisDuTour& t = envois_du_tour();
+        t.fenetre = f;
+        t.cible = fenetre_du_tour().cible;
+        t.defile += zone;
         return true;
     }
     void envoyer_a_la_fenetre(QImage& cible, const QRegion& r) {
-        QWidget* f = window();
-        QBackingStore* bs = f->backingStore();
-        const QPoint o = mapTo(f, QPoint());
-        const QRegion dans_la_fenetre = r.translated(o);
-        bs->beginPaint(dans_la_fenetre);
-        copier_dans(cible, r, -o);
-        bs->endPaint();
-        garder_ce_qui_est_montre(r);
-        fenetre_a_montrer() = f;
-        a_montrer() += dans_la_fenetre;
-        if (PictureBox::observateur_envois()) PictureBox::observateur_envois()(this, r);
+        EnvoisDuTour& t = envois_du_tour();
+        t.fenetre = window();
+        t.cible = &cible;
+        t.envois.push_back({this, r, mapTo(window(), QPoint())});
     }
 
     // Whether n pixels differ: one pass with no early exit, which the

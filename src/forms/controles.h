@@ -214,14 +214,14 @@ public:
     // into its window's image itself, without a paint event: for watching
     // what reaches the window. Unset by default.
     static std::function<void(const QWidget* boite, const QRegion& partie)>& observateur_envois();
-    // Sends parts of a window's own image (in the window's coordinates)
-    // straight to what shows the window, or returns false, having sent
-    // nothing, where it cannot. At the end of a round, the parts the boxes
-    // wrote into the window's image go this way instead of through the
-    // backing store's flush; a round in which the backing store moved what
-    // the window shows is flushed by the backing store. Unset by default: the
-    // platform sets it.
-    using EnvoiDirect = std::function<bool(QWindow* fenetre, const QImage& image, const QRegion& partie)>;
+    // Sends parts of a window's own image (rectangles that do not overlap,
+    // in the window's coordinates) straight to what shows the window, or
+    // returns false, having sent nothing, where it cannot. At the end of a
+    // round, the parts the boxes wrote into the window's image go this way
+    // instead of through the backing store's flush. Unset by default: the
+    // platform sets it. While it is set, boxes do not have the backing store
+    // move what the window shows (a scrolled graph sends its changed blocks).
+    using EnvoiDirect = std::function<bool(QWindow* fenetre, const QImage& image, const std::vector<QRect>& parties)>;
     static EnvoiDirect& envoi_direct();
 
     std::unique_ptr<Controle> cloner() const override;

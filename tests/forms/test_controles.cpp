@@ -789,7 +789,7 @@ TEST(Controles, TheWindowShowsAPictureBoxPixelForPixel) {
 // through the backing store, and the same holds.
 TEST(Controles, PartsSentStraightToTheServerShowTheBoxPixelForPixel) {
     int envois_directs = 0;
-    PictureBox::envoi_direct() = [&](QWindow* f, const QImage& image, const QRegion& partie) {
+    PictureBox::envoi_direct() = [&](QWindow* f, const QImage& image, const std::vector<QRect>& partie) {
         const bool fait = sendWindowPixels(f, image, partie);
         envois_directs += fait;
         return fait;

@@ -46,12 +46,11 @@ Envois* envois() {
     if (!c || xcb_connection_has_error(c)) return nullptr;
     const xcb_setup_t* setup = xcb_get_setup(c);
     e.connexion = c;
-    e.ordre_natif = setup->image_byte_order == (QSysInfo::ByteOrder == QSysInfo::LittleEndian
-                                                    ? XCB_IMAGE_ORDER_LSB_FIRST
-                                                    : XCB_IMAGE_ORDER_MSB_FIRST);
+    e.ordre_natif =
+        setup->image_byte_order ==
+        (QSysInfo::ByteOrder == QSysInfo::LittleEndian ? XCB_IMAGE_ORDER_LSB_FIRST : XCB_IMAGE_ORDER_MSB_FIRST);
     for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f))
-        if (f.data->bits_per_pixel == 32 && f.data->scanline_pad <= 32)
-            e.profondeurs_32_bits.push_back(f.data->depth);
+        if (f.data->bits_per_pixel == 32 && f.data->scanline_pad <= 32) e.profondeurs_32_bits.push_back(f.data->depth);
     // In units of 4 bytes; with the big-requests extension, known from Qt's
     // own asking at start-up.
     e.octets_par_requete = xcb_get_maximum_request_length(c) * 4u;
@@ -101,7 +100,7 @@ xcb_gcontext_t contexte(Envois& e, uint8_t profondeur, xcb_window_t id) {
 
 } // namespace
 
-bool sendWindowPixels(QWindow* window, const QImage& image, const QRegion& region) {
+bool sendWindowPixels(QWindow* window, const QImage& image, const std::vector<QRect>& parts) {
     if (!window || !window->handle() || image.depth() != 32 || image.devicePixelRatio() != 1.0 ||
         (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32_Premultiplied))
         return false;
@@ -109,8 +108,8 @@ bool sendWindowPixels(QWindow* window, const QImage& image, const QRegion& regio
     if (!e || !e->ordre_natif || xcb_connection_has_error(e->connexion)) return false;
     const auto id = static_cast<xcb_window_t>(window->winId());
     const uint8_t p = profondeur(*e, window, id);
-    if (p == 0 || std::find(e->profondeurs_32_bits.begin(), e->profondeurs_32_bits.end(), p) ==
-                      e->profondeurs_32_bits.end())
+    if (p == 0 ||
+        std::find(e->profondeurs_32_bits.begin(), e->profondeurs_32_bits.end(), p) == e->profondeurs_32_bits.end())
         return false;
     const xcb_gcontext_t gc = contexte(*e, p, id);
     const uchar* const pixels = image.constBits();
@@ -121,7 +120,7 @@ bool sendWindowPixels(QWindow* window, const QImage& image, const QRegion& regio
                                ? e->octets_par_requete - static_cast<uint32_t>(sizeof(xcb_put_image_request_t))
                                : 0;
     if (place / 4 < static_cast<uint32_t>(image.width())) return false;
-    for (const QRect& r : region) {
+    for (const QRect& r : parts) {
         const QRect z = r & image.rect();
         if (z.isEmpty()) continue;
         const size_t ligne = static_cast<size_t>(z.width()) * 4;

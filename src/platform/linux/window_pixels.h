@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QImage>
-#include <QRegion>
+#include <QRect>
+
+#include <vector>
 
 class QWindow;
 
 namespace tk {
 
-// Sends the parts `region` of `image` (the window's own image, one pixel per
+// Sends the rectangles `parts` of `image` (the window's own image, one pixel per
 // pixel, in the window's coordinates) straight to the X window behind
 // `window`: one PutImage per rectangle, on the connection Qt uses, so it
 // lands in order with everything Qt sent before. This skips the X backend's
@@ -22,6 +24,6 @@ namespace tk {
 // (another platform), a window without its native window, a 32-bit image the
 // server would not take as it is (another byte order or pixel size), or
 // another image format.
-bool sendWindowPixels(QWindow* window, const QImage& image, const QRegion& region);
+bool sendWindowPixels(QWindow* window, const QImage& image, const std::vector<QRect>& parts);
 
 } // namespace tk
