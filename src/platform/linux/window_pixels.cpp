@@ -23,7 +23,7 @@ struct Envois {
     // these depths (a depth's pixmap format has 32 bits a pixel).
     std::vector<uint8_t> profondeurs_32_bits;
     bool ordre_natif = false;
-    uint32_t octets_par_requete = 0;
+    uint64_t octets_par_requete = 0;
     // One graphics context per depth, made on first use and kept: it fits
     // every window of that depth on the screen.
     std::vector<std::pair<uint8_t, xcb_gcontext_t>> contextes;
@@ -40,10 +40,13 @@ struct Envois {
 
 Envois* envois() {
     static Envois e;
-    if (e.connexion) return &e;
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* c = x11 ? x11->connection() : nullptr;
     if (!c || xcb_connection_has_error(c)) return nullptr;
+    if (e.connexion == c) return &e;
+    // A first connection, or another one (an application made again): what
+    // was known of the last one goes.
+    e = Envois{};
     const xcb_setup_t* setup = xcb_get_setup(c);
     e.connexion = c;
     e.ordre_natif =
@@ -53,7 +56,7 @@ Envois* envois() {
         if (f.data->bits_per_pixel == 32 && f.data->scanline_pad <= 32) e.profondeurs_32_bits.push_back(f.data->depth);
     // In units of 4 bytes; with the big-requests extension, known from Qt's
     // own asking at start-up.
-    e.octets_par_requete = xcb_get_maximum_request_length(c) * 4u;
+    e.octets_par_requete = uint64_t{xcb_get_maximum_request_length(c)} * 4;
     return &e;
 }
 
@@ -116,15 +119,15 @@ bool sendWindowPixels(QWindow* window, const QImage& image, const std::vector<QR
     const qsizetype bpl = image.bytesPerLine();
     // Requests stay under the server's limit: a tall rectangle goes in bands
     // of rows, and a row of the image has to fit in one.
-    const uint32_t place = e->octets_par_requete > sizeof(xcb_put_image_request_t)
-                               ? e->octets_par_requete - static_cast<uint32_t>(sizeof(xcb_put_image_request_t))
+    const uint64_t place = e->octets_par_requete > sizeof(xcb_put_image_request_t)
+                               ? e->octets_par_requete - sizeof(xcb_put_image_request_t)
                                : 0;
-    if (place / 4 < static_cast<uint32_t>(image.width())) return false;
+    if (place / 4 < static_cast<uint64_t>(image.width())) return false;
     for (const QRect& r : parts) {
         const QRect z = r & image.rect();
         if (z.isEmpty()) continue;
         const size_t ligne = static_cast<size_t>(z.width()) * 4;
-        const int lignes_par_requete = static_cast<int>(std::min<size_t>(place / ligne, 0xffff));
+        const int lignes_par_requete = static_cast<int>(std::min<uint64_t>(place / ligne, 0xffff));
         for (int y = z.top(); y <= z.bottom(); y += lignes_par_requete) {
             const int n = std::min(lignes_par_requete, z.bottom() + 1 - y);
             e->tampon.resize(ligne * static_cast<size_t>(n));
