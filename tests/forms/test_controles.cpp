@@ -92,6 +92,24 @@ struct CompteurEnFenetre {
         compteur.suivre(b.widget());
     }
 };
+
+// A picture box of 200 x 30 pixels at (10, 10) in a window of its own, on
+// show, with its paints counted; and what the screen shows of that window.
+struct BoiteAffichee {
+    CompteurPeintures compteur; // outlives the widgets it watches
+    QWidget fenetre;
+    PictureBox b{&fenetre, "picCompteur"};
+    explicit BoiteAffichee(QSize taille) {
+        fenetre.resize(taille);
+        b.Move(150, 150, 3000, 450);
+        b.setVisible(true);
+        compteur.suivre(b.widget());
+        fenetre.show();
+    }
+    QImage ecran() const {
+        return fenetre.screen()->grabWindow(fenetre.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+};
 } // namespace
 
 TEST(Controles, GeometryKeepsTwipsExactlyAndSizesWidgetsInPixels) {
@@ -637,18 +655,12 @@ TEST(Controles, ARoundThatChangesNoPixelIsNotRepainted) {
 // repaint of a rectangle) between two rounds: what the box drew elsewhere
 // still has to reach the window in the next round.
 TEST(Controles, APaintOfPartOfABoxLeavesItsOtherChangesToTheNextRound) {
-    QWidget fenetre;
-    fenetre.resize(240, 60);
-    PictureBox b(&fenetre, "picCompteur");
-    b.Move(150, 150, 3000, 450); // 200 x 30 pixels at (10, 10)
-    b.setVisible(true);
-    CompteurPeintures compteur;
-    compteur.suivre(b.widget());
-    fenetre.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
+    BoiteAffichee m(QSize(240, 60));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m.fenetre));
+    PictureBox& b = m.b;
+    CompteurPeintures& compteur = m.compteur;
     auto ecran_egal_a_la_boite = [&] {
-        const QImage ecran =
-            fenetre.screen()->grabWindow(fenetre.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage ecran = m.ecran();
         for (int y = 0; y < 30; ++y)
             for (int x = 0; x < 200; ++x)
                 if (ecran.pixel(10 + x, 10 + y) != b.image().pixel(x, y)) return false;
@@ -797,19 +809,13 @@ TEST(Controles, PartsSentStraightToTheServerShowTheBoxPixelForPixel) {
     struct Remise {
         ~Remise() { PictureBox::envoi_direct() = nullptr; }
     } remise;
-    QWidget fenetre;
-    fenetre.resize(300, 50);
-    PictureBox b(&fenetre, "picCompteur");
-    b.Move(150, 150, 3000, 450); // 200 x 30 pixels at (10, 10)
-    b.setVisible(true);
-    CompteurPeintures compteur;
-    compteur.suivre(b.widget());
-    fenetre.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&fenetre));
+    BoiteAffichee m(QSize(300, 50));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m.fenetre));
+    PictureBox& b = m.b;
+    CompteurPeintures& compteur = m.compteur;
+    QWidget& fenetre = m.fenetre;
     const bool sur_x = QGuiApplication::platformName() == QLatin1String("xcb");
-    auto ecran = [&] {
-        return fenetre.screen()->grabWindow(fenetre.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-    };
+    auto ecran = [&] { return m.ecran(); };
     auto montre_la_boite = [&] { return ecran().copy(10, 10, 200, 30) == b.image(); };
 
     auto hauteur = [](int n) { return (n * 7919) % 29; };
