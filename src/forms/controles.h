@@ -14,12 +14,12 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-
-class QWindow;
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
+
+class QWindow;
 
 class QTimer;
 class QLabel;
@@ -219,8 +219,9 @@ public:
     // returns false, having sent nothing, where it cannot. At the end of a
     // round, the parts the boxes wrote into the window's image go this way
     // instead of through the backing store's flush. Unset by default: the
-    // platform sets it. While it is set, boxes do not have the backing store
-    // move what the window shows (a scrolled graph sends its changed blocks).
+    // platform sets it. While it is set, a box that writes into its window's
+    // image does not have the backing store move what the window shows (a
+    // scrolled graph sends its changed blocks).
     using EnvoiDirect = std::function<bool(QWindow* fenetre, const QImage& image, const std::vector<QRect>& parties)>;
     static EnvoiDirect& envoi_direct();
 

@@ -84,7 +84,8 @@ uint8_t profondeur(Envois& e, QWindow* fenetre, xcb_window_t id) {
                         p = d.data->depth;
                     break;
                 }
-    if (p == 0) return 0;
+    // Kept also when it is 0, so that a window the sender cannot serve is
+    // not asked again on every round.
     liste.erase(std::remove_if(liste.begin(), liste.end(), [&](const Envois::Fenetre& f) { return f.qt == fenetre; }),
                 liste.end());
     liste.push_back({fenetre, id, p});
