@@ -7,7 +7,8 @@
 # which hides differences of a few per cent when they run one after another.
 #
 # Usage: bench/paired.sh SECONDS 'label::command' ['label::command' ...]
-# Prints one line per round: label=percent ... . Example, one round:
+# Prints one line per round: label=percent(xPERCENT) ..., the second figure
+# being the X server's own share of the first. Example, one round:
 #   B=$PWD/build-release/tarvik
 #   bench/paired.sh 60 "gkrellm::$PWD/../shared/bench/gkrellm.sh" \
 #       "tarvik::$PWD/../shared/bench/tarvik.sh $B 0"
@@ -64,16 +65,19 @@ process_ns() {
     echo "$total"
 }
 
-start=()
+start=() xstart=()
 for ((i = 0; i < n; i++)); do
-    start+=($(($(session_ns "${sessions[$i]}") + $(process_ns "${xservers[$i]}"))))
+    xstart+=($(process_ns "${xservers[$i]}"))
+    start+=($(($(session_ns "${sessions[$i]}") + xstart[i])))
 done
 t0=$(date +%s%N)
 sleep "$secs"
 t1=$(date +%s%N)
 out=()
 for ((i = 0; i < n; i++)); do
-    end=$(($(session_ns "${sessions[$i]}") + $(process_ns "${xservers[$i]}")))
-    out+=("${labels[$i]}=$(awk -v ns=$((end - start[i])) -v w=$((t1 - t0)) 'BEGIN { printf "%.4f", 100 * ns / w }')")
+    xend=$(process_ns "${xservers[$i]}")
+    end=$(($(session_ns "${sessions[$i]}") + xend))
+    out+=("${labels[$i]}=$(awk -v ns=$((end - start[i])) -v x=$((xend - xstart[i])) -v w=$((t1 - t0)) \
+        'BEGIN { printf "%.4f(x%.4f)", 100 * ns / w, 100 * x / w }')")
 done
 echo "${out[*]}"
