@@ -1,6 +1,7 @@
 #include "platform/linux/desktop_facts.h"
 
 #include "platform/linux/settings_file.h"
+#include "platform/linux/x11_connection.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -195,8 +196,7 @@ QString wallpaper(const HelperRunner& run, const QString& home, const QString& r
 // are read; any other gives nothing.
 QString rootWindowPicture(const QString& saveAs) {
     if (saveAs.isEmpty() || !qGuiApp) return {};
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* c = qtX11Connection();
     if (!c) return {};
     const xcb_setup_t* setup = xcb_get_setup(c);
     xcb_screen_iterator_t screen = xcb_setup_roots_iterator(setup);

@@ -1,5 +1,7 @@
 #include "platform/linux/linux_shell.h"
 
+#include "platform/linux/x11_connection.h"
+
 #include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
@@ -146,12 +148,7 @@ LinuxShell::LinuxShell() = default;
 
 LinuxShell::~LinuxShell() = default;
 
-xcb_connection_t* LinuxShell::connection() const {
-    auto* app = qGuiApp;
-    if (!app) return nullptr;
-    auto* x11 = app->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
+xcb_connection_t* LinuxShell::connection() const { return qtX11Connection(); }
 
 uint32_t LinuxShell::root() const {
     xcb_connection_t* c = connection();

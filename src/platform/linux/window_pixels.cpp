@@ -1,6 +1,7 @@
 #include "platform/linux/window_pixels.h"
 
-#include <QGuiApplication>
+#include "platform/linux/x11_connection.h"
+
 #include <QPointer>
 #include <QSysInfo>
 #include <QWindow>
@@ -40,8 +41,7 @@ struct Envois {
 
 Envois* envois() {
     static Envois e;
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* c = qtX11Connection();
     if (!c || xcb_connection_has_error(c)) return nullptr;
     if (e.connexion == c) return &e;
     // A first connection, or another one (an application made again): what
@@ -109,7 +109,7 @@ bool sendWindowPixels(QWindow* window, const QImage& image, const std::vector<QR
         (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32_Premultiplied))
         return false;
     Envois* e = envois();
-    if (!e || !e->ordre_natif || xcb_connection_has_error(e->connexion)) return false;
+    if (!e || !e->ordre_natif) return false;
     const auto id = static_cast<xcb_window_t>(window->winId());
     const uint8_t p = profondeur(*e, window, id);
     if (p == 0 ||
